@@ -1,0 +1,4 @@
+// quorvane: plays the game appended to its own executable, or the game file named by its first argument.
+#include "runner/runner_main.h"
+
+int main(int argc, char** argv) { return qv::runner::RunnerMain(argc, argv); }

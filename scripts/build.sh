@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Configures and builds Quorvane into a build folder.
+#   scripts/build.sh [BUILD_DIR] [extra cmake options...]
+# Environment: QV_WERROR=1 makes warnings errors; QV_JOBS sets the parallel job count.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+shift || true
+jobs=${QV_JOBS:-$(nproc)}
+gen=()
+command -v ninja >/dev/null && gen=(-G Ninja)
+cmake -S "$root" -B "$build" "${gen[@]}" -DQV_WERROR="${QV_WERROR:-0}" "$@" >/dev/null
+cmake --build "$build" -j "$jobs"

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and plays the demo game.
+# On a machine without a display the game runs a fixed number of steps headless and the
+# last frame is written to a PNG, whose path is printed.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${QV_BUILD_DIR:-$root/build}
+"$root/scripts/install-deps.sh"
+"$root/scripts/build.sh" "$build"
+"$build/qvpack" build "$root/examples/demo" -o "$build/demo-game" 2>/dev/null || \
+  "$build/quorvane-demo-writer" "$build/demo-game" 2>/dev/null || true
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy QUORVANE_HEADLESS=1
+  export QUORVANE_STEPS=${QUORVANE_STEPS:-300}
+  export QUORVANE_SCREENSHOT=${QUORVANE_SCREENSHOT:-$build/demo-last-frame.png}
+  echo "No display: running ${QUORVANE_STEPS} steps headless; the last frame goes to $QUORVANE_SCREENSHOT"
+fi
+exec "$build/quorvane" "$build/demo-game"

@@ -10,6 +10,11 @@ namespace {
 constexpr uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitfields = 3, kBiAlphaBitfields = 6;
 constexpr size_t kFileHeaderSize = 14;
 constexpr size_t kCoreHeaderSize = 12;  // the oldest header: 16-bit sizes, 3-byte palette entries
+// A run-length image may claim far more pixels than it has bytes, which would let a few bytes
+// allocate a gigabyte. Real files stay below 4096 pixels per stored byte (a blank row of an image
+// 8192 wide costs 2 bytes); only images above a megapixel are held to that.
+constexpr uint64_t kRlePixelsPerByte = 4096;
+constexpr uint64_t kRleFreePixels = uint64_t{1} << 20;
 
 uint32_t le16(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
 uint32_t le32(const uint8_t* p) { return le16(p) | le16(p + 2) << 16; }
@@ -178,11 +183,23 @@ std::optional<TBitmap32> DecodeBmp(const uint8_t* data, size_t size) {
   const uint8_t* px = data + pixelsAt;
   const size_t avail = size - pixelsAt;
 
+  const uint64_t pixelCount = uint64_t(h.width) * uint64_t(height);
+  const bool runLength = h.compression == kBiRle8 || h.compression == kBiRle4;
+  const uint64_t rowBits = uint64_t(h.width) * h.bpp;
+  const uint64_t stride = (rowBits + 31) / 32 * 4;
+  const uint64_t lastRow = (rowBits + 7) / 8;
+  // Every check on the sizes comes before the image is allocated.
+  if (runLength) {
+    if (pixelCount > kRleFreePixels && pixelCount / kRlePixelsPerByte > avail) return std::nullopt;
+  } else if (uint64_t(height - 1) * stride + lastRow > avail) {
+    return std::nullopt;
+  }
+
   TBitmap32 out(int(h.width), int(height));
   auto colourAt = [&](uint32_t index) { return index < palette.size() ? palette[index] : argb(0, 0, 0, 255); };
   auto destRow = [&](int64_t fileRow) { return out.row(int(topDown ? fileRow : height - 1 - fileRow)); };
 
-  if (h.compression == kBiRle8 || h.compression == kBiRle4) {
+  if (runLength) {
     std::vector<uint8_t> indices(size_t(h.width * height), 0);
     if (!decodeRle(px, avail, h.compression == kBiRle4, h.width, height, indices)) return std::nullopt;
     for (int64_t y = 0; y < height; ++y) {
@@ -192,11 +209,7 @@ std::optional<TBitmap32> DecodeBmp(const uint8_t* data, size_t size) {
     return out;
   }
 
-  // Uncompressed rows: each padded to 4 bytes. Sizes are small enough (side <= 16384) for 64 bits.
-  const uint64_t rowBits = uint64_t(h.width) * h.bpp;
-  const uint64_t stride = (rowBits + 31) / 32 * 4;
-  const uint64_t lastRow = (rowBits + 7) / 8;
-  if (uint64_t(height - 1) * stride + lastRow > avail) return std::nullopt;
+  // Uncompressed rows: each padded to 4 bytes (sizes checked above).
 
   Channel ch[4];
   if (h.compression == kBiBitfields || h.compression == kBiAlphaBitfields) {

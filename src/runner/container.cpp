@@ -37,6 +37,7 @@ CStream Unscramble(CStream& source) {
   for (int k = 0; k < 256; ++k) inverse[table[k]] = uint8_t(k);
   const int32_t length = source.ReadInteger();
   if (length < 0) throw StreamError("negative main section length");
+  if (size_t(length) > source.remaining()) throw StreamError("main section ends early");  // before allocating
   std::vector<uint8_t> b(static_cast<size_t>(length));
   source.ReadBytes(b.data(), b.size());
   // Undo the chaining: runs downwards so that b[i - 1] is still the stored byte.

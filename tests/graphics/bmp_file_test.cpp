@@ -221,6 +221,10 @@ TEST(BmpFile, CorruptFilesGiveNoImage) {
     r.height = -1;
     r.pixels = {0, 1};
     add("RLE top-down", r);
+    Bmp huge = make(16384, 16384, 8, 1);  // a gigabyte claimed by four bytes
+    huge.palette = {0};
+    huge.pixels = {0, 0, 0, 1};
+    add("RLE image far larger than its data", huge);
   }
   {
     Bmp m = make(1, 1, 32, 3);

@@ -32,7 +32,9 @@ TEST(Container, MarkerIsFoundOnlyAtCandidateOffsets) {
     CStream s = withMarkerAt(c.offset, 697344 + 40000);
     auto at = FindGameData(s);
     ASSERT_EQ(at.has_value(), c.found) << c.offset;
-    if (c.found) EXPECT_EQ(*at, c.offset + 4);
+    if (c.found) {
+      EXPECT_EQ(*at, c.offset + 4);
+    }
   }
 }
 
@@ -93,7 +95,7 @@ TEST(Container, UnscrambleRejectsNegativeCountsAndShortData) {
   struct Case {
     int32_t n1, n2, length;
     size_t after;
-  } bad[] = {{-1, 0, 0, 0}, {0, -1, 0, 0}, {0, 0, -5, 10}, {0, 0, 11, 10}, {0x7FFFFFFF, 0, 0, 0}};
+  } bad[] = {{-1, 0, 0, 0}, {0, -1, 0, 0}, {0, 0, -5, 10}, {0, 0, 11, 10}, {0, 0, 0x7FFFFFFF, 10}, {0x7FFFFFFF, 0, 0, 0}};
   for (const Case& c : bad) {
     CStream s = section(c.n1, c.n2, c.length, c.after);
     EXPECT_THROW(Unscramble(s), StreamError) << c.n1 << " " << c.n2 << " " << c.length;
@@ -114,7 +116,9 @@ TEST(Container, DecodeWithSeedInvertsEncodeAndRespectsTheRange) {
   CStream s{std::vector<uint8_t>(plain)};
   ASSERT_TRUE(DecodeWithSeed(s, 999, 100, 50));
   for (size_t i = 0; i < plain.size(); ++i)
-    if (i < 100 || i >= 150) EXPECT_EQ(s.bytes()[i], plain[i]) << i;
+    if (i < 100 || i >= 150) {
+      EXPECT_EQ(s.bytes()[i], plain[i]) << i;
+    }
   // A range past the end is clamped instead of writing outside the stream.
   CStream tail{std::vector<uint8_t>(plain)};
   EXPECT_TRUE(DecodeWithSeed(tail, 999, 590, 1000));

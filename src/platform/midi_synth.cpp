@@ -43,6 +43,7 @@ class FluidMidiSynth final : public MidiSynth {
     player_ = new_fluid_player(synth_);
     if (player_ == nullptr) return false;
     if (fluid_player_add_mem(player_, midi.data(), midi.size()) != FLUID_OK) return false;
+    loop_ = loop;
     fluid_player_set_loop(player_, loop ? -1 : 1);
     setTempo(tempo);
     return fluid_player_play(player_) == FLUID_OK;
@@ -56,12 +57,19 @@ class FluidMidiSynth final : public MidiSynth {
     fluid_player_set_tempo(player_, FLUID_PLAYER_TEMPO_INTERNAL, factor);
   }
 
-  bool finished() const override { return fluid_player_get_status(player_) == FLUID_PLAYER_DONE; }
+  // The player reports itself done some seconds after the last event; the song is over when its
+  // position reaches its length.
+  bool finished() const override {
+    if (fluid_player_get_status(player_) == FLUID_PLAYER_DONE) return true;
+    const int total = fluid_player_get_total_ticks(player_);
+    return !loop_ && total > 0 && fluid_player_get_current_tick(player_) >= total;
+  }
 
  private:
   fluid_settings_t* settings_ = nullptr;
   fluid_synth_t* synth_ = nullptr;
   fluid_player_t* player_ = nullptr;
+  bool loop_ = false;
 };
 
 }  // namespace

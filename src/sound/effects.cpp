@@ -14,7 +14,9 @@ constexpr double kTwoPi = 2.0 * std::numbers::pi;
 
 double dbToGain(double db) { return std::pow(10.0, db / 20.0); }
 double millibelToGain(double mb) { return mb <= -10000.0 ? 0.0 : std::pow(10.0, mb / 2000.0); }
-bool within(double v, double lo, double hi) { return v >= lo && v <= hi; }  // false for NaN
+// Ranges are compared in 32-bit floats, as the parameters are handed over (0.01 is 0.01f).
+bool within(float v, float lo, float hi) { return v >= lo && v <= hi; }  // false for NaN
+bool within(int32_t v, int32_t lo, int32_t hi) { return v >= lo && v <= hi; }
 
 // ---- building blocks ----
 
@@ -442,8 +444,8 @@ std::vector<std::unique_ptr<Effect>> BuildEffectChain(int32_t bits, int fs) {
 
 bool SetChorusParameters(Effect& e, const ChorusParameters& p) {
   if (e.kind() != EffectKind::Chorus) return false;
-  if (!within(p.wetDryMix, 0, 100) || !within(p.depth, 0, 100) || !within(p.feedback, -99, 99) ||
-      !within(p.frequency, 0, 10) || !within(p.waveform, 0, 1) || !within(p.delay, 0, 20) || !within(p.phase, 0, 4))
+  if (!within(p.wetDryMix, 0.0f, 100.0f) || !within(p.depth, 0.0f, 100.0f) || !within(p.feedback, -99.0f, 99.0f) ||
+      !within(p.frequency, 0.0f, 10.0f) || !within(p.waveform, 0, 1) || !within(p.delay, 0.0f, 20.0f) || !within(p.phase, 0, 4))
     return false;
   static_cast<ModulatedDelay&>(e).set(p.wetDryMix, p.depth, p.feedback, p.frequency, p.waveform, p.delay, p.phase);
   return true;
@@ -451,8 +453,8 @@ bool SetChorusParameters(Effect& e, const ChorusParameters& p) {
 
 bool SetFlangerParameters(Effect& e, const FlangerParameters& p) {
   if (e.kind() != EffectKind::Flanger) return false;
-  if (!within(p.wetDryMix, 0, 100) || !within(p.depth, 0, 100) || !within(p.feedback, -99, 99) ||
-      !within(p.frequency, 0, 10) || !within(p.waveform, 0, 1) || !within(p.delay, 0, 4) || !within(p.phase, 0, 4))
+  if (!within(p.wetDryMix, 0.0f, 100.0f) || !within(p.depth, 0.0f, 100.0f) || !within(p.feedback, -99.0f, 99.0f) ||
+      !within(p.frequency, 0.0f, 10.0f) || !within(p.waveform, 0, 1) || !within(p.delay, 0.0f, 4.0f) || !within(p.phase, 0, 4))
     return false;
   static_cast<ModulatedDelay&>(e).set(p.wetDryMix, p.depth, p.feedback, p.frequency, p.waveform, p.delay, p.phase);
   return true;
@@ -460,8 +462,8 @@ bool SetFlangerParameters(Effect& e, const FlangerParameters& p) {
 
 bool SetEchoParameters(Effect& e, const EchoParameters& p) {
   if (e.kind() != EffectKind::Echo) return false;
-  if (!within(p.wetDryMix, 0, 100) || !within(p.feedback, 0, 100) || !within(p.leftDelay, 1, 2000) ||
-      !within(p.rightDelay, 1, 2000) || !within(p.panDelay, 0, 1))
+  if (!within(p.wetDryMix, 0.0f, 100.0f) || !within(p.feedback, 0.0f, 100.0f) || !within(p.leftDelay, 1.0f, 2000.0f) ||
+      !within(p.rightDelay, 1.0f, 2000.0f) || !within(p.panDelay, 0, 1))
     return false;
   static_cast<Echo&>(e).set(p);
   return true;
@@ -476,8 +478,8 @@ bool SetGargleParameters(Effect& e, const GargleParameters& p) {
 
 bool SetWavesReverbParameters(Effect& e, const WavesReverbParameters& p) {
   if (e.kind() != EffectKind::WavesReverb) return false;
-  if (!within(p.inGain, -96, 0) || !within(p.reverbMix, -96, 0) || !within(p.reverbTime, 0.001, 3000) ||
-      !within(p.highFreqRTRatio, 0.001, 0.999))
+  if (!within(p.inGain, -96.0f, 0.0f) || !within(p.reverbMix, -96.0f, 0.0f) || !within(p.reverbTime, 0.001f, 3000.0f) ||
+      !within(p.highFreqRTRatio, 0.001f, 0.999f))
     return false;
   static_cast<WavesReverb&>(e).set(p);
   return true;
@@ -485,8 +487,8 @@ bool SetWavesReverbParameters(Effect& e, const WavesReverbParameters& p) {
 
 bool SetCompressorParameters(Effect& e, const CompressorParameters& p) {
   if (e.kind() != EffectKind::Compressor) return false;
-  if (!within(p.gain, -60, 60) || !within(p.attack, 0.01, 500) || !within(p.release, 50, 3000) ||
-      !within(p.threshold, -60, 0) || !within(p.ratio, 1, 100) || !within(p.predelay, 0, 4))
+  if (!within(p.gain, -60.0f, 60.0f) || !within(p.attack, 0.01f, 500.0f) || !within(p.release, 50.0f, 3000.0f) ||
+      !within(p.threshold, -60.0f, 0.0f) || !within(p.ratio, 1.0f, 100.0f) || !within(p.predelay, 0.0f, 4.0f))
     return false;
   static_cast<Compressor&>(e).set(p);
   return true;
@@ -494,7 +496,7 @@ bool SetCompressorParameters(Effect& e, const CompressorParameters& p) {
 
 bool SetParamEqParameters(Effect& e, const ParamEqParameters& p) {
   if (e.kind() != EffectKind::ParamEq) return false;
-  if (!within(p.center, 80, 16000) || !within(p.bandwidth, 1, 36) || !within(p.gain, -15, 15)) return false;
+  if (!within(p.center, 80.0f, 16000.0f) || !within(p.bandwidth, 1.0f, 36.0f) || !within(p.gain, -15.0f, 15.0f)) return false;
   static_cast<ParamEq&>(e).set(p);
   return true;
 }

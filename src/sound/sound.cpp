@@ -184,7 +184,7 @@ void PrepareSound(CSound& sound) {
   SoundBackend& backend = soundBackend();
   DiscardSound(sound);  // a second preparation must not leave the first slot behind
   if (sound.kind >= kKindNormal && sound.kind <= kKind3D) {
-    if (!sound.data) return;
+    if (!sound.data || sound.data->empty()) return;
     sound.handle = backend.LoadFromMemory(sound.kind, *sound.data);
     if (sound.handle < 0) sound.kind = kKindMultimedia;
   }

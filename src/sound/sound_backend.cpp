@@ -10,7 +10,7 @@
 
 #include "code/rounding.h"
 #include "platform/sound_decoder.h"
-#include "sound/midi_check.h"
+#include "sound/sound_format.h"
 
 namespace qv::sound {
 namespace {
@@ -29,10 +29,6 @@ constexpr size_t kMaxPlayerFileName = 126;
 
 int32_t clampMb(int64_t v, int32_t lo, int32_t hi) { return static_cast<int32_t>(std::clamp<int64_t>(v, lo, hi)); }
 
-bool isWave(std::span<const uint8_t> b) {
-  return b.size() >= 12 && std::memcmp(b.data(), "RIFF", 4) == 0 && std::memcmp(b.data() + 8, "WAVE", 4) == 0;
-}
-
 // A sound the mixer plays: decoded samples or a checked MIDI song; neither when the data is
 // something else or damaged.
 struct LoadedSound {
@@ -49,8 +45,9 @@ LoadedSound loadMixerSound(std::span<const uint8_t> bytes, bool anyFormat) {
       out.midi = std::make_shared<const std::vector<uint8_t>>(smf.begin(), smf.end());
     return out;
   }
-  // The mixer path takes wave files only; the multimedia player reads every format libsndfile knows.
-  if (!anyFormat && !isWave(bytes)) return out;
+  // The mixer path takes complete wave files only; the multimedia player reads every format
+  // libsndfile knows (and, like a media player, plays what there is of a wave cut short).
+  if (!anyFormat && !IsCompleteWaveFile(bytes)) return out;
   if (auto pcm = platform::DecodeSoundData(bytes, kMaxDecodedFrames)) {
     out.samples = std::make_shared<const std::vector<float>>(ToMixerFormat(pcm->samples, pcm->channels, pcm->sampleRate));
   }

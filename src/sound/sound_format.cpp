@@ -1,4 +1,4 @@
-#include "sound/midi_check.h"
+#include "sound/sound_format.h"
 
 #include <cstring>
 
@@ -101,6 +101,31 @@ bool IsStandardMidiFile(std::span<const uint8_t> smf) {
     pos += 8 + static_cast<size_t>(len);
   }
   return true;
+}
+
+bool IsWaveFile(std::span<const uint8_t> bytes) {
+  return bytes.size() >= 12 && std::memcmp(bytes.data(), "RIFF", 4) == 0 && std::memcmp(bytes.data() + 8, "WAVE", 4) == 0;
+}
+
+// wave -> "RIFF" size "WAVE" { id size body [pad] }
+bool IsCompleteWaveFile(std::span<const uint8_t> bytes) {
+  if (!IsWaveFile(bytes)) return false;
+  size_t pos = 12;
+  bool format = false;
+  while (bytes.size() - pos >= 8) {
+    const uint32_t len = le32(bytes.data() + pos + 4);
+    const bool fits = bytes.size() - pos - 8 >= len;
+    if (std::memcmp(bytes.data() + pos, "fmt ", 4) == 0) {
+      if (!fits || len < 16) return false;
+      format = true;
+    } else if (std::memcmp(bytes.data() + pos, "data", 4) == 0) {
+      return format && fits;
+    }
+    if (!fits) return false;
+    pos += 8 + static_cast<size_t>(len) + (len & 1);
+    if (pos > bytes.size()) return false;
+  }
+  return false;
 }
 
 }  // namespace qv::sound

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <iterator>
 
 namespace qv::runner {
 
@@ -146,6 +147,7 @@ void CStream::FromHex(std::string_view hex) {
 bool CStream::LoadFromFile(const std::string& hostPath) {
   std::ifstream in(hostPath, std::ios::binary | std::ios::ate);
   if (!in) return false;
+  // One read of the whole file: executables with a game appended are megabytes long.
   std::streamoff size = in.tellg();
   if (size < 0) return false;
   std::vector<uint8_t> bytes(static_cast<size_t>(size));

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <new>
 #include <utility>
 
 #include "code/errors.h"
@@ -45,6 +46,7 @@ bool getArgument(world::CInstance*, int32_t index, RValue& out) {
   return true;
 }
 bool setArgument(world::CInstance*, int32_t index, const RValue& value) {
+  NoteArgumentWritten(argumentIndex(index));
   scriptArguments()[argumentIndex(index)] = value;
   return true;
 }
@@ -55,6 +57,7 @@ bool getArgumentFixed(world::CInstance*, int32_t, RValue& out) {
 }
 template <int N>
 bool setArgumentFixed(world::CInstance*, int32_t, const RValue& value) {
+  NoteArgumentWritten(N);
   scriptArguments()[N] = value;
   return true;
 }
@@ -111,6 +114,33 @@ void ensureOwnBound() {
 RValue* scriptArguments() {
   static RValue arguments[kScriptArgumentCount];
   return arguments;
+}
+
+int& scriptArgumentsInUse() {
+  static int used = 0;
+  return used;
+}
+
+ScriptArgumentFrame::ScriptArgumentFrame(const RValue* args, int count) {
+  RValue* table = scriptArguments();
+  int& used = scriptArgumentsInUse();
+  savedCount_ = used;
+  for (int i = 0; i < savedCount_; ++i) new (&saved()[i]) RValue(std::move(table[i]));
+  if (count > kScriptArgumentCount) count = kScriptArgumentCount;
+  for (int i = 0; i < count; ++i) table[i] = args[i];
+  for (int i = count; i < savedCount_; ++i) table[i].clear();
+  used = count;
+}
+
+ScriptArgumentFrame::~ScriptArgumentFrame() {
+  RValue* table = scriptArguments();
+  int& used = scriptArgumentsInUse();
+  for (int i = 0; i < savedCount_; ++i) {
+    table[i] = std::move(saved()[i]);
+    saved()[i].~RValue();
+  }
+  for (int i = savedCount_; i < used; ++i) table[i].clear();
+  used = savedCount_;
 }
 
 int32_t FindBuiltinVariable(std::string_view name) {

@@ -10,6 +10,7 @@
 //   5. entry points
 #include "code/interpreter.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,7 @@ struct Frame {
   const CCode* code;
   bool localsCreated = false;
   std::vector<LocalSlot> locals;  // by slot
-  CVariableList extraLocals;      // locals reached through a computed `local` prefix
+  std::unique_ptr<CVariableList> extraLocals;  // locals reached through a computed `local` prefix
 
   void createLocals() {
     if (localsCreated) return;
@@ -125,7 +126,8 @@ bool readLocal(Frame& f, int32_t id, int32_t index, RValue& out) {
     if (!s.exists) return false;
     v = s.var.get(index);
   } else {
-    v = f.extraLocals.get(id, index);
+    if (!f.extraLocals) return false;
+    v = f.extraLocals->get(id, index);
   }
   if (!v) return false;
   copyValue(out, *v);
@@ -140,7 +142,8 @@ void writeLocal(Frame& f, int32_t id, int32_t index, const RValue& value) {
     s.exists = true;
     s.var.element(index) = value;
   } else {
-    f.extraLocals.set(id, index, value);
+    if (!f.extraLocals) f.extraLocals = std::make_unique<CVariableList>();
+    f.extraLocals->set(id, index, value);
   }
 }
 
@@ -229,7 +232,16 @@ struct Ref {
 
 bool eval(const Node* n, Frame& f, RValue& out);
 
+bool fastReal(const Node* n, Frame& f, double& out);
+
 bool indexValue(const Node* n, Frame& f, int64_t& out) {
+  double d;
+  if (fastReal(n, f, d)) {
+    out = roundToInt64(d);
+    if (out < 0) return fail(f, n->position, "Negative array index");
+    if (out >= kArrayDimension) return fail(f, n->position, "Array index >= 32000");
+    return true;
+  }
   RValue v;
   if (!eval(n, f, v)) return false;
   if (!v.isReal()) return fail(f, n->position, "Wrong type of array index");
@@ -329,12 +341,22 @@ bool readVariable(const Node* n, Frame& f, RValue& out) {
 
 // ---- 3. expressions and calls ----
 
+// Call arguments; a script call fills only the entries it passes, a built-in gets the whole table
+// of 16 (the entries after the given ones hold the real 0).
 bool evalCall(const Node* n, Frame& f, RValue& out) {
-  RValue args[kMaxArguments];
   const int argc = static_cast<int>(n->children.size());
+  const int32_t index = n->id;
+  if (index >= kScriptIndexBase && index < kExtensionIndexBase) {
+    RValue args[4];
+    if (argc <= 4) {
+      for (int i = 0; i < argc; ++i)
+        if (!eval(n->child(static_cast<size_t>(i)), f, args[i])) return false;
+      return CallScript(index - kScriptIndexBase, f.self, f.other, out, args, argc);
+    }
+  }
+  RValue args[kMaxArguments];
   for (int i = 0; i < argc; ++i)
     if (!eval(n->child(static_cast<size_t>(i)), f, args[i])) return false;
-  const int32_t index = n->id;
   if (index >= kExtensionIndexBase) {
     ExtensionFunctions* ext = extensionFunctions();
     return ext && ext->call(index - kExtensionIndexBase, f.self, f.other, out, args, argc);
@@ -348,6 +370,51 @@ bool evalCall(const Node* n, Frame& f, RValue& out) {
   return true;
 }
 
+// A real operand read without a temporary value: constants, and locals and own variables that
+// hold reals. False means "take the general path" (nothing has been evaluated or reported).
+bool fastReal(const Node* n, Frame& f, double& out) {
+  if (n->kind == nk_constant) {
+    if (!n->value.isReal()) return false;
+    out = n->value.real;
+    return true;
+  }
+  if (n->kind != nk_fixed_variable) return false;
+  const RValue* v = nullptr;
+  if (n->slot >= 0) {
+    if (!f.localsCreated) return false;
+    const LocalSlot& s = f.locals[static_cast<size_t>(n->slot)];
+    if (!s.exists) return false;
+    v = &s.var.value;
+  } else if (isSelfUser(n)) {
+    const RVariable* var = selfVariable(f, n);
+    if (!var) return false;
+    v = &var->value;
+  } else {
+    return false;
+  }
+  if (!v->isReal()) return false;
+  out = v->real;
+  return true;
+}
+
+// The common operators on two reals, inline; false leaves the rest to ApplyBinary.
+inline bool fastArithmetic(int32_t op, double& l, double r) {
+  switch (op) {
+    case tk_plus: l += r; return true;
+    case tk_minus: l -= r; return true;
+    case tk_times: l *= r; return true;
+    case tk_divide:
+      if (r == 0.0) return false;
+      l /= r;
+      return true;
+    case tk_less: l = truthValue(l - r < -kCompareEpsilon); return true;
+    case tk_less_equal: l = truthValue(l - r <= kCompareEpsilon); return true;
+    case tk_greater: l = truthValue(l - r > kCompareEpsilon); return true;
+    case tk_greater_equal: l = truthValue(l - r >= -kCompareEpsilon); return true;
+    default: return false;
+  }
+}
+
 bool eval(const Node* n, Frame& f, RValue& out) {
   switch (n->kind) {
     case nk_constant:
@@ -358,9 +425,19 @@ bool eval(const Node* n, Frame& f, RValue& out) {
       return readVariable(n, f, out);
     case nk_binary: {
       if (!eval(n->child(0), f, out)) return false;
+      const Node* rightNode = n->child(1);
+      double r;
+      if (out.kind == ty_real && fastReal(rightNode, f, r)) {
+        if (fastArithmetic(n->id, out.real, r)) return true;
+        const RValue right(r);
+        if (const char* error = ApplyBinary(n->id, out, right)) return fail(f, rightNode->position, error);
+        return true;
+      }
       RValue right;
-      if (!eval(n->child(1), f, right)) return false;
-      if (const char* error = ApplyBinary(n->id, out, right)) return fail(f, n->child(1)->position, error);
+      if (!eval(rightNode, f, right)) return false;
+      if (out.kind == ty_real && right.kind == ty_real && fastArithmetic(n->id, out.real, right.real))
+        return true;
+      if (const char* error = ApplyBinary(n->id, out, right)) return fail(f, rightNode->position, error);
       return true;
     }
     case nk_unary:
@@ -454,6 +531,13 @@ int execAssign(const Node* n, Frame& f, RValue& slot) {
 }
 
 bool condition(const Node* n, Frame& f, const char* message, bool& truth) {
+  if (n->kind == nk_binary) {
+    double l, r;
+    if (fastReal(n->child(0), f, l) && fastReal(n->child(1), f, r) && fastArithmetic(n->id, l, r)) {
+      truth = l >= 0.5;
+      return true;
+    }
+  }
   RValue v;
   if (!eval(n, f, v)) return false;
   if (!v.isReal()) return fail(f, n->position, message);
@@ -714,22 +798,7 @@ bool CallScript(int32_t index, CInstance* self, CInstance* other, RValue& result
   const CScript* script = Script(index);
   if (!script || !script->code) return false;
   // The shared argument table is saved and restored around the call, on failure too.
-  struct SavedArguments {
-    RValue saved[kScriptArgumentCount];
-    SavedArguments() {
-      RValue* table = scriptArguments();
-      for (int i = 0; i < kScriptArgumentCount; ++i) saved[i] = std::move(table[i]);
-    }
-    ~SavedArguments() {
-      RValue* table = scriptArguments();
-      for (int i = 0; i < kScriptArgumentCount; ++i) table[i] = std::move(saved[i]);
-    }
-  } savedArguments;
-  RValue* table = scriptArguments();
-  for (int i = 0; i < kScriptArgumentCount; ++i) {
-    if (i < count) table[i] = args[i];
-    else table[i].clear();
-  }
+  ScriptArgumentFrame arguments(args, count);
   if (g_stepsLeft >= 0) {
     if (g_stepsLeft == 0) {
       RecordCodeError(*script->code, 0, kBudgetMessage);

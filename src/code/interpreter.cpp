@@ -232,11 +232,11 @@ struct Ref {
 
 bool eval(const Node* n, Frame& f, RValue& out);
 
-bool fastReal(const Node* n, Frame& f, double& out);
+bool evalNumeric(const Node* n, Frame& f, double& out);
 
 bool indexValue(const Node* n, Frame& f, int64_t& out) {
   double d;
-  if (fastReal(n, f, d)) {
+  if (n->numeric && evalNumeric(n, f, d)) {
     out = roundToInt64(d);
     if (out < 0) return fail(f, n->position, "Negative array index");
     if (out >= kArrayDimension) return fail(f, n->position, "Array index >= 32000");
@@ -305,6 +305,11 @@ inline bool isSelfUser(const Node* n) {
          (n->instance == -1 || (n->instance == -6 && !globalStore().isGlobal(n->id)));
 }
 
+// A reference into the executing instance's own user variables.
+inline bool ownUserScope(const Ref& r) {
+  return r.id >= kUserVariableBase && (r.scope == -1 || (r.scope == -6 && !globalStore().isGlobal(r.id)));
+}
+
 bool readVariable(const Node* n, Frame& f, RValue& out) {
   if (n->kind == nk_fixed_variable) {
     if (n->slot >= 0) {
@@ -320,6 +325,9 @@ bool readVariable(const Node* n, Frame& f, RValue& out) {
         copyValue(out, v->value);
         return true;
       }
+    } else if (n->id < kBuiltinVariableLimit && (n->instance == -1 || n->instance == -6)) {
+      // Built-in variables of the executing instance (ids below 100000 are never global).
+      if (ReadBuiltinVariable(n->id, f.self, 0, out)) return true;
     } else if (readRef(f, n->instance, n->id, 0, out)) {
       return true;
     }
@@ -331,7 +339,16 @@ bool readVariable(const Node* n, Frame& f, RValue& out) {
   }
   Ref r;
   if (!resolveRef(n, f, r)) return false;
-  if (readRef(f, r.scope, r.id, r.index, out)) return true;
+  if (ownUserScope(r)) {
+    if (RVariable* v = selfVariable(f, n)) {
+      if (const RValue* e = v->get(r.index)) {
+        copyValue(out, *e);
+        return true;
+      }
+    }
+  } else if (readRef(f, r.scope, r.id, r.index, out)) {
+    return true;
+  }
   if (codeSettings().uninitializedAsZero) {
     out.setReal(0.0);
     return true;
@@ -398,7 +415,7 @@ bool fastReal(const Node* n, Frame& f, double& out) {
 }
 
 // The common operators on two reals, inline; false leaves the rest to ApplyBinary.
-inline bool fastArithmetic(int32_t op, double& l, double r) {
+__attribute__((always_inline)) inline bool fastArithmetic(int32_t op, double& l, double r) {
   switch (op) {
     case tk_plus: l += r; return true;
     case tk_minus: l -= r; return true;
@@ -411,7 +428,112 @@ inline bool fastArithmetic(int32_t op, double& l, double r) {
     case tk_less_equal: l = truthValue(l - r <= kCompareEpsilon); return true;
     case tk_greater: l = truthValue(l - r > kCompareEpsilon); return true;
     case tk_greater_equal: l = truthValue(l - r >= -kCompareEpsilon); return true;
+    case tk_equal: {
+      const double d = l - r;
+      l = truthValue(d > -kCompareEpsilon && d < kCompareEpsilon);
+      return true;
+    }
+    case tk_not_equal: {
+      const double d = l - r;
+      l = truthValue(d < -kCompareEpsilon || d > kCompareEpsilon);
+      return true;
+    }
+    case tk_and: l = truthValue(l >= 0.5 && r >= 0.5); return true;
+    case tk_or: l = truthValue(l >= 0.5 || r >= 0.5); return true;
+    case tk_div:
+      if (r == 0.0) return false;
+      l = static_cast<double>(truncToInt32(l / r));
+      return true;
+    case tk_mod: {
+      if (r == 0.0) return false;
+      const double q = static_cast<double>(truncToInt32(l / r));
+      l = l - q * r;
+      return true;
+    }
     default: return false;
+  }
+}
+
+// Runs a numeric program; false (nothing recorded) means "take the tree walk".
+bool runNumeric(const NumericProgram& p, Frame& f, double& out) {
+  double stack[kNumericStackSize];
+  int sp = 0;
+  for (const NumericOp& op : p.ops) {
+    switch (op.code) {
+      case NumericOp::Constant:
+        stack[sp++] = op.constant;
+        break;
+      case NumericOp::Local: {
+        if (!f.localsCreated) return false;
+        const LocalSlot& s = f.locals[static_cast<size_t>(op.arg)];
+        if (!s.exists || s.var.value.kind != ty_real) return false;
+        stack[sp++] = s.var.value.real;
+        break;
+      }
+      case NumericOp::Variable:
+        if (!fastReal(op.node, f, stack[sp])) return false;
+        ++sp;
+        break;
+      case NumericOp::Binary:
+        --sp;
+        if (!fastArithmetic(op.arg, stack[sp - 1], stack[sp])) return false;
+        break;
+      case NumericOp::Negate:
+        stack[sp - 1] = -stack[sp - 1];
+        break;
+      case NumericOp::Add:
+        --sp;
+        stack[sp - 1] += stack[sp];
+        break;
+      case NumericOp::Subtract:
+        --sp;
+        stack[sp - 1] -= stack[sp];
+        break;
+      case NumericOp::Multiply:
+        --sp;
+        stack[sp - 1] *= stack[sp];
+        break;
+      case NumericOp::Less:
+        --sp;
+        stack[sp - 1] = truthValue(stack[sp - 1] - stack[sp] < -kCompareEpsilon);
+        break;
+      case NumericOp::LessEqual:
+        --sp;
+        stack[sp - 1] = truthValue(stack[sp - 1] - stack[sp] <= kCompareEpsilon);
+        break;
+      case NumericOp::Greater:
+        --sp;
+        stack[sp - 1] = truthValue(stack[sp - 1] - stack[sp] > kCompareEpsilon);
+        break;
+      case NumericOp::GreaterEqual:
+        --sp;
+        stack[sp - 1] = truthValue(stack[sp - 1] - stack[sp] >= -kCompareEpsilon);
+        break;
+    }
+  }
+  out = stack[0];
+  return true;
+}
+
+// A numeric subtree on doubles alone; false (with nothing recorded) sends the caller to the full
+// walk, which then meets and reports whatever stopped this one.
+bool evalNumeric(const Node* n, Frame& f, double& out) {
+  if (n->program) return runNumeric(*n->program, f, out);
+  switch (n->kind) {
+    case nk_constant:
+    case nk_fixed_variable:
+      return fastReal(n, f, out);
+    case nk_binary: {
+      double r;
+      if (!evalNumeric(n->child(0), f, out) || !evalNumeric(n->child(1), f, r)) return false;
+      return fastArithmetic(n->id, out, r);
+    }
+    case nk_unary:
+      if (!evalNumeric(n->child(0), f, out)) return false;
+      out = -out;
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -424,6 +546,14 @@ bool eval(const Node* n, Frame& f, RValue& out) {
     case nk_variable:
       return readVariable(n, f, out);
     case nk_binary: {
+      if (n->numeric) {
+        double d;
+        if (evalNumeric(n, f, d)) {
+          out.kind = ty_real;
+          out.real = d;
+          return true;
+        }
+      }
       if (!eval(n->child(0), f, out)) return false;
       const Node* rightNode = n->child(1);
       double r;
@@ -494,8 +624,26 @@ int execAssign(const Node* n, Frame& f, RValue& slot) {
   const bool direct = target->kind == nk_fixed_variable &&
                       (target->slot >= 0 || isSelfUser(target));
   if (direct) {
+    const Node* valueNode = n->child(1);
+    double d;
+    if (valueNode->numeric && evalNumeric(valueNode, f, d)) {
+      if (op == 0) {
+        RValue* t = directTarget(target, f, true);
+        t->kind = ty_real;
+        t->real = d;
+        slot.kind = ty_real;
+        slot.real = d;
+        return 0;
+      }
+      RValue* current = directTarget(target, f, false);
+      if (current && current->kind == ty_real && fastArithmetic(op, current->real, d)) {
+        slot.kind = ty_real;
+        slot.real = current->real;
+        return 0;
+      }
+    }
     RValue value;
-    if (!eval(n->child(1), f, value)) return -1;
+    if (!eval(valueNode, f, value)) return -1;
     if (op == 0) {
       copyValue(slot, value);
       *directTarget(target, f, true) = std::move(value);
@@ -526,15 +674,21 @@ int execAssign(const Node* n, Frame& f, RValue& slot) {
     value = std::move(current);
   }
   copyValue(slot, value);
+  if (ownUserScope(r)) {
+    RVariable* v = selfVariable(f, target);
+    if (!v) v = &f.self->variables.ensure(r.id);
+    v->element(r.index) = std::move(value);
+    return 0;
+  }
   if (!writeRef(f, r.scope, r.id, r.index, value)) return fail(f, n->position, "Cannot assign to the variable") ? 0 : -1;
   return 0;
 }
 
 bool condition(const Node* n, Frame& f, const char* message, bool& truth) {
-  if (n->kind == nk_binary) {
-    double l, r;
-    if (fastReal(n->child(0), f, l) && fastReal(n->child(1), f, r) && fastArithmetic(n->id, l, r)) {
-      truth = l >= 0.5;
+  if (n->numeric) {
+    double d;
+    if (evalNumeric(n, f, d)) {
+      truth = d >= 0.5;
       return true;
     }
   }

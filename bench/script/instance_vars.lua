@@ -3,7 +3,7 @@ local self = {}
 self.v0 = 0; self.v1 = 1; self.v2 = 2; self.v3 = 3; self.v4 = 4; self.v5 = 5; self.v6 = 6
 self.v7 = 7; self.v8 = 8; self.v9 = 9; self.v10 = 0; self.v11 = 1; self.v12 = 2; self.v13 = 3
 self.v14 = 4; self.v15 = 5; self.v16 = 6; self.v17 = 7; self.v18 = 8; self.v19 = 9
-for i = 0, 199999 do
+for i = 0, 999999 do
   self.v0 = self.v0 + self.v19; self.v1 = self.v1 + self.v0; self.v2 = self.v2 + self.v1
   self.v3 = self.v3 + self.v2; self.v4 = self.v3 - self.v4; self.v5 = self.v4 + self.v6
   self.v6 = self.v5 - self.v7; self.v7 = self.v7 + 1; self.v8 = self.v7 * 2

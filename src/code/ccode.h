@@ -25,6 +25,8 @@ struct Node;
 struct NumericOp {
   enum Code : uint8_t {
     Constant, Local, Variable, Negate, Binary,  // Binary: any other operator, through `arg`
+    Argument,  // a script argument, `arg` its entry
+    Element,  // an element of an own array variable: `arg` indices on the stack, `node` the variable
     Add, Subtract, Multiply, Less, LessEqual, Greater, GreaterEqual
   };
   Code code;

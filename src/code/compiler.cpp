@@ -12,6 +12,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "code/builtin_variables.h"
 #include "code/ccode.h"
 #include "code/errors.h"
 #include "code/lexer.h"
@@ -615,6 +616,8 @@ class Compiler {
     return false;
   }
 
+  static bool isArgument(int32_t id) { return id >= bv_argument0 && id <= bv_argument15; }
+
   static bool numericOperator(int32_t op) {
     switch (op) {
       case tk_plus: case tk_minus: case tk_times: case tk_divide: case tk_div: case tk_mod:
@@ -630,7 +633,8 @@ class Compiler {
     switch (n.kind) {
       case nk_constant: n.numeric = n.value.isReal(); break;
       case nk_fixed_variable:
-        n.numeric = n.slot >= 0 || (n.id >= kUserVariableBase && (n.instance == -1 || n.instance == -6));
+        n.numeric = n.slot >= 0 || ((n.id >= kUserVariableBase || isArgument(n.id)) &&
+                                    (n.instance == -1 || n.instance == -6));
         break;
       case nk_binary:
         n.numeric = numericOperator(n.id) && n.children[0]->numeric && n.children[1]->numeric;
@@ -638,6 +642,15 @@ class Compiler {
       case nk_unary:
         n.numeric = n.id == tk_minus && n.children[0]->numeric;
         break;
+      case nk_variable: {
+        // An array element of the executing instance's own variable, with numeric indices.
+        const Node& prefix = *n.children[0];
+        bool ok = n.id >= kUserVariableBase && prefix.kind == nk_constant && prefix.value.isReal() &&
+                  (prefix.value.real == -1.0 || prefix.value.real == -6.0);
+        for (size_t i = 1; i < n.children.size(); ++i) ok = ok && n.children[i]->numeric;
+        n.numeric = ok;
+        break;
+      }
       default: break;
     }
   }
@@ -650,12 +663,20 @@ class Compiler {
         return 1;
       case nk_fixed_variable:
         if (n.slot >= 0) p.ops.push_back({NumericOp::Local, n.slot, 0.0, nullptr});
+        else if (isArgument(n.id)) p.ops.push_back({NumericOp::Argument, n.id - bv_argument0, 0.0, nullptr});
         else p.ops.push_back({NumericOp::Variable, 0, 0.0, &n});
         return 1;
       case nk_unary: {
         const int d = emit(*n.children[0], p);
         p.ops.push_back({NumericOp::Negate, 0, 0.0, nullptr});
         return d;
+      }
+      case nk_variable: {
+        int depth = 1;
+        for (size_t i = 1; i < n.children.size(); ++i)
+          depth = std::max(depth, emit(*n.children[i], p) + static_cast<int>(i) - 1);
+        p.ops.push_back({NumericOp::Element, static_cast<int32_t>(n.children.size() - 1), 0.0, &n});
+        return depth;
       }
       default: {
         const int l = emit(*n.children[0], p);
@@ -679,7 +700,8 @@ class Compiler {
 
   // Numeric subtrees that are not part of a larger one get their postfix program.
   static void buildPrograms(Node& n, bool insideNumeric) {
-    if (n.numeric && !insideNumeric && (n.kind == nk_binary || n.kind == nk_unary)) {
+    if (n.numeric && !insideNumeric &&
+        (n.kind == nk_binary || n.kind == nk_unary || n.kind == nk_variable)) {
       auto program = std::make_unique<NumericProgram>();
       if (emit(n, *program) <= kNumericStackSize) n.program = std::move(program);
     }

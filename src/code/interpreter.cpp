@@ -397,7 +397,9 @@ bool fastReal(const Node* n, Frame& f, double& out) {
   }
   if (n->kind != nk_fixed_variable) return false;
   const RValue* v = nullptr;
-  if (n->slot >= 0) {
+  if (n->id >= bv_argument0 && n->id <= bv_argument15) {
+    v = &scriptArguments()[n->id - bv_argument0];
+  } else if (n->slot >= 0) {
     if (!f.localsCreated) return false;
     const LocalSlot& s = f.locals[static_cast<size_t>(n->slot)];
     if (!s.exists) return false;
@@ -481,6 +483,30 @@ bool runNumeric(const NumericProgram& p, Frame& f, double& out) {
       case NumericOp::Negate:
         stack[sp - 1] = -stack[sp - 1];
         break;
+      case NumericOp::Argument: {
+        const RValue& a = scriptArguments()[op.arg];
+        if (a.kind != ty_real) return false;
+        stack[sp++] = a.real;
+        break;
+      }
+      case NumericOp::Element: {
+        // Indices outside 0..31999, a missing element or a string: the tree walk reports it.
+        int64_t flat = 0;
+        sp -= op.arg;
+        for (int k = 0; k < op.arg; ++k) {
+          const int64_t i = roundToInt64(stack[sp + k]);
+          if (i < 0 || i >= kArrayDimension) return false;
+          flat = flat * kArrayDimension + i;
+        }
+        const Node* n = op.node;
+        if (n->children[0]->value.real == -6.0 && globalStore().isGlobal(n->id)) return false;
+        const RVariable* v = selfVariable(f, n);
+        if (!v) return false;
+        const RValue* e = v->get(static_cast<int32_t>(flat));
+        if (!e || e->kind != ty_real) return false;
+        stack[sp++] = e->real;
+        break;
+      }
       case NumericOp::Add:
         --sp;
         stack[sp - 1] += stack[sp];
@@ -520,6 +546,8 @@ bool runNumeric(const NumericProgram& p, Frame& f, double& out) {
 bool evalNumeric(const Node* n, Frame& f, double& out) {
   if (n->program) return runNumeric(*n->program, f, out);
   switch (n->kind) {
+    case nk_variable:
+      return false;  // elements run only inside programs
     case nk_constant:
     case nk_fixed_variable:
       return fastReal(n, f, out);
@@ -543,7 +571,16 @@ bool eval(const Node* n, Frame& f, RValue& out) {
       copyValue(out, n->value);
       return true;
     case nk_fixed_variable:
+      return readVariable(n, f, out);
     case nk_variable:
+      if (n->program) {
+        double d;
+        if (runNumeric(*n->program, f, d)) {
+          out.kind = ty_real;
+          out.real = d;
+          return true;
+        }
+      }
       return readVariable(n, f, out);
     case nk_binary: {
       if (n->numeric) {
@@ -662,8 +699,22 @@ int execAssign(const Node* n, Frame& f, RValue& slot) {
   }
   Ref r;
   if (!resolveRef(target, f, r)) return -1;
+  const Node* valueNode = n->child(1);
+  if (op == 0 && valueNode->numeric && ownUserScope(r)) {
+    double d;
+    if (evalNumeric(valueNode, f, d)) {
+      RVariable* v = selfVariable(f, target);
+      if (!v) v = &f.self->variables.ensure(r.id);
+      RValue& e = v->element(r.index);
+      e.kind = ty_real;
+      e.real = d;
+      slot.kind = ty_real;
+      slot.real = d;
+      return 0;
+    }
+  }
   RValue value;
-  if (!eval(n->child(1), f, value)) return -1;
+  if (!eval(valueNode, f, value)) return -1;
   if (op != 0) {
     RValue current;
     if (!readRef(f, r.scope, r.id, r.index, current)) {

@@ -34,7 +34,7 @@ const std::unordered_map<std::string_view, int32_t>& nameIndex() {
 // ---- the variables of this subsystem: script arguments and the error state ----
 
 bool getArgumentN(int32_t id, RValue& out) {
-  out = scriptArguments()[id - bv_argument0];
+  CopyValue(out, scriptArguments()[id - bv_argument0]);
   return true;
 }
 
@@ -42,7 +42,7 @@ bool getArgumentN(int32_t id, RValue& out) {
 int32_t argumentIndex(int32_t index) { return index >= 0 && index < kScriptArgumentCount ? index : 0; }
 
 bool getArgument(world::CInstance*, int32_t index, RValue& out) {
-  out = scriptArguments()[argumentIndex(index)];
+  CopyValue(out, scriptArguments()[argumentIndex(index)]);
   return true;
 }
 bool setArgument(world::CInstance*, int32_t index, const RValue& value) {
@@ -127,7 +127,7 @@ ScriptArgumentFrame::ScriptArgumentFrame(const RValue* args, int count) {
   savedCount_ = used;
   for (int i = 0; i < savedCount_; ++i) new (&saved()[i]) RValue(std::move(table[i]));
   if (count > kScriptArgumentCount) count = kScriptArgumentCount;
-  for (int i = 0; i < count; ++i) table[i] = args[i];
+  for (int i = 0; i < count; ++i) CopyValue(table[i], args[i]);
   for (int i = count; i < savedCount_; ++i) table[i].clear();
   used = count;
 }

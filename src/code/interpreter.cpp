@@ -59,15 +59,7 @@ int g_executionDepth = 0;
 const char* g_stackBase = nullptr;
 int64_t g_stepsLeft = -1;
 
-// Only the real value is copied for reals: the string field of a real is never read.
-inline void copyValue(RValue& to, const RValue& from) {
-  if (from.kind == ty_real) {
-    to.kind = ty_real;
-    to.real = from.real;
-  } else {
-    to = from;
-  }
-}
+inline void copyValue(RValue& to, const RValue& from) { CopyValue(to, from); }
 
 bool fail(Frame& f, int32_t position, std::string_view message) {
   RecordCodeError(*f.code, position, message);

@@ -21,7 +21,7 @@ constexpr int kAbortX = 8, kIgnoreX = 96, kCopyX = 328, kClearX = 416;
 constexpr int kFontPixels = 13;
 constexpr int kLineHeight = 15;
 constexpr int kVisibleLines = (kTextH - 4) / kLineHeight;
-constexpr uint32_t kFace = 0xFFF0F0F0, kWhite = 0xFFFFFFFF, kBlack = 0xFF000000,
+constexpr uint32_t kFace = 0xFFF0F0F0, kWhite = 0xFFFFFFFF,
                    kBorder = 0xFF7A7A7A, kButtonFace = 0xFFE1E1E1, kDefaultBorder = 0xFF0078D7;
 
 std::string toUtf8(const std::string& cp1252) {

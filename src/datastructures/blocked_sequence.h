@@ -82,8 +82,11 @@ class BlockedSequence {
 
  private:
   size_t blockOf(size_t pos) const {
+    // Successive probes of a search mostly land in the block of the previous one.
+    if (last_ < blocks_.size() && pos >= starts_[last_] && pos - starts_[last_] < blocks_[last_].size()) return last_;
     // The last block whose start is <= pos.
-    return static_cast<size_t>(std::upper_bound(starts_.begin(), starts_.end(), pos) - starts_.begin()) - 1;
+    last_ = static_cast<size_t>(std::upper_bound(starts_.begin(), starts_.end(), pos) - starts_.begin()) - 1;
+    return last_;
   }
 
   void split(size_t b) {
@@ -102,6 +105,7 @@ class BlockedSequence {
   std::vector<std::vector<T>> blocks_;
   std::vector<size_t> starts_;
   size_t size_ = 0;
+  mutable size_t last_ = 0;  // the block of the latest access; checked before use
 };
 
 }  // namespace qv::datastructures

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <fstream>
 #include <iterator>
 
@@ -76,10 +77,18 @@ int RunScriptFiles(const std::string& programPath, const std::vector<std::string
   world::CInstance& self = world.add(100000, 0);
   SetInstanceWorld(&world);
   RValue result;
-  ExecuteAction(code, &self, &self, result);
+  // An exception ends the running step in the runner (a ds_*_read of broken text, for one); here
+  // the program is the step, so it ends the program, with the reason on stderr.
+  bool ended = false;
+  try {
+    ExecuteAction(code, &self, &self, result);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "qvscript: the program ended with an exception: %s\n", e.what());
+    ended = true;
+  }
   SetInstanceWorld(nullptr);
   std::fflush(stdout);
-  return errorState().aborting ? 1 : 0;
+  return errorState().aborting || ended ? 1 : 0;
 }
 
 }  // namespace qv::code

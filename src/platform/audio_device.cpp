@@ -1,0 +1,73 @@
+#include "platform/audio_device.h"
+
+#include <SDL.h>
+
+namespace qv::platform {
+namespace {
+
+// Samples per device block: about 23 ms at 44.1 kHz, short enough for game sounds to start
+// promptly, long enough that the mixer's per-block cost stays small.
+constexpr int kBlockFrames = 1024;
+
+class SdlAudioDevice final : public AudioDevice {
+ public:
+  ~SdlAudioDevice() override { close(); }
+
+  bool open(AudioRenderer* renderer, int sampleRate) override {
+    close();
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    renderer_ = renderer;
+    SDL_AudioSpec want{};
+    want.freq = sampleRate;
+    want.format = AUDIO_F32SYS;
+    want.channels = 2;
+    want.samples = kBlockFrames;
+    want.callback = &SdlAudioDevice::callback;
+    want.userdata = this;
+    SDL_AudioSpec have{};
+    // No changes allowed: SDL converts to whatever the hardware wants, so the mixer always sees
+    // stereo floats at its own rate.
+    device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (device_ == 0) {
+      SDL_QuitSubSystem(SDL_INIT_AUDIO);
+      renderer_ = nullptr;
+      return false;
+    }
+    SDL_PauseAudioDevice(device_, 0);
+    return true;
+  }
+
+  void close() override {
+    if (device_ == 0) return;
+    SDL_CloseAudioDevice(device_);  // waits for a running callback to return
+    device_ = 0;
+    renderer_ = nullptr;
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  }
+
+  bool isOpen() const override { return device_ != 0; }
+
+ private:
+  static void SDLCALL callback(void* userdata, Uint8* stream, int len) {
+    auto* self = static_cast<SdlAudioDevice*>(userdata);
+    const int frames = len / static_cast<int>(2 * sizeof(float));
+    self->renderer_->renderAudio(reinterpret_cast<float*>(stream), frames);
+  }
+
+  SDL_AudioDeviceID device_ = 0;
+  AudioRenderer* renderer_ = nullptr;
+};
+
+class NullAudioDevice final : public AudioDevice {
+ public:
+  bool open(AudioRenderer*, int) override { return false; }
+  void close() override {}
+  bool isOpen() const override { return false; }
+};
+
+}  // namespace
+
+std::unique_ptr<AudioDevice> CreateSdlAudioDevice() { return std::make_unique<SdlAudioDevice>(); }
+std::unique_ptr<AudioDevice> CreateNullAudioDevice() { return std::make_unique<NullAudioDevice>(); }
+
+}  // namespace qv::platform

@@ -103,8 +103,7 @@ bool readInstance(CInstance* inst, int32_t id, int32_t index, RValue& out) {
 
 bool writeInstance(CInstance* inst, int32_t id, int32_t index, const RValue& value) {
   if (id < kBuiltinVariableLimit) return WriteBuiltinVariable(id, inst, index, value);
-  inst->variables.set(id, index, value);
-  return true;
+  return inst->variables.set(id, index, value);
 }
 
 CInstance* firstLive() {
@@ -139,17 +138,19 @@ bool readLocal(Frame& f, int32_t id, int32_t index, RValue& out) {
   return true;
 }
 
-void writeLocal(Frame& f, int32_t id, int32_t index, const RValue& value) {
+bool writeLocal(Frame& f, int32_t id, int32_t index, const RValue& value) {
   f.createLocals();
   const int32_t slot = f.code->localSlotOf(id);
   if (slot >= 0) {
     LocalSlot& s = f.locals[static_cast<size_t>(slot)];
+    RValue* e = s.var.element(index);
+    if (!e) return false;
     s.exists = true;
-    s.var.element(index) = value;
-  } else {
-    if (!f.extraLocals) f.extraLocals = std::make_unique<CVariableList>();
-    f.extraLocals->set(id, index, value);
+    *e = value;
+    return true;
   }
+  if (!f.extraLocals) f.extraLocals = std::make_unique<CVariableList>();
+  return f.extraLocals->set(id, index, value);
 }
 
 bool readRef(Frame& f, int32_t scope, int32_t id, int32_t index, RValue& out) {
@@ -187,17 +188,12 @@ bool readRef(Frame& f, int32_t scope, int32_t id, int32_t index, RValue& out) {
 bool writeRef(Frame& f, int32_t scope, int32_t id, int32_t index, const RValue& value) {
   switch (scope) {
     case -7:
-      writeLocal(f, id, index, value);
-      return true;
+      return writeLocal(f, id, index, value);
     case -6:
-      if (globalStore().isGlobal(id)) {
-        globalStore().list().set(id, index, value);
-        return true;
-      }
+      if (globalStore().isGlobal(id)) return globalStore().list().set(id, index, value);
       return writeInstance(f.self, id, index, value);
     case -5:
-      globalStore().list().set(id, index, value);
-      return true;
+      return globalStore().list().set(id, index, value);
     case -4: return false;
     case -3: {
       // Every live instance; the result is that of the last one written.
@@ -710,11 +706,12 @@ int execAssign(const Node* n, Frame& f, RValue& slot) {
     if (evalNumeric(valueNode, f, d)) {
       RVariable* v = selfVariable(f, target);
       if (!v) v = &f.self->variables.ensure(r.id);
-      RValue& e = v->element(r.index);
-      e.kind = ty_real;
-      e.real = d;
       slot.kind = ty_real;
       slot.real = d;
+      RValue* e = v->element(r.index);
+      if (!e) return fail(f, n->position, "Cannot assign to the variable") ? 0 : -1;
+      e->kind = ty_real;
+      e->real = d;
       return 0;
     }
   }
@@ -733,7 +730,9 @@ int execAssign(const Node* n, Frame& f, RValue& slot) {
   if (ownUserScope(r)) {
     RVariable* v = selfVariable(f, target);
     if (!v) v = &f.self->variables.ensure(r.id);
-    v->element(r.index) = std::move(value);
+    RValue* e = v->element(r.index);
+    if (!e) return fail(f, n->position, "Cannot assign to the variable") ? 0 : -1;
+    *e = std::move(value);
     return 0;
   }
   if (!writeRef(f, r.scope, r.id, r.index, value)) return fail(f, n->position, "Cannot assign to the variable") ? 0 : -1;

@@ -204,3 +204,27 @@ TEST_F(GLDrawing, SpriteExtScaledTurnedBlendedAndTransparent) {
 
 }  // namespace
 }  // namespace qv::graphics
+
+namespace qv::graphics {
+namespace {
+
+TEST_F(GLDrawing, GetPixelReadsWhatWasDrawnAsAScriptColour) {
+  display().beginFrame();
+  Draw("draw_clear", {RValue(double(0x102030))});
+  Draw("draw_set_color", {RValue(double(0x0080FF))});
+  Draw("draw_rectangle", {RValue(5.0), RValue(5.0), RValue(9.0), RValue(9.0), RValue(0.0)});
+  Draw("draw_clear_alpha", {RValue(double(0x00FF00)), RValue(0.0)});  // the whole viewport, alpha 0
+  Draw("draw_rectangle", {RValue(5.0), RValue(5.0), RValue(9.0), RValue(9.0), RValue(0.0)});
+  struct Case {
+    double x, y, colour;
+  };
+  for (const Case c : {Case{7, 7, double(0x0080FF)}, Case{1, 1, double(0x00FF00)}, Case{9, 9, double(0x0080FF)},
+                       Case{10, 10, double(0x00FF00)}}) {
+    const RValue got = CallBuiltin(DrawBuiltins(), "draw_getpixel", {RValue(c.x), RValue(c.y)});
+    EXPECT_EQ(got.real, c.colour) << c.x << "," << c.y;
+  }
+  display().device()->endScene();
+}
+
+}  // namespace
+}  // namespace qv::graphics

@@ -24,6 +24,17 @@ bool readFile(const std::string& path, std::string& out) {
   return true;
 }
 
+// Host text files end lines with LF; game code carries CR LF, which the error messages split at.
+std::string withWindowsLineEnds(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+    out += text[i];
+  }
+  return out;
+}
+
 std::string scriptNameOf(const std::string& path) {
   const size_t slash = path.find_last_of('/');
   const std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -45,7 +56,7 @@ int RunScriptFiles(const std::string& programPath, const std::vector<std::string
       std::fprintf(stderr, "qvscript: cannot read %s\n", path.c_str());
       return 2;
     }
-    AddScript(scriptNameOf(path), std::move(text));
+    AddScript(scriptNameOf(path), withWindowsLineEnds(text));
   }
   std::string program;
   if (!readFile(programPath, program)) {
@@ -54,7 +65,7 @@ int RunScriptFiles(const std::string& programPath, const std::vector<std::string
   }
   EnsureBuiltinsRegistered();
   if (!CompileScripts()) return 1;
-  CCode code(program, false);
+  CCode code(withWindowsLineEnds(program), false);
   if (!code.Compile()) {
     const std::string message = errorState().current;
     ClearRecordedError();

@@ -17,6 +17,7 @@ TEST(RealToString, Cases) {
       {12345678901.25, "1.234567890E+10"},
       {1e300, "1.000000000E+300"},  // beyond 64 bits: not an integer
       {9007199254740993.0, "9007199254740992"},
+      {0.005, "0.01"},    {-2.675, "-2.68"},   {1e-300, "0.00"},  {-0.0, "0"},
   };
   for (const Case& c : cases) EXPECT_EQ(RealToString(c.in), c.out) << c.in;
   EXPECT_EQ(RealToString(NAN), "NAN");

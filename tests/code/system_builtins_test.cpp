@@ -6,7 +6,12 @@
 #include <sys/resource.h>
 
 #include "platform/clipboard.h"
+#include "platform/game_window.h"
 #include "support/builtin_call.h"
+
+#if defined(QV_SANITIZED)
+#include <sanitizer/lsan_interface.h>
+#endif
 
 using qv::code::RValue;
 using qv::code::SystemFunctions;
@@ -32,22 +37,29 @@ TEST(SystemFunctions, ApplicationTitleTakesStringsOnly) {
 }
 
 TEST(SystemFunctions, ProgramPriorityMapsToNiceValues) {
-  // Raising the nice value needs no privilege; lowering it back may, so only the result of a
-  // permitted change is checked, and the test process ends soon after.
+  // Raising the nice value needs no privilege; lowering it may, so a process started with a
+  // higher nice value may stay there, and the last step may not come back to 0.
+  int start = getpriority(PRIO_PROCESS, 0);
   Call("set_program_priority", {-1.0});
-  EXPECT_EQ(getpriority(PRIO_PROCESS, 0), 1);
-  Call("set_program_priority", {-2.0});
-  EXPECT_EQ(getpriority(PRIO_PROCESS, 0), 2);
-  Call("set_program_priority", {7.0});  // not a level: counts as 0
   int now = getpriority(PRIO_PROCESS, 0);
-  EXPECT_TRUE(now == 0 || now == 2) << now;  // 0 when allowed to lower it again
+  EXPECT_TRUE(now == 1 || (start > 1 && now == start)) << now;
+  Call("set_program_priority", {-2.0});
+  now = getpriority(PRIO_PROCESS, 0);
+  EXPECT_TRUE(now == 2 || (start > 2 && now == start)) << now;
+  Call("set_program_priority", {-3.0});
+  EXPECT_EQ(getpriority(PRIO_PROCESS, 0), 19);
+  Call("set_program_priority", {7.0});  // not a level: counts as 0
+  now = getpriority(PRIO_PROCESS, 0);
+  EXPECT_TRUE(now == 0 || now == 19) << now;  // 0 when allowed to lower it again
 }
 
 TEST(SystemFunctions, WindowHandleWithoutAWindowIsZero) { EXPECT_EQ(Call("window_handle").real, 0); }
 
-#include "platform/game_window.h"
 
 TEST(SystemFunctions, WindowHandleNamesTheGameWindow) {
+#if defined(QV_SANITIZED)
+  __lsan::ScopedDisabler driverAllocations;  // the GL driver keeps some for the life of the process
+#endif
   auto window = qv::platform::GameWindow::Open(64, 48);
   ASSERT_TRUE(window);
   double handle = Call("window_handle").real;

@@ -6,6 +6,7 @@
 #include "datastructures/builtins.h"
 #include "graphics/builtins.h"
 #include "sound/builtins.h"
+#include "world/builtins.h"
 
 namespace qv::code {
 
@@ -25,6 +26,10 @@ std::vector<BuiltinFamily> AllFamilies() {
       sound::SoundFunctions(),
       sound::CdFunctions(),
       datastructures::DataStructureFunctions(),
+      world::EventFunctions(),
+      world::ObjectFunctions(),
+      world::InstanceFunctions(),
+      world::RoomFunctions(),
   };
 }
 

@@ -1,0 +1,101 @@
+#include "runner/preparation.h"
+
+#include <string>
+
+#include "code/errors.h"
+#include "code/interpreter.h"
+#include "code/registry.h"
+#include "graphics/sprite_drawing.h"
+#include "platform/message_box.h"
+#include "runner/included_files.h"
+#include "runner/loader.h"
+#include "runner/loading_window.h"
+#include "runner/runner_main.h"
+#include "runner/settings.h"
+#include "sound/sound.h"
+#include "world/object.h"
+
+namespace qv::runner {
+
+namespace {
+
+bool fail(const std::string& message) {
+  platform::showMessageBox(ApplicationTitle(), message);
+  return false;
+}
+
+}  // namespace
+
+bool PrepareGameGraphics() {
+  const GameSettings& g = CurrentSettings();
+  graphics::DisplaySettings d;
+  d.fullScreen = g.start_fullscreen;
+  d.interpolate = g.interpolate_pixels;
+  d.noBorder = g.hide_border;
+  d.noButtons = g.hide_buttons;
+  d.displayCursor = g.display_cursor;
+  d.scaling = g.scaling;
+  d.allowResize = g.allow_resize;
+  d.stayOnTop = g.stay_on_top;
+  d.windowColour = g.outside_color;
+  d.setResolution = g.set_resolution;
+  d.colourDepthCode = g.color_depth;
+  d.resolutionCode = g.resolution;
+  d.frequencyCode = g.frequency;
+  d.vsync = g.use_vsync;
+  return graphics::PrepareGraphics(d);
+}
+
+bool PrepareAll(const std::function<bool()>& prepareGraphics) {
+  // The error handler follows the game's settings from here on.
+  const GameSettings& settings = CurrentSettings();
+  code::errorSettings().display = settings.display_errors;
+  code::errorSettings().log = settings.write_errors;
+  code::errorSettings().abortOnAll = settings.abort_on_errors;
+  code::codeSettings().uninitializedAsZero = settings.uninitialized_zero;
+
+  Progress(50, "Extracting included files");
+  ExtractIncludedFiles();
+
+  // Extension packages are read and kept; preparing them (and binding their functions) belongs
+  // to the extension subsystem, which is not built yet, so there is nothing to fail here.
+  Progress(55, "Preparing extension pacakges");
+
+  Progress(60, "Preparing constants");
+  std::string failure;
+  if (!code::PrepareConstants(gameConstants(), failure)) {
+    fail(failure);
+    return fail("Failed to define the constants.");
+  }
+
+  // Trigger conditions are compiled by the trigger subsystem (not built yet).
+  Progress(61, "Preparing triggers");
+
+  Progress(62, "Compiling scripts");
+  if (!code::CompileScripts()) return fail("Failed to compile the scripts.");
+
+  // Time-line actions are compiled by the time-line subsystem (not built yet).
+  Progress(70, "Compiling time line actions");
+
+  Progress(72, "Compiling object actions");
+  if (!world::CompileObjects()) return fail("Failed to compile the actions in the objects.");
+
+  Progress(80, "Preparing sounds");
+  sound::PrepareSounds();
+
+  Progress(90, "Preparing graphics");
+  if (prepareGraphics && !prepareGraphics()) {
+    sound::CloseSounds();
+    return false;
+  }
+  Progress(100, "Ready");
+  HideLoadingWindow();
+  return true;
+}
+
+void CleanUpGame() {
+  sound::CloseSounds();
+  RemoveIncludedFiles();
+}
+
+}  // namespace qv::runner

@@ -6,6 +6,8 @@
 #include "code/interpreter.h"
 #include "code/registry.h"
 #include "graphics/sprite_drawing.h"
+#include "graphics/display.h"
+#include "platform/game_window.h"
 #include "platform/message_box.h"
 #include "runner/included_files.h"
 #include "runner/loader.h"
@@ -27,6 +29,14 @@ bool fail(const std::string& message) {
 }  // namespace
 
 bool PrepareGameGraphics() {
+  // The game window lives until the process ends: the device and its textures belong to its
+  // context, and nothing may outlive it in the wrong order at exit.
+  static platform::GameWindow* window = platform::GameWindow::Open(640, 480).release();
+  if (!window) {
+    platform::showMessageBox(ApplicationTitle(), "Failed to create the game window.");
+    return false;
+  }
+  graphics::display().bindWindow(window);
   const GameSettings& g = CurrentSettings();
   graphics::DisplaySettings d;
   d.fullScreen = g.start_fullscreen;

@@ -19,7 +19,7 @@ using namespace qv;
 
 namespace {
 
-struct Run {
+struct Played {
   int status = -1;
   std::string out, err;
 };
@@ -38,11 +38,11 @@ std::string slurp(const fs::path& p) {
   return ss.str();
 }
 
-Run play(const fs::path& dir, const std::vector<uint8_t>& game, const std::string& env) {
+Played play(const fs::path& dir, const std::vector<uint8_t>& game, const std::string& env) {
   runner::CStream(game).SaveToFile((dir / "game.exe").string());
   const std::string cmd = "cd '" + dir.string() + "' && env " + env + " '" + QV_RUNNER_PATH + "' game.exe >out.txt 2>err.txt";
   const int raw = std::system(cmd.c_str());
-  Run r;
+  Played r;
   r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
   r.out = slurp(dir / "out.txt");
   r.err = slurp(dir / "err.txt");
@@ -96,7 +96,7 @@ TEST(WorldE2E, AGameWalksItsRoomsInOrderAndEnds) {
   runner::WriteDataFileRecord(w.Item(runner::ChunkId::IncludedFiles), file);
   w.last_instance_id = 100100;
 
-  const Run r = play(dir, w.Write(), "QUORVANE_STEPS=100");
+  const Played r = play(dir, w.Write(), "QUORVANE_STEPS=100");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out,
@@ -122,7 +122,7 @@ TEST(WorldE2E, TheStepLimitEndsAGameThatWouldRunForever) {
   room.instances.push_back(std::move(in));
   world::WriteRoomRecord(w.Record(runner::ChunkId::Rooms, 0, "rm"), room);
   world::WriteRoomOrderItem(w.Item(runner::ChunkId::RoomOrder), 0);
-  const Run r = play(dir, w.Write(), "QUORVANE_STEPS=25");
+  const Played r = play(dir, w.Write(), "QUORVANE_STEPS=25");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "25\n");
   fs::remove_all(dir);

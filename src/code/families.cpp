@@ -7,6 +7,7 @@
 #include "graphics/builtins.h"
 #include "sound/builtins.h"
 #include "world/builtins.h"
+#include "world/time_line.h"
 
 namespace qv::code {
 
@@ -30,6 +31,7 @@ std::vector<BuiltinFamily> AllFamilies() {
       world::ObjectFunctions(),
       world::InstanceFunctions(),
       world::RoomFunctions(),
+      world::TimeLineFunctions(),
   };
 }
 

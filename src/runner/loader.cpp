@@ -13,6 +13,7 @@
 #include "sound/sound.h"
 #include "world/object.h"
 #include "world/room.h"
+#include "world/time_line.h"
 #include "world/trigger.h"
 
 namespace qv::runner {
@@ -127,8 +128,8 @@ bool readChunk(ChunkId chunk, CStream& s) {
     case ChunkId::Sprites: return graphics::ReadSpriteBlock(s, graphics::sprites());
     case ChunkId::Backgrounds: return graphics::ReadBackgroundBlock(s, graphics::backgrounds());
     case ChunkId::Paths:
-    case ChunkId::Fonts:
-    case ChunkId::TimeLines: return keepStandard(s, chunk);
+    case ChunkId::Fonts: return keepStandard(s, chunk);
+    case ChunkId::TimeLines: return world::ReadTimeLinesChunk(s);
     case ChunkId::Scripts: return code::ReadScriptsChunk(s);
     case ChunkId::Objects: return world::ReadObjectsChunk(s);
     case ChunkId::Rooms: return world::ReadRoomsChunk(s);

@@ -16,6 +16,7 @@
 #include "runner/settings.h"
 #include "sound/sound.h"
 #include "world/object.h"
+#include "world/time_line.h"
 
 namespace qv::runner {
 
@@ -84,8 +85,8 @@ bool PrepareAll(const std::function<bool()>& prepareGraphics) {
   Progress(62, "Compiling scripts");
   if (!code::CompileScripts()) return fail("Failed to compile the scripts.");
 
-  // Time-line actions are compiled by the time-line subsystem (not built yet).
   Progress(70, "Compiling time line actions");
+  if (!world::CompileTimeLines()) return fail("Failed to compile the actions in the time lines.");
 
   Progress(72, "Compiling object actions");
   if (!world::CompileObjects()) return fail("Failed to compile the actions in the objects.");

@@ -9,6 +9,7 @@
 #include "code/registry.h"
 #include "world/game_world.h"
 #include "world/instance.h"
+#include "world/time_line.h"
 #include "world/transfer.h"
 #include "world/trigger.h"
 
@@ -305,8 +306,13 @@ void InstallEventHooks() {
   code::SetActionHeaderSource([](code::ActionHeader& header) {
     if (contextDepth() <= 0) return false;
     const EventContext& c = eventContext();
-    header.timeLine = false;
     header.actionNumber = c.action;
+    header.timeLine = c.kind == kTimeLineEventKind;
+    if (header.timeLine) {
+      header.step = c.number;
+      header.timeLineName = TimeLineName(c.object);
+      return true;
+    }
     header.eventName = EventName(c.kind, c.number);
     header.objectName = ObjectName(c.object);
     return true;

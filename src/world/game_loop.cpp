@@ -1,11 +1,16 @@
 #include "world/game_loop.h"
 
 #include <chrono>
+#include <cmath>
+#include <vector>
 #include <thread>
 
 #include "code/errors.h"
+#include "graphics/sprite.h"
+#include "motion/bounding_box.h"
 #include "code/registry.h"
 #include "world/object.h"
+#include "world/time_line.h"
 #include "world/trigger.h"
 #include "runner/included_files.h"
 #include "world/event_performer.h"
@@ -15,8 +20,13 @@
 
 namespace qv::world {
 
+namespace {
+int64_t& stepCounter();
+}  // namespace
+
 void InstallWorld() {
   code::SetResourceNameLookup(code::ResourceKind::Object, [](std::string_view n) { return FindObject(n); });
+  code::SetResourceNameLookup(code::ResourceKind::TimeLine, [](std::string_view n) { return FindTimeLine(n); });
   code::SetResourceNameLookup(code::ResourceKind::Room, [](std::string_view n) { return FindRoom(n); });
   code::SetResourceNameLookup(code::ResourceKind::Trigger, [](std::string_view n) {
     const auto& list = triggers();
@@ -31,6 +41,8 @@ void InstallWorld() {
 
 void StartGame() {
   transferRequest() = kTransferNone;
+  stepCounter() = 0;
+  transitionKind() = 0;
   RebuildDispatchTables();
   runner::RunLibraryInitCode();
   if (TransferPending()) return;
@@ -55,12 +67,91 @@ bool HandleTransfer() {
   return false;
 }
 
+namespace {
+
+// Raises (kind, number) the way the step raises events: for every object in the dispatch list, in
+// ascending index, for every instance of exactly that object in list order, not marked destroyed.
+// Positions are re-checked against the live list, which game code may change.
+void raise(int32_t kind, int32_t number) {
+  const std::vector<int32_t> objects = DispatchList(kind, number);  // a copy: code may rebuild the tables
+  for (int32_t object : objects) {
+    for (size_t k = 0;; ++k) {
+      const auto& list = CurrentRoom().InstancesOfObjectOnly(object);
+      if (k >= list.size()) break;
+      CInstance* in = list[k];
+      if (!in->destroyed) PerformEvent(in, in, object, kind, number);
+    }
+  }
+}
+
+// Alarm a of every instance whose object has that alarm event counts down; reaching 0 performs it.
+void alarms() {
+  for (int32_t a = 0; a < kAlarmCount; ++a) {
+    const std::vector<int32_t> objects = DispatchList(ev_alarm, a);
+    for (int32_t object : objects) {
+      for (size_t k = 0;; ++k) {
+        const auto& list = CurrentRoom().InstancesOfObjectOnly(object);
+        if (k >= list.size()) break;
+        CInstance* in = list[k];
+        if (in->destroyed) continue;
+        int32_t& alarm = in->alarm[static_cast<size_t>(a)];
+        if (alarm < 0) continue;
+        if (--alarm == 0) PerformEvent(in, in, object, ev_alarm, a);
+      }
+    }
+  }
+}
+
+// Every instance in list order, by position against the live list.
+template <class F>
+void forEachInstance(F f) {
+  for (size_t k = 0; k < CurrentRoom().instances.size(); ++k) f(*CurrentRoom().instances[k]);
+}
+
+int64_t& stepCounter() {
+  static int64_t counter = 0;
+  return counter;
+}
+
+}  // namespace
+
+// The stages that exist so far, in their order; the numbers are the stages of the full step.
+// Still missing: function keys (2), input (3, 8-10), triggers (5, 11, 15),
+// friction, gravity and paths (12), outside and boundary events (13), collisions (14), particles
+// (16), drawing (18).
 void Step() {
-  PerformEventForAll(ev_step, ev_step_begin);
-  PerformEventForAll(ev_step, ev_step_normal);
-  PerformEventForAll(ev_step, ev_step_end);
-  RemoveDestroyed(CurrentRoom());
-  ScrollBackgrounds(CurrentRoom());
+  forEachInstance([](CInstance& in) {  // 4
+    in.xprevious = in.x;
+    in.yprevious = in.y;
+    in.pathPositionprevious = in.pathPosition;
+  });
+  raise(ev_step, ev_step_begin);  // 5
+  if (TransferPending()) return;
+  forEachInstance([](CInstance& in) {  // 6
+    if (!in.destroyed) AdvanceTimeLine(in);
+  });
+  if (TransferPending()) return;
+  alarms();  // 7
+  if (TransferPending()) return;
+  raise(ev_step, ev_step_normal);  // 11
+  if (TransferPending()) return;
+  forEachInstance([](CInstance& in) {  // 12: the position moves by the speed vector
+    if (in.hspeed != 0 || in.vspeed != 0) motion::SetPosition(in, in.x + in.hspeed, in.y + in.vspeed);
+  });
+  raise(ev_step, ev_step_end);  // 15
+  if (TransferPending()) return;
+  RemoveDestroyed(CurrentRoom());  // 17
+  ScrollBackgrounds(CurrentRoom());  // 19
+  forEachInstance([](CInstance& in) {  // 20
+    in.imageIndex += in.imageSpeed;
+    const graphics::CSprite* sprite = graphics::sprites().get(in.spriteIndex);
+    const int frames = sprite ? sprite->frameCount() : 0;
+    if (std::floor(in.imageIndex) >= frames) {
+      in.imageIndex -= frames;
+      PerformEvent(&in, &in, in.objectIndex, ev_other, ev_animation_end);
+    }
+  });
+  ++stepCounter();  // 21
 }
 
 int64_t RunGameLoop(const LoopOptions& options) {

@@ -1,8 +1,7 @@
 // Starting, running and ending the game.
 //
-// The step here is the interim one until the main loop's full order of stages exists: begin step,
-// step and end step events, removal of destroyed instances and background scrolling, with the
-// transfer request carried out between steps. The game ends on game_end, on an abort, when the
+// The step runs the stages that exist so far in their order (see Step); the transfer request is
+// carried out between steps. The game ends on game_end, on an abort, when the
 // window is closed, or after QUORVANE_STEPS steps (then unpaced).
 #pragma once
 
@@ -17,7 +16,7 @@ void StartGame();
 void EndGame();
 // Carries out a pending transfer; false when the game is over (end or abort).
 bool HandleTransfer();
-// One interim step.
+// One step.
 void Step();
 
 struct LoopOptions {

@@ -217,6 +217,24 @@ TEST(WorldEvents, CompileErrorsInActionsStopPreparation) {
   EXPECT_NE(code::errorState().last.find("of Create Event\r\nfor object obj"), std::string::npos);
 }
 
+TEST(WorldEvents, StepsRaiseEventsByObjectThenListOrderWithAlarmsMovementAndAnimation) {
+  TestGame g;
+  g.sprite(0, "spr_two", 2, 4, 4);
+  auto& a = g.object("obj_a");
+  a.object.sprite = 0;
+  a.on(ev_create, 0, "alarm[3] = 2; hspeed = 3")
+      .on(ev_step, ev_step_normal, "test_log('step a ' + string(id) + ' x ' + string(x) + ' from ' + string(xprevious) + ' image ' + string(image_index))")
+      .on(ev_alarm, 3, "test_log('alarm ' + string(id))")
+      .on(ev_other, ev_animation_end, "test_log('animation end ' + string(id))");
+  g.object("obj_b").on(ev_step, ev_step_normal, "test_log('step b ' + string(id))");
+  g.room("rm").place(1, 0, 0, 100001).place(0, 10, 0, 100002);
+  g.run(2);
+  const Log expected = {"step a 100002 x 10 from 10 image 0", "step b 100001",
+                        "alarm 100002", "step a 100002 x 13 from 13 image 1", "step b 100001",
+                        "animation end 100002"};
+  EXPECT_EQ(gameLog(), expected);
+}
+
 TEST(WorldEvents, EventNames) {
   struct Case {
     int32_t kind, number;

@@ -107,7 +107,9 @@ TEST(WorldRooms, DeactivatedInstancesAreHiddenAndComeBackAtTheEnd) {
 
 class IncludedFiles : public ::testing::Test {
  protected:
-  fs::path dir = fs::temp_directory_path() / "qv_world_included";
+  // One directory per test: CTest runs tests in parallel.
+  fs::path dir = fs::temp_directory_path() /
+                 ("qv_world_included_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
   fs::path old;
   void SetUp() override {
     fs::remove_all(dir);

@@ -22,6 +22,7 @@
 #include "world/game_loop.h"
 #include "world/object.h"
 #include "world/room.h"
+#include "world/time_line.h"
 
 namespace qv::testing {
 
@@ -84,6 +85,27 @@ struct TestGame {
   std::vector<int32_t> order;  // the room order; all rooms in index order when empty
   std::vector<runner::CDataFile> files;
   std::vector<std::string> initCode;
+  std::vector<std::pair<std::string, world::CTimeLine>> timeLines;
+
+  // A time line whose moments each run one piece of code.
+  void timeLine(std::string name, std::vector<std::pair<int32_t, std::string>> moments) {
+    world::CTimeLine t;
+    for (auto& [step, code] : moments) t.MomentAt(step).actions.push_back(world::CodeAction(code));
+    timeLines.emplace_back(std::move(name), std::move(t));
+  }
+
+  // A sprite of `frames` opaque frames of w x h pixels, origin 0, 0.
+  void sprite(int32_t index, const std::string& name, int frames, int w, int h) {
+    graphics::CSprite sprite;
+    for (int i = 0; i < frames; ++i) sprite.frames.push_back(graphics::TBitmap32(w, h, 0xFFFFFFFF));
+    graphics::ComputeDefaultMasks(sprite);
+    runner::CStream full, prefix;
+    graphics::WriteSpriteRecord(full, &sprite, name);
+    prefix.WriteBoolean(true);
+    prefix.WriteString(name);
+    writer.Record(runner::ChunkId::Sprites, index, name)
+        .WriteBytes(full.bytes().data() + prefix.size(), full.size() - prefix.size());
+  }
 
   ObjectSpec& object(std::string name) {
     objects.push_back({std::move(name), {}});
@@ -103,6 +125,8 @@ struct TestGame {
     if (o.empty())
       for (size_t i = 0; i < rooms.size(); ++i) o.push_back(int32_t(i));
     for (int32_t r : o) world::WriteRoomOrderItem(writer.Item(runner::ChunkId::RoomOrder), r);
+    for (size_t i = 0; i < timeLines.size(); ++i)
+      world::WriteTimeLineRecord(writer.Record(runner::ChunkId::TimeLines, int32_t(i), timeLines[i].first), timeLines[i].second);
     for (const auto& f : files) runner::WriteDataFileRecord(writer.Item(runner::ChunkId::IncludedFiles), f);
     for (const auto& text : initCode) writer.Item(runner::ChunkId::LibraryInitCode).WriteString(text);
     writer.random_seed = 7;

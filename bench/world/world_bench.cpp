@@ -3,7 +3,10 @@
 // of code, and looking instances up by id. Allocations per performed event are counted too.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <new>
@@ -169,6 +172,47 @@ void BM_FindByIdFloor(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_FindByIdFloor);
+
+// ---- pacing: 600 steps of a room at speed 60, timed by the real clock ----
+
+std::vector<int64_t>& ticks() {
+  static std::vector<int64_t> t;
+  return t;
+}
+
+void BM_PacingAt60(benchmark::State& state) {
+  static const int32_t tick = qv::code::RegisterFunction("bench_tick", [](qv::code::BuiltinCall&) {
+    using namespace std::chrono;
+    ticks().push_back(duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
+  }, 0);
+  (void)tick;
+  for (auto _ : state) {
+    setUpWorld(nullptr, "bench_tick()");
+    EndWorld();
+    // One placed instance whose step event stamps the time; the loop starts the game itself.
+    rooms()[0]->speed = 60;
+    rooms()[0]->instances.push_back(NewInstance(0, 0, 0, 100001));
+    ticks().clear();
+    LoopOptions options;
+    options.maxSteps = 600;
+    options.paced = true;
+    RunGameLoop(options);
+  }
+  std::vector<double> periods;
+  for (size_t i = 1; i < ticks().size(); ++i) periods.push_back(double(ticks()[i] - ticks()[i - 1]) / 1000.0);
+  double mean = 0, spread = 0, worst = 0;
+  for (double p : periods) mean += p;
+  mean /= double(periods.size());
+  for (double p : periods) {
+    spread += (p - mean) * (p - mean);
+    worst = std::max(worst, std::abs(p - mean));
+  }
+  spread = std::sqrt(spread / double(periods.size()));
+  state.counters["mean period ms"] = mean;
+  state.counters["period stddev ms"] = spread;
+  state.counters["largest deviation ms"] = worst;
+}
+BENCHMARK(BM_PacingAt60)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
 

@@ -190,6 +190,14 @@ class Executor {
 
   void runAction(const CAction& a, CInstance* self, CInstance* other, code::RValue& result) {
     argumentRelative() = a.mayBeRelative && a.relative;
+    // The common case, a code action without arguments, needs no argument tables.
+    if (a.executionType == exec_code && a.argumentCount == 0) {
+      if (!a.compiled) return;
+      const bool relative = argumentRelative();
+      code::ExecuteAction(*a.compiled, self, other, result);
+      argumentRelative() = relative;
+      return;
+    }
     std::array<code::RValue, kMaxActionArguments> args;
     const auto argc = static_cast<size_t>(a.argumentCount);
     for (size_t k = 0; k < argc; ++k) evaluateArgument(a, k, self, other, args[k]);

@@ -1,6 +1,7 @@
 #include "world/game_loop.h"
 
 #include <chrono>
+#include <algorithm>
 #include <cmath>
 #include <vector>
 #include <thread>
@@ -154,23 +155,62 @@ void Step() {
   ++stepCounter();  // 21
 }
 
+int32_t& framesPerSecond() {
+  static int32_t fps = 0;
+  return fps;
+}
+
+namespace {
+int64_t clockMicroseconds() {
+  using namespace std::chrono;
+  return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
+}  // namespace
+
+void WaitMicroseconds(int64_t n, const std::function<bool()>& pumpEvents) {
+  if (n <= 0) return;
+  const int64_t end = clockMicroseconds() + n;
+  // Sleep most of the wait, then finish on the clock while window messages are processed.
+  if (n >= 2000) std::this_thread::sleep_for(std::chrono::milliseconds((n - 1000) / 1000));
+  for (int64_t now = clockMicroseconds(); now < end; now = clockMicroseconds()) {
+    if (pumpEvents) pumpEvents();
+    std::this_thread::sleep_for(std::chrono::microseconds(std::min<int64_t>(end - now, 200)));
+  }
+}
+
 int64_t RunGameLoop(const LoopOptions& options) {
-  using Clock = std::chrono::steady_clock;
   StartGame();
   int64_t steps = 0;
-  auto next = Clock::now();
-  while (HandleTransfer()) {
-    if (options.maxSteps >= 0 && steps >= options.maxSteps) break;
-    if (options.pumpEvents && !options.pumpEvents()) break;
+  if (!HandleTransfer()) {
+    transferRequest() = kTransferNone;
+    EndGame();
+    return 0;
+  }
+  int64_t t0 = clockMicroseconds(), secondMark = t0;
+  int32_t frames = 0;
+  framesPerSecond() = 0;
+  bool running = !options.pumpEvents || options.pumpEvents();
+  while (running && (options.maxSteps < 0 || steps < options.maxSteps)) {
     Step();
     ++steps;
+    int64_t now = clockMicroseconds();
+    if (now < t0) t0 = now;
+    if (CurrentRoom().speed <= 0) CurrentRoom().speed = 1;
+    int64_t wait = 0;
     if (options.paced) {
-      const int32_t speed = CurrentRoom().speed > 0 ? CurrentRoom().speed : 1;
-      next += std::chrono::microseconds(1000000 / speed);
-      const auto now = Clock::now();
-      if (next > now) std::this_thread::sleep_until(next);
-      else next = now;
+      wait = std::clamp<int64_t>(1000000 / CurrentRoom().speed - (now - t0), 0, 1000000);
+      WaitMicroseconds(wait, options.pumpEvents);
     }
+    t0 = now + wait;
+    if (t0 < secondMark) secondMark = t0;
+    if (secondMark / 1000000 < t0 / 1000000) {
+      framesPerSecond() = frames;
+      frames = 0;
+      secondMark = t0;
+    }
+    ++frames;
+    if (!HandleTransfer()) break;
+    if (options.pumpEvents && !options.pumpEvents()) break;
   }
   // The request that ended the game is cleared so that the end events run.
   transferRequest() = kTransferNone;

@@ -28,6 +28,12 @@ struct LoopOptions {
 // StartGame, steps until the end, EndGame. Returns the number of steps run.
 int64_t RunGameLoop(const LoopOptions& options);
 
+// Frames counted in the last full second (`fps`).
+int32_t& framesPerSecond();
+// The pacing wait: sleeps most of n microseconds, then waits on the clock while window messages
+// are processed.
+void WaitMicroseconds(int64_t n, const std::function<bool()>& pumpEvents);
+
 // Everything the world sets up once per process: the interpreter's instance list, the action
 // error headers, the abort hook, the built-in variables.
 void InstallWorld();

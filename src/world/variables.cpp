@@ -7,6 +7,7 @@
 #include "motion/motion_setters.h"
 #include "system/secure_mode.h"
 #include "world/event_performer.h"
+#include "world/game_loop.h"
 #include "world/game_world.h"
 #include "world/instances.h"
 
@@ -125,6 +126,7 @@ QV_READ_ONLY(event_object, eventContext().object)
 QV_READ_ONLY(event_action, eventContext().action)
 QV_READ_ONLY(argument_relative, argumentRelative() ? 1 : 0)
 QV_READ_ONLY(secure_mode, system::SecureMode() ? 1 : 0)
+QV_READ_ONLY(fps, framesPerSecond())
 
 bool get_room(CInstance*, int32_t, RValue& out) {
   out.setReal(CurrentRoomIndex());
@@ -197,6 +199,7 @@ void BindWorldVariables() {
   QV_BIND(room_persistent); QV_BIND_READ(instance_count); QV_BIND_READ(instance_id);
   QV_BIND_READ(event_type); QV_BIND_READ(event_number); QV_BIND_READ(event_object);
   QV_BIND_READ(event_action); QV_BIND_READ(argument_relative); QV_BIND_READ(secure_mode);
+  QV_BIND_READ(fps);
 #undef QV_BIND
 #undef QV_BIND_READ
 }

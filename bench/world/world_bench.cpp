@@ -142,6 +142,42 @@ void BM_StepEventFloor(benchmark::State& state) {
 }
 BENCHMARK(BM_StepEventFloor)->Unit(benchmark::kMillisecond);
 
+// ---- whole steps, unpaced: 10,000 instances with a step event that move ----
+
+void BM_StepsOfABusyRoom(benchmark::State& state) {
+  setUpWorld("hspeed = 1; counter = 0", "counter += 1; if x > 1000 { x = 0 } y = counter mod 7");
+  for (int i = 0; i < 10000; ++i) CreateInstance(0, i % 1000, 0);
+  for (auto _ : state) Step();
+  state.counters["steps per second"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_StepsOfABusyRoom)->Unit(benchmark::kMillisecond);
+
+void BM_StepsOfABusyRoomFloor(benchmark::State& state) {
+  struct Plain {
+    double x, y, xprevious, yprevious, hspeed, vspeed, counter;
+  };
+  std::vector<std::unique_ptr<Plain>> list;
+  for (int i = 0; i < 10000; ++i) list.push_back(std::make_unique<Plain>(Plain{double(i % 1000), 0, 0, 0, 1, 0, 0}));
+  for (auto _ : state) {
+    for (auto& p : list) {
+      p->xprevious = p->x;
+      p->yprevious = p->y;
+    }
+    for (auto& p : list) {
+      p->counter += 1;
+      if (p->x > 1000) p->x = 0;
+      p->y = std::fmod(p->counter, 7);
+      benchmark::ClobberMemory();
+    }
+    for (auto& p : list) {
+      p->x += p->hspeed;
+      p->y += p->vspeed;
+    }
+  }
+  state.counters["steps per second"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_StepsOfABusyRoomFloor)->Unit(benchmark::kMillisecond);
+
 // ---- looking instances up by id ----
 
 void BM_FindById(benchmark::State& state) {

@@ -17,6 +17,7 @@
 #include "sound/sound.h"
 #include "world/object.h"
 #include "world/time_line.h"
+#include "world/trigger.h"
 
 namespace qv::runner {
 
@@ -79,8 +80,8 @@ bool PrepareAll(const std::function<bool()>& prepareGraphics) {
     return fail("Failed to define the constants.");
   }
 
-  // Trigger conditions are compiled by the trigger subsystem (not built yet).
   Progress(61, "Preparing triggers");
+  if (!world::CompileTriggers()) return fail("Failed to prepare triggers.");
 
   Progress(62, "Compiling scripts");
   if (!code::CompileScripts()) return fail("Failed to compile the scripts.");

@@ -29,12 +29,7 @@ void InstallWorld() {
   code::SetResourceNameLookup(code::ResourceKind::Object, [](std::string_view n) { return FindObject(n); });
   code::SetResourceNameLookup(code::ResourceKind::TimeLine, [](std::string_view n) { return FindTimeLine(n); });
   code::SetResourceNameLookup(code::ResourceKind::Room, [](std::string_view n) { return FindRoom(n); });
-  code::SetResourceNameLookup(code::ResourceKind::Trigger, [](std::string_view n) {
-    const auto& list = triggers();
-    for (size_t i = 0; i < list.size(); ++i)
-      if (list[i] && list[i]->name == n) return static_cast<int32_t>(i);
-    return int32_t{-1};
-  });
+  code::SetResourceNameLookup(code::ResourceKind::Trigger, [](std::string_view n) { return FindTriggerByConstant(n); });
   InstallInstanceWorld();
   InstallEventHooks();
   BindWorldVariables();
@@ -117,7 +112,7 @@ int64_t& stepCounter() {
 }  // namespace
 
 // The stages that exist so far, in their order; the numbers are the stages of the full step.
-// Still missing: function keys (2), input (3, 8-10), triggers (5, 11, 15),
+// Still missing: function keys (2), input (3, 8-10),
 // friction, gravity and paths (12), outside and boundary events (13), collisions (14), particles
 // (16), drawing (18).
 void Step() {
@@ -126,7 +121,9 @@ void Step() {
     in.yprevious = in.y;
     in.pathPositionprevious = in.pathPosition;
   });
-  raise(ev_step, ev_step_begin);  // 5
+  CheckTriggers(1);  // 5
+  if (TransferPending()) return;
+  raise(ev_step, ev_step_begin);
   if (TransferPending()) return;
   forEachInstance([](CInstance& in) {  // 6
     if (!in.destroyed) AdvanceTimeLine(in);
@@ -134,12 +131,16 @@ void Step() {
   if (TransferPending()) return;
   alarms();  // 7
   if (TransferPending()) return;
-  raise(ev_step, ev_step_normal);  // 11
+  CheckTriggers(0);  // 11
+  if (TransferPending()) return;
+  raise(ev_step, ev_step_normal);
   if (TransferPending()) return;
   forEachInstance([](CInstance& in) {  // 12: the position moves by the speed vector
     if (in.hspeed != 0 || in.vspeed != 0) motion::SetPosition(in, in.x + in.hspeed, in.y + in.vspeed);
   });
-  raise(ev_step, ev_step_end);  // 15
+  CheckTriggers(2);  // 15
+  if (TransferPending()) return;
+  raise(ev_step, ev_step_end);
   if (TransferPending()) return;
   RemoveDestroyed(CurrentRoom());  // 17
   ScrollBackgrounds(CurrentRoom());  // 19

@@ -1,11 +1,13 @@
-// Triggers: the records of the trigger chunk. Their conditions are compiled and checked by the main
-// loop; this file holds the data and its reading and writing.
+// Triggers: user-defined events whose condition, code returning a value, is checked for instances
+// at one of the three step moments.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "code/ccode.h"
 
 namespace qv::runner {
 class CStream;
@@ -16,8 +18,9 @@ namespace qv::world {
 struct CTrigger {
   std::string name;
   std::string condition;
-  int32_t moment = 0;  // 0 step, 1 begin step, 2 end step
+  int32_t moment = 1;  // 0 step, 1 begin step, 2 end step
   std::string constantName;
+  std::shared_ptr<code::CCode> compiled;  // set at preparation
 };
 
 // Slots by trigger index; an empty slot is a deleted trigger.
@@ -30,5 +33,12 @@ bool ReadTriggerRecord(runner::CStream& s, CTrigger& trigger);
 void WriteTriggerRecord(runner::CStream& s, const CTrigger& trigger);
 // The trigger chunk (trigger frame, version 800); empties the list first.
 bool ReadTriggersChunk(runner::CStream& s);
+
+// The first trigger whose constant name is exactly `name`, or -1.
+int32_t FindTriggerByConstant(std::string_view name);
+// Compiles every condition; the first failure is reported (fatal) and ends with false.
+bool CompileTriggers();
+// The triggers of one moment, for the instances whose objects have their events.
+void CheckTriggers(int32_t moment);
 
 }  // namespace qv::world

@@ -23,6 +23,7 @@
 #include "world/object.h"
 #include "world/room.h"
 #include "world/time_line.h"
+#include "world/trigger.h"
 
 namespace qv::testing {
 
@@ -86,6 +87,7 @@ struct TestGame {
   std::vector<runner::CDataFile> files;
   std::vector<std::string> initCode;
   std::vector<std::pair<std::string, world::CTimeLine>> timeLines;
+  std::vector<world::CTrigger> triggerList;
 
   // A time line whose moments each run one piece of code.
   void timeLine(std::string name, std::vector<std::pair<int32_t, std::string>> moments) {
@@ -127,6 +129,8 @@ struct TestGame {
     for (int32_t r : o) world::WriteRoomOrderItem(writer.Item(runner::ChunkId::RoomOrder), r);
     for (size_t i = 0; i < timeLines.size(); ++i)
       world::WriteTimeLineRecord(writer.Record(runner::ChunkId::TimeLines, int32_t(i), timeLines[i].first), timeLines[i].second);
+    for (size_t i = 0; i < triggerList.size(); ++i)
+      world::WriteTriggerRecord(writer.Record(runner::ChunkId::Triggers, int32_t(i)), triggerList[i]);
     for (const auto& f : files) runner::WriteDataFileRecord(writer.Item(runner::ChunkId::IncludedFiles), f);
     for (const auto& text : initCode) writer.Item(runner::ChunkId::LibraryInitCode).WriteString(text);
     writer.random_seed = 7;

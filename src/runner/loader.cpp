@@ -4,6 +4,7 @@
 
 #include "code/registry.h"
 #include "graphics/background.h"
+#include "graphics/font.h"
 #include "graphics/sprite.h"
 #include "platform/message_box.h"
 #include "runner/included_files.h"
@@ -127,8 +128,8 @@ bool readChunk(ChunkId chunk, CStream& s) {
     case ChunkId::Sounds: return sound::ReadSoundsChunk(s, sound::soundList());
     case ChunkId::Sprites: return graphics::ReadSpriteBlock(s, graphics::sprites());
     case ChunkId::Backgrounds: return graphics::ReadBackgroundBlock(s, graphics::backgrounds());
-    case ChunkId::Paths:
-    case ChunkId::Fonts: return keepStandard(s, chunk);
+    case ChunkId::Paths: return keepStandard(s, chunk);
+    case ChunkId::Fonts: return graphics::ReadFontBlock(s, graphics::fonts());
     case ChunkId::TimeLines: return world::ReadTimeLinesChunk(s);
     case ChunkId::Scripts: return code::ReadScriptsChunk(s);
     case ChunkId::Objects: return world::ReadObjectsChunk(s);

@@ -6,6 +6,8 @@
 #include "datastructures/builtins.h"
 #include "graphics/builtins.h"
 #include "sound/builtins.h"
+#include "world/builtins.h"
+#include "world/time_line.h"
 
 namespace qv::code {
 
@@ -28,6 +30,11 @@ std::vector<BuiltinFamily> AllFamilies() {
       sound::SoundFunctions(),
       sound::CdFunctions(),
       datastructures::DataStructureFunctions(),
+      world::EventFunctions(),
+      world::ObjectFunctions(),
+      world::InstanceFunctions(),
+      world::RoomFunctions(),
+      world::TimeLineFunctions(),
   };
 }
 

@@ -1,19 +1,28 @@
 #include "runner/runner_main.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <optional>
 
+#include "code/debug_output.h"
+#include "graphics/display.h"
+#include "platform/automation.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "platform/process_control.h"
 #include "platform/screen_saver.h"
 #include "runner/container.h"
 #include "runner/game_parameters.h"
+#include "runner/loader.h"
 #include "runner/loading_window.h"
 #include "runner/messages.h"
+#include "runner/preparation.h"
 #include "runner/settings.h"
 #include "runner/temp_directory.h"
+#include "system/secure_mode.h"
+#include "world/game_loop.h"
 
 namespace qv::runner {
 namespace fs = std::filesystem;
@@ -72,9 +81,11 @@ void enterGameDirectory(const std::string& gamePath, int32_t gameId) {
   platform::changeDirectory(own.string());
 }
 
-// After the game: graphics and the helper library, then sound, then the included files marked for
-// removal. None of these exist before resources are loaded, so there is nothing to release yet.
-void cleanUpAfterGame() { HideLoadingWindow(); }
+// After the game: sound, then the included files marked for removal.
+void cleanUpAfterGame() {
+  HideLoadingWindow();
+  CleanUpGame();
+}
 
 }  // namespace
 
@@ -103,7 +114,10 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
       showMessage(LoadStatusMessage(status));
       return false;
     }
-    // The resource chunks are read from game.main here once their readers exist.
+    if (!LoadAll(game.main)) {
+      HideLoadingWindow();
+      return false;
+    }
   } catch (const std::exception&) {
     HideLoadingWindow();
     showMessage(messages::kCorrupted);
@@ -113,9 +127,18 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
   try {
     platform::raisePriority(EffectivePriority(CurrentSettings()));
     enterGameDirectory(gamePath, game.header.game_id);
-    HideLoadingWindow();
-    // The game itself (rooms, the main loop) starts here once preparation exists; until then a
-    // game that was read through its inner header ends here, successfully.
+    if (!PrepareAll(PrepareGameGraphics)) {
+      HideLoadingWindow();
+      CleanUpGame();
+      return false;
+    }
+    world::LoopOptions loop;
+    if (auto steps = platform::environmentVariable("QUORVANE_STEPS")) {
+      loop.maxSteps = std::atoll(steps->c_str());
+      loop.paced = false;
+    }
+    loop.pumpEvents = [] { return graphics::display().processEvents(); };
+    world::RunGameLoop(loop);
   } catch (const std::exception&) {
     HideLoadingWindow();
     showMessage(messages::kUnexpected);
@@ -130,6 +153,11 @@ int RunnerMain(int argc, char** argv) {
   if (!CreateTempDirectory(fs::path(executable).parent_path().string(), platform::environmentVariable))
     showMessage(messages::kTempDirFailed);
   std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+  system::ReadSecureMode();
+  world::InstallWorld();
+  // Headless runs have no debug window: debug messages go to stdout, where automation reads them.
+  if (platform::headlessMode())
+    code::SetDebugMessageSink([](const std::string& line) { std::fprintf(stdout, "%s\n", line.c_str()); });
   const bool played = RunGame(executable, arguments);
   if (played) cleanUpAfterGame();
   RemoveTempDirectory();

@@ -10,7 +10,10 @@
 #include <fstream>
 #include <sstream>
 
+#include "graphics/sprite.h"
 #include "runner/game_writer.h"
+#include "world/object.h"
+#include "world/room.h"
 
 namespace fs = std::filesystem;
 using namespace qv::runner;
@@ -59,6 +62,32 @@ class RunnerE2E : public ::testing::Test {
   bool tempBaseIsEmpty() { return fs::is_empty(dir / "tmpbase"); }
 };
 
+// The smallest game that plays: one room with one instance whose create event ends the game.
+void makePlayable(CGameWriter& w) {
+  qv::world::CObject o;
+  o.eventSlot(qv::world::ev_create, 0)->actions.push_back(qv::world::CodeAction("game_end()"));
+  qv::world::WriteObjectRecord(w.Record(ChunkId::Objects, 0, "obj_end"), o);
+  qv::world::CRoom room;
+  auto in = std::make_unique<qv::world::CInstance>();
+  in->id = 100001;
+  room.instances.push_back(std::move(in));
+  qv::world::WriteRoomRecord(w.Record(ChunkId::Rooms, 0, "rm"), room);
+  qv::world::WriteRoomOrderItem(w.Item(ChunkId::RoomOrder), 0);
+}
+
+// A sprite record as the sprite chunk holds it after the slot's name.
+void writeSprite(CGameWriter& w, int32_t index, const std::string& name) {
+  qv::graphics::CSprite sprite;
+  sprite.frames.push_back(qv::graphics::TBitmap32(4, 4, 0xFF00FF00));
+  qv::graphics::ComputeDefaultMasks(sprite);
+  CStream full, prefix;
+  qv::graphics::WriteSpriteRecord(full, &sprite, name);
+  prefix.WriteBoolean(true);
+  prefix.WriteString(name);
+  const auto& bytes = full.bytes();
+  w.Record(ChunkId::Sprites, index, name).WriteBytes(bytes.data() + prefix.size(), bytes.size() - prefix.size());
+}
+
 CGameWriter richGame() {
   CGameWriter w;
   w.debug_mode = true;
@@ -69,8 +98,8 @@ CGameWriter richGame() {
   w.settings.loading_transparent = true;
   w.settings.loading_alpha = 200;
   w.settings.priority = 3;
-  w.Record(ChunkId::Sprites, 0, "spr_player").WriteInteger(800);
-  w.Item(ChunkId::RoomOrder).WriteInteger(0);
+  writeSprite(w, 0, "spr_player");
+  makePlayable(w);
   return w;
 }
 
@@ -146,6 +175,7 @@ TEST_F(RunnerE2E, MissingGameFiles) {
 TEST_F(RunnerE2E, WithoutAnyTemporaryDirectoryTheGameStillStarts) {
   // /proc holds no new directories, even for root: every base fails.
   CGameWriter w;
+  makePlayable(w);
   fs::path game = save("game.exe", w.Write());
   RunResult r = run("sh", "-c 'cd /proc && exec \"$0\" \"$1\"' '" + std::string(QV_RUNNER_PATH) + "' '" + game.string() + "'",
               "temp=/proc tmp=/proc TMPDIR=/proc");

@@ -1,0 +1,30 @@
+// The bounding box of an instance: the rectangle (both ends inclusive, room pixels) that its
+// collision sprite covers at its position, scale and angle.
+//
+// The collision sprite is `mask_index` when it is 0 or more, else `sprite_index`. The box is
+// recomputed when the instance is created and whenever its position, sprite, mask, scales, angle or
+// object change; never for `image_index`.
+#pragma once
+
+#include <cstdint>
+
+namespace qv::world {
+class CInstance;
+}
+
+namespace qv::motion {
+
+// The value of all four fields when the collision sprite does not exist.
+inline constexpr int32_t kNoBox = -100000;
+
+void ComputeBoundingBox(world::CInstance& instance);
+
+// Position setter: writes x and y and recomputes the box, only when either value changes.
+void SetPosition(world::CInstance& instance, double x, double y);
+// Sprite, mask, scale and angle setters: store and recompute the box when the value changes.
+void SetMaskIndex(world::CInstance& instance, int32_t mask);
+void SetImageXscale(world::CInstance& instance, double scale);
+void SetImageYscale(world::CInstance& instance, double scale);
+void SetImageAngle(world::CInstance& instance, double angle);
+
+}  // namespace qv::motion

@@ -1,0 +1,190 @@
+#include "runner/loader.h"
+
+#include <array>
+
+#include "code/registry.h"
+#include "graphics/background.h"
+#include "graphics/font.h"
+#include "graphics/sprite.h"
+#include "platform/message_box.h"
+#include "runner/included_files.h"
+#include "runner/loading_window.h"
+#include "runner/messages.h"
+#include "runner/runner_main.h"
+#include "sound/sound.h"
+#include "world/object.h"
+#include "world/room.h"
+#include "world/time_line.h"
+#include "world/trigger.h"
+
+namespace qv::runner {
+
+namespace {
+
+std::array<std::vector<KeptRecord>, kChunkCount>& kept() {
+  static std::array<std::vector<KeptRecord>, kChunkCount> k;
+  return k;
+}
+
+bool keepStandard(CStream& s, ChunkId chunk) {
+  auto& list = keptRecords(chunk);
+  list.clear();
+  return ReadStandardFrame(s, Chunk(chunk).version, [&](FrameSlot& slot) {
+    KeptRecord r;
+    r.exists = slot.exists;
+    r.name = slot.name;
+    if (slot.exists) {
+      const auto& bytes = slot.record.bytes();
+      r.record = CStream(std::vector<uint8_t>(bytes.begin() + static_cast<std::ptrdiff_t>(slot.record.position()), bytes.end()));
+    }
+    list.push_back(std::move(r));
+    return true;
+  });
+}
+
+// The extension packages chunk, walked record by record (its layout has no frame to skip by):
+// packages are kept whole (their file records and contents), one record per package.
+bool keepExtensionPackages(CStream& s) {
+  auto& list = keptRecords(ChunkId::ExtensionPackages);
+  list.clear();
+  constexpr int32_t kVersion = 700;
+  // Any other version means "no packages"; what follows is the next chunk.
+  const size_t start = s.position();
+  if (s.ReadInteger() != kVersion) {
+    s.seek(start + 4);
+    return true;
+  }
+  const auto packages = ReadCount(s, 4);
+  if (!packages) return false;
+  for (int32_t p = 0; p < *packages; ++p) {
+    const size_t from = s.position();
+    if (s.ReadInteger() != kVersion) return false;
+    KeptRecord r;
+    r.exists = true;
+    r.name = s.ReadString();
+    s.ReadString();  // folder
+    const auto files = ReadCount(s, 4);
+    if (!files) return false;
+    for (int32_t f = 0; f < *files; ++f) {
+      if (s.ReadInteger() != kVersion) return false;
+      s.ReadString();   // file name
+      s.ReadInteger();  // kind
+      s.ReadString();   // initialization function
+      s.ReadString();   // finalization function
+      const auto functions = ReadCount(s, 4);
+      if (!functions) return false;
+      for (int32_t k = 0; k < *functions; ++k) {
+        if (s.ReadInteger() != kVersion) return false;
+        s.ReadString();
+        s.ReadString();
+        for (int n = 0; n < 3 + 17 + 1; ++n) s.ReadInteger();  // call type, id, count, 17 types, result
+      }
+      const auto constants = ReadCount(s, 4);
+      if (!constants) return false;
+      for (int32_t k = 0; k < *constants; ++k) {
+        if (s.ReadInteger() != kVersion) return false;
+        s.ReadString();
+        s.ReadString();
+      }
+    }
+    s.ReadCompressedBlock();
+    const auto& bytes = s.bytes();
+    r.record = CStream(std::vector<uint8_t>(bytes.begin() + static_cast<std::ptrdiff_t>(from),
+                                            bytes.begin() + static_cast<std::ptrdiff_t>(s.position())));
+    list.push_back(std::move(r));
+  }
+  return true;
+}
+
+bool readConstants(CStream& s) {
+  auto& list = gameConstants();
+  list.clear();
+  if (s.ReadInteger() != Chunk(ChunkId::Constants).version) return false;
+  const auto count = ReadCount(s, 8);
+  if (!count) return false;
+  for (int32_t i = 0; i < *count; ++i) {
+    std::string name = s.ReadString();
+    list.emplace_back(std::move(name), s.ReadString());
+  }
+  return true;
+}
+
+bool keepGameInformation(CStream& s) {
+  auto& list = keptRecords(ChunkId::GameInformation);
+  list.clear();
+  if (s.ReadInteger() != Chunk(ChunkId::GameInformation).version) return false;
+  KeptRecord r;
+  r.exists = true;
+  r.record = s.ReadCompressedBlock();
+  list.push_back(std::move(r));
+  return true;
+}
+
+bool readChunk(ChunkId chunk, CStream& s) {
+  switch (chunk) {
+    case ChunkId::ExtensionPackages: return keepExtensionPackages(s);
+    case ChunkId::Triggers: return world::ReadTriggersChunk(s);
+    case ChunkId::Constants: return readConstants(s);
+    case ChunkId::Sounds: return sound::ReadSoundsChunk(s, sound::soundList());
+    case ChunkId::Sprites: return graphics::ReadSpriteBlock(s, graphics::sprites());
+    case ChunkId::Backgrounds: return graphics::ReadBackgroundBlock(s, graphics::backgrounds());
+    case ChunkId::Paths: return keepStandard(s, chunk);
+    case ChunkId::Fonts: return graphics::ReadFontBlock(s, graphics::fonts());
+    case ChunkId::TimeLines: return world::ReadTimeLinesChunk(s);
+    case ChunkId::Scripts: return code::ReadScriptsChunk(s);
+    case ChunkId::Objects: return world::ReadObjectsChunk(s);
+    case ChunkId::Rooms: return world::ReadRoomsChunk(s);
+    case ChunkId::IncludedFiles: return ReadIncludedFilesChunk(s);
+    case ChunkId::GameInformation: return keepGameInformation(s);
+    case ChunkId::LibraryInitCode: return ReadLibraryInitChunk(s);
+    case ChunkId::RoomOrder: return world::ReadRoomOrderChunk(s);
+  }
+  return false;
+}
+
+}  // namespace
+
+std::vector<KeptRecord>& keptRecords(ChunkId chunk) { return kept()[static_cast<size_t>(chunk)]; }
+
+std::vector<std::pair<std::string, std::string>>& gameConstants() {
+  static std::vector<std::pair<std::string, std::string>> constants;
+  return constants;
+}
+
+const std::vector<LoadStep>& LoadSteps() {
+  static const std::vector<LoadStep> steps = {
+      {ChunkId::ExtensionPackages, 0, "Loading extension packages"},
+      {ChunkId::Triggers, 5, "Loading triggers"},
+      {ChunkId::Constants, 6, "Loading constants"},
+      {ChunkId::Sounds, 7, "Loading sounds"},
+      {ChunkId::Sprites, 10, "Loading sprites"},
+      {ChunkId::Backgrounds, 23, "Loading backgrounds"},
+      {ChunkId::Paths, 30, "Loading paths"},
+      {ChunkId::Scripts, 32, "Loading scripts"},
+      {ChunkId::Fonts, 34, "Loading fonts"},
+      {ChunkId::TimeLines, 36, "Loading time lines"},
+      {ChunkId::Objects, 38, "Loading objects"},
+      {ChunkId::Rooms, 40, "Loading rooms"},
+      {ChunkId::IncludedFiles, 43, "Loading included files"},
+      {ChunkId::GameInformation, 45, "Loading help"},
+      {ChunkId::LibraryInitCode, 47, "Loading library init code"},
+      {ChunkId::RoomOrder, 49, "Loading room order"},
+  };
+  return steps;
+}
+
+bool LoadAll(CStream& main) {
+  for (const LoadStep& step : LoadSteps()) {
+    Progress(step.percent, step.text);
+    if (!readChunk(step.chunk, main)) {
+      if (step.chunk == ChunkId::ExtensionPackages)
+        platform::showMessageBox(ApplicationTitle(), "Error in loading extension packages.");
+      platform::showMessageBox(ApplicationTitle(), messages::kResourceData);
+      return false;
+    }
+  }
+  main.clear();
+  return true;
+}
+
+}  // namespace qv::runner

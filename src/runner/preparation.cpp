@@ -1,0 +1,113 @@
+#include "runner/preparation.h"
+
+#include <string>
+
+#include "code/errors.h"
+#include "code/interpreter.h"
+#include "code/registry.h"
+#include "graphics/sprite_drawing.h"
+#include "graphics/display.h"
+#include "platform/game_window.h"
+#include "platform/message_box.h"
+#include "runner/included_files.h"
+#include "runner/loader.h"
+#include "runner/loading_window.h"
+#include "runner/runner_main.h"
+#include "runner/settings.h"
+#include "sound/sound.h"
+#include "world/object.h"
+#include "world/time_line.h"
+#include "world/trigger.h"
+
+namespace qv::runner {
+
+namespace {
+
+bool fail(const std::string& message) {
+  platform::showMessageBox(ApplicationTitle(), message);
+  return false;
+}
+
+}  // namespace
+
+bool PrepareGameGraphics() {
+  // The game window lives until the process ends: the device and its textures belong to its
+  // context, and nothing may outlive it in the wrong order at exit.
+  static platform::GameWindow* window = platform::GameWindow::Open(640, 480).release();
+  if (!window) {
+    platform::showMessageBox(ApplicationTitle(), "Failed to create the game window.");
+    return false;
+  }
+  graphics::display().bindWindow(window);
+  const GameSettings& g = CurrentSettings();
+  graphics::DisplaySettings d;
+  d.fullScreen = g.start_fullscreen;
+  d.interpolate = g.interpolate_pixels;
+  d.noBorder = g.hide_border;
+  d.noButtons = g.hide_buttons;
+  d.displayCursor = g.display_cursor;
+  d.scaling = g.scaling;
+  d.allowResize = g.allow_resize;
+  d.stayOnTop = g.stay_on_top;
+  d.windowColour = g.outside_color;
+  d.setResolution = g.set_resolution;
+  d.colourDepthCode = g.color_depth;
+  d.resolutionCode = g.resolution;
+  d.frequencyCode = g.frequency;
+  d.vsync = g.use_vsync;
+  return graphics::PrepareGraphics(d);
+}
+
+bool PrepareAll(const std::function<bool()>& prepareGraphics) {
+  // The error handler follows the game's settings from here on.
+  const GameSettings& settings = CurrentSettings();
+  code::errorSettings().display = settings.display_errors;
+  code::errorSettings().log = settings.write_errors;
+  code::errorSettings().abortOnAll = settings.abort_on_errors;
+  code::codeSettings().uninitializedAsZero = settings.uninitialized_zero;
+
+  Progress(50, "Extracting included files");
+  ExtractIncludedFiles();
+
+  // Extension packages are read and kept; preparing them (and binding their functions) belongs
+  // to the extension subsystem, which is not built yet, so there is nothing to fail here.
+  Progress(55, "Preparing extension pacakges");
+
+  Progress(60, "Preparing constants");
+  std::string failure;
+  if (!code::PrepareConstants(gameConstants(), failure)) {
+    fail(failure);
+    return fail("Failed to define the constants.");
+  }
+
+  Progress(61, "Preparing triggers");
+  if (!world::CompileTriggers()) return fail("Failed to prepare triggers.");
+
+  Progress(62, "Compiling scripts");
+  if (!code::CompileScripts()) return fail("Failed to compile the scripts.");
+
+  Progress(70, "Compiling time line actions");
+  if (!world::CompileTimeLines()) return fail("Failed to compile the actions in the time lines.");
+
+  Progress(72, "Compiling object actions");
+  if (!world::CompileObjects()) return fail("Failed to compile the actions in the objects.");
+
+  Progress(80, "Preparing sounds");
+  sound::PrepareSounds();
+
+  Progress(90, "Preparing graphics");
+  if (prepareGraphics && !prepareGraphics()) {
+    sound::CloseSounds();
+    return false;
+  }
+  Progress(100, "Ready");
+  HideLoadingWindow();
+  return true;
+}
+
+void CleanUpGame() {
+  sound::CloseSounds();
+  RemoveIncludedFiles();
+}
+
+}  // namespace qv::runner

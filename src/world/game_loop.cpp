@@ -1,0 +1,222 @@
+#include "world/game_loop.h"
+
+#include <chrono>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+#include <thread>
+
+#include "code/errors.h"
+#include "graphics/sprite.h"
+#include "motion/bounding_box.h"
+#include "code/registry.h"
+#include "world/object.h"
+#include "world/time_line.h"
+#include "world/trigger.h"
+#include "runner/included_files.h"
+#include "world/event_performer.h"
+#include "world/game_world.h"
+#include "world/transfer.h"
+#include "world/variables.h"
+
+namespace qv::world {
+
+namespace {
+int64_t& stepCounter();
+}  // namespace
+
+void InstallWorld() {
+  code::SetResourceNameLookup(code::ResourceKind::Object, [](std::string_view n) { return FindObject(n); });
+  code::SetResourceNameLookup(code::ResourceKind::TimeLine, [](std::string_view n) { return FindTimeLine(n); });
+  code::SetResourceNameLookup(code::ResourceKind::Room, [](std::string_view n) { return FindRoom(n); });
+  code::SetResourceNameLookup(code::ResourceKind::Trigger, [](std::string_view n) { return FindTriggerByConstant(n); });
+  InstallInstanceWorld();
+  InstallEventHooks();
+  BindWorldVariables();
+}
+
+void StartGame() {
+  transferRequest() = kTransferNone;
+  stepCounter() = 0;
+  transitionKind() = 0;
+  RebuildDispatchTables();
+  runner::RunLibraryInitCode();
+  if (TransferPending()) return;
+  StartWorld();
+}
+
+void EndGame() { EndWorld(); }
+
+bool HandleTransfer() {
+  const int32_t request = transferRequest();
+  if (request == kTransferNone) return true;
+  if (request >= 0) {
+    ChangeRoom(request);
+    return true;
+  }
+  if (request == kTransferRestart) {
+    EndGame();
+    StartGame();
+    return true;
+  }
+  // End, abort, and a load request (saved games are not built yet) end the game.
+  return false;
+}
+
+namespace {
+
+// Raises (kind, number) the way the step raises events: for every object in the dispatch list, in
+// ascending index, for every instance of exactly that object in list order, not marked destroyed.
+// Positions are re-checked against the live list, which game code may change.
+void raise(int32_t kind, int32_t number) {
+  const std::vector<int32_t> objects = DispatchList(kind, number);  // a copy: code may rebuild the tables
+  for (int32_t object : objects) {
+    for (size_t k = 0;; ++k) {
+      const auto& list = CurrentRoom().InstancesOfObjectOnly(object);
+      if (k >= list.size()) break;
+      CInstance* in = list[k];
+      if (!in->destroyed) PerformEvent(in, in, object, kind, number);
+    }
+  }
+}
+
+// Alarm a of every instance whose object has that alarm event counts down; reaching 0 performs it.
+void alarms() {
+  for (int32_t a = 0; a < kAlarmCount; ++a) {
+    const std::vector<int32_t> objects = DispatchList(ev_alarm, a);
+    for (int32_t object : objects) {
+      for (size_t k = 0;; ++k) {
+        const auto& list = CurrentRoom().InstancesOfObjectOnly(object);
+        if (k >= list.size()) break;
+        CInstance* in = list[k];
+        if (in->destroyed) continue;
+        int32_t& alarm = in->alarm[static_cast<size_t>(a)];
+        if (alarm < 0) continue;
+        if (--alarm == 0) PerformEvent(in, in, object, ev_alarm, a);
+      }
+    }
+  }
+}
+
+// Every instance in list order, by position against the live list.
+template <class F>
+void forEachInstance(F f) {
+  for (size_t k = 0; k < CurrentRoom().instances.size(); ++k) f(*CurrentRoom().instances[k]);
+}
+
+int64_t& stepCounter() {
+  static int64_t counter = 0;
+  return counter;
+}
+
+}  // namespace
+
+// The stages that exist so far, in their order; the numbers are the stages of the full step.
+// Still missing: function keys (2), input (3, 8-10),
+// friction, gravity and paths (12), outside and boundary events (13), collisions (14), particles
+// (16), drawing (18).
+void Step() {
+  forEachInstance([](CInstance& in) {  // 4
+    in.xprevious = in.x;
+    in.yprevious = in.y;
+    in.pathPositionprevious = in.pathPosition;
+  });
+  CheckTriggers(1);  // 5
+  if (TransferPending()) return;
+  raise(ev_step, ev_step_begin);
+  if (TransferPending()) return;
+  forEachInstance([](CInstance& in) {  // 6
+    if (!in.destroyed) AdvanceTimeLine(in);
+  });
+  if (TransferPending()) return;
+  alarms();  // 7
+  if (TransferPending()) return;
+  CheckTriggers(0);  // 11
+  if (TransferPending()) return;
+  raise(ev_step, ev_step_normal);
+  if (TransferPending()) return;
+  forEachInstance([](CInstance& in) {  // 12: the position moves by the speed vector
+    if (in.hspeed != 0 || in.vspeed != 0) motion::SetPosition(in, in.x + in.hspeed, in.y + in.vspeed);
+  });
+  CheckTriggers(2);  // 15
+  if (TransferPending()) return;
+  raise(ev_step, ev_step_end);
+  if (TransferPending()) return;
+  RemoveDestroyed(CurrentRoom());  // 17
+  ScrollBackgrounds(CurrentRoom());  // 19
+  forEachInstance([](CInstance& in) {  // 20
+    in.imageIndex += in.imageSpeed;
+    const graphics::CSprite* sprite = graphics::sprites().get(in.spriteIndex);
+    const int frames = sprite ? sprite->frameCount() : 0;
+    if (std::floor(in.imageIndex) >= frames) {
+      in.imageIndex -= frames;
+      PerformEvent(&in, &in, in.objectIndex, ev_other, ev_animation_end);
+    }
+  });
+  ++stepCounter();  // 21
+}
+
+int32_t& framesPerSecond() {
+  static int32_t fps = 0;
+  return fps;
+}
+
+namespace {
+int64_t clockMicroseconds() {
+  using namespace std::chrono;
+  return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
+}  // namespace
+
+void WaitMicroseconds(int64_t n, const std::function<bool()>& pumpEvents) {
+  if (n <= 0) return;
+  const int64_t end = clockMicroseconds() + n;
+  // Sleep most of the wait, then finish on the clock while window messages are processed.
+  if (n >= 2000) std::this_thread::sleep_for(std::chrono::milliseconds((n - 1000) / 1000));
+  for (int64_t now = clockMicroseconds(); now < end; now = clockMicroseconds()) {
+    if (pumpEvents) pumpEvents();
+    std::this_thread::sleep_for(std::chrono::microseconds(std::min<int64_t>(end - now, 200)));
+  }
+}
+
+int64_t RunGameLoop(const LoopOptions& options) {
+  StartGame();
+  int64_t steps = 0;
+  if (!HandleTransfer()) {
+    transferRequest() = kTransferNone;
+    EndGame();
+    return 0;
+  }
+  int64_t t0 = clockMicroseconds(), secondMark = t0;
+  int32_t frames = 0;
+  framesPerSecond() = 0;
+  bool running = !options.pumpEvents || options.pumpEvents();
+  while (running && (options.maxSteps < 0 || steps < options.maxSteps)) {
+    Step();
+    ++steps;
+    int64_t now = clockMicroseconds();
+    if (now < t0) t0 = now;
+    if (CurrentRoom().speed <= 0) CurrentRoom().speed = 1;
+    int64_t wait = 0;
+    if (options.paced) {
+      wait = std::clamp<int64_t>(1000000 / CurrentRoom().speed - (now - t0), 0, 1000000);
+      WaitMicroseconds(wait, options.pumpEvents);
+    }
+    t0 = now + wait;
+    if (t0 < secondMark) secondMark = t0;
+    if (secondMark / 1000000 < t0 / 1000000) {
+      framesPerSecond() = frames;
+      frames = 0;
+      secondMark = t0;
+    }
+    ++frames;
+    if (!HandleTransfer()) break;
+    if (options.pumpEvents && !options.pumpEvents()) break;
+  }
+  // The request that ended the game is cleared so that the end events run.
+  transferRequest() = kTransferNone;
+  EndGame();
+  return steps;
+}
+
+}  // namespace qv::world

@@ -1,0 +1,222 @@
+#include "world/game_world.h"
+
+#include <algorithm>
+
+#include "code/ccode.h"
+#include "code/errors.h"
+#include "code/instance_world.h"
+#include "code/interpreter.h"
+#include "world/event_performer.h"
+#include "world/instances.h"
+#include "world/object.h"
+#include "world/transfer.h"
+
+namespace qv::world {
+
+namespace {
+
+struct WorldState {
+  std::vector<std::unique_ptr<CRoom>> copies;  // working copies by room index
+  int32_t current = -1;
+  std::vector<std::unique_ptr<CInstance>> carried;  // persistent instances between two rooms
+  int32_t transitionKind = 0;
+};
+WorldState& state() {
+  static WorldState s;
+  return s;
+}
+
+// While no room is current: instances made then are dropped when the next room is entered.
+CRoom& placeholder() {
+  static CRoom room;
+  return room;
+}
+
+// The interpreter's view of the current room's active instances.
+class RoomInstanceWorld final : public code::InstanceWorld {
+ public:
+  CInstance* findById(int32_t id) override { return CurrentRoom().FindById(id); }
+  CInstance* firstWithId(int32_t id) override { return CurrentRoom().FirstWithId(id); }
+  CInstance* firstOfObject(int32_t object) override {
+    for (CInstance* i : CurrentRoom().InstancesOf(object))
+      if (!i->destroyed) return i;
+    return nullptr;
+  }
+  void collectObject(int32_t object, std::vector<CInstance*>& out) override {
+    for (CInstance* i : CurrentRoom().InstancesOf(object))
+      if (!i->destroyed) out.push_back(i);
+  }
+  int32_t count() override { return static_cast<int32_t>(CurrentRoom().instances.size()); }
+  CInstance* at(int32_t position) override {
+    auto& list = CurrentRoom().instances;
+    return position >= 0 && static_cast<size_t>(position) < list.size() ? list[static_cast<size_t>(position)].get() : nullptr;
+  }
+};
+
+}  // namespace
+
+CRoom& CurrentRoom() {
+  WorldState& s = state();
+  if (s.current >= 0 && static_cast<size_t>(s.current) < s.copies.size() && s.copies[static_cast<size_t>(s.current)])
+    return *s.copies[static_cast<size_t>(s.current)];
+  return placeholder();
+}
+int32_t CurrentRoomIndex() { return state().current; }
+bool HasCurrentRoom() { return &CurrentRoom() != &placeholder(); }
+int32_t& transitionKind() { return state().transitionKind; }
+
+void InstallInstanceWorld() {
+  static RoomInstanceWorld world;
+  code::SetInstanceWorld(&world);
+}
+
+std::unique_ptr<CInstance> MakeTemporaryInstance() {
+  auto in = std::make_unique<CInstance>();
+  in->id = 0;
+  in->objectIndex = 0;
+  return in;
+}
+
+void RunCreationCode(const std::string& text, const std::string& what, CInstance* self) {
+  code::CCode compiled(text, false);
+  if (!compiled.Compile()) {
+    const std::string message = code::errorState().current;
+    code::ClearRecordedError();
+    code::HandleError("COMPILATION ERROR in " + what + "\r" + message, false);
+    return;
+  }
+  code::RValue result;
+  if (!code::Execute(compiled, self, self, result)) {
+    const std::string message = code::errorState().current;
+    code::ClearRecordedError();
+    code::HandleError("EXECUTION ERROR in " + what + "\r" + message, false);
+  }
+}
+
+void RequestRoom(int32_t index, int32_t transition) {
+  if (!RoomExists(index)) {
+    code::HandleError("Unexisting room number: " + std::to_string(index), true);
+    transferRequest() = kTransferAbort;
+    return;
+  }
+  transferRequest() = index;
+  state().transitionKind = transition;
+}
+
+void EnterRoom(int32_t index, bool gameStart) {
+  WorldState& s = state();
+  transferRequest() = kTransferNone;
+  placeholder().instances.clear();
+  placeholder().ListsChanged();
+  if (!RoomExists(index)) {
+    RequestRoom(index, s.transitionKind);
+    return;
+  }
+  if (s.copies.size() <= static_cast<size_t>(index)) s.copies.resize(static_cast<size_t>(index) + 1);
+  s.current = index;
+  auto& slot = s.copies[static_cast<size_t>(index)];
+  const bool fresh = !slot;
+  if (fresh) slot = std::make_unique<CRoom>(*GetRoom(index));
+  CRoom& room = *slot;
+  room.ListsChanged();
+  const size_t own = room.instances.size();
+
+  // Persistent instances from the previous room replace any instance with the same id.
+  for (auto& carried : s.carried) {
+    for (auto& i : room.instances)
+      if (i->id == carried->id) i->destroyed = true;
+    room.Append(std::move(carried));
+  }
+  s.carried.clear();
+  room.ListsChanged();
+
+  if (fresh) {
+    const std::string name = RoomName(index);
+    for (size_t k = 0; k < own && k < room.instances.size(); ++k) {
+      CInstance* in = room.instances[k].get();
+      if (in->destroyed) continue;
+      if (!in->creationCode.empty())
+        RunCreationCode(in->creationCode,
+                        "creation code for instance " + std::to_string(in->id) + " in room " + name, in);
+      PerformEvent(in, in, in->objectIndex, ev_create, 0);
+    }
+  }
+  if (gameStart) PerformEventForAll(ev_other, ev_game_start);
+  if (fresh && !room.creationCode.empty()) {
+    auto temporary = MakeTemporaryInstance();
+    RunCreationCode(room.creationCode, "creation code of room " + RoomName(index), temporary.get());
+  }
+  PerformEventForAll(ev_other, ev_room_start);
+  // Drawing the first frame and the transition belong to the room drawing, which is not built yet.
+}
+
+void LeaveRoom(bool gameEnd) {
+  WorldState& s = state();
+  CRoom& room = CurrentRoom();
+  RemoveDestroyed(room);
+  const int32_t saved = transferRequest();
+  transferRequest() = kTransferNone;
+  PerformEventForAll(ev_other, ev_room_end);
+  if (gameEnd) PerformEventForAll(ev_other, ev_game_end);
+  transferRequest() = saved;
+  for (size_t k = 0; k < room.instances.size(); ++k) {
+    CInstance& in = *room.instances[k];
+    if (in.destroyed || !in.persistent) continue;
+    s.carried.push_back(std::make_unique<CInstance>(in));
+    in.destroyed = true;
+  }
+  if (s.current >= 0 && static_cast<size_t>(s.current) < s.copies.size() && !room.persistent)
+    s.copies[static_cast<size_t>(s.current)].reset();
+}
+
+void ChangeRoom(int32_t index) {
+  LeaveRoom(false);
+  EnterRoom(index, false);
+}
+
+void StartWorld() {
+  WorldState& s = state();
+  s.copies.clear();
+  s.copies.resize(rooms().size());
+  s.carried.clear();
+  s.current = -1;
+  RebuildDispatchTables();
+  const int32_t first = FirstRoom();
+  if (!RoomExists(first)) {
+    RequestRoom(first, 0);
+    return;
+  }
+  EnterRoom(first, true);
+}
+
+void EndWorld() {
+  WorldState& s = state();
+  if (s.current >= 0) LeaveRoom(true);
+  s.copies.clear();
+  s.carried.clear();
+  s.current = -1;
+}
+
+void RemoveDestroyed(CRoom& room) {
+  const size_t before = room.instances.size();
+  std::erase_if(room.instances, [](const std::unique_ptr<CInstance>& i) { return i->destroyed; });
+  if (room.instances.size() != before) room.ListsChanged();
+}
+
+void SortByDepth(CRoom& room) {
+  auto deeper = [](const std::unique_ptr<CInstance>& a, const std::unique_ptr<CInstance>& b) {
+    return a->depth > b->depth;
+  };
+  if (std::is_sorted(room.instances.begin(), room.instances.end(), deeper)) return;
+  std::stable_sort(room.instances.begin(), room.instances.end(), deeper);
+  room.ListsChanged();
+}
+
+void ScrollBackgrounds(CRoom& room) {
+  for (CBack& b : room.backgrounds) {
+    b.x += b.hspeed;
+    b.y += b.vspeed;
+  }
+}
+
+}  // namespace qv::world

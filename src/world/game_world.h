@@ -1,0 +1,51 @@
+// The game world: the current room (a working copy), the working copies of visited persistent
+// rooms, the persistent instances carried between rooms, entering and leaving rooms, and the
+// instance list as the interpreter sees it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "world/room.h"
+
+namespace qv::world {
+
+// The room the game plays in. While no room is current (before the first room, after the end),
+// an empty stand-in answers, so searches find nothing and nothing dereferences null.
+CRoom& CurrentRoom();
+int32_t CurrentRoomIndex();
+bool HasCurrentRoom();
+
+// Starting the game: fresh working-copy slots, no carried instances, enter the first room
+// (a missing first room is reported as "Unexisting room number: " + index, fatal).
+void StartWorld();
+// Leaves the room with the game end events and frees every working copy.
+void EndWorld();
+void EnterRoom(int32_t index, bool gameStart);
+void LeaveRoom(bool gameEnd);
+// A room change carried out between steps.
+void ChangeRoom(int32_t index);
+
+// Frees instances marked destroyed, keeping the order; the lists are rebuilt when anything went.
+void RemoveDestroyed(CRoom& room);
+// Stable, by non-increasing depth; nothing when already in order.
+void SortByDepth(CRoom& room);
+void ScrollBackgrounds(CRoom& room);
+
+// Records a room change for the main loop; a missing room is a fatal "Unexisting room number: "
+// + index and the request becomes the abort code.
+void RequestRoom(int32_t index, int32_t transition);
+int32_t& transitionKind();
+
+// Makes the world the interpreter's instance list (once, at start).
+void InstallInstanceWorld();
+
+// Runs code on a temporary instance (id 0, object 0, at 0, 0, never in a room): room creation code
+// and library initialization code.
+std::unique_ptr<CInstance> MakeTemporaryInstance();
+// Compiles and runs `text` for self and other; on failure reports prefix + CR + the message
+// (non-fatal): "COMPILATION ERROR in " + what, or "EXECUTION ERROR in " + what.
+void RunCreationCode(const std::string& text, const std::string& what, CInstance* self);
+
+}  // namespace qv::world

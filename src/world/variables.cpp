@@ -1,0 +1,207 @@
+#include "world/variables.h"
+
+#include "code/builtin_variables.h"
+#include "code/errors.h"
+#include "code/rounding.h"
+#include "motion/bounding_box.h"
+#include "motion/motion_setters.h"
+#include "system/secure_mode.h"
+#include "world/event_performer.h"
+#include "world/game_loop.h"
+#include "world/game_world.h"
+#include "world/instances.h"
+
+namespace qv::world {
+
+namespace {
+
+using code::RValue;
+
+// Setter conversions: integers are rounded into 32 bits, booleans are true when the rounded value
+// is 1 or more, reals are stored unchanged.
+int32_t toInteger(const RValue& v) { return code::roundToInt32(v.real); }
+bool toBoolean(const RValue& v) { return code::roundToInt64(v.real) >= 1; }
+
+// Instance reals stored unchanged.
+#define QV_REAL_FIELD(name, field)                                                 \
+  bool get_##name(CInstance* in, int32_t, RValue& out) {                          \
+    out.setReal(in ? in->field : 0.0);                                             \
+    return true;                                                                   \
+  }                                                                                \
+  bool set_##name(CInstance* in, int32_t, const RValue& v) {                      \
+    if (in) in->field = v.real;                                                    \
+    return true;                                                                   \
+  }
+#define QV_BOOL_FIELD(name, field)                                                 \
+  bool get_##name(CInstance* in, int32_t, RValue& out) {                          \
+    out.setReal(in && in->field ? 1.0 : 0.0);                                      \
+    return true;                                                                   \
+  }                                                                                \
+  bool set_##name(CInstance* in, int32_t, const RValue& v) {                      \
+    if (in) in->field = toBoolean(v);                                              \
+    return true;                                                                   \
+  }
+#define QV_READ_ONLY(name, expression)                                             \
+  bool get_##name([[maybe_unused]] CInstance* in, int32_t, RValue& out) {         \
+    out.setReal(static_cast<double>(expression));                                  \
+    return true;                                                                   \
+  }
+// Instance fields written through a setter function of their own.
+#define QV_SETTER_FIELD(name, field, setter)                                       \
+  bool get_##name(CInstance* in, int32_t, RValue& out) {                          \
+    out.setReal(in ? static_cast<double>(in->field) : 0.0);                        \
+    return true;                                                                   \
+  }                                                                                \
+  bool set_##name(CInstance* in, int32_t, const RValue& v) {                      \
+    if (in) setter;                                                                \
+    return true;                                                                   \
+  }
+
+QV_SETTER_FIELD(x, x, motion::SetPosition(*in, v.real, in->y))
+QV_SETTER_FIELD(y, y, motion::SetPosition(*in, in->x, v.real))
+QV_REAL_FIELD(xprevious, xprevious)
+QV_REAL_FIELD(yprevious, yprevious)
+QV_REAL_FIELD(xstart, xstart)
+QV_REAL_FIELD(ystart, ystart)
+QV_SETTER_FIELD(hspeed, hspeed, motion::SetHspeed(*in, v.real))
+QV_SETTER_FIELD(vspeed, vspeed, motion::SetVspeed(*in, v.real))
+QV_SETTER_FIELD(direction, direction, motion::SetDirection(*in, v.real))
+QV_SETTER_FIELD(speed, speed, motion::SetSpeed(*in, v.real))
+QV_REAL_FIELD(friction, friction)
+QV_REAL_FIELD(gravity, gravity)
+QV_REAL_FIELD(gravity_direction, gravityDirection)
+QV_READ_ONLY(object_index, in ? in->objectIndex : 0)
+QV_READ_ONLY(id, in ? in->id : 0)
+QV_BOOL_FIELD(solid, solid)
+QV_BOOL_FIELD(visible, visible)
+QV_BOOL_FIELD(persistent, persistent)
+QV_REAL_FIELD(depth, depth)
+QV_READ_ONLY(bbox_left, in ? in->bboxLeft : 0)
+QV_READ_ONLY(bbox_right, in ? in->bboxRight : 0)
+QV_READ_ONLY(bbox_top, in ? in->bboxTop : 0)
+QV_READ_ONLY(bbox_bottom, in ? in->bboxBottom : 0)
+QV_SETTER_FIELD(sprite_index, spriteIndex, if (toInteger(v) != in->spriteIndex) AssignSprite(*in, toInteger(v)))
+QV_SETTER_FIELD(mask_index, maskIndex, motion::SetMaskIndex(*in, toInteger(v)))
+QV_REAL_FIELD(image_index, imageIndex)
+QV_REAL_FIELD(image_speed, imageSpeed)
+QV_REAL_FIELD(image_alpha, imageAlpha)
+QV_SETTER_FIELD(image_xscale, imageXscale, motion::SetImageXscale(*in, v.real))
+QV_SETTER_FIELD(image_yscale, imageYscale, motion::SetImageYscale(*in, v.real))
+QV_SETTER_FIELD(image_angle, imageAngle, motion::SetImageAngle(*in, v.real))
+QV_SETTER_FIELD(timeline_index, timelineIndex, in->timelineIndex = toInteger(v))
+QV_REAL_FIELD(timeline_position, timelinePosition)
+QV_REAL_FIELD(timeline_speed, timelineSpeed)
+QV_BOOL_FIELD(timeline_running, timelineRunning)
+QV_BOOL_FIELD(timeline_loop, timelineLoop)
+
+bool get_image_blend(CInstance* in, int32_t, RValue& out) {
+  out.setReal(in ? static_cast<double>(static_cast<uint32_t>(in->imageBlend)) : 0.0);
+  return true;
+}
+bool set_image_blend(CInstance* in, int32_t, const RValue& v) {
+  if (in) in->imageBlend = toInteger(v);
+  return true;
+}
+
+// alarm[0..11]; another index means alarm 0.
+int32_t alarmSlot(int32_t index) { return index >= 0 && index < kAlarmCount ? index : 0; }
+bool get_alarm(CInstance* in, int32_t index, RValue& out) {
+  out.setReal(in ? in->alarm[static_cast<size_t>(alarmSlot(index))] : 0.0);
+  return true;
+}
+bool set_alarm(CInstance* in, int32_t index, const RValue& v) {
+  if (in) in->alarm[static_cast<size_t>(alarmSlot(index))] = toInteger(v);
+  return true;
+}
+
+// ---- room and event state ----
+QV_READ_ONLY(room_first, FirstRoom())
+QV_READ_ONLY(room_last, LastRoom())
+QV_READ_ONLY(room_width, CurrentRoom().width)
+QV_READ_ONLY(room_height, CurrentRoom().height)
+QV_READ_ONLY(instance_count, CurrentRoom().instances.size())
+QV_READ_ONLY(event_type, eventContext().kind)
+QV_READ_ONLY(event_number, eventContext().number)
+QV_READ_ONLY(event_object, eventContext().object)
+QV_READ_ONLY(event_action, eventContext().action)
+QV_READ_ONLY(argument_relative, argumentRelative() ? 1 : 0)
+QV_READ_ONLY(secure_mode, system::SecureMode() ? 1 : 0)
+QV_READ_ONLY(fps, framesPerSecond())
+
+bool get_room(CInstance*, int32_t, RValue& out) {
+  out.setReal(CurrentRoomIndex());
+  return true;
+}
+bool set_room(CInstance*, int32_t, const RValue& v) {
+  RequestRoom(toInteger(v), transitionKind());
+  return true;
+}
+bool get_transition_kind(CInstance*, int32_t, RValue& out) {
+  out.setReal(transitionKind());
+  return true;
+}
+bool set_transition_kind(CInstance*, int32_t, const RValue& v) {
+  transitionKind() = toInteger(v);
+  return true;
+}
+bool get_room_speed(CInstance*, int32_t, RValue& out) {
+  out.setReal(CurrentRoom().speed);
+  return true;
+}
+bool set_room_speed(CInstance*, int32_t, const RValue& v) {
+  const int32_t speed = toInteger(v);
+  if (speed < 1) {
+    code::HandleError("Trying to set the room speed to a value <= 0.", false);
+    return false;
+  }
+  CurrentRoom().speed = speed;
+  return true;
+}
+bool get_room_caption(CInstance*, int32_t, RValue& out) {
+  out.setString(CurrentRoom().caption);
+  return true;
+}
+bool set_room_caption(CInstance*, int32_t, const RValue& v) {
+  CurrentRoom().caption = v.kind == code::ty_string ? v.str : std::string();
+  return true;
+}
+bool get_room_persistent(CInstance*, int32_t, RValue& out) {
+  out.setReal(CurrentRoom().persistent ? 1 : 0);
+  return true;
+}
+bool set_room_persistent(CInstance*, int32_t, const RValue& v) {
+  CurrentRoom().persistent = toBoolean(v);
+  return true;
+}
+bool get_instance_id(CInstance*, int32_t index, RValue& out) {
+  auto& list = CurrentRoom().instances;
+  out.setReal(index >= 0 && static_cast<size_t>(index) < list.size() ? list[static_cast<size_t>(index)]->id : -4);
+  return true;
+}
+
+}  // namespace
+
+void BindWorldVariables() {
+  using namespace code;
+#define QV_BIND(name) BindBuiltinVariable(bv_##name, &get_##name, &set_##name)
+#define QV_BIND_READ(name) BindBuiltinVariable(bv_##name, &get_##name, nullptr)
+  QV_BIND(x); QV_BIND(y); QV_BIND(xprevious); QV_BIND(yprevious); QV_BIND(xstart); QV_BIND(ystart);
+  QV_BIND(hspeed); QV_BIND(vspeed); QV_BIND(direction); QV_BIND(speed); QV_BIND(friction);
+  QV_BIND(gravity); QV_BIND(gravity_direction); QV_BIND_READ(object_index); QV_BIND_READ(id);
+  QV_BIND(alarm); QV_BIND(solid); QV_BIND(visible); QV_BIND(persistent); QV_BIND(depth);
+  QV_BIND_READ(bbox_left); QV_BIND_READ(bbox_right); QV_BIND_READ(bbox_top); QV_BIND_READ(bbox_bottom);
+  QV_BIND(sprite_index); QV_BIND(mask_index); QV_BIND(image_index); QV_BIND(image_speed);
+  QV_BIND(image_alpha); QV_BIND(image_xscale); QV_BIND(image_yscale); QV_BIND(image_angle);
+  QV_BIND(image_blend); QV_BIND(timeline_index); QV_BIND(timeline_position);
+  QV_BIND(timeline_speed); QV_BIND(timeline_running); QV_BIND(timeline_loop);
+  QV_BIND(room); QV_BIND_READ(room_first); QV_BIND_READ(room_last); QV_BIND(transition_kind);
+  QV_BIND_READ(room_width); QV_BIND_READ(room_height); QV_BIND(room_speed); QV_BIND(room_caption);
+  QV_BIND(room_persistent); QV_BIND_READ(instance_count); QV_BIND_READ(instance_id);
+  QV_BIND_READ(event_type); QV_BIND_READ(event_number); QV_BIND_READ(event_object);
+  QV_BIND_READ(event_action); QV_BIND_READ(argument_relative); QV_BIND_READ(secure_mode);
+  QV_BIND_READ(fps);
+#undef QV_BIND
+#undef QV_BIND_READ
+}
+
+}  // namespace qv::world

@@ -1,0 +1,129 @@
+// The real quorvane program plays games with several rooms, objects and events, headless: the
+// room changes happen in their order, and included files are on disk while the game runs and gone
+// after it.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "runner/game_writer.h"
+#include "runner/included_files.h"
+#include "world/object.h"
+#include "world/room.h"
+
+namespace fs = std::filesystem;
+using namespace qv;
+
+namespace {
+
+struct Played {
+  int status = -1;
+  std::string out, err;
+};
+
+fs::path scratch(const std::string& name) {
+  fs::path d = fs::temp_directory_path() / ("qv_world_e2e_" + name);
+  fs::remove_all(d);
+  fs::create_directories(d);
+  return d;
+}
+
+std::string slurp(const fs::path& p) {
+  std::ifstream in(p);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+Played play(const fs::path& dir, const std::vector<uint8_t>& game, const std::string& env) {
+  runner::CStream(game).SaveToFile((dir / "game.exe").string());
+  const std::string cmd = "cd '" + dir.string() + "' && env " + env + " '" + QV_RUNNER_PATH + "' game.exe >out.txt 2>err.txt";
+  const int raw = std::system(cmd.c_str());
+  Played r;
+  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+  r.out = slurp(dir / "out.txt");
+  r.err = slurp(dir / "err.txt");
+  return r;
+}
+
+void addObject(runner::CGameWriter& w, int32_t index, const std::string& name, world::CObject& o) {
+  world::WriteObjectRecord(w.Record(runner::ChunkId::Objects, index, name), o);
+}
+
+}  // namespace
+
+TEST(WorldE2E, AGameWalksItsRoomsInOrderAndEnds) {
+  const fs::path dir = scratch("rooms");
+  runner::CGameWriter w;
+  world::CObject guide;
+  guide.persistent = true;
+  auto on = [&](int32_t kind, int32_t number, const std::string& code) {
+    guide.eventSlot(kind, number)->actions.push_back(world::CodeAction(code));
+  };
+  on(world::ev_create, 0, "show_debug_message('create in ' + room_get_name(room)); steps = 0");
+  on(world::ev_other, world::ev_game_start, "show_debug_message('game start')");
+  on(world::ev_other, world::ev_room_start, "show_debug_message('room start ' + room_get_name(room))");
+  on(world::ev_other, world::ev_room_end, "show_debug_message('room end ' + room_get_name(room))");
+  on(world::ev_other, world::ev_game_end, "show_debug_message('game end after ' + string(steps))");
+  on(world::ev_step, 0, "steps += 1; if room == room_last { game_end() } else { room_goto_next() }");
+  addObject(w, 0, "obj_guide", guide);
+  world::CObject visitor;
+  visitor.eventSlot(world::ev_create, 0)->actions.push_back(world::CodeAction("show_debug_message('visitor ' + string(id))"));
+  addObject(w, 1, "obj_visitor", visitor);
+
+  const char* names[] = {"rm_title", "rm_level", "rm_end"};
+  for (int32_t i = 0; i < 3; ++i) {
+    world::CRoom room;
+    if (i == 0) {
+      auto in = std::make_unique<world::CInstance>();
+      in->id = 100001;
+      room.instances.push_back(std::move(in));
+    }
+    auto v = std::make_unique<world::CInstance>();
+    v->objectIndex = 1;
+    v->id = 100010 + i;
+    room.instances.push_back(std::move(v));
+    world::WriteRoomRecord(w.Record(runner::ChunkId::Rooms, i, names[i]), room);
+  }
+  for (int32_t r : {0, 1, 2}) world::WriteRoomOrderItem(w.Item(runner::ChunkId::RoomOrder), r);
+  runner::CDataFile file;
+  file.fileName = "level.dat";
+  file.hasData = file.dataFollows = true;
+  file.data.WriteBytes("LEVEL", 5);
+  runner::WriteDataFileRecord(w.Item(runner::ChunkId::IncludedFiles), file);
+  w.last_instance_id = 100100;
+
+  const Played r = play(dir, w.Write(), "QUORVANE_STEPS=100");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out,
+            "create in rm_title\nvisitor 100010\ngame start\nroom start rm_title\n"
+            "room end rm_title\nvisitor 100011\nroom start rm_level\n"
+            "room end rm_level\nvisitor 100012\nroom start rm_end\n"
+            "room end rm_end\ngame end after 3\n");
+  EXPECT_FALSE(fs::exists(dir / "level.dat"));  // removed at the end
+  fs::remove_all(dir);
+}
+
+TEST(WorldE2E, TheStepLimitEndsAGameThatWouldRunForever) {
+  const fs::path dir = scratch("limit");
+  runner::CGameWriter w;
+  world::CObject counter;
+  counter.eventSlot(world::ev_step, 0)->actions.push_back(world::CodeAction("n += 1"));
+  counter.eventSlot(world::ev_create, 0)->actions.push_back(world::CodeAction("n = 0"));
+  counter.eventSlot(world::ev_other, world::ev_game_end)->actions.push_back(world::CodeAction("show_debug_message(n)"));
+  world::WriteObjectRecord(w.Record(runner::ChunkId::Objects, 0, "obj"), counter);
+  world::CRoom room;
+  auto in = std::make_unique<world::CInstance>();
+  in->id = 100001;
+  room.instances.push_back(std::move(in));
+  world::WriteRoomRecord(w.Record(runner::ChunkId::Rooms, 0, "rm"), room);
+  world::WriteRoomOrderItem(w.Item(runner::ChunkId::RoomOrder), 0);
+  const Played r = play(dir, w.Write(), "QUORVANE_STEPS=25");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "25\n");
+  fs::remove_all(dir);
+}

@@ -1,0 +1,166 @@
+// Games for the world's tests, built with the game writer and run in-process through the real
+// reader, the real preparation and the real event machinery.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "code/builtin.h"
+#include "code/errors.h"
+#include "code/registry.h"
+#include "graphics/sprite.h"
+#include "runner/container.h"
+#include "runner/game_writer.h"
+#include "runner/included_files.h"
+#include "runner/loader.h"
+#include "runner/preparation.h"
+#include "runner/settings.h"
+#include "world/event_names.h"
+#include "world/game_loop.h"
+#include "world/object.h"
+#include "world/room.h"
+#include "world/time_line.h"
+#include "world/trigger.h"
+
+namespace qv::testing {
+
+// Lines written by the game through test_log(text) and read by the tests.
+inline std::vector<std::string>& gameLog() {
+  static std::vector<std::string> log;
+  return log;
+}
+
+// test_log(value): appends the value (strings as they are, reals in their integer form).
+inline void RegisterTestFunctions() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  code::EnsureBuiltinsRegistered();
+  code::RegisterFunction("test_log", [](code::BuiltinCall& c) {
+    const code::RValue& v = c.args[0];
+    gameLog().push_back(v.kind == code::ty_string ? v.str : std::to_string(static_cast<long long>(v.real)));
+  }, 1);
+  // test_truth(x): returns x, for question actions.
+  code::RegisterFunction("test_truth", [](code::BuiltinCall& c) { c.result = c.args[0]; }, 1);
+}
+
+// One object of a test game.
+struct ObjectSpec {
+  std::string name;
+  world::CObject object;
+
+  // Appends a code action to event (kind, number).
+  ObjectSpec& on(int32_t kind, int32_t number, std::string code) {
+    object.eventSlot(kind, number)->actions.push_back(world::CodeAction(std::move(code)));
+    return *this;
+  }
+  ObjectSpec& action(int32_t kind, int32_t number, world::CAction a) {
+    object.eventSlot(kind, number)->actions.push_back(std::move(a));
+    return *this;
+  }
+};
+
+struct RoomSpec {
+  std::string name;
+  world::CRoom room;
+
+  RoomSpec& place(int32_t object, double x, double y, int32_t id, std::string creationCode = {}) {
+    auto in = std::make_unique<world::CInstance>();
+    in->objectIndex = object;
+    in->x = x;
+    in->y = y;
+    in->id = id;
+    in->creationCode = std::move(creationCode);
+    room.instances.push_back(std::move(in));
+    return *this;
+  }
+};
+
+struct TestGame {
+  runner::CGameWriter writer;
+  std::vector<ObjectSpec> objects;
+  std::vector<RoomSpec> rooms;
+  std::vector<int32_t> order;  // the room order; all rooms in index order when empty
+  std::vector<runner::CDataFile> files;
+  std::vector<std::string> initCode;
+  std::vector<std::pair<std::string, world::CTimeLine>> timeLines;
+  std::vector<world::CTrigger> triggerList;
+
+  // A time line whose moments each run one piece of code.
+  void timeLine(std::string name, std::vector<std::pair<int32_t, std::string>> moments) {
+    world::CTimeLine t;
+    for (auto& [step, code] : moments) t.MomentAt(step).actions.push_back(world::CodeAction(code));
+    timeLines.emplace_back(std::move(name), std::move(t));
+  }
+
+  // A sprite of `frames` opaque frames of w x h pixels, origin 0, 0.
+  void sprite(int32_t index, const std::string& name, int frames, int w, int h) {
+    graphics::CSprite sprite;
+    for (int i = 0; i < frames; ++i) sprite.frames.push_back(graphics::TBitmap32(w, h, 0xFFFFFFFF));
+    graphics::ComputeDefaultMasks(sprite);
+    runner::CStream full, prefix;
+    graphics::WriteSpriteRecord(full, &sprite, name);
+    prefix.WriteBoolean(true);
+    prefix.WriteString(name);
+    writer.Record(runner::ChunkId::Sprites, index, name)
+        .WriteBytes(full.bytes().data() + prefix.size(), full.size() - prefix.size());
+  }
+
+  ObjectSpec& object(std::string name) {
+    objects.push_back({std::move(name), {}});
+    return objects.back();
+  }
+  RoomSpec& room(std::string name) {
+    rooms.push_back({std::move(name), {}});
+    return rooms.back();
+  }
+
+  std::vector<uint8_t> bytes() {
+    for (size_t i = 0; i < objects.size(); ++i)
+      world::WriteObjectRecord(writer.Record(runner::ChunkId::Objects, int32_t(i), objects[i].name), objects[i].object);
+    for (size_t i = 0; i < rooms.size(); ++i)
+      world::WriteRoomRecord(writer.Record(runner::ChunkId::Rooms, int32_t(i), rooms[i].name), rooms[i].room);
+    std::vector<int32_t> o = order;
+    if (o.empty())
+      for (size_t i = 0; i < rooms.size(); ++i) o.push_back(int32_t(i));
+    for (int32_t r : o) world::WriteRoomOrderItem(writer.Item(runner::ChunkId::RoomOrder), r);
+    for (size_t i = 0; i < timeLines.size(); ++i)
+      world::WriteTimeLineRecord(writer.Record(runner::ChunkId::TimeLines, int32_t(i), timeLines[i].first), timeLines[i].second);
+    for (size_t i = 0; i < triggerList.size(); ++i)
+      world::WriteTriggerRecord(writer.Record(runner::ChunkId::Triggers, int32_t(i)), triggerList[i]);
+    for (const auto& f : files) runner::WriteDataFileRecord(writer.Item(runner::ChunkId::IncludedFiles), f);
+    for (const auto& text : initCode) writer.Item(runner::ChunkId::LibraryInitCode).WriteString(text);
+    writer.random_seed = 7;
+    return writer.Write();
+  }
+
+  // Reads the game through the real container reader and loader, then prepares it without a
+  // window. False when loading or preparing fails.
+  bool load() {
+    RegisterTestFunctions();
+    code::ResetErrorState();
+    gameLog().clear();
+    runner::CStream file(bytes());
+    auto start = runner::FindGameData(file);
+    if (!start) return false;
+    runner::GameData data;
+    if (runner::ReadGameData(file, *start, runner::CurrentSettings(), data) != runner::LoadStatus::Ok) return false;
+    if (!runner::LoadAll(data.main)) return false;
+    world::InstallWorld();
+    return runner::PrepareAll(nullptr);
+  }
+
+  // Loads and runs `steps` steps unpaced (or until the game ends); returns the steps run.
+  int64_t run(int64_t steps) {
+    EXPECT_TRUE(load());
+    world::LoopOptions options;
+    options.maxSteps = steps;
+    options.paced = false;
+    return world::RunGameLoop(options);
+  }
+};
+
+}  // namespace qv::testing

@@ -3,6 +3,7 @@
 #include "code/date_builtins.h"
 #include "code/math_builtins.h"
 #include "code/string_builtins.h"
+#include "code/system_builtins.h"
 #include "datastructures/builtins.h"
 #include "graphics/builtins.h"
 #include "sound/builtins.h"
@@ -19,6 +20,7 @@ std::vector<BuiltinFamily> AllFamilies() {
       StringFunctions(),
       ScriptFamily(),
       DynamicFamily(),
+      SystemFunctions(),
       DateFunctions(),
       graphics::DisplayBuiltins(),
       graphics::TextureBuiltins(),

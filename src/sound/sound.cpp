@@ -222,6 +222,10 @@ void DiscardSound(CSound& sound) {
 
 void PrepareSounds() {
   SoundBackend& backend = soundBackend();
+  // Opening closes any earlier back-end and its slots: no sound may keep a slot number from it.
+  for (auto& s : soundList().items) {
+    if (s) s->handle = -1;
+  }
   backend.OpenSound();
   backend.SetGlobalVolume(1);
   SoundList& list = soundList();

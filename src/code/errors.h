@@ -3,22 +3,68 @@
 // Built-in functions report bad arguments and failing operations through ReportActionError, which
 // adds the header of the running action and hands the message to HandleError. Parts without an
 // action context (compilation of scripts and triggers, room creation code, ...) call HandleError.
+// The compiler and the interpreter record their errors with RecordCodeError, which formats the
+// first error of a compilation or execution with its line and position.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace qv::code {
 
+class CCode;
+
 void ReportActionError(std::string_view message, bool fatal = false);
 void HandleError(std::string_view message, bool fatal);
 
-// The state behind `error_occurred` and `error_last`.
+// The state behind `error_occurred` and `error_last`, and the recorded error of the compiler and
+// the interpreter.
 struct ErrorState {
   bool occurred = false;
   std::string last;
   bool aborting = false;
+  bool recorded = false;   // an error of the current compilation or execution is recorded
+  std::string current;     // its formatted message
+  bool logRewrite = true;  // the first logged error of a run rewrites "game_errors.log"
 };
 ErrorState& errorState();
+
+// The game settings that steer the handler.
+struct ErrorSettings {
+  bool display = true;
+  bool log = false;
+  bool abortOnAll = false;
+};
+ErrorSettings& errorSettings();
+
+// Records a compile or run-time error unless one is already recorded.
+void RecordCodeError(const CCode& code, int32_t position, std::string_view message);
+// The formatted message for a code kind (program, or expression), text and position.
+std::string FormatCodeError(std::string_view text, int32_t kind, int32_t position,
+                            std::string_view message);
+void ClearRecordedError();
+
+// What the action header names; the world provides it while an action runs.
+struct ActionHeader {
+  bool timeLine = false;
+  int32_t actionNumber = 0;  // 0-based
+  std::string eventName;     // ordinary events
+  std::string objectName;
+  int32_t step = 0;          // time lines
+  std::string timeLineName;
+};
+// Returns true and fills the header while an action runs; unset, errors carry no header.
+using ActionHeaderSource = std::function<bool(ActionHeader&)>;
+void SetActionHeaderSource(ActionHeaderSource source);
+std::string FormatActionError(const ActionHeader& header, std::string_view message, bool fatal);
+
+// Hooks of the runner: clearing the input state after the window, and ending the game on abort.
+void SetInputClearHandler(std::function<void()> handler);
+void SetAbortHandler(std::function<void()> handler);
+
+// Back to the state of a fresh run (tests and game restart keep `aborting` cleared only here).
+void ResetErrorState();
 
 }  // namespace qv::code

@@ -5,6 +5,7 @@
 // 0xAARRGGBB (so the bytes in memory are B, G, R, A). Alpha is not premultiplied.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

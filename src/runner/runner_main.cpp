@@ -1,12 +1,139 @@
 #include "runner/runner_main.h"
 
-#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <optional>
+
+#include "platform/message_box.h"
+#include "platform/process.h"
+#include "platform/process_control.h"
+#include "platform/screen_saver.h"
+#include "runner/container.h"
+#include "runner/game_parameters.h"
+#include "runner/loading_window.h"
+#include "runner/messages.h"
+#include "runner/settings.h"
+#include "runner/temp_directory.h"
 
 namespace qv::runner {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string& title() {
+  static std::string t = "quorvane";
+  return t;
+}
+
+void showMessage(const char* text) { platform::showMessageBox(title(), text); }
+
+std::string stemOf(const std::string& path) { return fs::path(path).stem().string(); }
+
+// The game file: the runner's own image when it carries game data, else the first argument.
+struct GameFile {
+  std::string path;
+  CStream bytes;
+  size_t start = 0;
+};
+
+std::optional<GameFile> locateGame(const std::string& executable, const std::vector<std::string>& arguments) {
+  GameFile game;
+  game.path = executable;
+  if (!game.bytes.LoadFromFile(executable)) {
+    showMessage(messages::kCannotReadGame);
+    return std::nullopt;
+  }
+  auto start = FindGameData(game.bytes);
+  if (!start && !arguments.empty()) {
+    game.path = arguments[0];
+    title() = stemOf(game.path);
+    if (!game.bytes.LoadFromFile(game.path)) {
+      showMessage(messages::kCannotReadGame);
+      return std::nullopt;
+    }
+    start = FindGameData(game.bytes);
+  }
+  if (!start) {
+    showMessage(messages::kNotValidGame);
+    return std::nullopt;
+  }
+  game.start = *start;
+  return game;
+}
+
+// As a game on its own system starts in its own folder: the game file's directory, or a per-game
+// folder in the user's data directory when that one cannot be written.
+void enterGameDirectory(const std::string& gamePath, int32_t gameId) {
+  std::error_code ec;
+  fs::path dir = fs::absolute(gamePath, ec).parent_path();
+  if (!ec && platform::directoryWritable(dir.string()) && platform::changeDirectory(dir.string())) return;
+  fs::path own = fs::path(platform::userDataDirectory()) / "games" / std::to_string(gameId);
+  fs::create_directories(own, ec);
+  platform::changeDirectory(own.string());
+}
+
+// After the game: graphics and the helper library, then sound, then the included files marked for
+// removal. None of these exist before resources are loaded, so there is nothing to release yet.
+void cleanUpAfterGame() { HideLoadingWindow(); }
+
+}  // namespace
+
+const std::string& ApplicationTitle() { return title(); }
+
+bool RunGame(const std::string& executable, const std::vector<std::string>& arguments) {
+  GameData game;
+  std::string gamePath;
+  // 1. Open and read: any exception here means the data is corrupt.
+  try {
+    auto file = locateGame(executable, arguments);
+    if (!file) return false;
+    gamePath = file->path;
+    std::vector<std::string> parameters{gamePath};
+    const bool fromArgument = gamePath != executable;
+    parameters.insert(parameters.end(), arguments.begin() + (fromArgument ? 1 : 0), arguments.end());
+    SetGameParameters(std::move(parameters));
+
+    LoadStatus status = ReadGameData(file->bytes, file->start, CurrentSettings(), game, [](bool debug) {
+      platform::setScreenSaverAllowed(!CurrentSettings().disable_screensaver);
+      Progress(1, "Reading data");
+      ShowLoadingWindow(debug);
+    });
+    if (status != LoadStatus::Ok) {
+      HideLoadingWindow();
+      showMessage(LoadStatusMessage(status));
+      return false;
+    }
+    // The resource chunks are read from game.main here once their readers exist.
+  } catch (const std::exception&) {
+    HideLoadingWindow();
+    showMessage(messages::kCorrupted);
+    return false;
+  }
+  // 2. to 4. Prepare and run.
+  try {
+    platform::raisePriority(EffectivePriority(CurrentSettings()));
+    enterGameDirectory(gamePath, game.header.game_id);
+    HideLoadingWindow();
+    // The game itself (rooms, the main loop) starts here once preparation exists; until then a
+    // game that was read through its inner header ends here, successfully.
+  } catch (const std::exception&) {
+    HideLoadingWindow();
+    showMessage(messages::kUnexpected);
+    return false;
+  }
+  return true;
+}
 
 int RunnerMain(int argc, char** argv) {
-  std::fprintf(stderr, "quorvane: the runner shell is not built yet\n");
-  return 1;
+  const std::string executable = platform::executablePath();
+  title() = stemOf(executable.empty() ? std::string(argc > 0 ? argv[0] : "quorvane") : executable);
+  if (!CreateTempDirectory(fs::path(executable).parent_path().string(), platform::environmentVariable))
+    showMessage(messages::kTempDirFailed);
+  std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const bool played = RunGame(executable, arguments);
+  if (played) cleanUpAfterGame();
+  RemoveTempDirectory();
+  return played ? 0 : 1;
 }
 
 }  // namespace qv::runner

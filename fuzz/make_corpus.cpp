@@ -1,0 +1,76 @@
+// Writes the seed corpora of the fuzz targets with the project's own writers:
+//   make_fuzz_corpus DIR   ->  DIR/fuzz_gamefile/*  and  DIR/fuzz_bmp/*
+// Seeds are deterministic (fixed random seeds) so that regenerating them changes nothing.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "graphics/bmp_file.h"
+#include "runner/game_writer.h"
+
+using namespace qv::runner;
+using qv::graphics::TBitmap32;
+
+namespace {
+
+void save(const std::filesystem::path& file, const std::vector<uint8_t>& bytes) {
+  std::filesystem::create_directories(file.parent_path());
+  CStream(bytes).SaveToFile(file.string());
+}
+
+std::vector<uint8_t> gameData(CGameWriter& w) { return w.WriteGameData().bytes(); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_fuzz_corpus DIR\n");
+    return 2;
+  }
+  std::filesystem::path dir = argv[1];
+  {
+    CGameWriter w;
+    w.random_seed = 1;
+    save(dir / "fuzz_gamefile" / "plain", gameData(w));
+  }
+  {
+    CGameWriter w;
+    w.random_seed = 2;
+    w.debug_mode = true;
+    w.game_id = 31337;
+    w.settings.show_progress_bar = true;
+    w.settings.empty_bar_picture = TBitmap32(2, 1, 0xFF000000);
+    w.settings.full_bar_picture = TBitmap32(2, 1, 0xFF00FF00);
+    w.settings.loading_picture = TBitmap32(2, 2, 0xFF0000FF);
+    w.Record(ChunkId::Sprites, 1, "spr").WriteInteger(800);
+    w.Item(ChunkId::RoomOrder).WriteInteger(0);
+    save(dir / "fuzz_gamefile" / "pictures", gameData(w));
+  }
+  {
+    CGameWriter w;
+    w.random_seed = 3;
+    w.settings.show_progress_bar = false;
+    w.settings.loading_picture = TBitmap32(1, 1, 0xFFFFFFFF);
+    w.helper_library = {1, 2, 3, 4};
+    save(dir / "fuzz_gamefile" / "no_bar", gameData(w));
+  }
+  TBitmap32 img(3, 2);
+  for (int i = 0; i < 6; ++i) img.pixels[size_t(i)] = 0x80000000u | uint32_t(i * 0x101010);
+  save(dir / "fuzz_bmp" / "v4_32bit", qv::graphics::EncodeBmp(img));
+  // An 8-bit run-length file and a 16-bit bitfields file, written byte by byte.
+  const std::vector<uint8_t> rle8 = {
+      'B', 'M', 72, 0, 0, 0, 0, 0, 0, 0, 62, 0, 0, 0,          // file header
+      40, 0, 0, 0, 4, 0, 0, 0, 2, 0, 0, 0, 1, 0, 8, 0, 1, 0, 0, 0,  // 4x2, 8 bits, RLE8
+      10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0,
+      0, 0, 255, 0, 255, 0, 0, 0,                               // palette: red, blue
+      3, 1, 0, 0, 0, 4, 0, 1, 0, 1};
+  save(dir / "fuzz_bmp" / "rle8", rle8);
+  const std::vector<uint8_t> bitfields16 = {
+      'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 66, 0, 0, 0,
+      40, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 16, 0, 3, 0, 0, 0,
+      4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+      0, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0,          // 5-6-5 masks
+      0xE0, 0x07, 0x00, 0xF8};
+  save(dir / "fuzz_bmp" / "bitfields16", bitfields16);
+  return 0;
+}

@@ -1,0 +1,188 @@
+#include "code/builtin_variables.h"
+
+#include <string>
+#include <unordered_map>
+#include <new>
+#include <utility>
+
+#include "code/errors.h"
+
+namespace qv::code {
+
+namespace {
+
+BuiltinVariable* table() {
+  static BuiltinVariable entries[] = {
+#define QV_TABLE_ENTRY(name, writable) {#name, writable, nullptr, nullptr},
+#include "code/builtin_variable_catalogue.h"
+      QV_BUILTIN_VARIABLES(QV_TABLE_ENTRY)
+#undef QV_TABLE_ENTRY
+  };
+  static_assert(sizeof(entries) / sizeof(entries[0]) == kBuiltinVariableCount);
+  return entries;
+}
+
+const std::unordered_map<std::string_view, int32_t>& nameIndex() {
+  static const std::unordered_map<std::string_view, int32_t> index = [] {
+    std::unordered_map<std::string_view, int32_t> m;
+    for (int32_t i = 0; i < kBuiltinVariableCount; ++i) m.emplace(table()[i].name, i);
+    return m;
+  }();
+  return index;
+}
+
+// ---- the variables of this subsystem: script arguments and the error state ----
+
+bool getArgumentN(int32_t id, RValue& out) {
+  CopyValue(out, scriptArguments()[id - bv_argument0]);
+  return true;
+}
+
+// `argument[i]`: an index outside the table means entry 0.
+int32_t argumentIndex(int32_t index) { return index >= 0 && index < kScriptArgumentCount ? index : 0; }
+
+bool getArgument(world::CInstance*, int32_t index, RValue& out) {
+  CopyValue(out, scriptArguments()[argumentIndex(index)]);
+  return true;
+}
+bool setArgument(world::CInstance*, int32_t index, const RValue& value) {
+  NoteArgumentWritten(argumentIndex(index));
+  scriptArguments()[argumentIndex(index)] = value;
+  return true;
+}
+
+template <int N>
+bool getArgumentFixed(world::CInstance*, int32_t, RValue& out) {
+  return getArgumentN(bv_argument0 + N, out);
+}
+template <int N>
+bool setArgumentFixed(world::CInstance*, int32_t, const RValue& value) {
+  NoteArgumentWritten(N);
+  scriptArguments()[N] = value;
+  return true;
+}
+
+bool getArgumentRelative(world::CInstance*, int32_t, RValue& out) {
+  out.setReal(0.0);  // no action is running until the world binds this to its action context
+  return true;
+}
+
+bool getErrorOccurred(world::CInstance*, int32_t, RValue& out) {
+  out.setReal(truthValue(errorState().occurred));
+  return true;
+}
+// This one compares the value itself with 0.5, not its rounding.
+bool setErrorOccurred(world::CInstance*, int32_t, const RValue& value) {
+  errorState().occurred = value.isReal() && value.real >= 0.5;
+  return true;
+}
+bool getErrorLast(world::CInstance*, int32_t, RValue& out) {
+  out.setString(errorState().last);
+  return true;
+}
+bool setErrorLast(world::CInstance*, int32_t, const RValue& value) {
+  errorState().last = value.isString() ? value.str : std::string();
+  return true;
+}
+bool getVersion(world::CInstance*, int32_t, RValue& out) {
+  out.setReal(800.0);
+  return true;
+}
+
+template <int... N>
+void bindArguments(std::integer_sequence<int, N...>) {
+  (BindBuiltinVariable(bv_argument0 + N, &getArgumentFixed<N>, &setArgumentFixed<N>), ...);
+}
+
+bool bindOwnVariables() {
+  BindBuiltinVariable(bv_argument, &getArgument, &setArgument);
+  bindArguments(std::make_integer_sequence<int, kScriptArgumentCount>());
+  BindBuiltinVariable(bv_argument_relative, &getArgumentRelative, nullptr);
+  BindBuiltinVariable(bv_error_occurred, &getErrorOccurred, &setErrorOccurred);
+  BindBuiltinVariable(bv_error_last, &getErrorLast, &setErrorLast);
+  BindBuiltinVariable(bv_quorvane_version, &getVersion, nullptr);
+  return true;
+}
+
+void ensureOwnBound() {
+  static const bool bound = bindOwnVariables();
+  (void)bound;
+}
+
+}  // namespace
+
+RValue* scriptArguments() {
+  static RValue arguments[kScriptArgumentCount];
+  return arguments;
+}
+
+int& scriptArgumentsInUse() {
+  static int used = 0;
+  return used;
+}
+
+ScriptArgumentFrame::ScriptArgumentFrame(const RValue* args, int count) {
+  RValue* table = scriptArguments();
+  int& used = scriptArgumentsInUse();
+  savedCount_ = used;
+  for (int i = 0; i < savedCount_; ++i) new (&saved()[i]) RValue(std::move(table[i]));
+  if (count > kScriptArgumentCount) count = kScriptArgumentCount;
+  for (int i = 0; i < count; ++i) CopyValue(table[i], args[i]);
+  for (int i = count; i < savedCount_; ++i) table[i].clear();
+  used = count;
+}
+
+ScriptArgumentFrame::~ScriptArgumentFrame() {
+  RValue* table = scriptArguments();
+  int& used = scriptArgumentsInUse();
+  for (int i = 0; i < savedCount_; ++i) {
+    table[i] = std::move(saved()[i]);
+    saved()[i].~RValue();
+  }
+  for (int i = savedCount_; i < used; ++i) table[i].clear();
+  used = savedCount_;
+}
+
+int32_t FindBuiltinVariable(std::string_view name) {
+  auto it = nameIndex().find(name);
+  return it == nameIndex().end() ? -1 : it->second;
+}
+
+const char* BuiltinVariableName(int32_t id) {
+  return id >= 0 && id < kBuiltinVariableCount ? table()[id].name : nullptr;
+}
+
+const BuiltinVariable* BuiltinVariableEntry(int32_t id) {
+  ensureOwnBound();
+  return id >= 0 && id < kBuiltinVariableCount ? &table()[id] : nullptr;
+}
+
+bool BindBuiltinVariable(int32_t id, VariableGetter getter, VariableSetter setter) {
+  if (id < 0 || id >= kBuiltinVariableCount) return false;
+  table()[id].getter = getter;
+  table()[id].setter = setter;
+  return true;
+}
+
+bool BindBuiltinVariable(std::string_view name, VariableGetter getter, VariableSetter setter) {
+  return BindBuiltinVariable(FindBuiltinVariable(name), getter, setter);
+}
+
+bool ReadBuiltinVariable(int32_t id, world::CInstance* instance, int32_t index, RValue& out) {
+  const BuiltinVariable* v = BuiltinVariableEntry(id);
+  if (!v) return false;  // an id of 0..9999 without an entry
+  if (!v->getter) {
+    out.setReal(0.0);
+    return true;
+  }
+  return v->getter(instance, index, out);
+}
+
+bool WriteBuiltinVariable(int32_t id, world::CInstance* instance, int32_t index, const RValue& value) {
+  const BuiltinVariable* v = BuiltinVariableEntry(id);
+  if (!v || !v->writable) return false;
+  if (!v->setter) return true;
+  return v->setter(instance, index, value);
+}
+
+}  // namespace qv::code

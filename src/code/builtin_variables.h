@@ -1,0 +1,82 @@
+// The built-in variable table: every name of the catalogue with its id, its read-only flag and the
+// getter and setter that its subsystem binds.
+//
+// Binding: a subsystem calls BindBuiltinVariable(id or name, getter, setter) at start-up. Until a
+// variable is bound, reading it yields the real 0 and writing it (when writable) succeeds and
+// stores nothing, so that its name can never turn into a user variable. The ids are the
+// BuiltinVariableId enumerators, fixed by the catalogue's order.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "code/value.h"
+
+namespace qv::world {
+class CInstance;
+}
+
+namespace qv::code {
+
+enum BuiltinVariableId : int32_t {
+#define QV_ENUM_ENTRY(name, writable) bv_##name,
+#include "code/builtin_variable_catalogue.h"
+  QV_BUILTIN_VARIABLES(QV_ENUM_ENTRY)
+#undef QV_ENUM_ENTRY
+  kBuiltinVariableCount
+};
+
+// A getter writes the value for the instance and the flat index (0..31999) and returns success.
+using VariableGetter = bool (*)(world::CInstance* instance, int32_t index, RValue& out);
+// A setter stores the value and returns success.
+using VariableSetter = bool (*)(world::CInstance* instance, int32_t index, const RValue& value);
+
+struct BuiltinVariable {
+  const char* name;
+  bool writable;
+  VariableGetter getter;
+  VariableSetter setter;
+};
+
+// The id of a built-in variable name (exact match), or -1.
+int32_t FindBuiltinVariable(std::string_view name);
+// The name of an id, or nullptr when no such entry exists.
+const char* BuiltinVariableName(int32_t id);
+const BuiltinVariable* BuiltinVariableEntry(int32_t id);
+
+// Binding a getter and setter; returns false for an unknown name or id.
+bool BindBuiltinVariable(int32_t id, VariableGetter getter, VariableSetter setter);
+bool BindBuiltinVariable(std::string_view name, VariableGetter getter, VariableSetter setter);
+
+// Reading and writing through the table (the read-only check comes first on writes).
+bool ReadBuiltinVariable(int32_t id, world::CInstance* instance, int32_t index, RValue& out);
+bool WriteBuiltinVariable(int32_t id, world::CInstance* instance, int32_t index, const RValue& value);
+
+// The shared script argument table behind argument0..argument15 and argument[i].
+inline constexpr int kScriptArgumentCount = 16;
+RValue* scriptArguments();
+// Entries at and beyond this count are known to hold the real 0; calls save and restore only the
+// entries below it. Anything that writes an entry raises it (NoteArgumentWritten).
+int& scriptArgumentsInUse();
+inline void NoteArgumentWritten(int index) {
+  int& used = scriptArgumentsInUse();
+  if (index >= used) used = index + 1;
+}
+
+// Saves the argument table, fills it with `count` values (the rest become the real 0) and restores
+// it when destroyed, on failure too.
+class ScriptArgumentFrame {
+ public:
+  ScriptArgumentFrame(const RValue* args, int count);
+  ~ScriptArgumentFrame();
+  ScriptArgumentFrame(const ScriptArgumentFrame&) = delete;
+  ScriptArgumentFrame& operator=(const ScriptArgumentFrame&) = delete;
+
+ private:
+  // Raw storage: only the entries in use are moved here, so a call with one argument moves one.
+  alignas(RValue) unsigned char saved_[kScriptArgumentCount * sizeof(RValue)];
+  int savedCount_;
+  RValue* saved() { return reinterpret_cast<RValue*>(saved_); }
+};
+
+}  // namespace qv::code

@@ -1,0 +1,100 @@
+// CCode: one compiled piece of code (a program or an expression), compiled once and executed any
+// number of times.
+//
+// Compilation runs four phases over the whole text, stopping after the first that fails: the
+// lexer, the resolution of names, the parser and the check pass. The tree that passed them is
+// what the interpreter runs; the check pass also gives local variables their slots.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "code/tokens.h"
+#include "code/value.h"
+
+namespace qv::code {
+
+enum CodeKind : int32_t { kProgram = 1, kExpression = 2, kConstantExpression = 3 };
+
+struct Node;
+
+// A numeric subtree flattened into postfix operations on doubles (see Node::numeric).
+struct NumericOp {
+  enum Code : uint8_t {
+    Constant, Local, Variable, Negate, Binary,  // Binary: any other operator, through `arg`
+    Argument,  // a script argument, `arg` its entry
+    Element,  // an element of an own array variable: `arg` indices on the stack, `node` the variable
+    Add, Subtract, Multiply, Less, LessEqual, Greater, GreaterEqual
+  };
+  Code code;
+  int32_t arg;        // Local: the slot; Binary: the operator
+  double constant;    // Constant
+  const Node* node;   // Variable: the variable node (own instance variable)
+};
+struct NumericProgram {
+  std::vector<NumericOp> ops;
+};
+// Programs deeper than this keep the tree walk (the evaluation stack is a fixed array).
+inline constexpr int kNumericStackSize = 32;
+
+// One node of the tree. `kind`, `id`, `instance`, `value`, `children` and `position` are the
+// node as the parser and the check pass define it; `slot` is filled after the check pass.
+struct Node {
+  int32_t kind = 0;
+  int32_t id = 0;        // operator token kind, function index or variable id
+  int32_t instance = 0;  // kind 8: the rounded instance specifier
+  int32_t position = 0;  // 1-based position of the token that began the node
+  int32_t slot = -1;     // local variables with a fixed local prefix: their slot in the frame
+  int32_t depth = 1;     // height of the subtree (bounded, see kMaxTreeDepth)
+  // A subtree of real constants, plain locals or own variables and side-effect-free operators:
+  // the interpreter may try it on doubles alone and fall back to the full walk (nothing is
+  // evaluated twice that could be observed).
+  bool numeric = false;
+  std::unique_ptr<NumericProgram> program;  // set on the roots of numeric subtrees
+  mutable int32_t cache = -1;  // instance variables: last position found in the store
+  RValue value;
+  std::vector<std::unique_ptr<Node>> children;
+
+  Node* child(size_t i) const { return children[i].get(); }
+};
+
+// Limits of the compiler. Parsing and executing recurse natively, so an unbounded nesting in
+// untrusted text would overflow the stack; beyond these a compile error is reported instead.
+inline constexpr int kMaxParseNesting = 200;
+inline constexpr int kMaxTreeDepth = 1000;
+inline constexpr const char* kNestingMessage = "Code is nested too deeply.";
+
+class CCode {
+ public:
+  CCode(std::string_view text, bool isExpression);
+  ~CCode();
+  CCode(const CCode&) = delete;
+  CCode& operator=(const CCode&) = delete;
+
+  // Returns true on success; on failure the error state holds the formatted first error.
+  bool Compile();
+  // The source text, unscrambled.
+  std::string Text() const;
+
+  int32_t kind() const { return kind_; }
+  bool compiled() const { return compiled_; }
+  const Node* root() const { return root_.get(); }
+  const RValue& constant() const { return constant_; }
+  // Locals: the number of slots and the slot of a variable id (-1 when the code has none).
+  int32_t localSlotCount() const { return static_cast<int32_t>(localIds_.size()); }
+  int32_t localSlotOf(int32_t id) const;
+
+ private:
+  friend class Compiler;
+  int32_t kind_;
+  bool compiled_ = false;
+  std::string scrambled_;
+  std::unique_ptr<Node> root_;
+  RValue constant_;
+  std::vector<int32_t> localIds_;  // slot -> variable id
+};
+
+}  // namespace qv::code

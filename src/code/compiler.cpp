@@ -1,0 +1,777 @@
+// The compiler of CCode: resolution of names, the recursive-descent parser, the check pass with
+// constant folding, and the text scrambling.
+//
+// Index:
+//   1. text scrambling
+//   2. resolution phase
+//   3. parser: statements, expressions
+//   4. check pass
+//   5. CCode
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <unordered_map>
+
+#include "code/builtin_variables.h"
+#include "code/ccode.h"
+#include "code/errors.h"
+#include "code/lexer.h"
+#include "code/operators.h"
+#include "code/registry.h"
+#include "code/rounding.h"
+#include "code/variables.h"
+
+namespace qv::code {
+
+// ---- 1. text scrambling ----
+namespace {
+
+// The permutation T and its inverse, built from a fixed seed as the game data's byte
+// substitution builds its tables.
+struct Scrambler {
+  std::array<uint8_t, 256> forward{}, inverse{};
+  explicit Scrambler(int32_t seed) {
+    int32_t a = seed % 250 + 6, b = seed / 250;
+    if (a < 0) a += 256;
+    if (b < 0) b += 256;
+    for (int k = 0; k < 256; ++k) forward[static_cast<size_t>(k)] = static_cast<uint8_t>(k);
+    for (int k = 1; k <= 10000; ++k) {
+      const int j = ((k * a + b) % 254) + 1;
+      std::swap(forward[static_cast<size_t>(j)], forward[static_cast<size_t>(j + 1)]);
+    }
+    inverse[0] = 0;
+    for (int k = 1; k < 256; ++k) inverse[forward[static_cast<size_t>(k)]] = static_cast<uint8_t>(k);
+  }
+};
+const Scrambler& scrambler() {
+  static const Scrambler s(0x2F3A19);
+  return s;
+}
+
+// ---- 2. resolution phase ----
+
+struct RToken2 {
+  int32_t kind;
+  int32_t id;
+  RValue value;
+  int32_t position;
+};
+
+double numberValue(std::string_view text) {
+  long double value = 0;
+  if (!text.empty() && text[0] == '$') {
+    for (size_t i = 1; i < text.size(); ++i) {
+      const char c = text[i];
+      int d = 0;
+      if (c >= '0' && c <= '9') d = c - '0';
+      else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
+      else d = c - 'A' + 10;
+      value = value * 16 + d;
+    }
+    return static_cast<double>(value);
+  }
+  bool fraction = false;
+  long double f = 1;
+  for (char c : text) {
+    if (c == '.') {
+      fraction = true;
+      continue;
+    }
+    const int d = c - '0';
+    if (!fraction) {
+      value = value * 10 + d;
+    } else {
+      f /= 10;
+      value += d * f;
+    }
+  }
+  return static_cast<double>(value);
+}
+
+}  // namespace
+
+class Compiler {
+ public:
+  explicit Compiler(CCode& code) : code_(code) {}
+
+  bool run(std::string_view text) {
+    std::string padded;
+    std::vector<RToken1> raw;
+    int32_t errorPos = 0;
+    if (!Tokenize(text, padded, raw, errorPos)) return fail(errorPos, "Unexpected symbol.");
+    if (!resolve(raw)) return false;
+    std::unique_ptr<Node> root = code_.kind_ == kProgram ? parseProgram() : parseExpressionUnit();
+    if (failed_) return false;
+    localNames_.clear();
+    check(*root);
+    if (failed_) return false;
+    assignSlots(*root);
+    buildPrograms(*root, false);
+    if (code_.kind_ == kExpression && root->kind == nk_constant) {
+      code_.kind_ = kConstantExpression;
+      code_.constant_ = root->value;
+    }
+    code_.root_ = std::move(root);
+    return true;
+  }
+
+ private:
+  bool fail(int32_t position, std::string_view message) {
+    if (!failed_) {
+      failed_ = true;
+      RecordCodeError(code_, position, message);
+    }
+    return false;
+  }
+
+  bool resolve(const std::vector<RToken1>& raw) {
+    tokens_.reserve(raw.size());
+    for (size_t i = 0; i < raw.size(); ++i) {
+      const RToken1& t = raw[i];
+      RToken2 r{t.kind, 0, RValue(), t.position};
+      if (t.kind == tk_identifier) {
+        if (i + 1 < raw.size() && raw[i + 1].kind == tk_open) {
+          const int32_t index = FindFunction(t.text);
+          if (index < 0) return fail(t.position, "Unknown function or script: " + std::string(t.text));
+          r.kind = tk_function;
+          r.id = index;
+        } else if (FindConstant(t.text, r.value)) {
+          r.kind = tk_constant;
+        } else {
+          r.kind = tk_variable;
+          r.id = variableNames().resolve(t.text);
+        }
+      } else if (t.kind == tk_number) {
+        r.kind = tk_constant;
+        r.value.setReal(numberValue(t.text));
+      } else if (t.kind == tk_string) {
+        r.kind = tk_constant;
+        r.value.setString(t.text);
+      }
+      tokens_.push_back(std::move(r));
+    }
+    return true;
+  }
+
+  // ---- 3. parser ----
+  const RToken2& tok() const { return tokens_[pos_]; }
+  int32_t kindAt() const { return tokens_[pos_].kind; }
+  void advance() {
+    if (tokens_[pos_].kind != tk_end) ++pos_;
+  }
+
+  std::unique_ptr<Node> make(int32_t kind, int32_t position) {
+    auto n = std::make_unique<Node>();
+    n->kind = kind;
+    n->position = position;
+    return n;
+  }
+  // Adds a child, keeping the depth of the tree within its limit.
+  void adopt(Node& parent, std::unique_ptr<Node> child) {
+    if (!child) return;
+    if (child->depth + 1 > parent.depth) parent.depth = child->depth + 1;
+    if (parent.depth > kMaxTreeDepth) fail(parent.position, kNestingMessage);
+    parent.children.push_back(std::move(child));
+  }
+
+  struct NestingGuard {
+    Compiler& c;
+    explicit NestingGuard(Compiler& compiler) : c(compiler) { ++c.nesting_; }
+    ~NestingGuard() { --c.nesting_; }
+    bool tooDeep() const { return c.nesting_ > kMaxParseNesting; }
+  };
+
+  // program -> block | {statement}
+  std::unique_ptr<Node> parseProgram() {
+    if (kindAt() == tk_end) return make(nk_empty_program, tok().position);
+    if (kindAt() == tk_begin) {
+      std::unique_ptr<Node> block = parseStatement();
+      if (!failed_ && kindAt() != tk_end) fail(tok().position, "Program ends before end of the code.");
+      return block;
+    }
+    auto block = make(nk_block, tok().position);
+    while (!failed_ && kindAt() != tk_end) adopt(*block, parseStatement());
+    return block;
+  }
+
+  std::unique_ptr<Node> parseExpressionUnit() {
+    if (kindAt() == tk_end) {
+      auto n = make(nk_constant, tok().position);
+      n->value.setReal(0.0);
+      return n;
+    }
+    return parseExpression();
+  }
+
+  bool expect(int32_t kind, const char* message) {
+    if (kindAt() != kind) return fail(tok().position, message);
+    advance();
+    return true;
+  }
+
+  std::unique_ptr<Node> parseStatement() {
+    NestingGuard guard(*this);
+    if (guard.tooDeep()) {
+      fail(tok().position, kNestingMessage);
+      return nullptr;
+    }
+    std::unique_ptr<Node> n = parseStatementBody();
+    while (kindAt() == tk_semicolon) advance();
+    return n;
+  }
+
+  std::unique_ptr<Node> parseStatementBody() {
+    const int32_t position = tok().position;
+    switch (kindAt()) {
+      case tk_begin: {
+        advance();
+        auto block = make(nk_block, position);
+        while (!failed_ && kindAt() != tk_end_block) {
+          if (kindAt() == tk_end) {
+            fail(tok().position, "Symbol } expected.");
+            break;
+          }
+          adopt(*block, parseStatement());
+        }
+        if (!failed_) advance();
+        return block;
+      }
+      case tk_if: {
+        advance();
+        auto n = make(nk_if, position);
+        adopt(*n, parseExpression());
+        if (failed_) return n;
+        if (kindAt() == tk_then) advance();
+        adopt(*n, parseStatement());
+        if (!failed_ && kindAt() == tk_else) {
+          advance();
+          adopt(*n, parseStatement());
+        }
+        return n;
+      }
+      case tk_while: {
+        advance();
+        auto n = make(nk_while, position);
+        adopt(*n, parseExpression());
+        if (failed_) return n;
+        if (kindAt() == tk_do) advance();
+        adopt(*n, parseStatement());
+        return n;
+      }
+      case tk_do: {
+        advance();
+        auto n = make(nk_do, position);
+        adopt(*n, parseStatement());
+        if (failed_ || !expect(tk_until, "Keyword until expected.")) return n;
+        adopt(*n, parseExpression());
+        return n;
+      }
+      case tk_for: {
+        advance();
+        auto n = make(nk_for, position);
+        if (!expect(tk_open, "Symbol ( expected.")) return n;
+        adopt(*n, parseStatement());
+        if (failed_) return n;
+        while (kindAt() == tk_semicolon) advance();
+        adopt(*n, parseExpression());
+        if (failed_) return n;
+        while (kindAt() == tk_semicolon) advance();
+        adopt(*n, parseStatement());
+        if (failed_ || !expect(tk_close, "Symbol ) expected.")) return n;
+        adopt(*n, parseStatement());
+        return n;
+      }
+      case tk_repeat:
+      case tk_with: {
+        const int32_t kind = kindAt() == tk_repeat ? nk_repeat : nk_with;
+        advance();
+        auto n = make(kind, position);
+        adopt(*n, parseExpression());
+        if (failed_) return n;
+        if (kind == nk_with && kindAt() == tk_do) advance();
+        adopt(*n, parseStatement());
+        return n;
+      }
+      case tk_switch: {
+        advance();
+        auto n = make(nk_switch, position);
+        adopt(*n, parseExpression());
+        if (failed_ || !expect(tk_begin, "Symbol { expected.")) return n;
+        while (!failed_ && kindAt() != tk_end_block) {
+          if (kindAt() == tk_end) {
+            fail(tok().position, "Symbol } expected.");
+            break;
+          }
+          adopt(*n, parseStatement());
+        }
+        if (!failed_) advance();
+        return n;
+      }
+      case tk_case: {
+        advance();
+        auto n = make(nk_case, position);
+        adopt(*n, parseExpression());
+        if (!failed_) expect(tk_colon, "Symbol : expected.");
+        return n;
+      }
+      case tk_default: {
+        advance();
+        auto n = make(nk_default, position);
+        expect(tk_colon, "Symbol : expected.");
+        return n;
+      }
+      case tk_return: {
+        advance();
+        auto n = make(nk_return, position);
+        adopt(*n, parseExpression());
+        return n;
+      }
+      case tk_exit:
+      case tk_break:
+      case tk_continue: {
+        const int32_t kind = kindAt() == tk_exit ? nk_exit : kindAt() == tk_break ? nk_break : nk_continue;
+        advance();
+        return make(kind, position);
+      }
+      case tk_var:
+      case tk_globalvar: {
+        auto n = make(kindAt() == tk_var ? nk_var : nk_globalvar, position);
+        advance();
+        while (kindAt() == tk_variable) {
+          if (tok().id < kBuiltinVariableLimit) {
+            fail(tok().position, "Cannot redeclare a builtin variable.");
+            return n;
+          }
+          auto name = make(nk_constant, tok().position);
+          name->id = tok().id;
+          n->children.push_back(std::move(name));
+          advance();
+          if (kindAt() == tk_comma) advance();
+        }
+        return n;
+      }
+      case tk_function:
+        return parseCall();
+      case tk_semicolon:
+        advance();
+        return make(nk_empty, position);
+      case tk_end:
+        fail(position, "Unexpected end of code reached.");
+        return nullptr;
+      default:
+        return parseAssignment();
+    }
+  }
+
+  std::unique_ptr<Node> parseAssignment() {
+    const int32_t position = tok().position;
+    std::unique_ptr<Node> target = parsePostfix();
+    if (failed_) return target;
+    if (target->kind != nk_variable) {
+      fail(tok().position, "Variable name expected.");
+      return target;
+    }
+    const int32_t op = kindAt();
+    switch (op) {
+      case tk_assign: case tk_add_assign: case tk_sub_assign: case tk_mul_assign:
+      case tk_div_assign: case tk_or_assign: case tk_and_assign: case tk_xor_assign:
+        break;
+      default:
+        fail(tok().position, "Assignment operator expected.");
+        return target;
+    }
+    advance();
+    auto n = make(nk_assign, position);
+    n->id = op;
+    adopt(*n, std::move(target));
+    adopt(*n, parseExpression());
+    return n;
+  }
+
+  // Binary levels, loosest first; all operators of a level bind equally, left to right.
+  static int levelOf(int32_t kind) {
+    switch (kind) {
+      case tk_and: case tk_or: case tk_xor: return 1;
+      case tk_less: case tk_less_equal: case tk_equal: case tk_assign: case tk_not_equal:
+      case tk_greater_equal: case tk_greater: return 2;
+      case tk_bit_or: case tk_bit_and: case tk_bit_xor: return 3;
+      case tk_shift_left: case tk_shift_right: return 4;
+      case tk_plus: case tk_minus: return 5;
+      case tk_times: case tk_divide: case tk_div: case tk_mod: return 6;
+      default: return 0;
+    }
+  }
+
+  std::unique_ptr<Node> parseExpression() { return parseLevel(1); }
+
+  // level(n) -> level(n+1) {op(n) level(n+1)}
+  std::unique_ptr<Node> parseLevel(int level) {
+    if (level > 6) return parsePostfix();
+    std::unique_ptr<Node> left = parseLevel(level + 1);
+    while (!failed_ && levelOf(kindAt()) == level) {
+      int32_t op = kindAt();
+      if (op == tk_assign) op = tk_equal;  // a single "=" inside an expression compares
+      advance();
+      std::unique_ptr<Node> right = parseLevel(level + 1);
+      auto n = make(nk_binary, left->position);
+      n->id = op;
+      adopt(*n, std::move(left));
+      adopt(*n, std::move(right));
+      left = std::move(n);
+    }
+    return left;
+  }
+
+  // postfix (level 7) -> operand {"." variable}
+  std::unique_ptr<Node> parsePostfix() {
+    std::unique_ptr<Node> left = parseOperand();
+    while (!failed_ && kindAt() == tk_dot) {
+      advance();
+      if (kindAt() != tk_variable) {
+        fail(tok().position, "Variable name expected.");
+        return left;
+      }
+      std::unique_ptr<Node> var = parseVariable();
+      if (failed_) return var;
+      const int32_t depth = left->depth;
+      var->children[0] = std::move(left);
+      if (depth + 1 > var->depth) var->depth = depth + 1;
+      if (var->depth > kMaxTreeDepth) fail(var->position, kNestingMessage);
+      left = std::move(var);
+    }
+    return left;
+  }
+
+  // operand (level 8) -> constant | variable | call | "(" expression ")" | prefix postfix
+  std::unique_ptr<Node> parseOperand() {
+    NestingGuard guard(*this);
+    const int32_t position = tok().position;
+    if (guard.tooDeep()) {
+      fail(position, kNestingMessage);
+      return make(nk_constant, position);
+    }
+    switch (kindAt()) {
+      case tk_constant: {
+        auto n = make(nk_constant, position);
+        n->value = tok().value;
+        advance();
+        return n;
+      }
+      case tk_variable:
+        return parseVariable();
+      case tk_function:
+        return parseCall();
+      case tk_open: {
+        advance();
+        std::unique_ptr<Node> inner = parseExpression();
+        if (!failed_) expect(tk_close, "Symbol ) expected.");
+        return inner;
+      }
+      case tk_not: case tk_minus: case tk_plus: case tk_bit_not: {
+        const int32_t op = kindAt();
+        advance();
+        auto n = make(nk_unary, position);
+        n->id = op;
+        adopt(*n, parsePostfix());
+        return n;
+      }
+      default:
+        fail(position, "Unexpected symbol in expression.");
+        return make(nk_constant, position);
+    }
+  }
+
+  // variable -> name ["[" [index {"," index}] "]"]
+  std::unique_ptr<Node> parseVariable() {
+    auto n = make(nk_variable, tok().position);
+    n->id = tok().id;
+    auto self = make(nk_constant, tok().position);
+    self->value.setReal(-6.0);
+    adopt(*n, std::move(self));
+    advance();
+    if (kindAt() != tk_open_bracket) return n;
+    advance();
+    if (kindAt() == tk_close_bracket) {
+      advance();
+      return n;
+    }
+    int count = 0;
+    while (!failed_) {
+      if (kindAt() == tk_end) {
+        fail(tok().position, "Symbol ] expected.");
+        break;
+      }
+      if (++count > 2) {
+        fail(tok().position, "Only 1- and 2-dimensional arrays are supported.");
+        break;
+      }
+      adopt(*n, parseExpression());
+      if (failed_) break;
+      if (kindAt() == tk_comma) {
+        advance();
+      } else if (kindAt() == tk_close_bracket) {
+        advance();
+        break;
+      } else if (kindAt() == tk_end) {
+        fail(tok().position, "Symbol ] expected.");
+      } else {
+        fail(tok().position, "Symbol , or ] expected.");
+      }
+    }
+    return n;
+  }
+
+  // call -> name "(" [expression {"," expression} [","]] ")"
+  std::unique_ptr<Node> parseCall() {
+    auto n = make(nk_call, tok().position);
+    n->id = tok().id;
+    advance();  // the name
+    advance();  // "(": resolution made the name a function only before one
+    int count = 0;
+    while (!failed_ && kindAt() != tk_close) {
+      if (kindAt() == tk_end) {
+        fail(tok().position, "Symbol ) expected.");
+        return n;
+      }
+      adopt(*n, parseExpression());
+      ++count;
+      if (failed_) return n;
+      if (kindAt() == tk_comma) {
+        advance();
+      } else if (kindAt() == tk_end) {
+        fail(tok().position, "Symbol ) expected.");
+      } else if (kindAt() != tk_close) {
+        fail(tok().position, "Symbol , or ) expected.");
+      }
+    }
+    if (failed_) return n;
+    const int32_t wanted = FunctionArgumentCount(n->id);
+    if (count > 16 || (wanted >= 0 && wanted != count))
+      fail(tok().position, "Wrong number of arguments to function or script.");
+    advance();
+    return n;
+  }
+
+  // ---- 4. check pass: post-order, in source order ----
+  void check(Node& n) {
+    for (auto& c : n.children) {
+      if (failed_) return;
+      check(*c);
+    }
+    if (failed_) return;
+    switch (n.kind) {
+      case nk_var:
+        for (auto& c : n.children) localNames_.push_back(c->id);
+        break;
+      case nk_variable: {
+        Node& prefix = *n.children[0];
+        if (prefix.kind == nk_constant && prefix.value.isReal() && prefix.value.real == -6.0 &&
+            isLocalName(n.id))
+          prefix.value.setReal(-7.0);
+        if (prefix.kind == nk_constant && n.children.size() == 1) {
+          if (prefix.value.isString()) {
+            fail(prefix.position, "Left hand side must be a real value.");
+            return;
+          }
+          n.kind = nk_fixed_variable;
+          n.instance = roundToInt32(prefix.value.real);
+        }
+        break;
+      }
+      case nk_unary:
+        if (n.children[0]->kind == nk_constant) {
+          RValue v = n.children[0]->value;
+          if (const char* error = ApplyUnary(n.id, v)) {
+            fail(n.children[0]->position, error);
+            return;
+          }
+          toConstant(n, std::move(v));
+        }
+        break;
+      case nk_binary:
+        if (n.children[0]->kind == nk_constant && n.children[1]->kind == nk_constant) {
+          RValue v = n.children[0]->value;
+          if (const char* error = ApplyBinary(n.id, v, n.children[1]->value)) {
+            fail(n.children[1]->position, error);
+            return;
+          }
+          toConstant(n, std::move(v));
+        }
+        break;
+      default:
+        break;
+    }
+  }
+
+  static void toConstant(Node& n, RValue v) {
+    n.kind = nk_constant;
+    n.value = std::move(v);
+    n.children.clear();
+    n.depth = 1;
+  }
+
+  bool isLocalName(int32_t id) const {
+    for (int32_t l : localNames_)
+      if (l == id) return true;
+    return false;
+  }
+
+  static bool isArgument(int32_t id) { return id >= bv_argument0 && id <= bv_argument15; }
+
+  static bool numericOperator(int32_t op) {
+    switch (op) {
+      case tk_plus: case tk_minus: case tk_times: case tk_divide: case tk_div: case tk_mod:
+      case tk_less: case tk_less_equal: case tk_greater: case tk_greater_equal: case tk_equal:
+      case tk_not_equal: case tk_and: case tk_or:
+        return true;
+      default:
+        return false;
+    }
+  }
+
+  static void markNumeric(Node& n) {
+    switch (n.kind) {
+      case nk_constant: n.numeric = n.value.isReal(); break;
+      case nk_fixed_variable:
+        n.numeric = n.slot >= 0 || ((n.id >= kUserVariableBase || isArgument(n.id)) &&
+                                    (n.instance == -1 || n.instance == -6));
+        break;
+      case nk_binary:
+        n.numeric = numericOperator(n.id) && n.children[0]->numeric && n.children[1]->numeric;
+        break;
+      case nk_unary:
+        n.numeric = n.id == tk_minus && n.children[0]->numeric;
+        break;
+      case nk_variable: {
+        // An array element of the executing instance's own variable, with numeric indices.
+        const Node& prefix = *n.children[0];
+        bool ok = n.id >= kUserVariableBase && prefix.kind == nk_constant && prefix.value.isReal() &&
+                  (prefix.value.real == -1.0 || prefix.value.real == -6.0);
+        for (size_t i = 1; i < n.children.size(); ++i) ok = ok && n.children[i]->numeric;
+        n.numeric = ok;
+        break;
+      }
+      default: break;
+    }
+  }
+
+  // Emits the postfix form of a numeric subtree; returns the stack depth it needs.
+  static int emit(const Node& n, NumericProgram& p) {
+    switch (n.kind) {
+      case nk_constant:
+        p.ops.push_back({NumericOp::Constant, 0, n.value.real, nullptr});
+        return 1;
+      case nk_fixed_variable:
+        if (n.slot >= 0) p.ops.push_back({NumericOp::Local, n.slot, 0.0, nullptr});
+        else if (isArgument(n.id)) p.ops.push_back({NumericOp::Argument, n.id - bv_argument0, 0.0, nullptr});
+        else p.ops.push_back({NumericOp::Variable, 0, 0.0, &n});
+        return 1;
+      case nk_unary: {
+        const int d = emit(*n.children[0], p);
+        p.ops.push_back({NumericOp::Negate, 0, 0.0, nullptr});
+        return d;
+      }
+      case nk_variable: {
+        int depth = 1;
+        for (size_t i = 1; i < n.children.size(); ++i)
+          depth = std::max(depth, emit(*n.children[i], p) + static_cast<int>(i) - 1);
+        p.ops.push_back({NumericOp::Element, static_cast<int32_t>(n.children.size() - 1), 0.0, &n});
+        return depth;
+      }
+      default: {
+        const int l = emit(*n.children[0], p);
+        const int r = emit(*n.children[1], p);
+        NumericOp::Code code = NumericOp::Binary;
+        switch (n.id) {
+          case tk_plus: code = NumericOp::Add; break;
+          case tk_minus: code = NumericOp::Subtract; break;
+          case tk_times: code = NumericOp::Multiply; break;
+          case tk_less: code = NumericOp::Less; break;
+          case tk_less_equal: code = NumericOp::LessEqual; break;
+          case tk_greater: code = NumericOp::Greater; break;
+          case tk_greater_equal: code = NumericOp::GreaterEqual; break;
+          default: break;
+        }
+        p.ops.push_back({code, n.id, 0.0, nullptr});
+        return std::max(l, r + 1);
+      }
+    }
+  }
+
+  // Numeric subtrees that are not part of a larger one get their postfix program.
+  static void buildPrograms(Node& n, bool insideNumeric) {
+    if (n.numeric && !insideNumeric &&
+        (n.kind == nk_binary || n.kind == nk_unary || n.kind == nk_variable)) {
+      auto program = std::make_unique<NumericProgram>();
+      if (emit(n, *program) <= kNumericStackSize) n.program = std::move(program);
+    }
+    for (auto& c : n.children) buildPrograms(*c, insideNumeric || n.numeric);
+  }
+
+  // Variables with a fixed local prefix get a slot in the execution's frame.
+  void assignSlots(Node& n) {
+    for (auto& c : n.children) assignSlots(*c);
+    struct Mark {
+      Node& n;
+      ~Mark() { markNumeric(n); }
+    } mark{n};
+    const bool fixedLocal = n.kind == nk_fixed_variable && n.instance == -7;
+    const bool indexedLocal = n.kind == nk_variable && n.children[0]->kind == nk_constant &&
+                              n.children[0]->value.isReal() && n.children[0]->value.real == -7.0;
+    if (!fixedLocal && !indexedLocal) return;
+    int32_t slot = code_.localSlotOf(n.id);
+    if (slot < 0) {
+      slot = static_cast<int32_t>(code_.localIds_.size());
+      code_.localIds_.push_back(n.id);
+    }
+    n.slot = slot;
+  }
+
+  CCode& code_;
+  std::vector<RToken2> tokens_;
+  size_t pos_ = 0;
+  bool failed_ = false;
+  int nesting_ = 0;
+  // The table of local names of this compilation (grows as needed).
+  std::vector<int32_t> localNames_;
+};
+
+// ---- 5. CCode ----
+
+CCode::CCode(std::string_view text, bool isExpression) : kind_(isExpression ? kExpression : kProgram) {
+  const Scrambler& s = scrambler();
+  scrambled_.resize(text.size());
+  for (size_t i = 0; i < text.size(); ++i)
+    scrambled_[i] = static_cast<char>(s.forward[static_cast<uint8_t>(text[i])]);
+}
+
+CCode::~CCode() = default;
+
+std::string CCode::Text() const {
+  const Scrambler& s = scrambler();
+  std::string out(scrambled_.size(), '\0');
+  for (size_t i = 0; i < scrambled_.size(); ++i)
+    out[i] = static_cast<char>(s.inverse[static_cast<uint8_t>(scrambled_[i])]);
+  return out;
+}
+
+int32_t CCode::localSlotOf(int32_t id) const {
+  for (size_t i = 0; i < localIds_.size(); ++i)
+    if (localIds_[i] == id) return static_cast<int32_t>(i);
+  return -1;
+}
+
+bool CCode::Compile() {
+  ClearRecordedError();
+  if (compiled_) {
+    RecordCodeError(*this, 0, "Internal Error: Recompiling compiled code.");
+    return false;
+  }
+  EnsureBuiltinsRegistered();
+  Compiler compiler(*this);
+  if (!compiler.run(Text())) return false;
+  compiled_ = true;
+  return true;
+}
+
+}  // namespace qv::code

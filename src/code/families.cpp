@@ -1,0 +1,34 @@
+#include "code/families.h"
+
+#include "code/date_builtins.h"
+#include "code/math_builtins.h"
+#include "code/string_builtins.h"
+#include "datastructures/builtins.h"
+#include "graphics/builtins.h"
+#include "sound/builtins.h"
+
+namespace qv::code {
+
+// Every subsystem's table, one line per family. Registration order fixes the function indices;
+// the list is the one place that knows every family, so new subsystems add their line here.
+std::vector<BuiltinFamily> AllFamilies() {
+  return {
+      MathFunctions(),
+      StringFunctions(),
+      ScriptFamily(),
+      DynamicFamily(),
+      DateFunctions(),
+      graphics::DisplayBuiltins(),
+      graphics::TextureBuiltins(),
+      graphics::SpriteBuiltins(),
+      graphics::BackgroundBuiltins(),
+      graphics::FontBuiltins(),
+      graphics::DrawBuiltins(),
+      graphics::ColourBuiltins(),
+      sound::SoundFunctions(),
+      sound::CdFunctions(),
+      datastructures::DataStructureFunctions(),
+  };
+}
+
+}  // namespace qv::code

@@ -1,0 +1,57 @@
+// The seam between the interpreter and the world's instance list.
+//
+// The interpreter reaches instances only through this interface; the world implements it over its
+// room's instance list. Rules the implementation keeps:
+//  - findById searches the list from the last entry to the first and may remember the last two
+//    positions found; it returns the instance even when it is marked as destroyed.
+//  - firstWithId returns the first entry in list order with that id (destroyed or not).
+//  - firstOfObject returns the first instance of the object or of its descendants that is not
+//    marked as destroyed, in the order the world enumerates an object's instances.
+//  - collectObject appends every such instance (not destroyed); the snapshot is taken when a
+//    `with` starts. Instance records must stay alive until the end of the step (destroyed ones
+//    are freed only then), so pointers in a snapshot stay valid for the statement.
+//  - count/at walk the whole list by position; callers re-check the bounds after running code.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "world/instance.h"
+
+namespace qv::code {
+
+class InstanceWorld {
+ public:
+  virtual ~InstanceWorld() = default;
+  virtual world::CInstance* findById(int32_t id) = 0;
+  virtual world::CInstance* firstWithId(int32_t id) = 0;
+  virtual world::CInstance* firstOfObject(int32_t objectIndex) = 0;
+  virtual void collectObject(int32_t objectIndex, std::vector<world::CInstance*>& out) = 0;
+  virtual int32_t count() = 0;
+  virtual world::CInstance* at(int32_t position) = 0;
+};
+
+// A plain instance list without objects' parents: what qvscript and the tests run against until
+// the world sets its own.
+class SimpleInstanceWorld : public InstanceWorld {
+ public:
+  world::CInstance& add(int32_t id, int32_t objectIndex);
+  void clear();
+  world::CInstance* findById(int32_t id) override;
+  world::CInstance* firstWithId(int32_t id) override;
+  world::CInstance* firstOfObject(int32_t objectIndex) override;
+  void collectObject(int32_t objectIndex, std::vector<world::CInstance*>& out) override;
+  int32_t count() override { return static_cast<int32_t>(instances_.size()); }
+  world::CInstance* at(int32_t position) override;
+
+ private:
+  std::vector<std::unique_ptr<world::CInstance>> instances_;
+  int32_t cache_[2] = {-1, -1};  // the last two positions found by id
+};
+
+// The world the interpreter uses; never null (an empty SimpleInstanceWorld by default).
+InstanceWorld& instanceWorld();
+void SetInstanceWorld(InstanceWorld* world);  // nullptr restores the default
+
+}  // namespace qv::code

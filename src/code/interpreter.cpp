@@ -1,0 +1,1027 @@
+// The interpreter: a direct walk of the checked tree. Names are already ids, constants are folded,
+// fixed prefixes are resolved, locals have slots and instance variables keep a per-site cache of
+// their position in the store, so the walk does no lookups by name and no allocation for reals.
+//
+// Index:
+//   1. frames, locals and the stack guard
+//   2. variable access through specifiers
+//   3. expressions and calls
+//   4. statements
+//   5. entry points
+#include "code/interpreter.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "code/builtin_variables.h"
+#include "code/errors.h"
+#include "code/instance_world.h"
+#include "code/operators.h"
+#include "code/registry.h"
+#include "code/rounding.h"
+#include "code/variables.h"
+#include "world/instance.h"
+
+namespace qv::code {
+
+using world::CInstance;
+
+CodeSettings& codeSettings() {
+  static CodeSettings settings;
+  return settings;
+}
+
+// ---- 1. frames, locals and the stack guard ----
+namespace {
+
+struct LocalSlot {
+  bool exists = false;
+  RVariable var;
+};
+
+struct Frame {
+  CInstance* self;
+  CInstance* other;
+  const CCode* code;
+  bool localsCreated = false;
+  std::vector<LocalSlot> locals;  // by slot
+  std::unique_ptr<CVariableList> extraLocals;  // locals reached through a computed `local` prefix
+
+  void createLocals() {
+    if (localsCreated) return;
+    localsCreated = true;
+    locals.resize(static_cast<size_t>(code->localSlotCount()));
+  }
+};
+
+int g_executionDepth = 0;
+const char* g_stackBase = nullptr;
+int64_t g_stepsLeft = -1;
+
+inline void copyValue(RValue& to, const RValue& from) { CopyValue(to, from); }
+
+bool fail(Frame& f, int32_t position, std::string_view message) {
+  RecordCodeError(*f.code, position, message);
+  return false;
+}
+
+bool tick(Frame& f, int32_t position) {
+  if (g_stepsLeft < 0) return true;
+  if (g_stepsLeft == 0) return fail(f, position, kBudgetMessage);
+  --g_stepsLeft;
+  return true;
+}
+
+}  // namespace
+
+void SetStepBudget(int64_t steps) { g_stepsLeft = steps; }
+
+// ---- 2. variable access through specifiers ----
+namespace {
+
+bool readInstance(CInstance* inst, int32_t id, int32_t index, RValue& out) {
+  if (id < kBuiltinVariableLimit) return ReadBuiltinVariable(id, inst, index, out);
+  const RValue* v = inst->variables.get(id, index);
+  if (!v) return false;
+  copyValue(out, *v);
+  return true;
+}
+
+bool writeInstance(CInstance* inst, int32_t id, int32_t index, const RValue& value) {
+  if (id < kBuiltinVariableLimit) return WriteBuiltinVariable(id, inst, index, value);
+  inst->variables.set(id, index, value);
+  return true;
+}
+
+CInstance* firstLive() {
+  InstanceWorld& w = instanceWorld();
+  const int32_t n = w.count();
+  for (int32_t i = 0; i < n; ++i) {
+    CInstance* inst = w.at(i);
+    if (inst && !inst->destroyed) return inst;
+  }
+  return nullptr;
+}
+
+CInstance* liveById(int32_t id) {
+  CInstance* inst = instanceWorld().findById(id);
+  return inst && !inst->destroyed ? inst : nullptr;
+}
+
+bool readLocal(Frame& f, int32_t id, int32_t index, RValue& out) {
+  if (!f.localsCreated) return false;
+  const int32_t slot = f.code->localSlotOf(id);
+  const RValue* v = nullptr;
+  if (slot >= 0) {
+    const LocalSlot& s = f.locals[static_cast<size_t>(slot)];
+    if (!s.exists) return false;
+    v = s.var.get(index);
+  } else {
+    if (!f.extraLocals) return false;
+    v = f.extraLocals->get(id, index);
+  }
+  if (!v) return false;
+  copyValue(out, *v);
+  return true;
+}
+
+void writeLocal(Frame& f, int32_t id, int32_t index, const RValue& value) {
+  f.createLocals();
+  const int32_t slot = f.code->localSlotOf(id);
+  if (slot >= 0) {
+    LocalSlot& s = f.locals[static_cast<size_t>(slot)];
+    s.exists = true;
+    s.var.element(index) = value;
+  } else {
+    if (!f.extraLocals) f.extraLocals = std::make_unique<CVariableList>();
+    f.extraLocals->set(id, index, value);
+  }
+}
+
+bool readRef(Frame& f, int32_t scope, int32_t id, int32_t index, RValue& out) {
+  switch (scope) {
+    case -7: return readLocal(f, id, index, out);
+    case -6:
+      if (globalStore().isGlobal(id)) {
+        const RValue* v = globalStore().list().get(id, index);
+        if (!v) return false;
+        copyValue(out, *v);
+        return true;
+      }
+      return readInstance(f.self, id, index, out);
+    case -5: {
+      const RValue* v = globalStore().list().get(id, index);
+      if (!v) return false;
+      copyValue(out, *v);
+      return true;
+    }
+    case -4: return false;
+    case -3: {
+      CInstance* inst = firstLive();
+      return inst && readInstance(inst, id, index, out);
+    }
+    case -2: return readInstance(f.other, id, index, out);
+    case -1: return readInstance(f.self, id, index, out);
+    default:
+      break;
+  }
+  if (scope < -7) return false;
+  CInstance* inst = scope < kUserVariableBase ? instanceWorld().firstOfObject(scope) : liveById(scope);
+  return inst && readInstance(inst, id, index, out);
+}
+
+bool writeRef(Frame& f, int32_t scope, int32_t id, int32_t index, const RValue& value) {
+  switch (scope) {
+    case -7:
+      writeLocal(f, id, index, value);
+      return true;
+    case -6:
+      if (globalStore().isGlobal(id)) {
+        globalStore().list().set(id, index, value);
+        return true;
+      }
+      return writeInstance(f.self, id, index, value);
+    case -5:
+      globalStore().list().set(id, index, value);
+      return true;
+    case -4: return false;
+    case -3: {
+      // Every live instance; the result is that of the last one written.
+      bool result = true;
+      InstanceWorld& w = instanceWorld();
+      const int32_t n = w.count();
+      for (int32_t i = 0; i < n && i < w.count(); ++i) {
+        CInstance* inst = w.at(i);
+        if (inst && !inst->destroyed) result = writeInstance(inst, id, index, value);
+      }
+      return result;
+    }
+    case -2: return writeInstance(f.other, id, index, value);
+    case -1: return writeInstance(f.self, id, index, value);
+    default:
+      break;
+  }
+  if (scope < -7) return false;
+  if (scope < kUserVariableBase) {
+    std::vector<CInstance*> targets;
+    instanceWorld().collectObject(scope, targets);
+    bool result = true;
+    for (CInstance* inst : targets)
+      if (!inst->destroyed) result = writeInstance(inst, id, index, value);
+    return result;
+  }
+  CInstance* inst = liveById(scope);
+  return inst ? writeInstance(inst, id, index, value) : true;  // a missing instance: nothing written
+}
+
+// The reference of a variable node: its specifier and flat index, evaluated in order.
+struct Ref {
+  int32_t scope;
+  int32_t id;
+  int32_t index;
+};
+
+bool eval(const Node* n, Frame& f, RValue& out);
+
+bool evalNumeric(const Node* n, Frame& f, double& out);
+
+bool indexValue(const Node* n, Frame& f, int64_t& out) {
+  double d;
+  if (n->numeric && evalNumeric(n, f, d)) {
+    out = roundToInt64(d);
+    if (out < 0) return fail(f, n->position, "Negative array index");
+    if (out >= kArrayDimension) return fail(f, n->position, "Array index >= 32000");
+    return true;
+  }
+  RValue v;
+  if (!eval(n, f, v)) return false;
+  if (!v.isReal()) return fail(f, n->position, "Wrong type of array index");
+  out = roundToInt64(v.real);
+  if (out < 0) return fail(f, n->position, "Negative array index");
+  if (out >= kArrayDimension) return fail(f, n->position, "Array index >= 32000");
+  return true;
+}
+
+bool resolveRef(const Node* n, Frame& f, Ref& r) {
+  r.id = n->id;
+  r.index = 0;
+  if (n->kind == nk_fixed_variable) {
+    r.scope = n->instance;
+    return true;
+  }
+  const Node* prefix = n->child(0);
+  if (prefix->kind == nk_constant && prefix->value.isReal()) {
+    r.scope = roundToInt32(prefix->value.real);
+  } else {
+    RValue v;
+    if (!eval(prefix, f, v)) return false;
+    if (!v.isReal()) return fail(f, prefix->position, "Wrong type of variable index");
+    r.scope = roundToInt32(v.real);
+  }
+  if (n->children.size() > 1) {
+    int64_t i = 0;
+    if (!indexValue(n->child(1), f, i)) return false;
+    int64_t flat = i;
+    if (n->children.size() > 2) {
+      int64_t j = 0;
+      if (!indexValue(n->child(2), f, j)) return false;
+      flat = i * kArrayDimension + j;
+    }
+    r.index = static_cast<int32_t>(flat);
+  }
+  return true;
+}
+
+bool unknownVariable(Frame& f, const Node* n, int32_t index) {
+  std::string message = "Unknown variable " + variableNames().nameOf(n->id);
+  if (index != 0) message += " or array index out of bounds";
+  return fail(f, n->position, message);
+}
+
+// The variable of a fixed self or unprefixed user variable, through the site's cache.
+RVariable* selfVariable(Frame& f, const Node* n) {
+  CVariableList& list = f.self->variables;
+  const int32_t c = n->cache;
+  if (c >= 0 && static_cast<size_t>(c) < list.size() && list.at(static_cast<size_t>(c))->id == n->id)
+    return list.at(static_cast<size_t>(c));
+  const int32_t p = list.positionOf(n->id);
+  if (p < 0) return nullptr;
+  n->cache = p;
+  return list.at(static_cast<size_t>(p));
+}
+
+// A fixed variable that lives in the executing instance's own store.
+inline bool isSelfUser(const Node* n) {
+  return n->id >= kUserVariableBase &&
+         (n->instance == -1 || (n->instance == -6 && !globalStore().isGlobal(n->id)));
+}
+
+// A reference into the executing instance's own user variables.
+inline bool ownUserScope(const Ref& r) {
+  return r.id >= kUserVariableBase && (r.scope == -1 || (r.scope == -6 && !globalStore().isGlobal(r.id)));
+}
+
+bool readVariable(const Node* n, Frame& f, RValue& out) {
+  if (n->kind == nk_fixed_variable) {
+    if (n->slot >= 0) {
+      if (f.localsCreated) {
+        const LocalSlot& s = f.locals[static_cast<size_t>(n->slot)];
+        if (s.exists) {
+          copyValue(out, s.var.value);
+          return true;
+        }
+      }
+    } else if (isSelfUser(n)) {
+      if (RVariable* v = selfVariable(f, n)) {
+        copyValue(out, v->value);
+        return true;
+      }
+    } else if (n->id < kBuiltinVariableLimit && (n->instance == -1 || n->instance == -6)) {
+      // Built-in variables of the executing instance (ids below 100000 are never global).
+      if (ReadBuiltinVariable(n->id, f.self, 0, out)) return true;
+    } else if (readRef(f, n->instance, n->id, 0, out)) {
+      return true;
+    }
+    if (codeSettings().uninitializedAsZero) {
+      out.setReal(0.0);
+      return true;
+    }
+    return unknownVariable(f, n, 0);
+  }
+  Ref r;
+  if (!resolveRef(n, f, r)) return false;
+  if (ownUserScope(r)) {
+    if (RVariable* v = selfVariable(f, n)) {
+      if (const RValue* e = v->get(r.index)) {
+        copyValue(out, *e);
+        return true;
+      }
+    }
+  } else if (readRef(f, r.scope, r.id, r.index, out)) {
+    return true;
+  }
+  if (codeSettings().uninitializedAsZero) {
+    out.setReal(0.0);
+    return true;
+  }
+  return unknownVariable(f, n, r.index);
+}
+
+// ---- 3. expressions and calls ----
+
+// Call arguments; a script call fills only the entries it passes, a built-in gets the whole table
+// of 16 (the entries after the given ones hold the real 0).
+bool evalCall(const Node* n, Frame& f, RValue& out) {
+  const int argc = static_cast<int>(n->children.size());
+  const int32_t index = n->id;
+  if (index >= kScriptIndexBase && index < kExtensionIndexBase) {
+    RValue args[4];
+    if (argc <= 4) {
+      for (int i = 0; i < argc; ++i)
+        if (!eval(n->child(static_cast<size_t>(i)), f, args[i])) return false;
+      return CallScript(index - kScriptIndexBase, f.self, f.other, out, args, argc);
+    }
+  }
+  RValue args[kMaxArguments];
+  for (int i = 0; i < argc; ++i)
+    if (!eval(n->child(static_cast<size_t>(i)), f, args[i])) return false;
+  if (index >= kExtensionIndexBase) {
+    ExtensionFunctions* ext = extensionFunctions();
+    return ext && ext->call(index - kExtensionIndexBase, f.self, f.other, out, args, argc);
+  }
+  if (index >= kScriptIndexBase) return CallScript(index - kScriptIndexBase, f.self, f.other, out, args, argc);
+  const BuiltinFunction* fn = BuiltinEntry(index);
+  RValue result;
+  BuiltinCall call{f.self, f.other, argc, args, result};
+  fn->handler(call);
+  out = std::move(result);
+  return true;
+}
+
+// A real operand read without a temporary value: constants, and locals and own variables that
+// hold reals. False means "take the general path" (nothing has been evaluated or reported).
+bool fastReal(const Node* n, Frame& f, double& out) {
+  if (n->kind == nk_constant) {
+    if (!n->value.isReal()) return false;
+    out = n->value.real;
+    return true;
+  }
+  if (n->kind != nk_fixed_variable) return false;
+  const RValue* v = nullptr;
+  if (n->id >= bv_argument0 && n->id <= bv_argument15) {
+    v = &scriptArguments()[n->id - bv_argument0];
+  } else if (n->slot >= 0) {
+    if (!f.localsCreated) return false;
+    const LocalSlot& s = f.locals[static_cast<size_t>(n->slot)];
+    if (!s.exists) return false;
+    v = &s.var.value;
+  } else if (isSelfUser(n)) {
+    const RVariable* var = selfVariable(f, n);
+    if (!var) return false;
+    v = &var->value;
+  } else {
+    return false;
+  }
+  if (!v->isReal()) return false;
+  out = v->real;
+  return true;
+}
+
+// The common operators on two reals, inline; false leaves the rest to ApplyBinary.
+__attribute__((always_inline)) inline bool fastArithmetic(int32_t op, double& l, double r) {
+  switch (op) {
+    case tk_plus: l += r; return true;
+    case tk_minus: l -= r; return true;
+    case tk_times: l *= r; return true;
+    case tk_divide:
+      if (r == 0.0) return false;
+      l /= r;
+      return true;
+    case tk_less: l = truthValue(l - r < -kCompareEpsilon); return true;
+    case tk_less_equal: l = truthValue(l - r <= kCompareEpsilon); return true;
+    case tk_greater: l = truthValue(l - r > kCompareEpsilon); return true;
+    case tk_greater_equal: l = truthValue(l - r >= -kCompareEpsilon); return true;
+    case tk_equal: {
+      const double d = l - r;
+      l = truthValue(d > -kCompareEpsilon && d < kCompareEpsilon);
+      return true;
+    }
+    case tk_not_equal: {
+      const double d = l - r;
+      l = truthValue(d < -kCompareEpsilon || d > kCompareEpsilon);
+      return true;
+    }
+    case tk_and: l = truthValue(l >= 0.5 && r >= 0.5); return true;
+    case tk_or: l = truthValue(l >= 0.5 || r >= 0.5); return true;
+    case tk_div:
+      if (r == 0.0) return false;
+      l = static_cast<double>(truncToInt32(l / r));
+      return true;
+    case tk_mod: {
+      if (r == 0.0) return false;
+      const double q = static_cast<double>(truncToInt32(l / r));
+      l = l - q * r;
+      return true;
+    }
+    default: return false;
+  }
+}
+
+// Runs a numeric program; false (nothing recorded) means "take the tree walk".
+bool runNumeric(const NumericProgram& p, Frame& f, double& out) {
+  double stack[kNumericStackSize];
+  int sp = 0;
+  for (const NumericOp& op : p.ops) {
+    switch (op.code) {
+      case NumericOp::Constant:
+        stack[sp++] = op.constant;
+        break;
+      case NumericOp::Local: {
+        if (!f.localsCreated) return false;
+        const LocalSlot& s = f.locals[static_cast<size_t>(op.arg)];
+        if (!s.exists || s.var.value.kind != ty_real) return false;
+        stack[sp++] = s.var.value.real;
+        break;
+      }
+      case NumericOp::Variable:
+        if (!fastReal(op.node, f, stack[sp])) return false;
+        ++sp;
+        break;
+      case NumericOp::Binary:
+        --sp;
+        if (!fastArithmetic(op.arg, stack[sp - 1], stack[sp])) return false;
+        break;
+      case NumericOp::Negate:
+        stack[sp - 1] = -stack[sp - 1];
+        break;
+      case NumericOp::Argument: {
+        const RValue& a = scriptArguments()[op.arg];
+        if (a.kind != ty_real) return false;
+        stack[sp++] = a.real;
+        break;
+      }
+      case NumericOp::Element: {
+        // Indices outside 0..31999, a missing element or a string: the tree walk reports it.
+        int64_t flat = 0;
+        sp -= op.arg;
+        for (int k = 0; k < op.arg; ++k) {
+          const int64_t i = roundToInt64(stack[sp + k]);
+          if (i < 0 || i >= kArrayDimension) return false;
+          flat = flat * kArrayDimension + i;
+        }
+        const Node* n = op.node;
+        if (n->children[0]->value.real == -6.0 && globalStore().isGlobal(n->id)) return false;
+        const RVariable* v = selfVariable(f, n);
+        if (!v) return false;
+        const RValue* e = v->get(static_cast<int32_t>(flat));
+        if (!e || e->kind != ty_real) return false;
+        stack[sp++] = e->real;
+        break;
+      }
+      case NumericOp::Add:
+        --sp;
+        stack[sp - 1] += stack[sp];
+        break;
+      case NumericOp::Subtract:
+        --sp;
+        stack[sp - 1] -= stack[sp];
+        break;
+      case NumericOp::Multiply:
+        --sp;
+        stack[sp - 1] *= stack[sp];
+        break;
+      case NumericOp::Less:
+        --sp;
+        stack[sp - 1] = truthValue(stack[sp - 1] - stack[sp] < -kCompareEpsilon);
+        break;
+      case NumericOp::LessEqual:
+        --sp;
+        stack[sp - 1] = truthValue(stack[sp - 1] - stack[sp] <= kCompareEpsilon);
+        break;
+      case NumericOp::Greater:
+        --sp;
+        stack[sp - 1] = truthValue(stack[sp - 1] - stack[sp] > kCompareEpsilon);
+        break;
+      case NumericOp::GreaterEqual:
+        --sp;
+        stack[sp - 1] = truthValue(stack[sp - 1] - stack[sp] >= -kCompareEpsilon);
+        break;
+    }
+  }
+  out = stack[0];
+  return true;
+}
+
+// A numeric subtree on doubles alone; false (with nothing recorded) sends the caller to the full
+// walk, which then meets and reports whatever stopped this one.
+bool evalNumeric(const Node* n, Frame& f, double& out) {
+  if (n->program) return runNumeric(*n->program, f, out);
+  switch (n->kind) {
+    case nk_variable:
+      return false;  // elements run only inside programs
+    case nk_constant:
+    case nk_fixed_variable:
+      return fastReal(n, f, out);
+    case nk_binary: {
+      double r;
+      if (!evalNumeric(n->child(0), f, out) || !evalNumeric(n->child(1), f, r)) return false;
+      return fastArithmetic(n->id, out, r);
+    }
+    case nk_unary:
+      if (!evalNumeric(n->child(0), f, out)) return false;
+      out = -out;
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool eval(const Node* n, Frame& f, RValue& out) {
+  switch (n->kind) {
+    case nk_constant:
+      copyValue(out, n->value);
+      return true;
+    case nk_fixed_variable:
+      return readVariable(n, f, out);
+    case nk_variable:
+      if (n->program) {
+        double d;
+        if (runNumeric(*n->program, f, d)) {
+          out.kind = ty_real;
+          out.real = d;
+          return true;
+        }
+      }
+      return readVariable(n, f, out);
+    case nk_binary: {
+      if (n->numeric) {
+        double d;
+        if (evalNumeric(n, f, d)) {
+          out.kind = ty_real;
+          out.real = d;
+          return true;
+        }
+      }
+      if (!eval(n->child(0), f, out)) return false;
+      const Node* rightNode = n->child(1);
+      double r;
+      if (out.kind == ty_real && fastReal(rightNode, f, r)) {
+        if (fastArithmetic(n->id, out.real, r)) return true;
+        const RValue right(r);
+        if (const char* error = ApplyBinary(n->id, out, right)) return fail(f, rightNode->position, error);
+        return true;
+      }
+      RValue right;
+      if (!eval(rightNode, f, right)) return false;
+      if (out.kind == ty_real && right.kind == ty_real && fastArithmetic(n->id, out.real, right.real))
+        return true;
+      if (const char* error = ApplyBinary(n->id, out, right)) return fail(f, rightNode->position, error);
+      return true;
+    }
+    case nk_unary:
+      if (!eval(n->child(0), f, out)) return false;
+      if (const char* error = ApplyUnary(n->id, out)) return fail(f, n->child(0)->position, error);
+      return true;
+    case nk_call:
+      return evalCall(n, f, out);
+    default:
+      return fail(f, n->position, "(Sub-)expression expected.");
+  }
+}
+
+// ---- 4. statements ----
+
+int exec(const Node* n, Frame& f, RValue& slot);
+
+int compoundOperator(int32_t assignKind) {
+  switch (assignKind) {
+    case tk_add_assign: return tk_plus;
+    case tk_sub_assign: return tk_minus;
+    case tk_mul_assign: return tk_times;
+    case tk_div_assign: return tk_divide;
+    case tk_or_assign: return tk_bit_or;
+    case tk_and_assign: return tk_bit_and;
+    case tk_xor_assign: return tk_bit_xor;
+    default: return 0;
+  }
+}
+
+// The element of a fixed local or own instance variable, for assignment in place; nullptr when
+// the target takes the general path. `create` makes it exist (plain `=`).
+RValue* directTarget(const Node* t, Frame& f, bool create) {
+  if (t->kind != nk_fixed_variable) return nullptr;
+  if (t->slot >= 0) {
+    if (create) f.createLocals();
+    else if (!f.localsCreated) return nullptr;
+    LocalSlot& s = f.locals[static_cast<size_t>(t->slot)];
+    if (!s.exists) {
+      if (!create) return nullptr;
+      s.exists = true;
+    }
+    return &s.var.value;
+  }
+  if (!isSelfUser(t)) return nullptr;
+  if (RVariable* v = selfVariable(f, t)) return &v->value;
+  if (!create) return nullptr;
+  return &f.self->variables.ensure(t->id).value;
+}
+
+int execAssign(const Node* n, Frame& f, RValue& slot) {
+  const Node* target = n->child(0);
+  const int op = compoundOperator(n->id);
+  const bool direct = target->kind == nk_fixed_variable &&
+                      (target->slot >= 0 || isSelfUser(target));
+  if (direct) {
+    const Node* valueNode = n->child(1);
+    double d;
+    if (valueNode->numeric && evalNumeric(valueNode, f, d)) {
+      if (op == 0) {
+        RValue* t = directTarget(target, f, true);
+        t->kind = ty_real;
+        t->real = d;
+        slot.kind = ty_real;
+        slot.real = d;
+        return 0;
+      }
+      RValue* current = directTarget(target, f, false);
+      if (current && current->kind == ty_real && fastArithmetic(op, current->real, d)) {
+        slot.kind = ty_real;
+        slot.real = current->real;
+        return 0;
+      }
+    }
+    RValue value;
+    if (!eval(valueNode, f, value)) return -1;
+    if (op == 0) {
+      copyValue(slot, value);
+      *directTarget(target, f, true) = std::move(value);
+      return 0;
+    }
+    RValue* current = directTarget(target, f, false);
+    if (!current) {
+      if (!codeSettings().uninitializedAsZero) return unknownVariable(f, target, 0) ? 0 : -1;
+      current = directTarget(target, f, true);
+      current->setReal(0.0);
+    }
+    // Operators leave the accumulator unchanged when they fail, so nothing is written then.
+    if (const char* error = ApplyBinary(op, *current, value)) return fail(f, n->position, error) ? 0 : -1;
+    copyValue(slot, *current);
+    return 0;
+  }
+  Ref r;
+  if (!resolveRef(target, f, r)) return -1;
+  const Node* valueNode = n->child(1);
+  if (op == 0 && valueNode->numeric && ownUserScope(r)) {
+    double d;
+    if (evalNumeric(valueNode, f, d)) {
+      RVariable* v = selfVariable(f, target);
+      if (!v) v = &f.self->variables.ensure(r.id);
+      RValue& e = v->element(r.index);
+      e.kind = ty_real;
+      e.real = d;
+      slot.kind = ty_real;
+      slot.real = d;
+      return 0;
+    }
+  }
+  RValue value;
+  if (!eval(valueNode, f, value)) return -1;
+  if (op != 0) {
+    RValue current;
+    if (!readRef(f, r.scope, r.id, r.index, current)) {
+      if (!codeSettings().uninitializedAsZero) return unknownVariable(f, target, r.index) ? 0 : -1;
+      current.setReal(0.0);
+    }
+    if (const char* error = ApplyBinary(op, current, value)) return fail(f, n->position, error) ? 0 : -1;
+    value = std::move(current);
+  }
+  copyValue(slot, value);
+  if (ownUserScope(r)) {
+    RVariable* v = selfVariable(f, target);
+    if (!v) v = &f.self->variables.ensure(r.id);
+    v->element(r.index) = std::move(value);
+    return 0;
+  }
+  if (!writeRef(f, r.scope, r.id, r.index, value)) return fail(f, n->position, "Cannot assign to the variable") ? 0 : -1;
+  return 0;
+}
+
+bool condition(const Node* n, Frame& f, const char* message, bool& truth) {
+  if (n->numeric) {
+    double d;
+    if (evalNumeric(n, f, d)) {
+      truth = d >= 0.5;
+      return true;
+    }
+  }
+  RValue v;
+  if (!eval(n, f, v)) return false;
+  if (!v.isReal()) return fail(f, n->position, message);
+  truth = v.real >= 0.5;
+  return true;
+}
+
+// How a loop goes on after its body: -1 for "go on", else the loop's own status.
+inline int loopBody(int status) {
+  if (status == -3) return 0;
+  if (status == 0 || status == -4) return -100;
+  return status;
+}
+constexpr int kGoOn = -100;
+
+bool caseMatches(const RValue& a, const RValue& b) {
+  if (a.isReal() && b.isReal()) return a.real == b.real;
+  if (a.isString() && b.isString()) return a.str == b.str;
+  return false;
+}
+
+int execSwitch(const Node* n, Frame& f, RValue& slot) {
+  RValue value;
+  if (!eval(n->child(0), f, value)) return -1;
+  size_t start = 0;
+  for (size_t i = 1; i < n->children.size(); ++i) {
+    const Node* c = n->child(i);
+    if (c->kind == nk_default) {
+      start = i + 1;
+      break;
+    }
+    if (c->kind == nk_case) {
+      RValue caseValue;
+      if (!eval(c->child(0), f, caseValue)) return -1;
+      if (caseMatches(value, caseValue)) {
+        start = i + 1;
+        break;
+      }
+    }
+  }
+  if (start == 0) return 0;
+  for (size_t i = start; i < n->children.size(); ++i) {
+    const Node* c = n->child(i);
+    if (c->kind == nk_case || c->kind == nk_default) continue;
+    const int s = exec(c, f, slot);
+    if (s == -3) return 0;
+    if (s != 0) return s;
+  }
+  return 0;
+}
+
+int withOne(const Node* body, Frame& f, RValue& slot, CInstance* inst) {
+  CInstance* savedSelf = f.self;
+  CInstance* savedOther = f.other;
+  f.other = f.self;
+  f.self = inst;
+  const int s = exec(body, f, slot);
+  f.self = savedSelf;
+  f.other = savedOther;
+  return s;
+}
+
+int execWith(const Node* n, Frame& f, RValue& slot) {
+  RValue v;
+  const Node* target = n->child(0);
+  if (!eval(target, f, v)) return -1;
+  if (!v.isReal()) return fail(f, target->position, "Object id expected") ? 0 : -1;
+  const int32_t scope = roundToInt32(v.real);
+  if (scope == -7) return fail(f, target->position, "Cannot use local in with statement.") ? 0 : -1;
+  if (scope == -5) return fail(f, target->position, "Cannot use global in with statement.") ? 0 : -1;
+  const Node* body = n->child(1);
+  // The status after one instance: 0 ends the whole `with`, kGoOn goes on, others pass up.
+  auto after = [](int s) { return s == -3 ? 0 : (s == 0 || s == -4) ? kGoOn : s; };
+  if (scope == -1 || scope == -6 || scope == -2) {
+    const int s = after(withOne(body, f, slot, scope == -2 ? f.other : f.self));
+    return s == kGoOn ? 0 : s;
+  }
+  if (scope == -3) {
+    InstanceWorld& w = instanceWorld();
+    const int32_t count = w.count();
+    for (int32_t i = 0; i < count && i < w.count(); ++i) {
+      CInstance* inst = w.at(i);
+      if (!inst || inst->destroyed) continue;
+      const int s = after(withOne(body, f, slot, inst));
+      if (s != kGoOn) return s;
+    }
+    return 0;
+  }
+  if (scope >= kUserVariableBase) {
+    CInstance* inst = instanceWorld().firstWithId(scope);
+    if (!inst || inst->destroyed) return 0;
+    const int s = after(withOne(body, f, slot, inst));
+    return s == kGoOn ? 0 : s;
+  }
+  if (scope >= 0) {
+    std::vector<CInstance*> targets;
+    instanceWorld().collectObject(scope, targets);
+    for (CInstance* inst : targets) {
+      if (inst->destroyed) continue;
+      const int s = after(withOne(body, f, slot, inst));
+      if (s != kGoOn) return s;
+    }
+  }
+  return 0;  // noone and specifiers below -7 visit nothing
+}
+
+int exec(const Node* n, Frame& f, RValue& slot) {
+  switch (n->kind) {
+    case nk_block:
+      for (const auto& c : n->children) {
+        const int s = exec(c.get(), f, slot);
+        if (s != 0) return s;
+      }
+      return 0;
+    case nk_assign:
+      return execAssign(n, f, slot);
+    case nk_call: {
+      RValue result;
+      if (!evalCall(n, f, result)) return -1;
+      slot = std::move(result);
+      return 0;
+    }
+    case nk_if: {
+      bool truth = false;
+      if (!condition(n->child(0), f, "Expression expected", truth)) return -1;
+      if (truth) return exec(n->child(1), f, slot);
+      if (n->children.size() > 2) return exec(n->child(2), f, slot);
+      return 0;
+    }
+    case nk_while:
+      for (;;) {
+        bool truth = false;
+        if (!condition(n->child(0), f, "Boolean expression expected", truth)) return -1;
+        if (!truth) return 0;
+        const int s = loopBody(exec(n->child(1), f, slot));
+        if (s != kGoOn) return s;
+        if (!tick(f, n->position)) return -1;
+      }
+    case nk_do:
+      for (;;) {
+        const int s = loopBody(exec(n->child(0), f, slot));
+        if (s != kGoOn) return s;
+        bool truth = false;
+        if (!condition(n->child(1), f, "Boolean expression expected", truth)) return -1;
+        if (truth) return 0;
+        if (!tick(f, n->position)) return -1;
+      }
+    case nk_for: {
+      int s = exec(n->child(0), f, slot);
+      if (s != 0) return s;
+      for (;;) {
+        bool truth = false;
+        if (!condition(n->child(1), f, "Expression expected", truth)) return -1;
+        if (!truth) return 0;
+        s = loopBody(exec(n->child(3), f, slot));
+        if (s != kGoOn) return s;
+        s = exec(n->child(2), f, slot);
+        if (s != 0) return s;
+        if (!tick(f, n->position)) return -1;
+      }
+    }
+    case nk_repeat: {
+      RValue count;
+      if (!eval(n->child(0), f, count)) return -1;
+      if (!count.isReal()) return fail(f, n->child(0)->position, "Repeat count must be a number") ? 0 : -1;
+      const int64_t times = roundToInt64(count.real);
+      for (int64_t i = 0; i < times; ++i) {
+        const int s = loopBody(exec(n->child(1), f, slot));
+        if (s != kGoOn) return s;
+        if (!tick(f, n->position)) return -1;
+      }
+      return 0;
+    }
+    case nk_with:
+      return execWith(n, f, slot);
+    case nk_switch:
+      return execSwitch(n, f, slot);
+    case nk_return: {
+      RValue value;
+      if (!eval(n->child(0), f, value)) return -1;
+      slot = std::move(value);
+      return -2;
+    }
+    case nk_exit: return -2;
+    case nk_break: return -3;
+    case nk_continue: return -4;
+    case nk_var: return 0;
+    case nk_globalvar:
+      for (const auto& c : n->children) globalStore().markGlobal(c->id);
+      return 0;
+    case nk_case:
+      return fail(f, n->position, "Case statement only allowed inside switch statement.") ? 0 : -1;
+    case nk_default:
+      return fail(f, n->position, "Default statement only allowed inside switch statement.") ? 0 : -1;
+    default:
+      return fail(f, n->position, "Statement expected.") ? 0 : -1;
+  }
+}
+
+// Counts nested executions and remembers where the outermost one's stack began.
+struct ExecutionDepth {
+  ExecutionDepth() {
+    if (g_executionDepth++ == 0) g_stackBase = static_cast<const char*>(__builtin_frame_address(0));
+  }
+  ~ExecutionDepth() { --g_executionDepth; }
+  ExecutionDepth(const ExecutionDepth&) = delete;
+  ExecutionDepth& operator=(const ExecutionDepth&) = delete;
+  static bool exhausted() {
+    const char* here = static_cast<const char*>(__builtin_frame_address(0));
+    return g_stackBase > here && static_cast<size_t>(g_stackBase - here) > kStackBudget;
+  }
+};
+
+}  // namespace
+
+// ---- 5. entry points ----
+
+bool Execute(const CCode& code, CInstance* self, CInstance* other, RValue& result) {
+  ClearRecordedError();
+  if (!code.compiled()) {
+    RecordCodeError(code, 0, "Internal Error: Executing non-compiled code.");
+    return false;
+  }
+  if (code.kind() == kConstantExpression) {
+    result = code.constant();
+    return true;
+  }
+  if (!self || !other) {
+    RecordCodeError(code, 0, "Internal Error: Executing code for nil instance.");
+    return false;
+  }
+  ExecutionDepth depth;
+  Frame f{self, other, &code, false, {}, {}};
+  if (ExecutionDepth::exhausted()) return fail(f, 0, kDepthMessage);
+  const Node* root = code.root();
+  if (code.kind() == kExpression) return eval(root, f, result);
+  if (root->kind == nk_empty_program) return true;
+  if (root->kind != nk_block) return fail(f, root->position, "This is not a program.");
+  return exec(root, f, result) != -1;
+}
+
+bool ExecuteAction(const CCode& code, CInstance* self, CInstance* other, RValue& result) {
+  if (Execute(code, self, other, result)) return true;
+  const std::string message = errorState().current;
+  ClearRecordedError();
+  ReportActionError(message, false);
+  return false;
+}
+
+bool ExecuteValue(const CCode& code, CInstance* self, CInstance* other, RValue& result) {
+  if (Execute(code, self, other, result)) return true;
+  result.setString(std::string_view("ERROR"));
+  return false;
+}
+
+bool CallScript(int32_t index, CInstance* self, CInstance* other, RValue& result, const RValue* args,
+                int count) {
+  const CScript* script = Script(index);
+  if (!script || !script->code) return false;
+  // The shared argument table is saved and restored around the call, on failure too.
+  ScriptArgumentFrame arguments(args, count);
+  if (g_stepsLeft >= 0) {
+    if (g_stepsLeft == 0) {
+      RecordCodeError(*script->code, 0, kBudgetMessage);
+      return false;
+    }
+    --g_stepsLeft;
+  }
+  result.setReal(0.0);
+  if (ExecuteValue(*script->code, self, other, result)) return true;
+  ErrorState& state = errorState();
+  state.current = "In script " + ScriptName(index) + ":\r" + state.current;
+  return false;
+}
+
+bool ReadVariable(CInstance* self, CInstance* other, int32_t specifier, int32_t id, int32_t index,
+                  RValue& out) {
+  static const CCode none("", false);
+  Frame f{self, other, &none, false, {}, {}};
+  return readRef(f, specifier, id, index, out);
+}
+
+bool WriteVariable(CInstance* self, CInstance* other, int32_t specifier, int32_t id, int32_t index,
+                   const RValue& value) {
+  static const CCode none("", false);
+  Frame f{self, other, &none, false, {}, {}};
+  return writeRef(f, specifier, id, index, value);
+}
+
+}  // namespace qv::code

@@ -1,0 +1,668 @@
+// GLDevice: the device on OpenGL 3.3 core (through libepoxy).
+//
+// Sections: shaders; creation; state application; batching and drawing; textures and targets;
+// frame cycle, present and capture.
+//
+// Mapping of the fixed-function model (the decisions every pixel depends on):
+// - Clip space is adjusted in the vertex shader: x += w / viewportWidth puts pixel centres on
+//   integer coordinates; y = -y + w / viewportHeight keeps memory row 0 as the top row of every
+//   target (so captures and render-target textures need no flips; only the present flips);
+//   z = 2z - w maps the 0..1 depth range onto OpenGL's -1..1.
+// - The y negation mirrors winding: clockwise on the screen is counter-clockwise for OpenGL.
+// - Straight alpha and one glBlendFunc for colour and alpha, as the API blends both alike.
+// - Stage filters and addressing live in a sampler object bound to unit 0.
+// - Without a texture the stage samples opaque white, so untextured draws take the vertex colour.
+// - The back buffer is an RGB8 renderbuffer of desktop size (alpha reads as opaque, as in an
+//   X8R8G8B8 buffer); render-target textures are RGBA8.
+#include <epoxy/gl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+
+#include "platform/device.h"
+#include "platform/game_window.h"
+
+namespace qv::platform {
+namespace {
+
+// --- shaders -------------------------------------------------------------------------------------
+
+const char* kVertexShader = R"(
+layout(location = 0) in vec3 aPosition;
+layout(location = 1) in vec3 aNormal;
+layout(location = 2) in vec4 aColour;
+layout(location = 3) in vec2 aTexCoord;
+uniform mat4 uWorld, uView, uProjection;   // uploaded row-major untransposed: M * v == v * M(row)
+uniform vec2 uViewportSize;
+uniform vec4 uAmbient;
+uniform vec4 uMatDiffuse, uMatAmbient, uMatEmissive;
+struct LightData { int type; vec4 diffuse; vec4 ambient; vec3 position; vec3 direction;
+                   float range; float att0; float att1; float att2; bool enabled; };
+uniform LightData uLights[8];
+out vec4 vColour;
+flat out vec4 vFlatColour;
+out vec2 vTexCoord;
+out float vFogDistance;
+void main() {
+  vec4 worldPos = uWorld * vec4(aPosition, 1.0);
+  vec4 eyePos = uView * worldPos;
+  vec4 clip = uProjection * eyePos;
+  vec4 colour = aColour;
+  if (uLighting) {
+    // The vertex colour is the diffuse material, the material's ambient and emissive colours apply.
+    vec3 n = mat3(uView) * (mat3(uWorld) * aNormal);
+    vec3 sum = uMatEmissive.rgb + uAmbient.rgb * uMatAmbient.rgb;
+    for (int i = 0; i < 8; ++i) {
+      if (!uLights[i].enabled) continue;
+      vec3 l;
+      float att = 1.0;
+      if (uLights[i].type == 3) {
+        l = -normalize(mat3(uView) * uLights[i].direction);
+      } else {
+        vec3 lp = (uView * vec4(uLights[i].position, 1.0)).xyz - eyePos.xyz;
+        float d = length(lp);
+        if (d > uLights[i].range) continue;
+        l = lp / max(d, 1e-20);
+        att = 1.0 / max(uLights[i].att0 + uLights[i].att1 * d + uLights[i].att2 * d * d, 1e-20);
+      }
+      sum += att * (uLights[i].ambient.rgb * uMatAmbient.rgb + uLights[i].diffuse.rgb * aColour.rgb * max(dot(n, l), 0.0));
+    }
+    colour = vec4(clamp(sum, 0.0, 1.0), aColour.a);
+  }
+  vColour = colour;
+  vFlatColour = colour;
+  vTexCoord = aTexCoord;
+  vFogDistance = uRangeFog ? length(eyePos.xyz) : eyePos.z;
+  clip.x += clip.w / uViewportSize.x;
+  clip.y = -clip.y + clip.w / uViewportSize.y;
+  clip.z = 2.0 * clip.z - clip.w;
+  gl_Position = clip;
+}
+)";
+
+const char* kFragmentShader = R"(
+in vec4 vColour;
+flat in vec4 vFlatColour;
+in vec2 vTexCoord;
+in float vFogDistance;
+uniform sampler2D uTexture;
+uniform int uAlphaRef;
+uniform vec4 uFogColour;
+uniform float uFogStart, uFogEnd;
+out vec4 fragColour;
+vec4 arg(int a, vec4 diffuse, vec4 tex) { return a == 2 ? tex : diffuse; }
+vec4 op(int o, vec4 a1, vec4 a2, vec4 current) {
+  return o == 2 ? a1 : o == 3 ? a2 : o == 4 ? a1 * a2 : current;
+}
+bool compare(int f, int a, int ref) {
+  if (f == 1) return false;
+  if (f == 2) return a < ref;
+  if (f == 3) return a == ref;
+  if (f == 4) return a <= ref;
+  if (f == 5) return a > ref;
+  if (f == 6) return a != ref;
+  if (f == 7) return a >= ref;
+  return true;
+}
+void main() {
+  vec4 diffuse = uFlat ? vFlatColour : vColour;
+  vec4 tex = texture(uTexture, vTexCoord);
+  vec4 result = diffuse;
+  if (uColourOp != 1) {
+    result.rgb = op(uColourOp, arg(uColourArg1, diffuse, tex), arg(uColourArg2, diffuse, tex), diffuse).rgb;
+    if (uAlphaOp != 1) result.a = op(uAlphaOp, arg(uAlphaArg1, diffuse, tex), arg(uAlphaArg2, diffuse, tex), diffuse).a;
+  }
+  if (uAlphaTest && !compare(uAlphaFunc, int(floor(result.a * 255.0 + 0.5)), uAlphaRef)) discard;
+  if (uFog) {
+    float f = clamp((uFogEnd - vFogDistance) / max(uFogEnd - uFogStart, 1e-20), 0.0, 1.0);
+    result.rgb = mix(uFogColour.rgb, result.rgb, f);
+  }
+  fragColour = result;
+}
+)";
+
+GLuint Compile(GLenum kind, const std::string& defines, const char* body) {
+  GLuint s = glCreateShader(kind);
+  const char* parts[3] = {"#version 330 core\n", defines.c_str(), body};
+  glShaderSource(s, 3, parts, nullptr);
+  glCompileShader(s);
+  GLint ok = 0;
+  glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
+  if (!ok) {
+    glDeleteShader(s);
+    return 0;
+  }
+  return s;
+}
+
+GLenum GLBlend(BlendFactor f) {
+  switch (f) {
+    case BlendFactor::Zero: return GL_ZERO;
+    case BlendFactor::One: return GL_ONE;
+    case BlendFactor::SrcColor: return GL_SRC_COLOR;
+    case BlendFactor::InvSrcColor: return GL_ONE_MINUS_SRC_COLOR;
+    case BlendFactor::SrcAlpha: return GL_SRC_ALPHA;
+    case BlendFactor::InvSrcAlpha: return GL_ONE_MINUS_SRC_ALPHA;
+    case BlendFactor::DestAlpha: return GL_DST_ALPHA;
+    case BlendFactor::InvDestAlpha: return GL_ONE_MINUS_DST_ALPHA;
+    case BlendFactor::DestColor: return GL_DST_COLOR;
+    case BlendFactor::InvDestColor: return GL_ONE_MINUS_DST_COLOR;
+    case BlendFactor::SrcAlphaSat: return GL_SRC_ALPHA_SATURATE;
+  }
+  return GL_ONE;
+}
+
+GLenum GLCompare(CompareFunc f) {
+  switch (f) {
+    case CompareFunc::Never: return GL_NEVER;
+    case CompareFunc::Less: return GL_LESS;
+    case CompareFunc::Equal: return GL_EQUAL;
+    case CompareFunc::LessEqual: return GL_LEQUAL;
+    case CompareFunc::Greater: return GL_GREATER;
+    case CompareFunc::NotEqual: return GL_NOTEQUAL;
+    case CompareFunc::GreaterEqual: return GL_GEQUAL;
+    case CompareFunc::Always: return GL_ALWAYS;
+  }
+  return GL_ALWAYS;
+}
+
+GLenum GLAddress(TextureAddress a) {
+  switch (a) {
+    case TextureAddress::Wrap: return GL_REPEAT;
+    case TextureAddress::Mirror: return GL_MIRRORED_REPEAT;
+    case TextureAddress::Clamp: return GL_CLAMP_TO_EDGE;
+  }
+  return GL_CLAMP_TO_EDGE;
+}
+
+void SetColour(GLint loc, const ColourValue& c) { glUniform4f(loc, c.r, c.g, c.b, c.a); }
+void SetArgb(GLint loc, uint32_t c) {
+  glUniform4f(loc, float((c >> 16) & 255) / 255.0f, float((c >> 8) & 255) / 255.0f, float(c & 255) / 255.0f,
+              float(c >> 24) / 255.0f);
+}
+
+// Primitives batch by class: lists of points, of lines, of triangles.
+enum class Batch { None, Points, Lines, Triangles };
+
+class GLDevice final : public Device {
+ public:
+  GLDevice(GameWindow& window, int bbw, int bbh) : window_(window), bbWidth_(bbw), bbHeight_(bbh) {}
+  ~GLDevice() override;
+  bool init();
+
+  TextureHandle createTexture(int width, int height, bool renderTarget) override;
+  bool uploadTexture(TextureHandle t, int x, int y, int w, int h, const uint32_t* pixels, int pitch) override;
+  void freeTexture(TextureHandle t) override;
+  bool setRenderTarget(TextureHandle t) override;
+  void draw(PrimitiveType type, const Vertex* vertices, int count) override;
+  void clear(bool colour, uint32_t argb, bool depth, float z) override;
+  void beginScene() override {}
+  void endScene() override { flush(); }
+  bool compose(const Rect& src, const Rect& dst, uint32_t bandColour, bool smooth) override;
+  void swap() override { window_.swap(); }
+  std::vector<uint32_t> readWindow(int& width, int& height) override;
+  std::vector<uint32_t> capture(const Rect& r) override;
+  int backBufferWidth() const override { return bbWidth_; }
+  int backBufferHeight() const override { return bbHeight_; }
+  bool reset(bool depthBuffer) override;
+
+ protected:
+  void flush() override;
+
+ private:
+  void apply();
+  void bindTarget();
+  GLuint programFor(uint32_t key);
+  GLint loc(const char* name) { return glGetUniformLocation(program_, name); }
+
+  GameWindow& window_;
+  int bbWidth_, bbHeight_;
+  GLuint program_ = 0, vao_ = 0, vbo_ = 0, sampler_ = 0, white_ = 0;
+  GLuint screenFbo_ = 0, screenColour_ = 0, screenDepth_ = 0, clearFbo_ = 0;
+  std::unordered_map<TextureHandle, GLuint> targetFbos_;  // render-target texture -> its framebuffer
+  std::unordered_map<TextureHandle, std::pair<int, int>> sizes_;
+  std::unordered_map<uint32_t, GLuint> programs_;  // shader variants by VariantKey
+  std::vector<Vertex> batch_;
+  Batch batchKind_ = Batch::None;
+  size_t vboCapacity_ = 0;
+  size_t vboOffset_ = 0;  // next free byte of the ring
+};
+
+// --- creation ------------------------------------------------------------------------------------
+
+GLDevice::~GLDevice() {
+  for (auto& [t, fbo] : targetFbos_) glDeleteFramebuffers(1, &fbo);
+  for (auto& [t, size] : sizes_) glDeleteTextures(1, &t);
+  glDeleteFramebuffers(1, &screenFbo_);
+  glDeleteFramebuffers(1, &clearFbo_);
+  glDeleteRenderbuffers(1, &screenColour_);
+  if (screenDepth_) glDeleteRenderbuffers(1, &screenDepth_);
+  glDeleteTextures(1, &white_);
+  glDeleteSamplers(1, &sampler_);
+  glDeleteBuffers(1, &vbo_);
+  glDeleteVertexArrays(1, &vao_);
+  for (auto& [key, program] : programs_) glDeleteProgram(program);
+}
+
+// The parts of the state that select a shader variant: each becomes a constant of the program, so
+// the common cases compile to straight-line code (a fragment shader full of uniform branches costs
+// several times the plain one on software rasterisers).
+uint32_t VariantKey(const RenderState& s) {
+  const TextureStage& t = s.stage0;
+  const bool fog = s.fog && (s.fogTableMode == FogMode::Linear || s.fogVertexMode == FogMode::Linear);
+  uint32_t k = uint32_t(t.colourOp) | uint32_t(t.colourArg1) << 3 | uint32_t(t.colourArg2) << 5 |
+               uint32_t(t.alphaOp) << 7 | uint32_t(t.alphaArg1) << 10 | uint32_t(t.alphaArg2) << 12;
+  k |= uint32_t(s.alphaTest) << 14 | uint32_t(s.alphaFunc) << 15 | uint32_t(fog) << 19;
+  k |= uint32_t(s.shade == ShadeMode::Flat) << 20 | uint32_t(s.lighting) << 21;
+  k |= uint32_t(s.rangeFog && s.fogTableMode != FogMode::Linear) << 22;
+  return k;
+}
+
+std::string VariantDefines(uint32_t k) {
+  auto define = [](const char* name, uint32_t v) { return std::string("#define ") + name + " " + std::to_string(v) + "\n"; };
+  auto flag = [](const char* name, bool v) { return std::string("#define ") + name + (v ? " true\n" : " false\n"); };
+  return define("uColourOp", k & 7) + define("uColourArg1", (k >> 3) & 3) + define("uColourArg2", (k >> 5) & 3) +
+         define("uAlphaOp", (k >> 7) & 7) + define("uAlphaArg1", (k >> 10) & 3) + define("uAlphaArg2", (k >> 12) & 3) +
+         flag("uAlphaTest", (k >> 14) & 1) + define("uAlphaFunc", (k >> 15) & 15) + flag("uFog", (k >> 19) & 1) +
+         flag("uFlat", (k >> 20) & 1) + flag("uLighting", (k >> 21) & 1) + flag("uRangeFog", (k >> 22) & 1);
+}
+
+GLuint GLDevice::programFor(uint32_t key) {
+  auto it = programs_.find(key);
+  if (it != programs_.end()) return it->second;
+  const std::string defines = VariantDefines(key);
+  GLuint vs = Compile(GL_VERTEX_SHADER, defines, kVertexShader);
+  GLuint fs = Compile(GL_FRAGMENT_SHADER, defines, kFragmentShader);
+  GLuint program = 0;
+  if (vs && fs) {
+    program = glCreateProgram();
+    glAttachShader(program, vs);
+    glAttachShader(program, fs);
+    glLinkProgram(program);
+    GLint ok = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (!ok) {
+      glDeleteProgram(program);
+      program = 0;
+    }
+  }
+  if (vs) glDeleteShader(vs);
+  if (fs) glDeleteShader(fs);
+  if (program) {
+    glUseProgram(program);
+    glUniform1i(glGetUniformLocation(program, "uTexture"), 0);
+  }
+  programs_[key] = program;
+  return program;
+}
+
+bool GLDevice::init() {
+  if (epoxy_gl_version() < 33) return false;
+  program_ = programFor(VariantKey(state_));
+  if (!program_) return false;
+  glUseProgram(program_);
+
+  glGenVertexArrays(1, &vao_);
+  glBindVertexArray(vao_);
+  glGenBuffers(1, &vbo_);
+  glBindBuffer(GL_ARRAY_BUFFER, vbo_);
+  const GLsizei stride = sizeof(Vertex);
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, x)));
+  glEnableVertexAttribArray(1);
+  glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, nx)));
+  glEnableVertexAttribArray(2);  // 0xAARRGGBB little-endian is B, G, R, A in memory
+  glVertexAttribPointer(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride, reinterpret_cast<void*>(offsetof(Vertex, colour)));
+  glEnableVertexAttribArray(3);
+  glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, u)));
+
+  glGenSamplers(1, &sampler_);
+  glBindSampler(0, sampler_);
+  glGenTextures(1, &white_);
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, white_);
+  const uint32_t white = 0xFFFFFFFF;
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_BGRA, GL_UNSIGNED_BYTE, &white);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+
+  GLint maxSize = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+  limits_.maxTextureSize = maxSize;
+  limits_.powerOfTwoTextures = true;
+
+  glGenFramebuffers(1, &clearFbo_);
+  glGenFramebuffers(1, &screenFbo_);
+  glGenRenderbuffers(1, &screenColour_);
+  glBindRenderbuffer(GL_RENDERBUFFER, screenColour_);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, bbWidth_, bbHeight_);
+  glBindFramebuffer(GL_FRAMEBUFFER, screenFbo_);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, screenColour_);
+  if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return false;
+  glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
+  glFrontFace(GL_CCW);
+  // The device starts with the API's defaults and an empty, cleared back buffer.
+  viewport_ = Viewport{0, 0, bbWidth_, bbHeight_, 0.0f, 1.0f};
+  return reset(false);
+}
+
+// --- state application ---------------------------------------------------------------------------
+
+void GLDevice::apply() {
+  if (!dirty_) return;
+  dirty_ = false;
+  const RenderState& s = state_;
+  if (GLuint p = programFor(VariantKey(s))) program_ = p;
+  glUseProgram(program_);
+  s.alphaBlend ? glEnable(GL_BLEND) : glDisable(GL_BLEND);
+  glBlendFunc(GLBlend(s.srcBlend), GLBlend(s.destBlend));
+  if (s.zEnable && screenDepth_ != 0) {
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GLCompare(s.zFunc));
+    glDepthMask(s.zWrite ? GL_TRUE : GL_FALSE);
+  } else {
+    glDisable(GL_DEPTH_TEST);
+  }
+  if (s.cull == CullMode::None) {
+    glDisable(GL_CULL_FACE);
+  } else {
+    glEnable(GL_CULL_FACE);
+    // Screen-clockwise triangles are counter-clockwise for OpenGL after the y negation.
+    glCullFace(s.cull == CullMode::CounterClockwise ? GL_BACK : GL_FRONT);
+  }
+  glUniform1i(loc("uFlat"), s.shade == ShadeMode::Flat);
+  glUniform1i(loc("uAlphaTest"), s.alphaTest);
+  glUniform1i(loc("uAlphaFunc"), int(s.alphaFunc));
+  glUniform1i(loc("uAlphaRef"), s.alphaRef & 255);
+  const bool fog = s.fog && (s.fogTableMode == FogMode::Linear || s.fogVertexMode == FogMode::Linear);
+  glUniform1i(loc("uFog"), fog);
+  SetArgb(loc("uFogColour"), s.fogColour);
+  glUniform1f(loc("uFogStart"), s.fogStart);
+  glUniform1f(loc("uFogEnd"), s.fogEnd);
+  glUniform1i(loc("uRangeFog"), s.rangeFog && s.fogTableMode != FogMode::Linear);
+  glUniform1i(loc("uColourOp"), int(s.stage0.colourOp));
+  glUniform1i(loc("uColourArg1"), int(s.stage0.colourArg1));
+  glUniform1i(loc("uColourArg2"), int(s.stage0.colourArg2));
+  glUniform1i(loc("uAlphaOp"), int(s.stage0.alphaOp));
+  glUniform1i(loc("uAlphaArg1"), int(s.stage0.alphaArg1));
+  glUniform1i(loc("uAlphaArg2"), int(s.stage0.alphaArg2));
+  glSamplerParameteri(sampler_, GL_TEXTURE_MAG_FILTER, s.stage0.magFilter == TextureFilter::Linear ? GL_LINEAR : GL_NEAREST);
+  glSamplerParameteri(sampler_, GL_TEXTURE_MIN_FILTER, s.stage0.minFilter == TextureFilter::Linear ? GL_LINEAR : GL_NEAREST);
+  glSamplerParameteri(sampler_, GL_TEXTURE_WRAP_S, GLAddress(s.stage0.addressU));
+  glSamplerParameteri(sampler_, GL_TEXTURE_WRAP_T, GLAddress(s.stage0.addressV));
+  glUniform1i(loc("uLighting"), s.lighting);
+  SetArgb(loc("uAmbient"), s.ambient);
+  SetColour(loc("uMatDiffuse"), material_.diffuse);
+  SetColour(loc("uMatAmbient"), material_.ambient);
+  SetColour(loc("uMatEmissive"), material_.emissive);
+  for (int i = 0; i < 8; ++i) {
+    const Light& l = lights_[size_t(i)];
+    const std::string p = "uLights[" + std::to_string(i) + "].";
+    glUniform1i(loc((p + "enabled").c_str()), l.enabled);
+    glUniform1i(loc((p + "type").c_str()), int(l.type));
+    SetColour(loc((p + "diffuse").c_str()), l.diffuse);
+    SetColour(loc((p + "ambient").c_str()), l.ambient);
+    glUniform3f(loc((p + "position").c_str()), l.position[0], l.position[1], l.position[2]);
+    glUniform3f(loc((p + "direction").c_str()), l.direction[0], l.direction[1], l.direction[2]);
+    glUniform1f(loc((p + "range").c_str()), l.range);
+    glUniform1f(loc((p + "att0").c_str()), l.attenuation0);
+    glUniform1f(loc((p + "att1").c_str()), l.attenuation1);
+    glUniform1f(loc((p + "att2").c_str()), l.attenuation2);
+  }
+  glUniformMatrix4fv(loc("uWorld"), 1, GL_FALSE, world_.m.data());
+  glUniformMatrix4fv(loc("uView"), 1, GL_FALSE, view_.m.data());
+  glUniformMatrix4fv(loc("uProjection"), 1, GL_FALSE, projection_.m.data());
+  glViewport(viewport_.x, viewport_.y, viewport_.width, viewport_.height);
+  glDepthRange(viewport_.minZ, viewport_.maxZ);
+  glUniform2f(loc("uViewportSize"), float(std::max(viewport_.width, 1)), float(std::max(viewport_.height, 1)));
+}
+
+// --- batching and drawing ------------------------------------------------------------------------
+
+void GLDevice::flush() {
+  if (batch_.empty()) return;
+  apply();
+  glBindTexture(GL_TEXTURE_2D, texture_ ? texture_ : white_);
+  // The vertex buffer is a ring: batches are appended after each other and the buffer is orphaned
+  // only when it is full, so many small batches cost no reallocation each.
+  const size_t bytes = batch_.size() * sizeof(Vertex);
+  if (vboOffset_ + bytes > vboCapacity_) {
+    vboCapacity_ = std::max({bytes, vboCapacity_, size_t{4} << 20});
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vboCapacity_), nullptr, GL_STREAM_DRAW);
+    vboOffset_ = 0;
+  }
+  glBufferSubData(GL_ARRAY_BUFFER, GLintptr(vboOffset_), GLsizeiptr(bytes), batch_.data());
+  const GLenum mode = batchKind_ == Batch::Points ? GL_POINTS : batchKind_ == Batch::Lines ? GL_LINES : GL_TRIANGLES;
+  glDrawArrays(mode, GLint(vboOffset_ / sizeof(Vertex)), GLsizei(batch_.size()));
+  vboOffset_ += bytes;
+  batch_.clear();
+  batchKind_ = Batch::None;
+}
+
+void GLDevice::draw(PrimitiveType type, const Vertex* v, int count) {
+  if (count <= 0) return;
+  Batch kind = Batch::Triangles;
+  if (type == PrimitiveType::PointList) kind = Batch::Points;
+  if (type == PrimitiveType::LineList || type == PrimitiveType::LineStrip) kind = Batch::Lines;
+  if (kind != batchKind_) flush();
+  batchKind_ = kind;
+  // Strips and fans become lists so that consecutive draws share one call.
+  switch (type) {
+    case PrimitiveType::PointList:
+    case PrimitiveType::TriangleList:
+      batch_.insert(batch_.end(), v, v + (type == PrimitiveType::TriangleList ? count - count % 3 : count));
+      break;
+    case PrimitiveType::LineList:
+      batch_.insert(batch_.end(), v, v + (count - count % 2));
+      break;
+    case PrimitiveType::LineStrip:
+      for (int i = 0; i + 1 < count; ++i) {
+        batch_.push_back(v[i]);
+        batch_.push_back(v[i + 1]);
+      }
+      break;
+    case PrimitiveType::TriangleStrip:
+      for (int i = 0; i + 2 < count; ++i) {
+        // Every other triangle of a strip is flipped to keep the strip's winding.
+        if (i % 2 == 0) {
+          batch_.insert(batch_.end(), {v[i], v[i + 1], v[i + 2]});
+        } else {
+          batch_.insert(batch_.end(), {v[i + 1], v[i], v[i + 2]});
+        }
+      }
+      break;
+    case PrimitiveType::TriangleFan:
+      for (int i = 1; i + 1 < count; ++i) batch_.insert(batch_.end(), {v[0], v[i], v[i + 1]});
+      break;
+  }
+}
+
+void GLDevice::clear(bool colour, uint32_t argb, bool depth, float z) {
+  flush();
+  apply();
+  glEnable(GL_SCISSOR_TEST);  // a clear covers the viewport only
+  glScissor(viewport_.x, viewport_.y, viewport_.width, viewport_.height);
+  GLbitfield mask = 0;
+  if (colour) {
+    glClearColor(float((argb >> 16) & 255) / 255.0f, float((argb >> 8) & 255) / 255.0f, float(argb & 255) / 255.0f,
+                 float(argb >> 24) / 255.0f);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    mask |= GL_COLOR_BUFFER_BIT;
+  }
+  if (depth && screenDepth_ && target_ == 0) {
+    glDepthMask(GL_TRUE);
+    glClearDepth(z);
+    mask |= GL_DEPTH_BUFFER_BIT;
+    dirty_ = true;  // the depth mask is state
+  }
+  if (mask) glClear(mask);
+  glDisable(GL_SCISSOR_TEST);
+}
+
+// --- textures and targets ------------------------------------------------------------------------
+
+TextureHandle GLDevice::createTexture(int width, int height, bool renderTarget) {
+  if (width < 1 || height < 1 || width > limits_.maxTextureSize || height > limits_.maxTextureSize) return 0;
+  flush();
+  GLuint t = 0;
+  glGenTextures(1, &t);
+  glBindTexture(GL_TEXTURE_2D, t);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+  if (glGetError() != GL_NO_ERROR) {
+    glDeleteTextures(1, &t);
+    glBindTexture(GL_TEXTURE_2D, texture_ ? texture_ : white_);
+    return 0;
+  }
+  // Zero every texel so that what lies outside an uploaded picture is defined (transparent black).
+  glBindFramebuffer(GL_FRAMEBUFFER, clearFbo_);
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, t, 0);
+  glClearColor(0, 0, 0, 0);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+  if (renderTarget) {
+    GLuint fbo = 0;
+    glGenFramebuffers(1, &fbo);
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, t, 0);
+    targetFbos_[t] = fbo;
+  }
+  bindTarget();
+  glBindTexture(GL_TEXTURE_2D, texture_ ? texture_ : white_);
+  sizes_[t] = {width, height};
+  return t;
+}
+
+bool GLDevice::uploadTexture(TextureHandle t, int x, int y, int w, int h, const uint32_t* pixels, int pitch) {
+  auto it = sizes_.find(t);
+  if (it == sizes_.end() || x < 0 || y < 0 || w < 1 || h < 1 || x + w > it->second.first || y + h > it->second.second)
+    return false;
+  flush();
+  glBindTexture(GL_TEXTURE_2D, t);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, pitch);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, w, h, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  glBindTexture(GL_TEXTURE_2D, texture_ ? texture_ : white_);
+  return glGetError() == GL_NO_ERROR;
+}
+
+void GLDevice::freeTexture(TextureHandle t) {
+  auto it = sizes_.find(t);
+  if (it == sizes_.end()) return;
+  flush();
+  if (target_ == t) setRenderTarget(0);
+  if (texture_ == t) texture_ = 0;
+  auto fbo = targetFbos_.find(t);
+  if (fbo != targetFbos_.end()) {
+    glDeleteFramebuffers(1, &fbo->second);
+    targetFbos_.erase(fbo);
+  }
+  glDeleteTextures(1, &t);
+  sizes_.erase(it);
+}
+
+void GLDevice::bindTarget() {
+  auto it = targetFbos_.find(target_);
+  glBindFramebuffer(GL_FRAMEBUFFER, target_ && it != targetFbos_.end() ? it->second : screenFbo_);
+}
+
+bool GLDevice::setRenderTarget(TextureHandle t) {
+  if (t != 0 && !targetFbos_.count(t)) return false;
+  if (t == target_) return true;
+  flush();
+  target_ = t;
+  bindTarget();
+  return true;
+}
+
+// --- frame cycle, present and capture ------------------------------------------------------------
+
+bool GLDevice::compose(const Rect& src, const Rect& dst, uint32_t band, bool smooth) {
+  flush();
+  int ww = 0, wh = 0;
+  window_.drawableSize(ww, wh);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, screenFbo_);
+  glDisable(GL_SCISSOR_TEST);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glClearColor(float((band >> 16) & 255) / 255.0f, float((band >> 8) & 255) / 255.0f, float(band & 255) / 255.0f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  // Memory row 0 of the back buffer is the picture's top row; the window's row 0 is its bottom.
+  glBlitFramebuffer(src.x, src.y, src.x + src.width, src.y + src.height, dst.x, wh - dst.y, dst.x + dst.width,
+                    wh - dst.y - dst.height, GL_COLOR_BUFFER_BIT, smooth ? GL_LINEAR : GL_NEAREST);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+  const bool ok = glGetError() == GL_NO_ERROR;
+  bindTarget();
+  return ok;
+}
+
+std::vector<uint32_t> GLDevice::readWindow(int& width, int& height) {
+  window_.drawableSize(width, height);
+  std::vector<uint32_t> pixels(size_t(width) * size_t(height));
+  std::vector<uint32_t> flipped(pixels.size());
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
+  for (int y = 0; y < height; ++y)
+    std::memcpy(flipped.data() + size_t(y) * size_t(width), pixels.data() + size_t(height - 1 - y) * size_t(width),
+                size_t(width) * 4);
+  bindTarget();
+  return flipped;
+}
+
+std::vector<uint32_t> GLDevice::capture(const Rect& r) {
+  flush();
+  if (r.width < 1 || r.height < 1 || r.x < 0 || r.y < 0 || r.x + r.width > bbWidth_ || r.y + r.height > bbHeight_)
+    return {};
+  std::vector<uint32_t> pixels(size_t(r.width) * size_t(r.height));
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, screenFbo_);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glReadPixels(r.x, r.y, r.width, r.height, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
+  bindTarget();
+  return pixels;
+}
+
+bool GLDevice::reset(bool depthBuffer) {
+  flush();
+  // Every binding the device relies on is made again, whatever happened to the context meanwhile.
+  glUseProgram(program_);
+  glBindVertexArray(vao_);
+  glBindBuffer(GL_ARRAY_BUFFER, vbo_);
+  glActiveTexture(GL_TEXTURE0);
+  glBindSampler(0, sampler_);
+  glBindFramebuffer(GL_FRAMEBUFFER, screenFbo_);
+  if (depthBuffer && !screenDepth_) {
+    glGenRenderbuffers(1, &screenDepth_);
+    glBindRenderbuffer(GL_RENDERBUFFER, screenDepth_);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, bbWidth_, bbHeight_);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, screenDepth_);
+  } else if (!depthBuffer && screenDepth_) {
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, 0);
+    glDeleteRenderbuffers(1, &screenDepth_);
+    screenDepth_ = 0;
+  }
+  // Render-target textures do not survive a reset: their owners free them before it.
+  target_ = 0;
+  glDisable(GL_SCISSOR_TEST);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glDepthMask(GL_TRUE);
+  glClearColor(0, 0, 0, 0);
+  glClearDepth(1.0);
+  glClear(GL_COLOR_BUFFER_BIT | (screenDepth_ ? GL_DEPTH_BUFFER_BIT : 0));
+  dirty_ = true;
+  apply();
+  return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+}
+
+}  // namespace
+
+std::unique_ptr<Device> CreateGLDevice(GameWindow& window, int backBufferWidth, int backBufferHeight) {
+  auto device = std::make_unique<GLDevice>(window, backBufferWidth, backBufferHeight);
+  if (!device->init()) return nullptr;
+  return device;
+}
+
+}  // namespace qv::platform

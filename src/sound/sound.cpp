@@ -6,6 +6,8 @@
 #include <random>
 
 #include "platform/sound_decoder.h"
+#include "runner/container.h"
+#include "runner/game_writer.h"
 #include "runner/stream.h"
 #include "sound/sound_backend.h"
 
@@ -118,23 +120,18 @@ SoundList& soundList() {
 }
 
 bool ReadSoundsChunk(runner::CStream& s, SoundList& list) {
-  if (s.ReadInteger() != kSoundsChunkVersion) return false;
-  const int32_t count = s.ReadInteger();
-  // Each entry is a block of at least its four length bytes: a count beyond that is damaged data.
-  if (count < 0 || static_cast<size_t>(count) > s.remaining() / 4) return false;
-  SoundList fresh;
-  for (int32_t i = 0; i < count; ++i) {
-    runner::CStream block = s.ReadCompressedBlock();
+  SoundList fresh;  // filled whole, then moved in
+  const bool ok = runner::ReadStandardFrame(s, kSoundsChunkVersion, [&](runner::FrameSlot& slot) {
     std::unique_ptr<CSound> sound;
-    std::string name;
-    if (block.ReadBoolean()) {
-      name = block.ReadString();
+    if (slot.exists) {
       sound = std::make_unique<CSound>();
-      if (!ReadSoundRecord(block, *sound)) return false;
+      if (!ReadSoundRecord(slot.record, *sound)) return false;
     }
     fresh.items.push_back(std::move(sound));
-    fresh.names.push_back(std::move(name));
-  }
+    fresh.names.push_back(slot.exists ? std::move(slot.name) : std::string{});
+    return true;
+  });
+  if (!ok) return false;
   list = std::move(fresh);
   return true;
 }
@@ -151,6 +148,13 @@ void WriteSoundsChunk(runner::CStream& s, const SoundList& list) {
       WriteSoundRecord(block, *sound);
     }
     s.WriteCompressedBlock(block);
+  }
+}
+
+void WriteSounds(runner::CGameWriter& writer, const SoundList& list) {
+  writer.ReserveSlots(runner::ChunkId::Sounds, list.count());
+  for (int i = 0; i < list.count(); ++i) {
+    if (const CSound* sound = list.get(i)) WriteSoundRecord(writer.Record(runner::ChunkId::Sounds, i, list.names[static_cast<size_t>(i)]), *sound);
   }
 }
 

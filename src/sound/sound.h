@@ -12,6 +12,7 @@
 
 namespace qv::runner {
 class CStream;
+class CGameWriter;
 }
 
 namespace qv::sound {
@@ -51,10 +52,12 @@ struct SoundList {
 SoundList& soundList();
 
 // The sounds chunk: version 800, entry count, then per entry one compressed block holding an
-// existence flag and, when it exists, the name and the record. False for a wrong version or a
-// negative count.
+// existence flag and, when it exists, the name and the record. False for a wrong version, a
+// negative or impossible count, or a record of another version (the list is then unchanged).
 bool ReadSoundsChunk(runner::CStream& s, SoundList& list);
 void WriteSoundsChunk(runner::CStream& s, const SoundList& list);
+// Puts every sound of `list` into the game writer's sounds chunk (empty indices stay empty).
+void WriteSounds(runner::CGameWriter& writer, const SoundList& list);
 
 // Connections to the rest of the runner.
 // Names a new file in the temporary directory ending in `suffix` (the runner's TempFileName);

@@ -9,6 +9,8 @@
 #include "runner/container.h"
 #include "runner/game_writer.h"
 #include "runner/stream.h"
+#include "runner/temp_directory.h"
+#include "system/host_path.h"
 #include "sound/sound_backend.h"
 
 namespace qv::sound {
@@ -163,11 +165,7 @@ void SetPathMapper(std::function<std::string(std::string_view)> mapper) { pathMa
 
 std::string MapGamePath(std::string_view gamePath) {
   if (pathMapper()) return pathMapper()(gamePath);
-  std::string out(gamePath);
-  for (char& c : out) {
-    if (c == '\\') c = '/';
-  }
-  return out;
+  return system::HostPath(gamePath);
 }
 
 bool LoadSoundFromFile(CSound& sound, const std::string& hostPath, int32_t kind, bool preload) {
@@ -199,7 +197,11 @@ void PrepareSound(CSound& sound) {
     if (sound.data) {
       const auto& namer = temporaryFileNamer();
       const std::string suffix = safeSuffix(sound.fileType);
-      const std::string path = namer ? namer(suffix) : defaultTemporaryFile(suffix);
+      // The runner's temporary directory when it has one; a private one when it made none (a
+      // game run from tests or tools).
+      const std::string path = namer                              ? namer(suffix)
+                               : !runner::TempDirectory().empty() ? runner::TempFileName(suffix)
+                                                                  : defaultTemporaryFile(suffix);
       if (!path.empty()) {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(sound.data->data()), static_cast<std::streamsize>(sound.data->size()));

@@ -60,8 +60,9 @@ void WriteSoundsChunk(runner::CStream& s, const SoundList& list);
 void WriteSounds(runner::CGameWriter& writer, const SoundList& list);
 
 // Connections to the rest of the runner.
-// Names a new file in the temporary directory ending in `suffix` (the runner's TempFileName);
-// empty when there is no temporary directory. Unset, sounds use a private directory of their own.
+// Names a new file in the temporary directory ending in `suffix`; empty when there is none. Unset,
+// the runner's TempFileName is used when the runner made its temporary directory, otherwise a
+// private directory of the sound system.
 void SetTemporaryFileNamer(std::function<std::string(std::string_view suffix)> namer);
 // Maps a game's file name (Windows form) to a host path. Unset, '\' becomes '/'.
 void SetPathMapper(std::function<std::string(std::string_view gamePath)> mapper);

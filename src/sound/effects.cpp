@@ -105,17 +105,28 @@ class ReverbCore {
     }
   }
 
-  // Input is mono (the caller's sum); writes the wet left and right signal.
+  // Input is mono (the caller's sum); writes the wet left and right signal. The lines' state is
+  // copied to locals for the block so the loop runs on registers, not through the vectors.
   void run(const float* in, float* left, float* right, int frames) {
     constexpr float kNorm = 0.35355339f;  // 1/sqrt(8)
     constexpr float kInput = 0.25f;
+    std::array<float*, kLines> buf;
+    std::array<int, kLines> pos, len;
+    std::array<float, kLines> store, gain, keep, take;
+    for (size_t k = 0; k < kLines; ++k) {
+      buf[k] = lines_[k].buf.data();
+      pos[k] = lines_[k].pos;
+      len[k] = lines_[k].length;
+      store[k] = lines_[k].store;
+      gain[k] = lines_[k].gain;
+      keep[k] = lines_[k].damp;
+      take[k] = 1.0f - lines_[k].damp;
+    }
     for (int i = 0; i < frames; ++i) {
       std::array<float, kLines> y;
       for (size_t k = 0; k < kLines; ++k) {
-        Line& line = lines_[k];
-        const float o = line.buf[static_cast<size_t>(line.pos)];
-        line.store = o * (1.0f - line.damp) + line.store * line.damp;
-        y[k] = line.store * line.gain;
+        store[k] = buf[k][pos[k]] * take[k] + store[k] * keep[k];
+        y[k] = store[k] * gain[k];
       }
       left[i] = y[0] + y[2] + y[4] + y[6];
       right[i] = y[1] + y[3] + y[5] + y[7];
@@ -131,10 +142,13 @@ class ReverbCore {
       }
       const float x = in[i] * kInput;
       for (size_t k = 0; k < kLines; ++k) {
-        Line& line = lines_[k];
-        line.buf[static_cast<size_t>(line.pos)] = x + y[k] * kNorm;
-        if (++line.pos >= line.length) line.pos = 0;
+        buf[k][pos[k]] = x + y[k] * kNorm;
+        if (++pos[k] >= len[k]) pos[k] = 0;
       }
+    }
+    for (size_t k = 0; k < kLines; ++k) {
+      lines_[k].pos = pos[k];
+      lines_[k].store = store[k];
     }
   }
 
@@ -189,23 +203,37 @@ class ModulatedDelay final : public Effect {
     phaseOffset_ = (phase - 2) * 0.25;  // -180, -90, 0, 90, 180 degrees
   }
 
+  // The oscillator (10 Hz at most) is evaluated every kModStep frames and the delay moves in a
+  // straight line between: the difference is far below a hundredth of a sample.
+  static constexpr int kModStep = 32;
   void process(float* s, int frames) override {
-    for (int i = 0; i < frames; ++i) {
+    for (int start = 0; start < frames; start += kModStep) {
+      const int n = std::min(kModStep, frames - start);
+      std::array<double, 2> from{}, slope{};
       for (int c = 0; c < 2; ++c) {
-        const float mod = lfo(waveform_, phase_ + (c == 1 ? phaseOffset_ : 0.0));
-        const double d = std::max(1.0, delaySamples_ * (1.0 + depth_ * mod));
-        float& x = s[2 * i + c];
-        const float delayed = lines_[c].read(d);
-        lines_[c].write(x + delayed * feedback_);
-        x = x * (1.0f - wet_) + delayed * wet_;
+        from[c] = delayAt(phase_, c);
+        slope[c] = (delayAt(phase_ + step_ * n, c) - from[c]) / n;
       }
-      phase_ += step_;
-      if (phase_ >= 1.0) phase_ -= 1.0;
+      for (int i = 0; i < n; ++i) {
+        for (int c = 0; c < 2; ++c) {
+          float& x = s[2 * (start + i) + c];
+          const float delayed = lines_[c].read(from[c] + slope[c] * i);
+          lines_[c].write(x + delayed * feedback_);
+          x = x * (1.0f - wet_) + delayed * wet_;
+        }
+      }
+      phase_ += step_ * n;
+      phase_ -= std::floor(phase_);
     }
   }
 
  private:
   static int maxSamples(int fs, float ms) { return static_cast<int>(2.0 * ms * 0.001 * fs) + 4; }
+  // The delay in samples of channel `c` at oscillator phase `phase` (at least one sample).
+  double delayAt(double phase, int c) const {
+    const float mod = lfo(waveform_, phase + (c == 1 ? phaseOffset_ : 0.0));
+    return std::max(1.0, delaySamples_ * (1.0 + depth_ * mod));
+  }
   int fs_;
   std::array<DelayLine, 2> lines_;
   float wet_ = 0.5f, depth_ = 0, feedback_ = 0;

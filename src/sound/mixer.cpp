@@ -18,8 +18,12 @@ double MillibelToGain(double millibels) {
   return std::pow(10.0, millibels / 2000.0);
 }
 
-void Voice::mixInto(float* out, float* scratch, int frames) {
+void Voice::mixInto(float* out, float* scratch, int frames, double rate) {
   if (ended) return;
+  if (!midi && rate != 1.0) {
+    mixResampled(out, frames, rate);
+    return;
+  }
   if (midi) {
     midi->render(scratch, frames);
     for (int i = 0; i < 2 * frames; ++i) out[i] += scratch[i];
@@ -45,6 +49,41 @@ void Voice::mixInto(float* out, float* scratch, int frames) {
     done += static_cast<int>(n);
   }
   if (frame >= total && !loop) ended = true;
+}
+
+void Voice::mixResampled(float* out, int frames, double rate) {
+  const std::vector<float>& s = *samples;
+  const size_t total = s.size() / 2;
+  for (int i = 0; i < frames; ++i) {
+    if (frame >= total) {
+      if (!loop || total == 0) {
+        ended = true;
+        return;
+      }
+      frame -= total;
+    }
+    const size_t next = frame + 1 < total ? frame + 1 : (loop ? 0 : frame);
+    const auto t = static_cast<float>(fraction);
+    out[2 * i] += s[2 * frame] + (s[2 * next] - s[2 * frame]) * t;
+    out[2 * i + 1] += s[2 * frame + 1] + (s[2 * next + 1] - s[2 * frame + 1]) * t;
+    fraction += rate;
+    const double whole = std::floor(fraction);
+    frame += static_cast<size_t>(whole);
+    fraction -= whole;
+  }
+  if (frame >= total && !loop) ended = true;
+}
+
+double DopplerRate(const Placement3D& p) {
+  constexpr double kSpeedOfSound = 343.0;
+  const double x = p.position[0], y = p.position[1], z = p.position[2];
+  const double distance = std::sqrt(x * x + y * y + z * z);
+  if (!(distance > 0)) return 1.0;
+  const double away = (p.velocity[0] * x + p.velocity[1] * y + p.velocity[2] * z) / distance;
+  if (!std::isfinite(away)) return 1.0;
+  const double rate = kSpeedOfSound / (kSpeedOfSound + away);
+  if (!(rate > 0.5)) return away > 0 ? 0.5 : 2.0;  // also a source at or beyond the speed of sound
+  return std::min(rate, 2.0);
 }
 
 void PlacementGains(const Placement3D& p, float& left, float& right) {
@@ -90,7 +129,8 @@ void Bus::mixInto(float* out, int frames, double master, std::vector<float>& bus
   float* buf = busBuffer.data();
   std::memset(buf, 0, n * sizeof(float));
   const bool sounded = !voices.empty();
-  for (Voice& v : voices) v.mixInto(buf, scratch.data(), frames);
+  const double rate = is3D ? DopplerRate(placement) : 1.0;
+  for (Voice& v : voices) v.mixInto(buf, scratch.data(), frames, rate);
   std::erase_if(voices, [](const Voice& v) { return v.ended; });
   if (effects.empty()) tailFrames = 0;
   else if (sounded) tailFrames = kEffectTailFrames;

@@ -33,8 +33,14 @@ struct Voice {
   std::unique_ptr<platform::MidiSynth> midi;
   bool ended = false;
 
-  // Adds `frames` stereo frames into `out`; `scratch` holds at least 2 * frames floats.
-  void mixInto(float* out, float* scratch, int frames);
+  double fraction = 0;  // position between `frame` and the next, when read at another rate
+
+  // Adds `frames` stereo frames into `out`; `scratch` holds at least 2 * frames floats. `rate` is
+  // the playback rate of sampled sounds (1 = as recorded; the Doppler shift of 3D sounds).
+  void mixInto(float* out, float* scratch, int frames, double rate = 1.0);
+
+ private:
+  void mixResampled(float* out, int frames, double rate);
 };
 
 // 3D placement of a bus as the back-end was given it (DirectSound coordinates: x right, y up,
@@ -52,6 +58,10 @@ struct Placement3D {
 // minimum distance, then minimum / distance, held beyond the maximum distance), the cone's
 // attenuation, and a balance from the source's direction in the horizontal plane.
 void PlacementGains(const Placement3D& p, float& left, float& right);
+
+// The Doppler factor of a placement: a source moving away at radial speed v (units per second,
+// DirectSound's metres) plays at c / (c + v), c = 343 m/s; held within [0.5, 2].
+double DopplerRate(const Placement3D& p);
 
 struct Bus {
   std::vector<Voice> voices;

@@ -6,7 +6,11 @@
 #include <random>
 
 #include "platform/sound_decoder.h"
+#include "runner/container.h"
+#include "runner/game_writer.h"
 #include "runner/stream.h"
+#include "runner/temp_directory.h"
+#include "system/host_path.h"
 #include "sound/sound_backend.h"
 
 namespace qv::sound {
@@ -118,23 +122,18 @@ SoundList& soundList() {
 }
 
 bool ReadSoundsChunk(runner::CStream& s, SoundList& list) {
-  if (s.ReadInteger() != kSoundsChunkVersion) return false;
-  const int32_t count = s.ReadInteger();
-  // Each entry is a block of at least its four length bytes: a count beyond that is damaged data.
-  if (count < 0 || static_cast<size_t>(count) > s.remaining() / 4) return false;
-  SoundList fresh;
-  for (int32_t i = 0; i < count; ++i) {
-    runner::CStream block = s.ReadCompressedBlock();
+  SoundList fresh;  // filled whole, then moved in
+  const bool ok = runner::ReadStandardFrame(s, kSoundsChunkVersion, [&](runner::FrameSlot& slot) {
     std::unique_ptr<CSound> sound;
-    std::string name;
-    if (block.ReadBoolean()) {
-      name = block.ReadString();
+    if (slot.exists) {
       sound = std::make_unique<CSound>();
-      if (!ReadSoundRecord(block, *sound)) return false;
+      if (!ReadSoundRecord(slot.record, *sound)) return false;
     }
     fresh.items.push_back(std::move(sound));
-    fresh.names.push_back(std::move(name));
-  }
+    fresh.names.push_back(slot.exists ? std::move(slot.name) : std::string{});
+    return true;
+  });
+  if (!ok) return false;
   list = std::move(fresh);
   return true;
 }
@@ -154,16 +153,19 @@ void WriteSoundsChunk(runner::CStream& s, const SoundList& list) {
   }
 }
 
+void WriteSounds(runner::CGameWriter& writer, const SoundList& list) {
+  writer.ReserveSlots(runner::ChunkId::Sounds, list.count());
+  for (int i = 0; i < list.count(); ++i) {
+    if (const CSound* sound = list.get(i)) WriteSoundRecord(writer.Record(runner::ChunkId::Sounds, i, list.names[static_cast<size_t>(i)]), *sound);
+  }
+}
+
 void SetTemporaryFileNamer(std::function<std::string(std::string_view)> namer) { temporaryFileNamer() = std::move(namer); }
 void SetPathMapper(std::function<std::string(std::string_view)> mapper) { pathMapper() = std::move(mapper); }
 
 std::string MapGamePath(std::string_view gamePath) {
   if (pathMapper()) return pathMapper()(gamePath);
-  std::string out(gamePath);
-  for (char& c : out) {
-    if (c == '\\') c = '/';
-  }
-  return out;
+  return system::HostPath(gamePath);
 }
 
 bool LoadSoundFromFile(CSound& sound, const std::string& hostPath, int32_t kind, bool preload) {
@@ -195,7 +197,11 @@ void PrepareSound(CSound& sound) {
     if (sound.data) {
       const auto& namer = temporaryFileNamer();
       const std::string suffix = safeSuffix(sound.fileType);
-      const std::string path = namer ? namer(suffix) : defaultTemporaryFile(suffix);
+      // The runner's temporary directory when it has one; a private one when it made none (a
+      // game run from tests or tools).
+      const std::string path = namer                              ? namer(suffix)
+                               : !runner::TempDirectory().empty() ? runner::TempFileName(suffix)
+                                                                  : defaultTemporaryFile(suffix);
       if (!path.empty()) {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(sound.data->data()), static_cast<std::streamsize>(sound.data->size()));
@@ -222,6 +228,10 @@ void DiscardSound(CSound& sound) {
 
 void PrepareSounds() {
   SoundBackend& backend = soundBackend();
+  // Opening closes any earlier back-end and its slots: no sound may keep a slot number from it.
+  for (auto& s : soundList().items) {
+    if (s) s->handle = -1;
+  }
   backend.OpenSound();
   backend.SetGlobalVolume(1);
   SoundList& list = soundList();

@@ -12,6 +12,7 @@
 
 namespace qv::runner {
 class CStream;
+class CGameWriter;
 }
 
 namespace qv::sound {
@@ -51,14 +52,17 @@ struct SoundList {
 SoundList& soundList();
 
 // The sounds chunk: version 800, entry count, then per entry one compressed block holding an
-// existence flag and, when it exists, the name and the record. False for a wrong version or a
-// negative count.
+// existence flag and, when it exists, the name and the record. False for a wrong version, a
+// negative or impossible count, or a record of another version (the list is then unchanged).
 bool ReadSoundsChunk(runner::CStream& s, SoundList& list);
 void WriteSoundsChunk(runner::CStream& s, const SoundList& list);
+// Puts every sound of `list` into the game writer's sounds chunk (empty indices stay empty).
+void WriteSounds(runner::CGameWriter& writer, const SoundList& list);
 
 // Connections to the rest of the runner.
-// Names a new file in the temporary directory ending in `suffix` (the runner's TempFileName);
-// empty when there is no temporary directory. Unset, sounds use a private directory of their own.
+// Names a new file in the temporary directory ending in `suffix`; empty when there is none. Unset,
+// the runner's TempFileName is used when the runner made its temporary directory, otherwise a
+// private directory of the sound system.
 void SetTemporaryFileNamer(std::function<std::string(std::string_view suffix)> namer);
 // Maps a game's file name (Windows form) to a host path. Unset, '\' becomes '/'.
 void SetPathMapper(std::function<std::string(std::string_view gamePath)> mapper);

@@ -1,5 +1,5 @@
-// End to end through SDL's disk audio driver: sounds written into a sounds chunk by the writer,
-// read back by the reader, prepared as at game start, played by the sound functions; the mixed
+// End to end through SDL's disk audio driver: a game written by the game writer, its sounds read
+// back by the reader, prepared as at game start and played by the sound functions; the mixed
 // output file is then examined.
 #include <gtest/gtest.h>
 
@@ -9,6 +9,9 @@
 #include <fstream>
 #include <thread>
 
+#include "runner/container.h"
+#include "runner/game_writer.h"
+#include "runner/settings.h"
 #include "runner/stream.h"
 #include "sound_fixtures.h"
 
@@ -56,11 +59,21 @@ TEST(DiskOutput, GameSoundsPlayNormalBackgroundAnd3D) {
   game.items.push_back(toneSound(kKindBackground, 660, 0.5));
   game.items.push_back(toneSound(kKind3D, 880, 0.5));
   game.names = {"snd_click", "snd_music", "snd_engine"};
-  runner::CStream chunk;
-  WriteSoundsChunk(chunk, game);
-  chunk.seek(0);
+  runner::CGameWriter writer;
+  WriteSounds(writer, game);
+  runner::CStream data = writer.WriteGameData();
+  runner::GameSettings settings;
+  runner::GameData loaded;
+  ASSERT_EQ(runner::ReadGameData(data, 0, settings, loaded), runner::LoadStatus::Ok);
+  // The chunks before the sounds are empty in this game: their version and a count of 0.
+  for (runner::ChunkId id : {runner::ChunkId::ExtensionPackages, runner::ChunkId::Triggers, runner::ChunkId::Constants}) {
+    ASSERT_EQ(loaded.main.ReadInteger(), runner::Chunk(id).version);
+    ASSERT_EQ(loaded.main.ReadInteger(), 0);
+  }
   soundList().clear();
-  ASSERT_TRUE(ReadSoundsChunk(chunk, soundList()));
+  ASSERT_TRUE(ReadSoundsChunk(loaded.main, soundList()));
+  ASSERT_EQ(soundList().count(), 3);
+  EXPECT_EQ(soundList().names[1], "snd_music");
 
   PrepareSounds();
   ASSERT_TRUE(soundBackend().hasPerformance());

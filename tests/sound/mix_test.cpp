@@ -105,6 +105,26 @@ TEST_F(Mix, ThreeDPlacementAttenuatesAndPans) {
   EXPECT_NEAR(levels(snd).first, 0.5 * 0.5, 0.01);
 }
 
+TEST_F(Mix, VelocityShiftsThePitchOfThreeDSounds) {
+  const int snd = addSound(ToneWav(1000, 1.0, 0.5), kKind3D);
+  Call("sound_3d_set_sound_distance", {double(snd), 100.0, 1000.0});  // keep the level at full
+  Call("sound_3d_set_sound_position", {double(snd), 0.0, 0.0, 10.0});
+  struct Case {
+    double velocityZ;  // positive: moving away
+    double heardHz;
+  };
+  for (const Case c : {Case{34.3, 1000 * 343 / 377.3}, Case{-34.3, 1000 * 343 / 308.7}, Case{0, 1000}}) {
+    Call("sound_3d_set_sound_velocity", {double(snd), 0.0, 0.0, c.velocityZ});
+    Call("sound_loop", {double(snd)});
+    const auto out = device->pull(8192);
+    Call("sound_stop", {double(snd)});
+    EXPECT_NEAR(ToneAmplitude(out, 0, c.heardHz, 0, 8192), 0.5, 0.03) << c.velocityZ;
+    if (c.velocityZ != 0) {
+      EXPECT_LT(ToneAmplitude(out, 0, 1000, 0, 8192), 0.1) << c.velocityZ;
+    }
+  }
+}
+
 TEST_F(Mix, FadeReachesItsVolumeAfterItsTime) {
   const int snd = addSound(ToneWav(1000, 2.0, 0.5), kKindNormal);
   Call("sound_volume", {double(snd), 0.0});

@@ -74,6 +74,36 @@ TEST_F(SoundFunctions, ThreeDValuesOnlyReachThreeDSounds) {
   EXPECT_EQ(untouched.minDistance, defaults.minDistance);
 }
 
+TEST_F(SoundFunctions, PreparationAppliesTheRecordsEffectsVolumeAndPan) {
+  auto s = std::make_unique<CSound>();
+  s->kind = kKindNormal;
+  s->fileType = ".wav";
+  s->data = ToneWav(440, 0.1);
+  s->effects = kEffectEcho | kEffectEqualizer;
+  s->volume = 0.5;
+  s->pan = -0.25;
+  PrepareSound(*s);
+  const auto st = soundBackend().slotState(s->handle);
+  ASSERT_TRUE(st.has_value());
+  EXPECT_EQ(st->effects, (std::vector<EffectKind>{EffectKind::Echo, EffectKind::ParamEq, EffectKind::ParamEq}));
+  EXPECT_EQ(st->volumeMb, -4800);
+  EXPECT_EQ(st->panMb, -2500);
+  DiscardSound(*s);
+}
+
+TEST_F(SoundFunctions, MidiInsideAnRmidFileLoads) {
+  const auto smf = testing::MakeMidi();
+  std::vector<uint8_t> rmid;
+  testing::putTag(rmid, "RIFF");
+  testing::put32(rmid, static_cast<uint32_t>(4 + 8 + smf.size()));
+  testing::putTag(rmid, "RMID");
+  testing::putTag(rmid, "data");
+  testing::put32(rmid, static_cast<uint32_t>(smf.size()));
+  rmid.insert(rmid.end(), smf.begin(), smf.end());
+  const int snd = addSound(rmid, kKindBackground, ".rmi");
+  EXPECT_EQ(Call("sound_get_kind", {double(snd)}).real, 1.0);
+}
+
 TEST_F(SoundFunctions, EffectParametersReachOnlyTheFirstEffectOfTheChain) {
   const int snd = addSound(ToneWav(440, 0.1), kKindNormal);
   Call("sound_effect_set", {double(snd), double(kEffectChorus | kEffectEcho)});

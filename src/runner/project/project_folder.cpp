@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <random>
+#include <regex>
 #include <set>
 
 #include "code/ccode.h"
@@ -651,6 +652,19 @@ std::string trimmed(const std::string& s) {
   return s.substr(a, s.find_last_not_of(" \t") - a + 1);
 }
 
+// The compiler's message ("Error in code at line L:" CR the line CR a caret CR "at position P: m")
+// as one line for a terminal: "line L, position P: m". Anything else is passed on with CRs as
+// line breaks.
+std::string compileMessage(const std::string& formatted) {
+  static const std::regex shape(R"(^Error in code at line (\d+):[\s\S]*\rat position (\d+): ([\s\S]*)$)");
+  std::smatch m;
+  if (std::regex_match(formatted, m, shape)) return "line " + m[1].str() + ", position " + m[2].str() + ": " + m[3].str();
+  std::string out = formatted;
+  for (char& c : out)
+    if (c == '\r') c = '\n';
+  return out;
+}
+
 // Compiles every script with every script name known, as the runner does at start. The compiler's
 // message names the line and the position; CRs become line breaks for the terminal.
 void checkScripts(const GamePackage& p, const std::map<int32_t, std::string>& files, std::vector<ProjectError>& errors) {
@@ -669,10 +683,7 @@ void checkScripts(const GamePackage& p, const std::map<int32_t, std::string>& fi
     code::ClearRecordedError();
     code::CCode compiled(text, false);
     if (compiled.Compile()) return;
-    std::string message = code::errorState().current;
-    for (char& c : message)
-      if (c == '\r') c = '\n';
-    errors.push_back({file, "", "does not compile: " + message});
+    errors.push_back({file, "", "does not compile: " + compileMessage(code::errorState().current)});
   };
   for (const auto& [index, file] : files) compile(p.scripts.get(index)->text, file);
   for (size_t i = 0; i < p.library_init_code.size(); ++i)

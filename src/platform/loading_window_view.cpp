@@ -2,6 +2,11 @@
 
 #include <SDL.h>
 #include <SDL_shape.h>
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <algorithm>
 
 namespace qv::platform {
 
@@ -18,6 +23,94 @@ SDL_Surface* surfaceOf(const PixelImage& img) {
 // Bars when the game gives no bar pictures: dark empty bar, light full bar.
 constexpr SDL_Color kEmptyBarColour{64, 64, 64, 255};
 constexpr SDL_Color kFullBarColour{0, 120, 215, 255};
+
+// The label's font: the system's sans-serif face at the size of a dialog's default text.
+constexpr int kLabelPixelSize = 11;
+
+class LabelFont {
+ public:
+  ~LabelFont() {
+    if (face_) FT_Done_Face(face_);
+    if (library_) FT_Done_FreeType(library_);
+  }
+  // Draws `text` in black into `out` (width x height, 0xAARRGGBB, transparent elsewhere).
+  void render(const std::string& text, int width, int height, std::vector<uint32_t>& out) {
+    out.assign(size_t(width) * size_t(height), 0);
+    if (!load()) return;
+    int ascender = int(face_->size->metrics.ascender >> 6), descender = int(face_->size->metrics.descender >> 6);
+    int baseline = (height - (ascender - descender)) / 2 + ascender;
+    int pen = 0;
+    for (size_t i = 0; i < text.size();) {
+      char32_t cp = decode(text, i);
+      if (FT_Load_Char(face_, cp, FT_LOAD_RENDER) != 0) continue;
+      const FT_GlyphSlot g = face_->glyph;
+      for (unsigned row = 0; row < g->bitmap.rows; ++row) {
+        int y = baseline - g->bitmap_top + int(row);
+        if (y < 0 || y >= height) continue;
+        for (unsigned col = 0; col < g->bitmap.width; ++col) {
+          int x = pen + g->bitmap_left + int(col);
+          if (x < 0 || x >= width) continue;
+          uint32_t coverage = g->bitmap.buffer[row * unsigned(g->bitmap.pitch) + col];
+          uint32_t& px = out[size_t(y) * size_t(width) + size_t(x)];
+          px = std::max(px >> 24, coverage) << 24;  // black, with the glyph's coverage as alpha
+        }
+      }
+      pen += int(g->advance.x >> 6);
+      if (pen >= width) break;
+    }
+  }
+
+ private:
+  bool load() {
+    if (tried_) return face_ != nullptr;
+    tried_ = true;
+    if (FT_Init_FreeType(&library_) != 0) return false;
+    std::string file = fontFile();
+    if (file.empty() || FT_New_Face(library_, file.c_str(), 0, &face_) != 0) {
+      face_ = nullptr;
+      return false;
+    }
+    FT_Set_Pixel_Sizes(face_, 0, kLabelPixelSize);
+    return true;
+  }
+  static std::string fontFile() {
+    std::string result;
+    if (!FcInit()) return result;
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif"));
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult res;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &res);
+    FcChar8* path = nullptr;
+    if (match && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch) result = reinterpret_cast<const char*>(path);
+    if (match) FcPatternDestroy(match);
+    FcPatternDestroy(pattern);
+    return result;
+  }
+  // One code point from UTF-8; a malformed byte stands for itself.
+  static char32_t decode(const std::string& s, size_t& i) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    size_t extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+    bool wellFormed = extra > 0 && i + extra < s.size();
+    for (size_t k = 1; wellFormed && k <= extra; ++k) wellFormed = (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;
+    if (!wellFormed) {
+      ++i;
+      return c;
+    }
+    char32_t cp = c & (0x3F >> extra);
+    for (size_t k = 1; k <= extra; ++k) cp = cp << 6 | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+    i += extra + 1;
+    return cp;
+  }
+  FT_Library library_ = nullptr;
+  FT_Face face_ = nullptr;
+  bool tried_ = false;
+};
+
+LabelFont& labelFont() {
+  static LabelFont font;
+  return font;
+}
 
 }  // namespace
 
@@ -84,6 +177,22 @@ struct LoadingWindowView::Impl {
         SDL_RenderFillRect(renderer, &full);
       }
     }
+    if (f.labelVisible && !f.labelText.empty() && f.labelWidth > 0 && f.labelHeight > 0) {
+      std::vector<uint32_t> text;
+      labelFont().render(f.labelText, f.labelWidth, f.labelHeight, text);
+      SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(text.data(), f.labelWidth, f.labelHeight, 32,
+                                                          f.labelWidth * 4, SDL_PIXELFORMAT_ARGB8888);
+      if (s) {
+        SDL_Texture* t = SDL_CreateTextureFromSurface(renderer, s);
+        SDL_FreeSurface(s);
+        if (t) {
+          SDL_SetTextureBlendMode(t, SDL_BLENDMODE_BLEND);
+          SDL_Rect dst{f.labelLeft, f.labelTop, f.labelWidth, f.labelHeight};
+          SDL_RenderCopy(renderer, t, nullptr, &dst);
+          SDL_DestroyTexture(t);
+        }
+      }
+    }
     SDL_RenderPresent(renderer);
   }
 };
@@ -144,5 +253,14 @@ void LoadingWindowView::close() {
 }
 
 bool LoadingWindowView::isOpen() const { return impl_->window != nullptr; }
+
+std::vector<uint32_t> LoadingWindowView::readPixels() const {
+  if (!impl_->renderer) return {};
+  int w = 0, h = 0;
+  if (SDL_GetRendererOutputSize(impl_->renderer, &w, &h) != 0 || w <= 0 || h <= 0) return {};
+  std::vector<uint32_t> out(size_t(w) * size_t(h));
+  if (SDL_RenderReadPixels(impl_->renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, out.data(), w * 4) != 0) return {};
+  return out;
+}
 
 }  // namespace qv::platform

@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace qv::platform {
 
@@ -30,6 +32,9 @@ struct LoadingWindowFrame {
   bool transparent = false;    // transparent where the picture has `transparentColour`
   uint32_t transparentColour = 0;
   int alpha = 255;             // window opacity 0..255
+  bool labelVisible = false;   // black text, vertically centred in its box
+  int labelLeft = 0, labelTop = 0, labelWidth = 0, labelHeight = 0;
+  std::string labelText;       // UTF-8
 };
 
 // Size of the desktop, when a display is available (the video subsystem is started for it).
@@ -49,6 +54,8 @@ class LoadingWindowView {
   void update(const LoadingWindowFrame& frame);
   void close();
   bool isOpen() const;
+  // What the window shows now, 0xAARRGGBB row by row (empty when closed). For tests.
+  std::vector<uint32_t> readPixels() const;
 
  private:
   struct Impl;

@@ -6,6 +6,7 @@
 #include "platform/automation.h"
 #include "platform/loading_window_view.h"
 #include "runner/settings.h"
+#include "system/host_path.h"
 
 namespace qv::runner {
 namespace {
@@ -47,6 +48,12 @@ platform::LoadingWindowFrame frame(const LoadingWindowState& s) {
   f.transparent = s.transparent;
   f.transparentColour = s.transparent_colour;
   f.alpha = s.alpha;
+  f.labelVisible = s.label_visible;
+  f.labelLeft = s.label_left;
+  f.labelTop = s.label_top;
+  f.labelWidth = s.label_width;
+  f.labelHeight = s.label_height;
+  f.labelText = system::Cp1252ToUtf8(s.label);
   return f;
 }
 

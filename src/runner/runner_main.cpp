@@ -7,6 +7,7 @@
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "platform/process_control.h"
+#include "platform/screen_saver.h"
 #include "runner/container.h"
 #include "runner/game_parameters.h"
 #include "runner/loading_window.h"
@@ -93,6 +94,7 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
     SetGameParameters(std::move(parameters));
 
     LoadStatus status = ReadGameData(file->bytes, file->start, CurrentSettings(), game, [](bool debug) {
+      platform::setScreenSaverAllowed(!CurrentSettings().disable_screensaver);
       Progress(1, "Reading data");
       ShowLoadingWindow(debug);
     });

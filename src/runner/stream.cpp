@@ -145,10 +145,14 @@ void CStream::FromHex(std::string_view hex) {
 }
 
 bool CStream::LoadFromFile(const std::string& hostPath) {
-  std::ifstream in(hostPath, std::ios::binary);
+  std::ifstream in(hostPath, std::ios::binary | std::ios::ate);
   if (!in) return false;
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return false;
+  // One read of the whole file: executables with a game appended are megabytes long.
+  std::streamoff size = in.tellg();
+  if (size < 0) return false;
+  std::vector<uint8_t> bytes(static_cast<size_t>(size));
+  in.seekg(0);
+  if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size)) return false;
   data_ = std::move(bytes);
   pos_ = 0;
   return true;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -25,7 +26,9 @@ class RunnerE2E : public ::testing::Test {
  protected:
   fs::path dir;
   void SetUp() override {
-    dir = fs::temp_directory_path() / ("qv_e2e_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    // Unique per process: other checkouts may run the same tests at the same time.
+    dir = fs::temp_directory_path() / ("qv_e2e_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                                       "_" + std::to_string(getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir / "tmpbase");
   }
@@ -82,11 +85,10 @@ TEST_F(RunnerE2E, AWrittenGameIsReadAndTheRunnerEndsCleanly) {
 }
 
 TEST_F(RunnerE2E, AGameAppendedToTheRunnerItselfNeedsNoArgument) {
-  std::ifstream in(QV_RUNNER_PATH, std::ios::binary);
-  std::vector<uint8_t> runner((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  ASSERT_FALSE(runner.empty());
+  CStream runner;
+  ASSERT_TRUE(runner.LoadFromFile(QV_RUNNER_PATH));
   CGameWriter w = richGame();
-  fs::path game = save("mygame", w.Write(runner));
+  fs::path game = save("mygame", w.Write(runner.bytes()));
   fs::permissions(game, fs::perms::owner_all);
   RunResult r = run(game.string(), "--these -belong to_the_game");
   EXPECT_EQ(r.status, 0) << r.err;

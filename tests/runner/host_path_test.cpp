@@ -2,6 +2,7 @@
 #include "system/host_path.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -29,7 +30,7 @@ TEST(HostPath, SeparatorsDrivesAndTheTempDirectory) {
 }
 
 TEST(HostPath, ExistingComponentsMatchIgnoringCase) {
-  fs::path root = fs::temp_directory_path() / "qv_host_path_test";
+  fs::path root = fs::temp_directory_path() / ("qv_host_path_test_" + std::to_string(getpid()));
   fs::remove_all(root);
   fs::create_directories(root / "Data" / "Levels");
   std::ofstream(root / "Data" / "Levels" / "One.TXT") << "1";

@@ -3,6 +3,7 @@
 #include "runner/temp_directory.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -17,7 +18,8 @@ namespace {
 struct Scratch {
   fs::path dir;
   Scratch() {
-    dir = fs::temp_directory_path() / ("qv_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+    // Unique per process: other checkouts may run the same tests at the same time.
+    dir = fs::temp_directory_path() / ("qv_test_" + std::to_string(getpid()) + "_" +
                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir);
     fs::create_directories(dir);

@@ -156,7 +156,33 @@ inline GamePackage richPackage() {
 
   p.raw(ChunkId::Triggers) = {raw("", {1, 2, 3}), RawSlot{}, raw("", {})};
   p.raw(ChunkId::Paths) = {raw("path_walk", {9, 8, 7})};
-  p.raw(ChunkId::Fonts) = {RawSlot{}, raw("fnt_hud", {4, 4})};
+  auto hud = std::make_unique<qv::graphics::CFont>();
+  hud->name = "Liberation Sans";
+  hud->size = 14;
+  hud->bold = true;
+  hud->first = 48;
+  hud->last = 57;
+  hud->sheetWidth = 16;
+  hud->sheetHeight = 4;
+  for (int k = 0; k < 64; ++k) hud->alpha.push_back(uint8_t(k * 4));
+  for (size_t c = 48; c <= 57; ++c) {
+    hud->glyphX[c] = int32_t(c - 48);
+    hud->glyphWidth[c] = 1;
+    hud->glyphHeight[c] = 4;
+    hud->advance[c] = 2;
+    hud->offset[c] = -1;
+  }
+  hud->glyphX[200] = 7;  // outside the range, still stored
+  auto digits = std::make_unique<qv::graphics::CFont>();
+  digits->sprite = 0;  // a sprite font over spr_hero
+  digits->first = 0;
+  digits->last = 255;
+  p.fonts.slots.emplace_back();
+  p.fonts.names.emplace_back();
+  p.fonts.slots.push_back(std::move(hud));
+  p.fonts.names.push_back("fnt_hud");
+  p.fonts.slots.push_back(std::move(digits));
+  p.fonts.names.push_back("fnt_digits");
   p.raw(ChunkId::TimeLines) = {raw("tl_waves", {0, 0, 0, 1})};
   p.raw(ChunkId::Objects) = {raw("obj_player", {5}), raw("obj_enemy", {6, 6})};
   p.raw(ChunkId::Rooms) = {raw("room_start", {7}), raw("room_two", {8}), RawSlot{}};

@@ -45,7 +45,7 @@ TEST_F(ProjectErrors, EachProblemNamesItsFileAndField) {
        "sprites/spr_hero.json", "masks[0].png", "missing image sprites/spr_hero/mask0.png"},
       {"mask count", [&] { replace("sprites/spr_hero.json", "\"separate_masks\": true", "\"separate_masks\": false"); },
        "sprites/spr_hero.json", "masks", "1 masks are expected"},
-      {"origin type", [&] { replace("sprites/spr_hero.json", "\"origin\": [\n    8,", "\"origin\": [\n    \"8\","); },
+      {"origin type", [&] { replace("sprites/spr_hero.json", "\"origin\": [8,", "\"origin\": [\"8\","); },
        "sprites/spr_hero.json", "origin[0]", "an integer is expected"},
       {"missing background image", [&] { fs::remove(project / "backgrounds/bg_sky.png"); },
        "backgrounds/bg_sky.json", "image", "missing image backgrounds/bg_sky.png"},
@@ -74,6 +74,12 @@ TEST_F(ProjectErrors, EachProblemNamesItsFileAndField) {
        "scripts/scr_use.json", "index", "index 1 is also used by scripts/scr_add.json"},
       {"duplicate name", [&] { put("scripts/other.json", "{\"name\": \"scr_add\"}"); put("scripts/other.txt", ""); },
        "scripts/scr_add.json", "name", "the name is also used by scripts/other.json"},
+      {"font sprite", [&] { replace("fonts/fnt_digits.json", "\"spr_hero\"", "\"spr_gone\""); },
+       "fonts/fnt_digits.json", "sprite", "there is no sprite named \"spr_gone\""},
+      {"font sheet missing", [&] { fs::remove(project / "fonts/fnt_hud.png"); },
+       "fonts/fnt_hud.json", "sheet", "missing image fonts/fnt_hud.png"},
+      {"glyph shape", [&] { replace("fonts/fnt_hud.json", "\"48\": [0, 0, 1, 4, 2, -1]", "\"48\": [0, 0, 1]"); },
+       "fonts/fnt_hud.json", "glyphs.48", "[x, y, width, height, advance, offset] is expected"},
       {"broken JSON", [&] { put("backgrounds/bg_sky.json", "{\"index\": 0,"); }, "backgrounds/bg_sky.json", "", "not valid JSON"},
       {"raw record missing", [&] { fs::remove(project / "raw/rooms/room_start.bin"); },
        "raw/rooms/room_start.json", "record", "missing file raw/rooms/room_start.bin"},
@@ -100,7 +106,7 @@ TEST_F(ProjectErrors, EveryProblemIsListedAndNothingIsWritten) {
   const fs::path game = dir / "out" / "game";
   fs::create_directories(dir / "out");
   EXPECT_FALSE(BuildGame(project, QV_RUNNER_PATH, game, errors));
-  EXPECT_EQ(errors.size(), 3u);
+  EXPECT_EQ(errors.size(), 3u);  // the font over the broken sprite adds no error of its own
   EXPECT_TRUE(fs::is_empty(dir / "out"));
   // A runner that cannot be read fails the build before anything is written, too.
   errors.clear();

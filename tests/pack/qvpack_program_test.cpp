@@ -83,6 +83,7 @@ TEST_F(QvpackProgram, UnpackAndInfoOnAGameFile) {
   EXPECT_EQ(j["resources"]["sounds"]["count"], 3);
   EXPECT_EQ(j["resources"]["rooms"]["count"], 2);
   EXPECT_EQ(j["resources"]["constants"]["count"], 2);
+  EXPECT_EQ(j["resources"]["fonts"]["count"], 2);
   EXPECT_EQ(j["room_order"], nlohmann::json::parse(R"(["room_two", "room_start"])"));
   ProgramRun text = qvpack("info rich.game");
   ASSERT_EQ(text.status, 0) << text.err;

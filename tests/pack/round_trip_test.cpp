@@ -26,7 +26,7 @@ TEST_F(RoundTrip, UnpackBuildUnpackGivesIdenticalFolders) {
   for (const char* file : {"game.json", "sprites/spr_hero.json", "sprites/spr_hero/0.png", "sprites/spr_hero/mask1.png",
                            "sprites/SPR_HERO~3.json", "sprites/wall___1~2/1.png", "sprites/wall___1~2/mask0.png",
                            "backgrounds/bg_sky.png", "backgrounds/bg_none.json", "sounds/snd_jump.wav", "sounds/snd_silent.bin",
-                           "scripts/scr_use.txt", "library_init/1.txt", "raw/rooms/room_two.bin", "raw/triggers/2.bin",
+                           "scripts/scr_use.txt", "library_init/1.txt", "raw/rooms/room_two.bin", "fonts/fnt_hud.png", "fonts/fnt_digits.json", "raw/triggers/2.bin",
                            "raw/extension_packages/0.bin", "raw/included_files/1.bin", "raw/game_information.bin",
                            "settings/loading_picture.png", "helper_library.bin"})
     EXPECT_TRUE(a.count(file)) << file;

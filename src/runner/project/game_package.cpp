@@ -134,6 +134,9 @@ bool readMain(CStream& main, GamePackage& out, std::string& chunkName) {
       case ChunkId::Scripts:
         ok = readTypedFrame(main, info.id, out.scripts, code::ReadScriptRecord);
         break;
+      case ChunkId::Fonts:
+        ok = readTypedFrame(main, info.id, out.fonts, graphics::ReadFontRecord);
+        break;
       case ChunkId::IncludedFiles: {
         if (main.ReadInteger() != info.version) return false;
         auto count = ReadCount(main, 4);
@@ -292,6 +295,10 @@ std::vector<uint8_t> RecordBytes(const GamePackage& p, ChunkId chunk, int32_t in
       if (!p.scripts.exists(index)) return {};
       code::WriteScriptRecord(s, *p.scripts.get(index));
       return s.bytes();
+    case ChunkId::Fonts:
+      if (!p.fonts.exists(index)) return {};
+      graphics::WriteFontRecord(s, *p.fonts.get(index));
+      return s.bytes();
     case ChunkId::Sprites:
       return afterName(p.sprites.get(index), p.sprites.name(index), graphics::WriteSpriteRecord);
     case ChunkId::Backgrounds:
@@ -306,6 +313,7 @@ bool SlotExists(const GamePackage& p, ChunkId chunk, int32_t index) {
   switch (chunk) {
     case ChunkId::Sounds: return p.sounds.exists(index);
     case ChunkId::Scripts: return p.scripts.exists(index);
+    case ChunkId::Fonts: return p.fonts.exists(index);
     case ChunkId::Sprites: return p.sprites.exists(index);
     case ChunkId::Backgrounds: return p.backgrounds.exists(index);
     default: {
@@ -319,6 +327,7 @@ int32_t SlotCount(const GamePackage& p, ChunkId chunk) {
   switch (chunk) {
     case ChunkId::Sounds: return p.sounds.count();
     case ChunkId::Scripts: return p.scripts.count();
+    case ChunkId::Fonts: return p.fonts.count();
     case ChunkId::Sprites: return p.sprites.count();
     case ChunkId::Backgrounds: return p.backgrounds.count();
     default: return int32_t(p.raw(chunk).size());
@@ -329,6 +338,7 @@ std::string SlotName(const GamePackage& p, ChunkId chunk, int32_t index) {
   switch (chunk) {
     case ChunkId::Sounds: return p.sounds.exists(index) ? p.sounds.names[size_t(index)] : "";
     case ChunkId::Scripts: return p.scripts.exists(index) ? p.scripts.names[size_t(index)] : "";
+    case ChunkId::Fonts: return p.fonts.exists(index) ? p.fonts.names[size_t(index)] : "";
     case ChunkId::Sprites: return p.sprites.exists(index) ? p.sprites.names[size_t(index)] : "";
     case ChunkId::Backgrounds: return p.backgrounds.exists(index) ? p.backgrounds.names[size_t(index)] : "";
     default:

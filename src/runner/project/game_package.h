@@ -1,7 +1,7 @@
 // GamePackage: a whole game held as records, read from a game file and written back through the
 // game writer. The packer's unpack and build meet here.
 //
-// Kinds whose records have readers (settings, constants, sounds, sprites, backgrounds, scripts,
+// Kinds whose records have readers (settings, constants, sounds, sprites, backgrounds, scripts, fonts,
 // library initialization code, room order) are held typed. Every other chunk is held as the raw
 // bytes of its records (one per slot or item), so that writing the package reproduces the game
 // until the owners of those kinds add their readers.
@@ -15,6 +15,7 @@
 
 #include "code/registry.h"
 #include "graphics/background.h"
+#include "graphics/font.h"
 #include "graphics/resource_list.h"
 #include "graphics/sprite.h"
 #include "runner/container.h"
@@ -33,8 +34,8 @@ struct RawSlot {
 };
 
 // The chunks held raw, slot by slot.
-inline constexpr std::array<ChunkId, 6> kRawSlotChunks = {
-    ChunkId::Triggers, ChunkId::Paths, ChunkId::Fonts, ChunkId::TimeLines, ChunkId::Objects, ChunkId::Rooms};
+inline constexpr std::array<ChunkId, 5> kRawSlotChunks = {
+    ChunkId::Triggers, ChunkId::Paths, ChunkId::TimeLines, ChunkId::Objects, ChunkId::Rooms};
 
 struct GamePackage {
   // Header and inner header.
@@ -52,6 +53,7 @@ struct GamePackage {
   graphics::ResourceList<graphics::CSprite> sprites;
   graphics::ResourceList<graphics::CBackground> backgrounds;
   graphics::ResourceList<code::CScript> scripts;
+  graphics::ResourceList<graphics::CFont> fonts;
   std::vector<std::string> library_init_code;
   std::vector<int32_t> room_order;  // room indices in play order
   int32_t last_instance_id = 100000;

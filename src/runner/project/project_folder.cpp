@@ -84,7 +84,49 @@ void writeFile(const fs::path& p, const void* data, size_t size) {
 }
 void writeFile(const fs::path& p, const std::vector<uint8_t>& bytes) { writeFile(p, bytes.data(), bytes.size()); }
 void writeFile(const fs::path& p, const std::string& text) { writeFile(p, text.data(), text.size()); }
-void writeJson(const fs::path& p, const json& j) { writeFile(p, j.dump(2) + "\n"); }
+// JSON laid out for people and line-based diffs: a container of scalars that fits in a short line
+// stays on one line ([8, -3], a glyph's six numbers, a box); others open one line per member.
+void layoutJson(std::string& out, const json& j, int indent) {
+  constexpr size_t kShortLine = 100;
+  if (!j.is_structured() || j.empty()) {
+    out += j.dump();
+    return;
+  }
+  const bool scalars = std::all_of(j.begin(), j.end(), [](const json& v) { return !v.is_structured(); });
+  const char open = j.is_object() ? '{' : '[', close = j.is_object() ? '}' : ']';
+  if (scalars) {
+    std::string line(1, open);
+    bool first = true;
+    for (auto it = j.begin(); it != j.end(); ++it, first = false) {
+      if (!first) line += ", ";
+      if (j.is_object()) line += json(it.key()).dump() + ": ";
+      line += it->dump();
+    }
+    line += close;
+    if (line.size() <= kShortLine) {
+      out += line;
+      return;
+    }
+  }
+  out += open;
+  out += '\n';
+  bool first = true;
+  for (auto it = j.begin(); it != j.end(); ++it, first = false) {
+    if (!first) out += ",\n";
+    out.append(size_t(indent + 2), ' ');
+    if (j.is_object()) out += json(it.key()).dump() + ": ";
+    layoutJson(out, *it, indent + 2);
+  }
+  out += '\n';
+  out.append(size_t(indent), ' ');
+  out += close;
+}
+
+void writeJson(const fs::path& p, const json& j) {
+  std::string out;
+  layoutJson(out, j, 0);
+  writeFile(p, out + "\n");
+}
 
 // Reals: JSON numbers, except the values JSON cannot write.
 json realToJson(double v) {
@@ -324,6 +366,41 @@ void unpackInto(const GamePackage& p, const fs::path& root) {
       const std::string stem = stems.pick(name, i);
       writeJson(root / "scripts" / (toUtf8(stem) + ".json"), head(i, name, stem));
       writeFile(root / "scripts" / (toUtf8(stem) + ".txt"), s->text);
+    }
+  }
+  {
+    StemPicker stems;
+    for (int32_t i = 0; i < p.fonts.count(); ++i) {
+      const graphics::CFont* f = p.fonts.get(i);
+      if (!f) continue;
+      const std::string& name = p.fonts.names[size_t(i)];
+      const std::string stem = stems.pick(name, i);
+      json j = head(i, name, stem);
+      j["typeface"] = toUtf8(f->name);
+      j["size"] = f->size;
+      j["bold"] = f->bold;
+      j["italic"] = f->italic;
+      j["first"] = f->first;
+      j["last"] = f->last;
+      const std::string sprite = SlotName(p, ChunkId::Sprites, f->sprite);
+      if (f->sprite < 0) j["sprite"] = nullptr;
+      else if (!sprite.empty()) j["sprite"] = toUtf8(sprite);
+      else j["sprite"] = f->sprite;  // names no sprite of the game: kept as the index
+      if (f->sheetWidth > 0 && f->sheetHeight > 0) {
+        // The coverage map as the alpha of white pixels.
+        graphics::TBitmap32 sheet(f->sheetWidth, f->sheetHeight);
+        for (size_t k = 0; k < f->alpha.size(); ++k) sheet.pixels[k] = uint32_t(f->alpha[k]) << 24 | 0xFFFFFFu;
+        writeFile(root / "fonts" / (toUtf8(stem) + ".png"), graphics::EncodePng(sheet));
+      } else {
+        j["sheet_size"] = {f->sheetWidth, f->sheetHeight};
+      }
+      json glyphs = json::object();
+      for (size_t c = 0; c < 256; ++c) {
+        json g = {f->glyphX[c], f->glyphY[c], f->glyphWidth[c], f->glyphHeight[c], f->advance[c], f->offset[c]};
+        if (std::any_of(g.begin(), g.end(), [](const json& v) { return v != 0; })) glyphs[std::to_string(c)] = g;
+      }
+      j["glyphs"] = glyphs;
+      writeJson(root / "fonts" / (toUtf8(stem) + ".json"), j);
     }
   }
   for (ChunkId id : kRawSlotChunks) {
@@ -631,6 +708,70 @@ std::unique_ptr<sound::CSound> loadSound(const fs::path& root, const Entry& e) {
   return s;
 }
 
+std::unique_ptr<graphics::CFont> loadFont(const fs::path& root, const Entry& e, const GamePackage& p) {
+  Fields f(e.file, e.j);
+  auto font = std::make_unique<graphics::CFont>();
+  font->name = f.string("typeface", "");
+  font->size = f.integer("size", 12);
+  font->bold = f.boolean("bold", false);
+  font->italic = f.boolean("italic", false);
+  font->first = f.integer("first", 32);
+  font->last = f.integer("last", 128);
+  // The glyph tables have 256 entries: a range outside one byte is refused here, as the reader
+  // would clamp it and the game would not be the one written.
+  if (font->first < 0 || font->first > 255) fail(e.file, "first", "a character code from 0 to 255 is expected");
+  if (font->last < 0 || font->last > 255) fail(e.file, "last", "a character code from 0 to 255 is expected");
+  if (f.has("sprite")) {
+    const json& v = f.at("sprite");
+    if (v.is_number_integer()) {
+      font->sprite = f.integerValue(v, "sprite");
+    } else {
+      const std::string name = f.stringValue(v, "sprite");
+      font->sprite = -1;
+      for (int32_t i = 0; i < p.sprites.count(); ++i)
+        if (!p.sprites.names[size_t(i)].empty() && p.sprites.names[size_t(i)] == name) font->sprite = i;
+      if (font->sprite < 0) fail(e.file, "sprite", "there is no sprite named \"" + toUtf8(name) + "\"");
+    }
+  }
+  if (f.has("sheet_size")) {
+    const json& v = f.at("sheet_size");
+    if (!v.is_array() || v.size() != 2) fail(e.file, "sheet_size", "[width, height] is expected");
+    font->sheetWidth = f.integerValue(v[0], "sheet_size[0]");
+    font->sheetHeight = f.integerValue(v[1], "sheet_size[1]");
+    if (int64_t(font->sheetWidth) * font->sheetHeight != 0) fail(e.file, "sheet_size", "only a sheet without pixels is given by its size");
+  } else {
+    graphics::TBitmap32 sheet = needPng(root, "fonts/" + e.stem + ".png", e.file, "sheet");
+    if (sheet.width > graphics::kMaxSheetSide || sheet.height > graphics::kMaxSheetSide)
+      fail("fonts/" + e.stem + ".png", "", "the sheet is larger than " + std::to_string(graphics::kMaxSheetSide) + " pixels");
+    font->sheetWidth = sheet.width;
+    font->sheetHeight = sheet.height;
+    font->alpha.resize(sheet.pixels.size());
+    for (size_t k = 0; k < sheet.pixels.size(); ++k) font->alpha[k] = uint8_t(sheet.pixels[k] >> 24);
+  }
+  if (f.has("glyphs")) {
+    Fields glyphs(e.file, f.at("glyphs"), "glyphs");
+    for (const auto& [key, g] : f.at("glyphs").items()) {
+      const std::string field = "glyphs." + key;
+      size_t used = 0;
+      int c = -1;
+      try {
+        c = std::stoi(key, &used);
+      } catch (const std::exception&) {
+      }
+      if (used != key.size() || c < 0 || c > 255) fail(e.file, field, "a character code from 0 to 255 is expected");
+      if (!g.is_array() || g.size() != 6) fail(e.file, field, "[x, y, width, height, advance, offset] is expected");
+      const size_t k = size_t(c);
+      font->glyphX[k] = f.integerValue(g[0], field);
+      font->glyphY[k] = f.integerValue(g[1], field);
+      font->glyphWidth[k] = f.integerValue(g[2], field);
+      font->glyphHeight[k] = f.integerValue(g[3], field);
+      font->advance[k] = f.integerValue(g[4], field);
+      font->offset[k] = f.integerValue(g[5], field);
+    }
+  }
+  return font;
+}
+
 // Lets the compiler see the functions of the game's extension packages while scripts are checked.
 class DeclaredExtensionFunctions : public code::ExtensionFunctions {
  public:
@@ -785,6 +926,7 @@ void loadGameJson(const fs::path& root, GamePackage& p, std::vector<RoomRef>& ro
     atLeast(ChunkId::Backgrounds, [&](int32_t n) { reserveSlots(p.backgrounds, n); });
     atLeast(ChunkId::Sounds, [&](int32_t n) { reserveSlots(p.sounds, n); });
     atLeast(ChunkId::Scripts, [&](int32_t n) { reserveSlots(p.scripts, n); });
+    atLeast(ChunkId::Fonts, [&](int32_t n) { reserveSlots(p.fonts, n); });
     for (ChunkId id : kRawSlotChunks)
       atLeast(id, [&](int32_t n) {
         if (n > 0 && p.raw(id).size() < size_t(n)) p.raw(id).resize(size_t(n));
@@ -821,7 +963,7 @@ std::string KindFolder(ChunkId chunk) {
     case ChunkId::Scripts: return "scripts";
     case ChunkId::Triggers: return "raw/triggers";
     case ChunkId::Paths: return "raw/paths";
-    case ChunkId::Fonts: return "raw/fonts";
+    case ChunkId::Fonts: return "fonts";
     case ChunkId::TimeLines: return "raw/time_lines";
     case ChunkId::Objects: return "raw/objects";
     case ChunkId::Rooms: return "raw/rooms";
@@ -867,12 +1009,15 @@ bool LoadProject(const fs::path& root, GamePackage& p, std::vector<ProjectError>
         placeSlot(list, e.index, e.name, load(root, e));
       } catch (const Problem& problem) {
         errors.push_back(problem.error);
+        // The name stays known, so that references to a broken resource add no second error.
+        placeSlot(list, e.index, e.name, {});
       }
     }
   };
   loadKind(ChunkId::Sprites, p.sprites, loadSprite);
   loadKind(ChunkId::Backgrounds, p.backgrounds, loadBackground);
   loadKind(ChunkId::Sounds, p.sounds, loadSound);
+  loadKind(ChunkId::Fonts, p.fonts, [&](const fs::path& r, const Entry& e) { return loadFont(r, e, p); });
   std::map<int32_t, std::string> scriptFiles;
   loadKind(ChunkId::Scripts, p.scripts, [&](const fs::path& r, const Entry& e) {
     const std::string rel = "scripts/" + e.stem + ".txt";

@@ -4,6 +4,7 @@
 //   sprites/NAME.json             fields; frames in sprites/NAME/0.png ..., masks in maskN.png
 //   backgrounds/NAME.json, .png
 //   sounds/NAME.json, the sound's original bytes
+//   fonts/NAME.json, NAME.png     fields and glyphs; the glyph sheet's coverage as alpha
 //   scripts/NAME.json, NAME.txt   the script's text
 //   library_init/N.txt            library initialization code, in order
 //   raw/KIND/INDEX.json, .bin     records of kinds that have no reader yet, kept byte for byte

@@ -70,6 +70,8 @@ TEST_F(ProjectErrors, EachProblemNamesItsFileAndField) {
        "game.json", "game_id", "does not fit in 32 bits"},
       {"text outside the code page", [&] { replace("game.json", "\"MAX_LIVES\"", "\"MAX_\xe2\x88\x9e\""); },
        "game.json", "constants[0].name", "outside code page 1252"},
+      {"index range", [&] { replace("scripts/scr_add.json", "\"index\": 0", "\"index\": 100000"); },
+       "scripts/scr_add.json", "index", "an index from 0 to 99999 is expected"},
       {"duplicate index", [&] { replace("scripts/scr_add.json", "\"index\": 0", "\"index\": 1"); },
        "scripts/scr_use.json", "index", "index 1 is also used by scripts/scr_add.json"},
       {"duplicate name", [&] { put("scripts/other.json", "{\"name\": \"scr_add\"}"); put("scripts/other.txt", ""); },

@@ -244,6 +244,9 @@ bool ReadGamePackage(const CStream& fileIn, GamePackage& out, ReadFailure& failu
   } catch (const StreamError& e) {
     failure.message = where + ": the data is corrupt (" + e.what() + ")";
     return false;
+  } catch (const std::exception& e) {  // a reader that refuses its data in another way
+    failure.message = where + ": the data is not readable (" + e.what() + ")";
+    return false;
   }
   return true;
 }

@@ -517,6 +517,10 @@ graphics::TBitmap32 needPng(const fs::path& root, const std::string& rel, const 
   return b;
 }
 
+// Game code reads 0 to 99999 as a resource or object index and 100000 up as an instance id, so no
+// resource can live beyond; the bound also keeps a mistyped index from allocating millions of slots.
+constexpr int32_t kMaxResourceIndex = 99999;
+
 // One resource file found in a kind folder.
 struct Entry {
   std::string file;  // relative path of its .json
@@ -555,7 +559,8 @@ std::vector<Entry> listKind(const fs::path& root, const std::string& folder, boo
         }
       }
       e.index = f.integer("index", -1);
-      if (f.has("index") && e.index < 0) fail(e.file, "index", "an index is 0 or more");
+      if (f.has("index") && (e.index < 0 || e.index > kMaxResourceIndex))
+        fail(e.file, "index", "an index from 0 to " + std::to_string(kMaxResourceIndex) + " is expected");
       entries.push_back(std::move(e));
     } catch (const Problem& p) {
       errors.push_back(p.error);
@@ -574,7 +579,15 @@ std::vector<Entry> listKind(const fs::path& root, const std::string& folder, boo
   for (Entry& e : entries)
     if (e.index < 0) unindexed.push_back(&e);
   std::sort(unindexed.begin(), unindexed.end(), [](const Entry* a, const Entry* b) { return a->name < b->name; });
-  for (Entry* e : unindexed) e->index = next++;
+  for (Entry* e : unindexed) {
+    if (next > kMaxResourceIndex) {
+      errors.push_back({e->file, "index", "no index is left below " + std::to_string(kMaxResourceIndex + 1)});
+      e->index = -1;
+      continue;
+    }
+    e->index = next++;
+  }
+  std::erase_if(entries, [](const Entry& e) { return e.index < 0; });
   return entries;
 }
 
@@ -921,7 +934,13 @@ void loadGameJson(const fs::path& root, GamePackage& p, std::vector<RoomRef>& ro
   attempt([&] {
     if (!j.contains("slots")) return;
     Fields s(file, j.at("slots"), "slots");
-    auto atLeast = [&](ChunkId id, auto&& reserve) { reserve(s.integer(KindFolder(id).c_str(), 0)); };
+    auto atLeast = [&](ChunkId id, auto&& reserve) {
+      const std::string key = KindFolder(id);
+      const int32_t n = s.integer(key.c_str(), 0);
+      if (n < 0 || n > kMaxResourceIndex + 1)
+        fail(file, s.field(key), "a slot count from 0 to " + std::to_string(kMaxResourceIndex + 1) + " is expected");
+      reserve(n);
+    };
     atLeast(ChunkId::Sprites, [&](int32_t n) { reserveSlots(p.sprites, n); });
     atLeast(ChunkId::Backgrounds, [&](int32_t n) { reserveSlots(p.backgrounds, n); });
     atLeast(ChunkId::Sounds, [&](int32_t n) { reserveSlots(p.sounds, n); });

@@ -95,7 +95,9 @@ bool readNamedFrame(CStream& main, ChunkId id, graphics::ResourceList<T>& list, 
   });
 }
 
-bool readMain(CStream& main, GamePackage& out, std::string& chunkName) {
+}  // namespace
+
+bool ReadChunks(CStream& main, GamePackage& out, std::string& chunkName) {
   for (const ChunkInfo& info : ChunkTable()) {
     chunkName = info.name;
     bool ok = true;
@@ -175,6 +177,8 @@ bool readMain(CStream& main, GamePackage& out, std::string& chunkName) {
   return true;
 }
 
+namespace {
+
 // Record bytes of a sprite or background: their writers put the exists flag and the name first.
 template <class T, class WriteFn>
 std::vector<uint8_t> afterName(const T* item, const std::string& name, WriteFn write) {
@@ -237,7 +241,7 @@ bool ReadGamePackage(const CStream& fileIn, GamePackage& out, ReadFailure& failu
     main.skip(int64_t(main.ReadInteger()) * 4);
     out.main_flag = main.ReadBoolean();
     main.seek(chunksStart);
-    if (!readMain(main, out, where)) {
+    if (!ReadChunks(main, out, where)) {
       failure.message = where + ": the chunk is not readable (wrong version, bad count or bad record)";
       return false;
     }

@@ -78,6 +78,10 @@ struct ReadFailure {
 // 697344 + 10000 k). False with `failure` filled when the file holds no readable game.
 bool ReadGamePackage(const CStream& file, GamePackage& out, ReadFailure& failure);
 
+// Reads the sixteen chunks from the plain main section (positioned after the inner header) into
+// `out`; `chunk` names the chunk being read when it returns false or throws StreamError.
+bool ReadChunks(CStream& main, GamePackage& out, std::string& chunk);
+
 // Writes the package as a game file after `prefix` (a runner executable, or nothing); the marker
 // lands at the first candidate offset at or after the prefix's end.
 std::vector<uint8_t> WriteGamePackage(const GamePackage& package, const std::vector<uint8_t>& prefix);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "graphics/bmp_file.h"
+#include "graphics/font.h"
 #include "runner/game_writer.h"
 
 using namespace qv::runner;
@@ -53,6 +54,34 @@ int main(int argc, char** argv) {
     w.settings.loading_picture = TBitmap32(1, 1, 0xFFFFFFFF);
     w.helper_library = {1, 2, 3, 4};
     save(dir / "fuzz_gamefile" / "no_bar", gameData(w));
+  }
+  {
+    // Font blocks: a small typeface font with a 4 x 2 sheet beside an empty slot, and a sprite font.
+    qv::graphics::ResourceList<qv::graphics::CFont> fonts;
+    auto f = std::make_unique<qv::graphics::CFont>();
+    f->name = "Arial";
+    f->first = 65;
+    f->last = 66;
+    f->glyphWidth[65] = f->glyphHeight[65] = f->advance[65] = 2;
+    f->glyphX[66] = 2;
+    f->glyphWidth[66] = f->glyphHeight[66] = f->advance[66] = 2;
+    f->sheetWidth = 4;
+    f->sheetHeight = 2;
+    f->alpha = {0, 255, 128, 64, 255, 0, 32, 16};
+    fonts.slots.push_back(std::move(f));
+    fonts.names.push_back("fnt_small");
+    fonts.slots.push_back(nullptr);
+    fonts.names.push_back("");
+    CStream block;
+    qv::graphics::WriteFontBlock(block, fonts);
+    save(dir / "fuzz_font_record" / "typeface", block.bytes());
+    fonts.slots.resize(1);
+    fonts.names.resize(1);
+    fonts.slots[0]->alpha.clear();
+    fonts.slots[0]->sheetWidth = fonts.slots[0]->sheetHeight = 0;
+    CStream empty;
+    qv::graphics::WriteFontBlock(empty, fonts);
+    save(dir / "fuzz_font_record" / "no_sheet", empty.bytes());
   }
   TBitmap32 img(3, 2);
   for (int i = 0; i < 6; ++i) img.pixels[size_t(i)] = 0x80000000u | uint32_t(i * 0x101010);

@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   # toolchain and test frameworks
   build-essential cmake ninja-build pkg-config clang libclang-rt-dev
-  libgtest-dev libgmock-dev libbenchmark-dev lua5.4
+  libgtest-dev libgmock-dev libbenchmark-dev lua5.4 bc time
   # platform: window, input, OpenGL, audio
   libsdl2-dev libepoxy-dev xvfb xauth
   # data and images

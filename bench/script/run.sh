@@ -9,19 +9,20 @@ qvscript="$build/qvscript"
 [ -x "$qvscript" ] || { echo "no qvscript in $build" >&2; exit 2; }
 command -v lua5.4 >/dev/null || { echo "lua5.4 is not installed" >&2; exit 2; }
 
-# Best of three wall-clock runs, in seconds.
+# Best of three runs, in seconds of CPU time (user + system) of the process: steadier than wall
+# time on a machine shared with builds.
 best_time() {
-  local best="" t0 t1 t
+  local best="" t
   for _ in 1 2 3; do
-    t0=$(date +%s.%N)
-    "$@" >/dev/null 2>&1 || return 1
-    t1=$(date +%s.%N)
-    t=$(echo "$t1 - $t0" | bc -l)
+    /usr/bin/time -o "$timing" -f '%U %S' "$@" >/dev/null 2>&1 || return 1
+    t=$(tail -1 "$timing" | awk '{print $1 + $2}')
     if [ -z "$best" ] || [ "$(echo "$t < $best" | bc -l)" = 1 ]; then best=$t; fi
   done
   echo "$best"
 }
 
+timing=$(mktemp)
+trap 'rm -f "$timing"' EXIT
 printf '%-15s %10s %10s %8s\n' program qvscript lua5.4 ratio
 for src in "$here"/*.qvs; do
   name=$(basename "$src" .qvs)

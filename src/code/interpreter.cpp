@@ -61,6 +61,19 @@ int64_t g_stepsLeft = -1;
 
 inline void copyValue(RValue& to, const RValue& from) { CopyValue(to, from); }
 
+// roundToInt64 for the indices of the fast paths: the same ties-to-even result, computed inline
+// for |x| < 2^51 (adding and removing 1.5 * 2^52 rounds to an integer in the default rounding
+// mode); anything larger goes to the shared helper.
+inline int64_t roundIndex(double x) {
+  if (x > -2251799813685248.0 && x < 2251799813685248.0) {
+    // Strict IEEE arithmetic (no fast-math, SSE2 doubles) keeps the compiler from folding this.
+    const double shifted = x + 6755399441055744.0;
+    return static_cast<int64_t>(shifted - 6755399441055744.0);
+  }
+  return roundToInt64(x);
+}
+
+
 bool fail(Frame& f, int32_t position, std::string_view message) {
   RecordCodeError(*f.code, position, message);
   return false;
@@ -90,8 +103,7 @@ bool readInstance(CInstance* inst, int32_t id, int32_t index, RValue& out) {
 
 bool writeInstance(CInstance* inst, int32_t id, int32_t index, const RValue& value) {
   if (id < kBuiltinVariableLimit) return WriteBuiltinVariable(id, inst, index, value);
-  inst->variables.set(id, index, value);
-  return true;
+  return inst->variables.set(id, index, value);
 }
 
 CInstance* firstLive() {
@@ -126,17 +138,19 @@ bool readLocal(Frame& f, int32_t id, int32_t index, RValue& out) {
   return true;
 }
 
-void writeLocal(Frame& f, int32_t id, int32_t index, const RValue& value) {
+bool writeLocal(Frame& f, int32_t id, int32_t index, const RValue& value) {
   f.createLocals();
   const int32_t slot = f.code->localSlotOf(id);
   if (slot >= 0) {
     LocalSlot& s = f.locals[static_cast<size_t>(slot)];
+    RValue* e = s.var.element(index);
+    if (!e) return false;
     s.exists = true;
-    s.var.element(index) = value;
-  } else {
-    if (!f.extraLocals) f.extraLocals = std::make_unique<CVariableList>();
-    f.extraLocals->set(id, index, value);
+    *e = value;
+    return true;
   }
+  if (!f.extraLocals) f.extraLocals = std::make_unique<CVariableList>();
+  return f.extraLocals->set(id, index, value);
 }
 
 bool readRef(Frame& f, int32_t scope, int32_t id, int32_t index, RValue& out) {
@@ -174,17 +188,12 @@ bool readRef(Frame& f, int32_t scope, int32_t id, int32_t index, RValue& out) {
 bool writeRef(Frame& f, int32_t scope, int32_t id, int32_t index, const RValue& value) {
   switch (scope) {
     case -7:
-      writeLocal(f, id, index, value);
-      return true;
+      return writeLocal(f, id, index, value);
     case -6:
-      if (globalStore().isGlobal(id)) {
-        globalStore().list().set(id, index, value);
-        return true;
-      }
+      if (globalStore().isGlobal(id)) return globalStore().list().set(id, index, value);
       return writeInstance(f.self, id, index, value);
     case -5:
-      globalStore().list().set(id, index, value);
-      return true;
+      return globalStore().list().set(id, index, value);
     case -4: return false;
     case -3: {
       // Every live instance; the result is that of the last one written.
@@ -229,7 +238,7 @@ bool evalNumeric(const Node* n, Frame& f, double& out);
 bool indexValue(const Node* n, Frame& f, int64_t& out) {
   double d;
   if (n->numeric && evalNumeric(n, f, d)) {
-    out = roundToInt64(d);
+    out = roundIndex(d);
     if (out < 0) return fail(f, n->position, "Negative array index");
     if (out >= kArrayDimension) return fail(f, n->position, "Array index >= 32000");
     return true;
@@ -486,7 +495,7 @@ bool runNumeric(const NumericProgram& p, Frame& f, double& out) {
         int64_t flat = 0;
         sp -= op.arg;
         for (int k = 0; k < op.arg; ++k) {
-          const int64_t i = roundToInt64(stack[sp + k]);
+          const int64_t i = roundIndex(stack[sp + k]);
           if (i < 0 || i >= kArrayDimension) return false;
           flat = flat * kArrayDimension + i;
         }
@@ -697,11 +706,12 @@ int execAssign(const Node* n, Frame& f, RValue& slot) {
     if (evalNumeric(valueNode, f, d)) {
       RVariable* v = selfVariable(f, target);
       if (!v) v = &f.self->variables.ensure(r.id);
-      RValue& e = v->element(r.index);
-      e.kind = ty_real;
-      e.real = d;
       slot.kind = ty_real;
       slot.real = d;
+      RValue* e = v->element(r.index);
+      if (!e) return fail(f, n->position, "Cannot assign to the variable") ? 0 : -1;
+      e->kind = ty_real;
+      e->real = d;
       return 0;
     }
   }
@@ -720,7 +730,9 @@ int execAssign(const Node* n, Frame& f, RValue& slot) {
   if (ownUserScope(r)) {
     RVariable* v = selfVariable(f, target);
     if (!v) v = &f.self->variables.ensure(r.id);
-    v->element(r.index) = std::move(value);
+    RValue* e = v->element(r.index);
+    if (!e) return fail(f, n->position, "Cannot assign to the variable") ? 0 : -1;
+    *e = std::move(value);
     return 0;
   }
   if (!writeRef(f, r.scope, r.id, r.index, value)) return fail(f, n->position, "Cannot assign to the variable") ? 0 : -1;

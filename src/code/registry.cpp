@@ -1,6 +1,7 @@
 #include "code/registry.h"
 
 #include <array>
+#include <deque>
 #include <optional>
 #include <unordered_map>
 
@@ -18,7 +19,7 @@ namespace {
 
 struct FunctionTable {
   std::vector<BuiltinFunction> entries;
-  std::vector<std::string> names;  // owned copies, cut to 64 characters
+  std::deque<std::string> names;  // owned copies, cut to 64 characters (addresses stay put)
   std::unordered_map<std::string, int32_t> first;  // name -> first entry of that name
 };
 FunctionTable& functions() {
@@ -103,11 +104,8 @@ int32_t RegisterFunction(std::string_view name, BuiltinHandler handler, int argu
   std::string cut(name.substr(0, kMaxFunctionNameLength));
   const auto index = static_cast<int32_t>(t.entries.size());
   t.names.push_back(cut);
-  t.entries.push_back({nullptr, handler, argumentCount});
-  // Names are referenced from the owned copies; the entries' pointers are refreshed since the
-  // vector of names may have moved its strings.
-  for (size_t i = 0; i < t.entries.size(); ++i) t.entries[i].name = t.names[i].c_str();
-  t.first.emplace(cut, index);
+  t.entries.push_back({t.names.back().c_str(), handler, argumentCount});
+  t.first.emplace(std::move(cut), index);
   return index;
 }
 
@@ -252,7 +250,10 @@ int32_t FindScript(std::string_view name) {
 int32_t ScriptCount() { return static_cast<int32_t>(scripts().slots.size()); }
 
 const CScript* Script(int32_t index) {
-  return ScriptExists(index) ? &*scripts().slots[static_cast<size_t>(index)] : nullptr;
+  const ScriptTable& t = scripts();
+  if (index < 0 || static_cast<size_t>(index) >= t.slots.size()) return nullptr;
+  const std::optional<CScript>& slot = t.slots[static_cast<size_t>(index)];
+  return slot ? &*slot : nullptr;
 }
 
 bool CompileScripts() {

@@ -15,14 +15,19 @@ const RValue* RVariable::get(int32_t index) const {
   return &rows[row][column];
 }
 
-RValue& RVariable::element(int32_t index) {
-  if (index == 0) return value;
+RValue* RVariable::element(int32_t index) {
+  if (index == 0) return &value;
   const size_t row = static_cast<size_t>(index / kArrayDimension);
   const size_t column = static_cast<size_t>(index % kArrayDimension);
-  if (rows.size() <= row) rows.resize(row + 1);
-  std::vector<RValue>& r = rows[row];
-  if (r.size() <= column) r.resize(column + 1);
-  return r[column];
+  const size_t length = row < rows.size() ? rows[row].size() : 0;
+  if (column >= length) {
+    const size_t added = column + 1 - length;
+    if (elementCount + added > kMaxArrayElements) return nullptr;
+    if (rows.size() <= row) rows.resize(row + 1);
+    rows[row].resize(column + 1);
+    elementCount += added;
+  }
+  return &rows[row][column];
 }
 
 // ---- CVariableList ----
@@ -140,6 +145,8 @@ bool CVariableList::load(runner::CStream& stream) {
           static_cast<uint64_t>(length) * kMinValueBytes > stream.remaining())
         return false;
       row.resize(static_cast<size_t>(length));
+      v.elementCount += static_cast<size_t>(length);
+      if (v.elementCount > kMaxArrayElements) return false;
       for (RValue& e : row)
         if (!LoadValue(stream, e)) return false;
     }

@@ -28,6 +28,10 @@ inline constexpr int32_t kArrayDimension = 32000;
 // First id of a user variable; ids below kBuiltinVariableLimit are built-in in every access.
 inline constexpr int32_t kUserVariableBase = 100000;
 inline constexpr int32_t kBuiltinVariableLimit = 10000;
+// Most elements one array variable may hold. Indices alone allow 32000 x 32000, which a loop can
+// fill in a few lines; beyond this bound a write fails (as any refused write does) instead of
+// exhausting memory. 8M elements is far beyond what a game's tables need.
+inline constexpr size_t kMaxArrayElements = size_t{1} << 23;
 
 struct RVariable {
   int32_t id = 0;
@@ -36,8 +40,11 @@ struct RVariable {
 
   // The element at a flat index, or nullptr when it lies outside the rows.
   const RValue* get(int32_t index) const;
-  // The element at a flat index, made to exist (rows and columns are extended with zero values).
-  RValue& element(int32_t index);
+  // The element at a flat index, made to exist (rows and columns are extended with zero values);
+  // nullptr when that would take the variable beyond kMaxArrayElements.
+  RValue* element(int32_t index);
+
+  size_t elementCount = 0;  // elements in the rows
 };
 
 class CVariableList {
@@ -48,7 +55,13 @@ class CVariableList {
   // The entry with this id, appended with the zero value when missing.
   RVariable& ensure(int32_t id);
 
-  void set(int32_t id, int32_t index, const RValue& value) { ensure(id).element(index) = value; }
+  // False (nothing written) when the array would grow beyond its limit.
+  bool set(int32_t id, int32_t index, const RValue& value) {
+    RValue* e = ensure(id).element(index);
+    if (!e) return false;
+    *e = value;
+    return true;
+  }
   // The element, or nullptr for a miss (missing entry or element outside the rows).
   const RValue* get(int32_t id, int32_t index) const;
 

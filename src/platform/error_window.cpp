@@ -92,19 +92,25 @@ class Font {
   }
 
  private:
+  // A private configuration, destroyed after the match, so that nothing of fontconfig stays
+  // allocated for the run.
   static std::string matchFile(const char* family) {
     std::string file;
+    FcConfig* config = FcInitLoadConfigAndFonts();
+    if (!config) return file;
     FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family));
-    if (!pattern) return file;
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-    FcChar8* path = nullptr;
-    if (match && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch)
-      file = reinterpret_cast<const char*>(path);
-    if (match) FcPatternDestroy(match);
-    FcPatternDestroy(pattern);
+    if (pattern) {
+      FcConfigSubstitute(config, pattern, FcMatchPattern);
+      FcDefaultSubstitute(pattern);
+      FcResult result;
+      FcPattern* match = FcFontMatch(config, pattern, &result);
+      FcChar8* path = nullptr;
+      if (match && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch)
+        file = reinterpret_cast<const char*>(path);
+      if (match) FcPatternDestroy(match);
+      FcPatternDestroy(pattern);
+    }
+    FcConfigDestroy(config);
     return file;
   }
 

@@ -270,6 +270,19 @@ TEST_F(Interpreter, ExecuteStringCompileFailureIsReportedAndClears) {
   EXPECT_NE(message_.find("t = s - 1"), std::string::npos) << message_;
 }
 
+TEST_F(Interpreter, ExecuteFileRunsEveryLineWithArguments) {
+  const std::string path = testing::TempDir() + "qv_execute_file.txt";
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << "ef = argument0 * 2\r\nef += 1\nreturn ef";
+  }
+  ASSERT_TRUE(run("r = execute_file(\"" + path + "\", 20)"));
+  EXPECT_EQ(var(a_, "r"), 41);
+  ASSERT_TRUE(run("r = execute_file(\"" + path + ".missing\")"));
+  EXPECT_EQ(errorState().last, "Trying to execute non-existing file.");
+  std::remove(path.c_str());
+}
+
 class ErrorHandler : public testing::Test {
  protected:
   void SetUp() override {

@@ -204,3 +204,66 @@ TEST_F(GLDrawing, SpriteExtScaledTurnedBlendedAndTransparent) {
 
 }  // namespace
 }  // namespace qv::graphics
+
+namespace qv::graphics {
+namespace {
+
+TEST_F(GLDrawing, GetPixelReadsWhatWasDrawnAsAScriptColour) {
+  display().beginFrame();
+  Draw("draw_clear", {RValue(double(0x102030))});
+  Draw("draw_set_color", {RValue(double(0x0080FF))});
+  Draw("draw_rectangle", {RValue(5.0), RValue(5.0), RValue(9.0), RValue(9.0), RValue(0.0)});
+  Draw("draw_clear_alpha", {RValue(double(0x00FF00)), RValue(0.0)});  // the whole viewport, alpha 0
+  Draw("draw_rectangle", {RValue(5.0), RValue(5.0), RValue(9.0), RValue(9.0), RValue(0.0)});
+  struct Case {
+    double x, y, colour;
+  };
+  for (const Case c : {Case{7, 7, double(0x0080FF)}, Case{1, 1, double(0x00FF00)}, Case{9, 9, double(0x0080FF)},
+                       Case{10, 10, double(0x00FF00)}}) {
+    const RValue got = CallBuiltin(DrawBuiltins(), "draw_getpixel", {RValue(c.x), RValue(c.y)});
+    EXPECT_EQ(got.real, c.colour) << c.x << "," << c.y;
+  }
+  display().device()->endScene();
+}
+
+}  // namespace
+}  // namespace qv::graphics
+
+namespace qv::graphics {
+namespace {
+
+TEST_F(GLDrawing, ProportionalSpriteFontOverlapsByOnePixel) {
+  // Three 6 x 6 frames, each a solid box in columns 1..4 (red, green, blue), transparent around.
+  auto s = std::make_unique<CSprite>();
+  for (uint32_t colour : {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu}) {
+    TBitmap32 frame(6, 6, 0);
+    for (int y = 1; y < 5; ++y)
+      for (int x = 1; x <= 4; ++x) frame.setPixel(x, y, colour);
+    s->frames.push_back(frame);
+  }
+  CreateSpriteTextures(*s);
+  sprites().append(std::move(s), "__newsprite");
+  Text("font_add_sprite", Reals({0, 65, 1, 0}));
+  const TBitmap32 shot = Render(40, 20, [] {
+    Draw("draw_set_color", Reals({double(0xFFFFFF)}));
+    Text("draw_set_font", Reals({0}));
+    Text("draw_text", {RValue(10.0), RValue(10.0), RValue("ABC")});
+  });
+  // The box's right edge is inclusive, so each advance is 3 while each box is 4 wide: B covers
+  // the last column of A, and C the last column of B.
+  struct Case {
+    int x;
+    uint32_t colour;
+  };
+  for (const Case c : {Case{9, 0xFF404040}, Case{10, 0xFFFF0000}, Case{12, 0xFFFF0000}, Case{13, 0xFF00FF00},
+                       Case{15, 0xFF00FF00}, Case{16, 0xFF0000FF}, Case{19, 0xFF0000FF}, Case{20, 0xFF404040}})
+    EXPECT_EQ(shot.pixel(c.x, 12), c.colour) << "column " << c.x;
+  EXPECT_EQ(shot.pixel(12, 10), 0xFF404040u) << "the frame's transparent top row";
+  EXPECT_EQ(shot.pixel(12, 11), 0xFFFF0000u);
+  // Shows a red, a green and a blue square in a row at (10, 11), each 4 pixels wide and
+  // overlapping the one before by a column.
+  ExpectGolden("font_sprite_proportional", shot);
+}
+
+}  // namespace
+}  // namespace qv::graphics

@@ -175,6 +175,22 @@ TEST_F(TextGeometry, GradientSpreadsAcrossEachLine) {
   EXPECT_EQ(b[2].colour, 0xFF00FF00u);  // and c3
 }
 
+TEST_F(TextGeometry, ALineWithoutWidthTakesTheFirstColours) {
+  // Advances of 0 (as a sprite font with a negative separation can give) make the line 0 wide:
+  // the gradient has nothing to spread over, and takes c1 along the top and c4 along the bottom.
+  CFont* f = fonts().get(0);
+  f->advance.fill(0);
+  Draw("draw_text_color", {RValue(0.0), RValue(0.0), RValue("AB"), RValue(double(0x0000FF)), RValue(double(0xFF0000)),
+                           RValue(double(0x00FF00)), RValue(double(0xFFFFFF)), RValue(1.0)});
+  ASSERT_EQ(dev->draws.size(), 2u);
+  for (const auto& d : dev->draws) {
+    EXPECT_EQ(d.vertices[0].colour, 0xFFFF0000u);
+    EXPECT_EQ(d.vertices[1].colour, 0xFFFF0000u);
+    EXPECT_EQ(d.vertices[2].colour, 0xFFFFFFFFu);
+    EXPECT_EQ(d.vertices[3].colour, 0xFFFFFFFFu);
+  }
+}
+
 TEST_F(TextGeometry, TransformedTextTurnsWithItsPen) {
   // 90 degrees counter-clockwise: the pen walks up the screen, 7 pixels per letter.
   Draw("draw_text_transformed", {RValue(100.0), RValue(100.0), RValue("AB"), RValue(1.0), RValue(1.0), RValue(90.0)});

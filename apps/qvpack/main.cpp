@@ -1,7 +1,4 @@
-// qvpack: turns game project folders into games and back.
-#include <cstdio>
+// qvpack: turns game project folders into games and back (src/runner/project/).
+#include "runner/project/packer.h"
 
-int main() {
-  std::fprintf(stderr, "qvpack: not built yet\n");
-  return 1;
-}
+int main(int argc, char** argv) { return qv::runner::project::PackMain(argc, argv); }

@@ -1,0 +1,356 @@
+#include "runner/project/game_package.h"
+
+#include <algorithm>
+
+#include "runner/game_writer.h"
+
+namespace qv::runner::project {
+namespace {
+
+constexpr int32_t kExtensionRecordVersion = 700;
+constexpr int kExtensionArgumentTypes = 17;
+
+std::vector<uint8_t> rest(const CStream& s) {
+  return std::vector<uint8_t>(s.bytes().begin() + std::ptrdiff_t(std::min(s.position(), s.size())), s.bytes().end());
+}
+
+// Steps over one extension package (its records, then its files block) without interpreting it,
+// so that the package's bytes can be kept whole. False on a record version other than 700 or an
+// impossible count; data that ends early throws.
+bool skipExtensionPackage(CStream& s, std::vector<std::string>* functionNames = nullptr) {
+  auto version = [&s] { return s.ReadInteger() == kExtensionRecordVersion; };
+  if (!version()) return false;
+  s.ReadString();  // name
+  s.ReadString();  // folder
+  auto files = ReadCount(s, 4);
+  if (!files) return false;
+  for (int32_t f = 0; f < *files; ++f) {
+    if (!version()) return false;
+    s.ReadString();   // file name
+    s.ReadInteger();  // kind
+    s.ReadString();   // initialization function
+    s.ReadString();   // finalization function
+    auto functions = ReadCount(s, 4);
+    if (!functions) return false;
+    for (int32_t i = 0; i < *functions; ++i) {
+      if (!version()) return false;
+      std::string name = s.ReadString();
+      if (functionNames) functionNames->push_back(std::move(name));
+      s.ReadString();                                 // external name
+      s.skip(4 * (3 + kExtensionArgumentTypes + 1));  // call type, id, count, types, result
+    }
+    auto constants = ReadCount(s, 4);
+    if (!constants) return false;
+    for (int32_t i = 0; i < *constants; ++i) {
+      if (!version()) return false;
+      s.ReadString();
+      s.ReadString();
+    }
+  }
+  const int32_t block = s.ReadInteger();  // the files block, kept compressed
+  if (block < 0) return false;
+  s.skip(block);
+  return true;
+}
+
+bool readRawFrame(CStream& main, ChunkId id, std::vector<RawSlot>& out) {
+  const ChunkInfo& info = Chunk(id);
+  auto keep = [&out](FrameSlot& slot) {
+    RawSlot r;
+    r.exists = slot.exists;
+    r.name = slot.name;
+    if (slot.exists) r.record = rest(slot.record);
+    out.push_back(std::move(r));
+    return true;
+  };
+  return info.frame == ChunkFrame::Trigger ? ReadTriggerFrame(main, info.version, keep)
+                                           : ReadStandardFrame(main, info.version, keep);
+}
+
+// A typed standard chunk whose record reader starts after the name.
+template <class T, class ReadFn>
+bool readTypedFrame(CStream& main, ChunkId id, graphics::ResourceList<T>& list, ReadFn read) {
+  return ReadStandardFrame(main, Chunk(id).version, [&](FrameSlot& slot) {
+    list.slots.emplace_back();
+    list.names.push_back(slot.name);
+    if (!slot.exists) return true;
+    auto item = std::make_unique<T>();
+    if (!read(slot.record, *item)) return false;
+    list.slots.back() = std::move(item);
+    return true;
+  });
+}
+
+// Sprite and background readers take the whole block (exists and name first).
+template <class T, class ReadFn>
+bool readNamedFrame(CStream& main, ChunkId id, graphics::ResourceList<T>& list, ReadFn read) {
+  return ReadStandardFrame(main, Chunk(id).version, [&](FrameSlot& slot) {
+    slot.record.seek(0);
+    std::unique_ptr<T> item;
+    std::string name;
+    if (!read(slot.record, item, name)) return false;
+    list.slots.push_back(std::move(item));
+    list.names.push_back(std::move(name));
+    return true;
+  });
+}
+
+}  // namespace
+
+bool ReadChunks(CStream& main, GamePackage& out, std::string& chunkName) {
+  for (const ChunkInfo& info : ChunkTable()) {
+    chunkName = info.name;
+    bool ok = true;
+    switch (info.id) {
+      case ChunkId::ExtensionPackages: {
+        if (main.ReadInteger() != info.version) return false;
+        auto count = ReadCount(main, 4);
+        if (!count) return false;
+        for (int32_t i = 0; i < *count && ok; ++i) {
+          const size_t from = main.position();
+          ok = skipExtensionPackage(main);
+          out.extension_packages.emplace_back(main.bytes().begin() + std::ptrdiff_t(from),
+                                              main.bytes().begin() + std::ptrdiff_t(main.position()));
+        }
+        break;
+      }
+      case ChunkId::Constants: {
+        if (main.ReadInteger() != info.version) return false;
+        auto count = ReadCount(main, 8);
+        if (!count) return false;
+        for (int32_t i = 0; i < *count; ++i) {
+          std::string name = main.ReadString();
+          out.constants.emplace_back(std::move(name), main.ReadString());
+        }
+        break;
+      }
+      case ChunkId::Sounds:
+        ok = readTypedFrame(main, info.id, out.sounds, sound::ReadSoundRecord);
+        break;
+      case ChunkId::Sprites:
+        ok = readNamedFrame(main, info.id, out.sprites, graphics::ReadSpriteRecord);
+        break;
+      case ChunkId::Backgrounds:
+        ok = readNamedFrame(main, info.id, out.backgrounds, graphics::ReadBackgroundRecord);
+        break;
+      case ChunkId::Scripts:
+        ok = readTypedFrame(main, info.id, out.scripts, code::ReadScriptRecord);
+        break;
+      case ChunkId::Fonts:
+        ok = readTypedFrame(main, info.id, out.fonts, graphics::ReadFontRecord);
+        break;
+      case ChunkId::IncludedFiles: {
+        if (main.ReadInteger() != info.version) return false;
+        auto count = ReadCount(main, 4);
+        if (!count) return false;
+        for (int32_t i = 0; i < *count; ++i) out.included_files.push_back(main.ReadCompressedBlock().bytes());
+        break;
+      }
+      case ChunkId::GameInformation:
+        if (main.ReadInteger() != info.version) return false;
+        out.game_information = main.ReadCompressedBlock().bytes();
+        break;
+      case ChunkId::LibraryInitCode: {
+        if (main.ReadInteger() != info.version) return false;
+        auto count = ReadCount(main, 4);
+        if (!count) return false;
+        for (int32_t i = 0; i < *count; ++i) out.library_init_code.push_back(main.ReadString());
+        break;
+      }
+      case ChunkId::RoomOrder: {
+        if (main.ReadInteger() != info.version) return false;
+        auto count = ReadCount(main, 4);
+        if (!count) return false;
+        for (int32_t i = 0; i < *count; ++i) out.room_order.push_back(main.ReadInteger());
+        break;
+      }
+      default:
+        ok = readRawFrame(main, info.id, out.raw(info.id));
+        if (ok && info.id == ChunkId::Rooms) {
+          out.last_instance_id = main.ReadInteger();
+          out.last_tile_id = main.ReadInteger();
+        }
+        break;
+    }
+    if (!ok) return false;
+  }
+  return true;
+}
+
+namespace {
+
+// Record bytes of a sprite or background: their writers put the exists flag and the name first.
+template <class T, class WriteFn>
+std::vector<uint8_t> afterName(const T* item, const std::string& name, WriteFn write) {
+  if (!item) return {};
+  CStream s;
+  write(s, item, name);
+  s.seek(0);
+  s.ReadBoolean();
+  s.ReadString();
+  return rest(s);
+}
+
+}  // namespace
+
+bool ExtensionFunctionNames(const std::vector<uint8_t>& package, std::vector<std::string>& names) {
+  CStream s(package);
+  try {
+    return skipExtensionPackage(s, &names) && s.atEnd();
+  } catch (const StreamError&) {
+    return false;
+  }
+}
+
+bool ReadGamePackage(const CStream& fileIn, GamePackage& out, ReadFailure& failure) {
+  out = GamePackage{};
+  CStream file(fileIn.bytes());
+  auto start = FindGameData(file);
+  if (!start) {
+    failure.message = "no game data: no marker at 697344 + 10000 k";
+    return false;
+  }
+  std::string where = "header";
+  try {
+    GameData data;
+    LoadStatus status = ReadGameData(file, *start, out.settings, data);
+    if (status == LoadStatus::WrongVersion) {
+      failure.message = "header: format version is not 800";
+      return false;
+    }
+    if (status != LoadStatus::Ok) {
+      failure.message = "settings: the chunk is not readable";
+      return false;
+    }
+    out.debug_mode = data.debug_mode;
+    out.helper_library_name = data.helper_library_name;
+    // ReadGameData checks the helper library but keeps nothing: read it again to keep its bytes.
+    file.seek(*start);
+    file.ReadInteger();
+    file.ReadBoolean();
+    GameSettings ignored;
+    ReadSettings(file, ignored);
+    file.ReadString();
+    out.helper_library = file.ReadCompressedBlock().bytes();
+    out.game_id = data.header.game_id;
+    out.guid = data.header.guid;
+    // The unused flag of the inner header: after the filler count and the filler.
+    CStream& main = data.main;
+    const size_t chunksStart = main.position();
+    main.seek(0);
+    main.skip(int64_t(main.ReadInteger()) * 4);
+    out.main_flag = main.ReadBoolean();
+    main.seek(chunksStart);
+    if (!ReadChunks(main, out, where)) {
+      failure.message = where + ": the chunk is not readable (wrong version, bad count or bad record)";
+      return false;
+    }
+  } catch (const StreamError& e) {
+    failure.message = where + ": the data is corrupt (" + e.what() + ")";
+    return false;
+  } catch (const std::exception& e) {  // a reader that refuses its data in another way
+    failure.message = where + ": the data is not readable (" + e.what() + ")";
+    return false;
+  }
+  return true;
+}
+
+std::vector<uint8_t> WriteGamePackage(const GamePackage& p, const std::vector<uint8_t>& prefix) {
+  CGameWriter w;
+  w.debug_mode = p.debug_mode;
+  w.settings = p.settings;
+  w.helper_library_name = p.helper_library_name;
+  w.helper_library = p.helper_library;
+  w.main_flag = p.main_flag;
+  w.game_id = p.game_id;
+  w.guid = p.guid;
+  w.last_instance_id = p.last_instance_id;
+  w.last_tile_id = p.last_tile_id;
+
+  for (const auto& [name, value] : p.constants) {
+    CStream& item = w.Item(ChunkId::Constants);
+    item.WriteString(name);
+    item.WriteString(value);
+  }
+  for (const ChunkInfo& info : ChunkTable()) {
+    if (info.frame != ChunkFrame::Standard && info.frame != ChunkFrame::Trigger) continue;
+    const int32_t count = SlotCount(p, info.id);
+    w.ReserveSlots(info.id, count);
+    for (int32_t i = 0; i < count; ++i) {
+      if (!SlotExists(p, info.id, i)) continue;
+      std::vector<uint8_t> bytes = RecordBytes(p, info.id, i);
+      w.Record(info.id, i, SlotName(p, info.id, i)).WriteBytes(bytes.data(), bytes.size());
+    }
+  }
+  for (const auto& package : p.extension_packages)
+    w.Item(ChunkId::ExtensionPackages).WriteBytes(package.data(), package.size());
+  for (const auto& file : p.included_files) w.Item(ChunkId::IncludedFiles).WriteBytes(file.data(), file.size());
+  w.Block(ChunkId::GameInformation).WriteBytes(p.game_information.data(), p.game_information.size());
+  for (const auto& code : p.library_init_code) w.Item(ChunkId::LibraryInitCode).WriteString(code);
+  for (int32_t room : p.room_order) w.Item(ChunkId::RoomOrder).WriteInteger(room);
+  return w.Write(prefix);
+}
+
+std::vector<uint8_t> RecordBytes(const GamePackage& p, ChunkId chunk, int32_t index) {
+  CStream s;
+  switch (chunk) {
+    case ChunkId::Sounds:
+      if (!p.sounds.exists(index)) return {};
+      sound::WriteSoundRecord(s, *p.sounds.get(index));
+      return s.bytes();
+    case ChunkId::Scripts:
+      if (!p.scripts.exists(index)) return {};
+      code::WriteScriptRecord(s, *p.scripts.get(index));
+      return s.bytes();
+    case ChunkId::Fonts:
+      if (!p.fonts.exists(index)) return {};
+      graphics::WriteFontRecord(s, *p.fonts.get(index));
+      return s.bytes();
+    case ChunkId::Sprites:
+      return afterName(p.sprites.get(index), p.sprites.name(index), graphics::WriteSpriteRecord);
+    case ChunkId::Backgrounds:
+      return afterName(p.backgrounds.get(index), p.backgrounds.name(index), graphics::WriteBackgroundRecord);
+    default:
+      if (!SlotExists(p, chunk, index)) return {};
+      return p.raw(chunk)[size_t(index)].record;
+  }
+}
+
+bool SlotExists(const GamePackage& p, ChunkId chunk, int32_t index) {
+  switch (chunk) {
+    case ChunkId::Sounds: return p.sounds.exists(index);
+    case ChunkId::Scripts: return p.scripts.exists(index);
+    case ChunkId::Fonts: return p.fonts.exists(index);
+    case ChunkId::Sprites: return p.sprites.exists(index);
+    case ChunkId::Backgrounds: return p.backgrounds.exists(index);
+    default: {
+      const auto& raw = p.raw(chunk);
+      return index >= 0 && size_t(index) < raw.size() && raw[size_t(index)].exists;
+    }
+  }
+}
+
+int32_t SlotCount(const GamePackage& p, ChunkId chunk) {
+  switch (chunk) {
+    case ChunkId::Sounds: return p.sounds.count();
+    case ChunkId::Scripts: return p.scripts.count();
+    case ChunkId::Fonts: return p.fonts.count();
+    case ChunkId::Sprites: return p.sprites.count();
+    case ChunkId::Backgrounds: return p.backgrounds.count();
+    default: return int32_t(p.raw(chunk).size());
+  }
+}
+
+std::string SlotName(const GamePackage& p, ChunkId chunk, int32_t index) {
+  switch (chunk) {
+    case ChunkId::Sounds: return p.sounds.exists(index) ? p.sounds.names[size_t(index)] : "";
+    case ChunkId::Scripts: return p.scripts.exists(index) ? p.scripts.names[size_t(index)] : "";
+    case ChunkId::Fonts: return p.fonts.exists(index) ? p.fonts.names[size_t(index)] : "";
+    case ChunkId::Sprites: return p.sprites.exists(index) ? p.sprites.names[size_t(index)] : "";
+    case ChunkId::Backgrounds: return p.backgrounds.exists(index) ? p.backgrounds.names[size_t(index)] : "";
+    default:
+      return SlotExists(p, chunk, index) ? p.raw(chunk)[size_t(index)].name : "";
+  }
+}
+
+}  // namespace qv::runner::project

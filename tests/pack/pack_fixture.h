@@ -1,0 +1,263 @@
+// A game that uses every record kind the packer knows, typed and raw, with the awkward cases:
+// empty slots (also trailing ones), names that cannot be file names, code page 1252 text, sprites
+// with shared and separate masks and an empty frame, sounds with and without data, reals JSON
+// cannot write, and a room order.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "graphics/bitmap_ops.h"
+#include "graphics/mask.h"
+#include "runner/project/game_package.h"
+#include "runner/project/project_folder.h"
+
+namespace packtest {
+
+namespace fs = std::filesystem;
+using namespace qv::runner;
+using namespace qv::runner::project;
+
+inline qv::graphics::TBitmap32 picture(int w, int h, uint32_t seed) {
+  qv::graphics::TBitmap32 b(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      uint32_t v = (uint32_t(x) * 2654435761u) ^ (uint32_t(y) * 40503u) ^ seed;
+      b.setPixel(x, y, (x + y) % 3 == 0 ? 0u : (v | 0x80000000u));  // some fully transparent pixels
+    }
+  return b;
+}
+
+// One extension package as stored: records (one file, one function, one constant), then a files block.
+inline std::vector<uint8_t> extensionPackage(const std::string& function) {
+  CStream s;
+  s.WriteInteger(700);
+  s.WriteString("Pack");
+  s.WriteString("pack");
+  s.WriteInteger(1);  // files
+  s.WriteInteger(700);
+  s.WriteString("pack.so");
+  s.WriteInteger(1);
+  s.WriteString("");
+  s.WriteString("");
+  s.WriteInteger(1);  // functions
+  s.WriteInteger(700);
+  s.WriteString(function);
+  s.WriteString("");
+  s.WriteInteger(12);
+  s.WriteInteger(0);
+  s.WriteInteger(2);
+  for (int i = 0; i < 17; ++i) s.WriteInteger(2);
+  s.WriteInteger(2);
+  s.WriteInteger(1);  // constants
+  s.WriteInteger(700);
+  s.WriteString("PACK_ANSWER");
+  s.WriteString("42");
+  CStream files;
+  files.WriteInteger(1234);
+  files.WriteString("bytes of pack.so");
+  s.WriteCompressedBlock(files);
+  return s.bytes();
+}
+
+inline RawSlot raw(const std::string& name, std::vector<uint8_t> record) { return RawSlot{true, name, std::move(record)}; }
+
+inline GamePackage richPackage() {
+  GamePackage p;
+  p.debug_mode = true;
+  p.game_id = 73501;
+  for (size_t i = 0; i < 16; ++i) p.guid[i] = uint8_t(i * 17 + 3);
+  p.main_flag = true;
+  p.helper_library_name = "helper8.dll";
+  p.helper_library = {1, 2, 3, 0, 255};
+  p.settings.start_fullscreen = true;
+  p.settings.scaling = -1;
+  p.settings.outside_color = 0x123456;
+  p.settings.priority = 2;
+  p.settings.key_esc_ends = false;
+  p.settings.loading_alpha = 128;
+  p.settings.loading_picture = picture(12, 7, 1);
+  p.settings.empty_bar_picture = picture(5, 2, 2);
+  p.settings.full_bar_picture = picture(5, 2, 3);
+  p.settings.uninitialized_zero = true;
+  p.constants = {{"MAX_LIVES", "3"}, {"GREETING", "\"h\xe9llo \x80\""}};
+
+  // Sprites: index 1 is deleted, index 4 is a trailing deleted slot.
+  auto hero = std::make_unique<qv::graphics::CSprite>();
+  hero->xOrigin = 8;
+  hero->yOrigin = -3;
+  hero->frames = {picture(16, 12, 10), picture(16, 12, 11), qv::graphics::TBitmap32()};
+  qv::graphics::ComputeSpriteMasks(*hero, true, 0, qv::graphics::kShapePrecise, qv::graphics::kBoxAutomatic, {});
+  hero->masks[2].bits.clear();  // the empty frame's mask is empty
+  hero->masks[2].width = hero->masks[2].height = 0;
+  hero->masks[2].left = 5;
+  auto wall = std::make_unique<qv::graphics::CSprite>();
+  wall->frames = {picture(9, 9, 20), picture(9, 9, 21)};
+  qv::graphics::ComputeSpriteMasks(*wall, false, 10, qv::graphics::kShapeEllipse, qv::graphics::kBoxManual, {1, 2, 7, 8});
+  auto bare = std::make_unique<qv::graphics::CSprite>();  // no frames, no masks
+  p.sprites.slots.push_back(std::move(hero));
+  p.sprites.names.push_back("spr_hero");
+  p.sprites.slots.emplace_back();
+  p.sprites.names.emplace_back();
+  p.sprites.slots.push_back(std::move(wall));
+  p.sprites.names.push_back("wall/\xe9:1");  // not a file name, and code page 1252
+  p.sprites.slots.push_back(std::move(bare));
+  p.sprites.names.push_back("SPR_HERO");  // same stem as spr_hero on a case-folding disk
+  p.sprites.slots.emplace_back();
+  p.sprites.names.emplace_back();
+
+  auto sky = std::make_unique<qv::graphics::CBackground>();
+  sky->image = picture(20, 10, 30);
+  p.backgrounds.slots.push_back(std::move(sky));
+  p.backgrounds.names.push_back("bg_sky");
+  p.backgrounds.slots.push_back(std::make_unique<qv::graphics::CBackground>());  // empty image
+  p.backgrounds.names.push_back("bg_none");
+
+  auto jump = std::make_unique<qv::sound::CSound>();
+  jump->kind = 0;
+  jump->fileType = ".WAV";
+  jump->fileName = "C:\\sounds\\jump.wav";
+  jump->data = std::vector<uint8_t>{'R', 'I', 'F', 'F', 0, 1, 2};
+  jump->volume = 0.1;
+  jump->pan = std::numeric_limits<double>::infinity();
+  jump->effects = 5;
+  jump->preload = false;
+  auto silent = std::make_unique<qv::sound::CSound>();
+  silent->kind = 3;
+  silent->fileType = "..odd/";
+  silent->data = std::vector<uint8_t>{};
+  auto none = std::make_unique<qv::sound::CSound>();  // no data at all
+  none->volume = std::numeric_limits<double>::quiet_NaN();
+  p.sounds.slots.push_back(std::move(jump));
+  p.sounds.names.push_back("snd_jump");
+  p.sounds.slots.push_back(std::move(silent));
+  p.sounds.names.push_back("snd_silent");
+  p.sounds.slots.emplace_back();
+  p.sounds.names.emplace_back();
+  p.sounds.slots.push_back(std::move(none));
+  p.sounds.names.push_back("snd_none");
+
+  auto script = [](const std::string& text) {
+    auto s = std::make_unique<qv::code::CScript>();
+    s->text = text;
+    return s;
+  };
+  p.scripts.slots.push_back(script("// adds\r\nreturn argument0 + argument1;\r\n"));
+  p.scripts.names.push_back("scr_add");
+  p.scripts.slots.push_back(script("var total;\r\ntotal = scr_add(1, 2);\r\nreturn pack_call(total) + MAX_LIVES;"));
+  p.scripts.names.push_back("scr_use");
+
+  p.raw(ChunkId::Triggers) = {raw("", {1, 2, 3}), RawSlot{}, raw("", {})};
+  p.raw(ChunkId::Paths) = {raw("path_walk", {9, 8, 7})};
+  auto hud = std::make_unique<qv::graphics::CFont>();
+  hud->name = "Liberation Sans";
+  hud->size = 14;
+  hud->bold = true;
+  hud->first = 48;
+  hud->last = 57;
+  hud->sheetWidth = 16;
+  hud->sheetHeight = 4;
+  for (int k = 0; k < 64; ++k) hud->alpha.push_back(uint8_t(k * 4));
+  for (size_t c = 48; c <= 57; ++c) {
+    hud->glyphX[c] = int32_t(c - 48);
+    hud->glyphWidth[c] = 1;
+    hud->glyphHeight[c] = 4;
+    hud->advance[c] = 2;
+    hud->offset[c] = -1;
+  }
+  hud->glyphX[200] = 7;  // outside the range, still stored
+  auto digits = std::make_unique<qv::graphics::CFont>();
+  digits->sprite = 0;  // a sprite font over spr_hero
+  digits->first = 0;
+  digits->last = 255;
+  p.fonts.slots.emplace_back();
+  p.fonts.names.emplace_back();
+  p.fonts.slots.push_back(std::move(hud));
+  p.fonts.names.push_back("fnt_hud");
+  p.fonts.slots.push_back(std::move(digits));
+  p.fonts.names.push_back("fnt_digits");
+  p.raw(ChunkId::TimeLines) = {raw("tl_waves", {0, 0, 0, 1})};
+  p.raw(ChunkId::Objects) = {raw("obj_player", {5}), raw("obj_enemy", {6, 6})};
+  p.raw(ChunkId::Rooms) = {raw("room_start", {7}), raw("room_two", {8}), RawSlot{}};
+  p.last_instance_id = 100123;
+  p.last_tile_id = 10000456;
+  p.extension_packages = {extensionPackage(" pack_call ")};
+  p.included_files = {{1, 2, 3}, {}};
+  p.game_information = {'{', '\\', 'r', 't', 'f', '}'};
+  p.library_init_code = {"global.inited = 1;", ""};
+  p.room_order = {1, 0};
+  return p;
+}
+
+// Every record of both packages reads back equal, and so does everything outside the records.
+inline void ExpectSameGame(const GamePackage& a, const GamePackage& b) {
+  EXPECT_EQ(a.debug_mode, b.debug_mode);
+  EXPECT_EQ(a.game_id, b.game_id);
+  EXPECT_EQ(a.guid, b.guid);
+  EXPECT_EQ(a.main_flag, b.main_flag);
+  EXPECT_EQ(a.helper_library_name, b.helper_library_name);
+  EXPECT_EQ(a.helper_library, b.helper_library);
+  CStream sa, sb;
+  WriteSettings(sa, a.settings);
+  WriteSettings(sb, b.settings);
+  EXPECT_EQ(sa.bytes(), sb.bytes()) << "settings";
+  EXPECT_EQ(a.constants, b.constants);
+  for (const ChunkInfo& info : ChunkTable()) {
+    if (info.frame != ChunkFrame::Standard && info.frame != ChunkFrame::Trigger) continue;
+    ASSERT_EQ(SlotCount(a, info.id), SlotCount(b, info.id)) << info.name;
+    for (int32_t i = 0; i < SlotCount(a, info.id); ++i) {
+      EXPECT_EQ(SlotExists(a, info.id, i), SlotExists(b, info.id, i)) << info.name << " " << i;
+      EXPECT_EQ(SlotName(a, info.id, i), SlotName(b, info.id, i)) << info.name << " " << i;
+      EXPECT_EQ(RecordBytes(a, info.id, i), RecordBytes(b, info.id, i)) << info.name << " " << i;
+    }
+  }
+  EXPECT_EQ(a.extension_packages, b.extension_packages);
+  EXPECT_EQ(a.included_files, b.included_files);
+  EXPECT_EQ(a.game_information, b.game_information);
+  EXPECT_EQ(a.library_init_code, b.library_init_code);
+  EXPECT_EQ(a.room_order, b.room_order);
+  EXPECT_EQ(a.last_instance_id, b.last_instance_id);
+  EXPECT_EQ(a.last_tile_id, b.last_tile_id);
+}
+
+inline GamePackage readBack(const std::vector<uint8_t>& file) {
+  GamePackage out;
+  ReadFailure failure;
+  EXPECT_TRUE(ReadGamePackage(CStream(file), out, failure)) << failure.message;
+  return out;
+}
+
+// Every file of a folder tree with its bytes, by relative path.
+inline std::map<std::string, std::string> tree(const fs::path& root) {
+  std::map<std::string, std::string> out;
+  for (const auto& e : fs::recursive_directory_iterator(root)) {
+    if (!e.is_regular_file()) continue;
+    std::ifstream in(e.path(), std::ios::binary);
+    out[fs::relative(e.path(), root).generic_string()] =
+        std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  }
+  return out;
+}
+
+class TempDir : public ::testing::Test {
+ protected:
+  fs::path dir;
+  void SetUp() override {
+    dir = fs::temp_directory_path() /
+          ("qv_pack_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+  }
+  void TearDown() override {
+    if (!std::getenv("QV_KEEP")) fs::remove_all(dir);
+  }
+};
+
+}  // namespace packtest

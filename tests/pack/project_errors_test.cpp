@@ -1,0 +1,158 @@
+// Building a project reports each problem with its file and field, and writes nothing then.
+#include <functional>
+
+#include "pack_fixture.h"
+#include "runner/project/packer.h"
+
+namespace packtest {
+namespace {
+
+class ProjectErrors : public TempDir {
+ protected:
+  fs::path project;
+  void SetUp() override {
+    TempDir::SetUp();
+    project = dir / "game";
+    std::string failure;
+    ASSERT_TRUE(UnpackProject(richPackage(), project, failure)) << failure;
+  }
+  void put(const std::string& rel, const std::string& text) { std::ofstream(project / rel, std::ios::binary | std::ios::trunc) << text; }
+  std::string get(const std::string& rel) { return tree(project).at(rel); }
+  void replace(const std::string& rel, const std::string& from, const std::string& to) {
+    std::string text = get(rel);
+    const size_t at = text.find(from);
+    ASSERT_NE(at, std::string::npos) << rel << " has no " << from;
+    put(rel, text.replace(at, from.size(), to));
+  }
+  std::vector<ProjectError> load() {
+    GamePackage p;
+    std::vector<ProjectError> errors;
+    EXPECT_FALSE(LoadProject(project, p, errors));
+    return errors;
+  }
+};
+
+TEST_F(ProjectErrors, EachProblemNamesItsFileAndField) {
+  struct Case {
+    const char* what;
+    std::function<void()> change;
+    std::string file, field, message;
+  } cases[] = {
+      {"missing frame", [&] { fs::remove(project / "sprites/spr_hero/1.png"); },
+       "sprites/spr_hero.json", "frames", "missing image sprites/spr_hero/1.png"},
+      {"frame not a PNG", [&] { put("sprites/spr_hero/0.png", "GIF89a"); }, "sprites/spr_hero/0.png", "", "not a readable PNG"},
+      {"missing mask", [&] { fs::remove(project / "sprites/spr_hero/mask0.png"); },
+       "sprites/spr_hero.json", "masks[0].png", "missing image sprites/spr_hero/mask0.png"},
+      {"mask count", [&] { replace("sprites/spr_hero.json", "\"separate_masks\": true", "\"separate_masks\": false"); },
+       "sprites/spr_hero.json", "masks", "1 masks are expected"},
+      {"origin type", [&] { replace("sprites/spr_hero.json", "\"origin\": [8,", "\"origin\": [\"8\","); },
+       "sprites/spr_hero.json", "origin[0]", "an integer is expected"},
+      {"missing background image", [&] { fs::remove(project / "backgrounds/bg_sky.png"); },
+       "backgrounds/bg_sky.json", "image", "missing image backgrounds/bg_sky.png"},
+      {"missing sound data", [&] { fs::remove(project / "sounds/snd_jump.wav"); },
+       "sounds/snd_jump.json", "data", "missing file sounds/snd_jump.wav"},
+      {"sound volume type", [&] { replace("sounds/snd_jump.json", "\"volume\": 0.1", "\"volume\": true"); },
+       "sounds/snd_jump.json", "volume", "a number is expected"},
+      {"script syntax", [&] { put("scripts/scr_add.txt", "x = 1;\r\ny = ;\r\n"); },
+       "scripts/scr_add.txt", "", "does not compile: line 2, position "},
+      {"script calls nothing", [&] { put("scripts/scr_add.txt", "return no_such_thing(1);"); },
+       "scripts/scr_add.txt", "", "line 1, position 8: Unknown function or script: no_such_thing"},
+      {"script text missing", [&] { fs::remove(project / "scripts/scr_use.txt"); },
+       "scripts/scr_use.json", "text", "missing file scripts/scr_use.txt"},
+      {"library code", [&] { put("library_init/0.txt", "global.x = ("); }, "library_init/0.txt", "", "does not compile"},
+      {"room order", [&] { replace("game.json", "\"room_two\",", "\"room_gone\","); },
+       "game.json", "room_order[0]", "there is no room named \"room_gone\""},
+      {"settings picture", [&] { fs::remove(project / "settings/loading_picture.png"); },
+       "game.json", "settings.loading_picture", "missing image settings/loading_picture.png"},
+      {"setting type", [&] { replace("game.json", "\"scaling\": -1", "\"scaling\": 1.5"); },
+       "game.json", "settings.scaling", "an integer is expected"},
+      {"integer range", [&] { replace("game.json", "\"game_id\": 73501", "\"game_id\": 4294967296"); },
+       "game.json", "game_id", "does not fit in 32 bits"},
+      {"text outside the code page", [&] { replace("game.json", "\"MAX_LIVES\"", "\"MAX_\xe2\x88\x9e\""); },
+       "game.json", "constants[0].name", "outside code page 1252"},
+      {"index range", [&] { replace("scripts/scr_add.json", "\"index\": 0", "\"index\": 100000"); },
+       "scripts/scr_add.json", "index", "an index from 0 to 99999 is expected"},
+      {"duplicate index", [&] { replace("scripts/scr_add.json", "\"index\": 0", "\"index\": 1"); },
+       "scripts/scr_use.json", "index", "index 1 is also used by scripts/scr_add.json"},
+      {"duplicate name", [&] { put("scripts/other.json", "{\"name\": \"scr_add\"}"); put("scripts/other.txt", ""); },
+       "scripts/scr_add.json", "name", "the name is also used by scripts/other.json"},
+      {"font sprite", [&] { replace("fonts/fnt_digits.json", "\"spr_hero\"", "\"spr_gone\""); },
+       "fonts/fnt_digits.json", "sprite", "there is no sprite named \"spr_gone\""},
+      {"font sheet missing", [&] { fs::remove(project / "fonts/fnt_hud.png"); },
+       "fonts/fnt_hud.json", "sheet", "missing image fonts/fnt_hud.png"},
+      {"glyph shape", [&] { replace("fonts/fnt_hud.json", "\"48\": [0, 0, 1, 4, 2, -1]", "\"48\": [0, 0, 1]"); },
+       "fonts/fnt_hud.json", "glyphs.48", "[x, y, width, height, advance, offset] is expected"},
+      {"broken JSON", [&] { put("backgrounds/bg_sky.json", "{\"index\": 0,"); }, "backgrounds/bg_sky.json", "", "not valid JSON"},
+      {"raw record missing", [&] { fs::remove(project / "raw/rooms/room_start.bin"); },
+       "raw/rooms/room_start.json", "record", "missing file raw/rooms/room_start.bin"},
+      {"raw package broken", [&] { put("raw/extension_packages/0.bin", "xx"); },
+       "raw/extension_packages/0.bin", "", "not one extension package record"},
+  };
+  for (const Case& c : cases) {
+    SetUp();  // a fresh project for every case
+    c.change();
+    const auto errors = load();
+    ASSERT_FALSE(errors.empty()) << c.what;
+    bool found = false;
+    for (const ProjectError& e : errors)
+      found |= e.file == c.file && e.field == c.field && e.message.find(c.message) != std::string::npos;
+    EXPECT_TRUE(found) << c.what << ": got " << errors[0].text();
+  }
+}
+
+TEST_F(ProjectErrors, EveryProblemIsListedAndNothingIsWritten) {
+  fs::remove(project / "sprites/spr_hero/1.png");
+  put("scripts/scr_add.txt", "if (");
+  replace("game.json", "\"room_two\",", "\"room_gone\",");
+  std::vector<ProjectError> errors;
+  const fs::path game = dir / "out" / "game";
+  fs::create_directories(dir / "out");
+  EXPECT_FALSE(BuildGame(project, QV_RUNNER_PATH, game, errors));
+  EXPECT_EQ(errors.size(), 3u);  // the font over the broken sprite adds no error of its own
+  EXPECT_TRUE(fs::is_empty(dir / "out"));
+  // A runner that cannot be read fails the build before anything is written, too.
+  errors.clear();
+  fs::remove_all(project);
+  std::string failure;
+  ASSERT_TRUE(UnpackProject(richPackage(), project, failure));
+  EXPECT_FALSE(BuildGame(project, dir / "no-runner", game, errors));
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].text().find("cannot read the runner"), std::string::npos);
+  EXPECT_TRUE(fs::is_empty(dir / "out"));
+}
+
+// A project written by hand: no indices, no stored masks, few fields. Indices follow the names;
+// masks are computed from the frames as the collision settings say.
+TEST_F(ProjectErrors, AHandWrittenProjectNeedsOnlyWhatItUses) {
+  fs::path p = dir / "hand";
+  fs::create_directories(p / "sprites" / "spr_ball");
+  fs::create_directories(p / "scripts");
+  std::ofstream(p / "game.json") << R"({"game_id": 7, "settings": {"scaling": 200}})";
+  std::ofstream(p / "sprites" / "spr_ball.json") << R"({"frames": 2, "collision": {"shape": "rectangle", "box": "full"}})";
+  for (int f = 0; f < 2; ++f) {
+    auto png = qv::graphics::EncodePng(picture(6, 4, uint32_t(f)));
+    std::ofstream(p / "sprites" / "spr_ball" / (std::to_string(f) + ".png"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
+  }
+  std::ofstream(p / "scripts" / "zeta.json") << "{}";
+  std::ofstream(p / "scripts" / "zeta.txt") << "return alpha() * 2;";
+  std::ofstream(p / "scripts" / "alpha.json") << "{}";
+  std::ofstream(p / "scripts" / "alpha.txt") << "return 21;";
+  GamePackage g;
+  std::vector<ProjectError> errors;
+  ASSERT_TRUE(LoadProject(p, g, errors)) << errors[0].text();
+  EXPECT_EQ(g.game_id, 7);
+  EXPECT_EQ(g.settings.scaling, 200);
+  EXPECT_TRUE(g.settings.display_cursor);  // unset fields keep their defaults
+  ASSERT_EQ(g.scripts.count(), 2);
+  EXPECT_EQ(g.scripts.names[0], "alpha");
+  EXPECT_EQ(g.scripts.names[1], "zeta");
+  ASSERT_TRUE(g.sprites.exists(0));
+  const auto* s = g.sprites.get(0);
+  ASSERT_EQ(s->masks.size(), 1u);
+  EXPECT_EQ(s->masks[0].box(), (qv::graphics::Box{0, 0, 5, 3}));
+  EXPECT_TRUE(s->masks[0].bit(0, 0));  // a rectangle over the full image, transparent pixels too
+}
+
+}  // namespace
+}  // namespace packtest

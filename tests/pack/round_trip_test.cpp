@@ -1,0 +1,94 @@
+// Round trips through the game file and the project folder, on a game that uses every record kind.
+#include "pack_fixture.h"
+
+namespace packtest {
+namespace {
+
+using RoundTrip = TempDir;
+
+TEST_F(RoundTrip, AWrittenGameReadsBackRecordForRecord) {
+  const GamePackage original = richPackage();
+  const std::vector<uint8_t> file = WriteGamePackage(original, std::vector<uint8_t>(700000, 0x90));
+  ExpectSameGame(original, readBack(file));
+}
+
+TEST_F(RoundTrip, UnpackBuildUnpackGivesIdenticalFolders) {
+  const GamePackage original = richPackage();
+  std::string failure;
+  ASSERT_TRUE(UnpackProject(readBack(WriteGamePackage(original, {})), dir / "a", failure)) << failure;
+  GamePackage loaded;
+  std::vector<ProjectError> errors;
+  ASSERT_TRUE(LoadProject(dir / "a", loaded, errors)) << (errors.empty() ? "" : errors[0].text());
+  ASSERT_TRUE(UnpackProject(readBack(WriteGamePackage(loaded, {})), dir / "b", failure)) << failure;
+  const auto a = tree(dir / "a"), b = tree(dir / "b");
+  EXPECT_EQ(a, b);
+  // The folder is the documented one: names for stems, odd names beside their index.
+  for (const char* file : {"game.json", "sprites/spr_hero.json", "sprites/spr_hero/0.png", "sprites/spr_hero/mask1.png",
+                           "sprites/SPR_HERO~3.json", "sprites/wall___1~2/1.png", "sprites/wall___1~2/mask0.png",
+                           "backgrounds/bg_sky.png", "backgrounds/bg_none.json", "sounds/snd_jump.wav", "sounds/snd_silent.bin",
+                           "scripts/scr_use.txt", "library_init/1.txt", "raw/rooms/room_two.bin", "fonts/fnt_hud.png", "fonts/fnt_digits.json", "raw/triggers/2.bin",
+                           "raw/extension_packages/0.bin", "raw/included_files/1.bin", "raw/game_information.bin",
+                           "settings/loading_picture.png", "helper_library.bin"})
+    EXPECT_TRUE(a.count(file)) << file;
+  EXPECT_FALSE(a.count("sprites/spr_hero/2.png"));  // the empty frame has no picture
+  EXPECT_EQ(a.at("scripts/scr_add.txt"), "// adds\r\nreturn argument0 + argument1;\r\n");
+}
+
+TEST_F(RoundTrip, BuildUnpackBuildKeepsEveryRecord) {
+  const GamePackage original = richPackage();
+  std::string failure;
+  ASSERT_TRUE(UnpackProject(original, dir / "p", failure)) << failure;
+  GamePackage built;
+  std::vector<ProjectError> errors;
+  ASSERT_TRUE(LoadProject(dir / "p", built, errors)) << (errors.empty() ? "" : errors[0].text());
+  const GamePackage once = readBack(WriteGamePackage(built, {}));
+  ExpectSameGame(original, once);
+  ASSERT_TRUE(UnpackProject(once, dir / "q", failure)) << failure;
+  GamePackage again;
+  ASSERT_TRUE(LoadProject(dir / "q", again, errors));
+  ExpectSameGame(original, readBack(WriteGamePackage(again, {})));
+}
+
+TEST_F(RoundTrip, UnpackRefusesAFolderInUseAndLeavesNothingHalfWritten) {
+  fs::create_directories(dir / "used");
+  std::ofstream(dir / "used" / "keep.txt") << "mine";
+  std::string failure;
+  EXPECT_FALSE(UnpackProject(richPackage(), dir / "used", failure));
+  EXPECT_NE(failure.find("not empty"), std::string::npos);
+  EXPECT_EQ(tree(dir / "used").size(), 1u);
+  // An existing empty folder is fine.
+  fs::create_directories(dir / "empty");
+  EXPECT_TRUE(UnpackProject(richPackage(), dir / "empty", failure)) << failure;
+  EXPECT_TRUE(fs::exists(dir / "empty" / "game.json"));
+  for (const auto& e : fs::directory_iterator(dir))
+    EXPECT_EQ(e.path().filename().string().find(".unpacking-"), std::string::npos) << e.path();
+}
+
+TEST_F(RoundTrip, CorruptGamesAreRefusedWithTheChunkNamed) {
+  const std::vector<uint8_t> good = WriteGamePackage(GamePackage{}, {});
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    const char* message;
+  } cases[] = {
+      {"no marker", std::vector<uint8_t>(good.begin(), good.begin() + 697344), "no game data"},
+      {"truncated", std::vector<uint8_t>(good.begin(), good.end() - 5), "corrupt"},
+      {"format version", [&] { auto g = good; g[697344 + 4] = 0x21; return g; }(), "format version"},
+  };
+  for (const Case& c : cases) {
+    GamePackage out;
+    ReadFailure failure;
+    EXPECT_FALSE(ReadGamePackage(CStream(c.bytes), out, failure)) << c.what;
+    EXPECT_NE(failure.message.find(c.message), std::string::npos) << c.what << ": " << failure.message;
+  }
+  // A chunk with a wrong version names the chunk.
+  GamePackage p;
+  p.extension_packages = {{1, 2, 3}};  // not a package
+  GamePackage out;
+  ReadFailure failure;
+  EXPECT_FALSE(ReadGamePackage(CStream(WriteGamePackage(p, {})), out, failure));
+  EXPECT_NE(failure.message.find("extension packages"), std::string::npos) << failure.message;
+}
+
+}  // namespace
+}  // namespace packtest

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "graphics/seams.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "platform/process_control.h"
@@ -14,6 +15,7 @@
 #include "runner/messages.h"
 #include "runner/settings.h"
 #include "runner/temp_directory.h"
+#include "system/host_path.h"
 
 namespace qv::runner {
 namespace fs = std::filesystem;
@@ -125,6 +127,8 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
 }
 
 int RunnerMain(int argc, char** argv) {
+  // Every game path that graphics opens goes through the one mapper.
+  graphics::seams().hostPath = [](const std::string& gamePath) { return system::HostPath(gamePath); };
   const std::string executable = platform::executablePath();
   title() = stemOf(executable.empty() ? std::string(argc > 0 ? argv[0] : "quorvane") : executable);
   if (!CreateTempDirectory(fs::path(executable).parent_path().string(), platform::environmentVariable))

@@ -13,6 +13,7 @@
 #include "runner/game_parameters.h"
 #include "runner/loading_window.h"
 #include "runner/messages.h"
+#include "runner/runner_state.h"
 #include "runner/settings.h"
 #include "runner/temp_directory.h"
 #include "system/host_path.h"
@@ -96,6 +97,7 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
     SetGameParameters(std::move(parameters));
 
     LoadStatus status = ReadGameData(file->bytes, file->start, CurrentSettings(), game, [](bool debug) {
+      Runner().debug_mode = debug;
       platform::setScreenSaverAllowed(!CurrentSettings().disable_screensaver);
       Progress(1, "Reading data");
       ShowLoadingWindow(debug);

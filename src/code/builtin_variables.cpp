@@ -2,6 +2,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <new>
 #include <utility>
 
 #include "code/errors.h"
@@ -33,7 +34,7 @@ const std::unordered_map<std::string_view, int32_t>& nameIndex() {
 // ---- the variables of this subsystem: script arguments and the error state ----
 
 bool getArgumentN(int32_t id, RValue& out) {
-  out = scriptArguments()[id - bv_argument0];
+  CopyValue(out, scriptArguments()[id - bv_argument0]);
   return true;
 }
 
@@ -41,10 +42,11 @@ bool getArgumentN(int32_t id, RValue& out) {
 int32_t argumentIndex(int32_t index) { return index >= 0 && index < kScriptArgumentCount ? index : 0; }
 
 bool getArgument(world::CInstance*, int32_t index, RValue& out) {
-  out = scriptArguments()[argumentIndex(index)];
+  CopyValue(out, scriptArguments()[argumentIndex(index)]);
   return true;
 }
 bool setArgument(world::CInstance*, int32_t index, const RValue& value) {
+  NoteArgumentWritten(argumentIndex(index));
   scriptArguments()[argumentIndex(index)] = value;
   return true;
 }
@@ -55,6 +57,7 @@ bool getArgumentFixed(world::CInstance*, int32_t, RValue& out) {
 }
 template <int N>
 bool setArgumentFixed(world::CInstance*, int32_t, const RValue& value) {
+  NoteArgumentWritten(N);
   scriptArguments()[N] = value;
   return true;
 }
@@ -111,6 +114,33 @@ void ensureOwnBound() {
 RValue* scriptArguments() {
   static RValue arguments[kScriptArgumentCount];
   return arguments;
+}
+
+int& scriptArgumentsInUse() {
+  static int used = 0;
+  return used;
+}
+
+ScriptArgumentFrame::ScriptArgumentFrame(const RValue* args, int count) {
+  RValue* table = scriptArguments();
+  int& used = scriptArgumentsInUse();
+  savedCount_ = used;
+  for (int i = 0; i < savedCount_; ++i) new (&saved()[i]) RValue(std::move(table[i]));
+  if (count > kScriptArgumentCount) count = kScriptArgumentCount;
+  for (int i = 0; i < count; ++i) CopyValue(table[i], args[i]);
+  for (int i = count; i < savedCount_; ++i) table[i].clear();
+  used = count;
+}
+
+ScriptArgumentFrame::~ScriptArgumentFrame() {
+  RValue* table = scriptArguments();
+  int& used = scriptArgumentsInUse();
+  for (int i = 0; i < savedCount_; ++i) {
+    table[i] = std::move(saved()[i]);
+    saved()[i].~RValue();
+  }
+  for (int i = savedCount_; i < used; ++i) table[i].clear();
+  used = savedCount_;
 }
 
 int32_t FindBuiltinVariable(std::string_view name) {

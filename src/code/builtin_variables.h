@@ -55,5 +55,28 @@ bool WriteBuiltinVariable(int32_t id, world::CInstance* instance, int32_t index,
 // The shared script argument table behind argument0..argument15 and argument[i].
 inline constexpr int kScriptArgumentCount = 16;
 RValue* scriptArguments();
+// Entries at and beyond this count are known to hold the real 0; calls save and restore only the
+// entries below it. Anything that writes an entry raises it (NoteArgumentWritten).
+int& scriptArgumentsInUse();
+inline void NoteArgumentWritten(int index) {
+  int& used = scriptArgumentsInUse();
+  if (index >= used) used = index + 1;
+}
+
+// Saves the argument table, fills it with `count` values (the rest become the real 0) and restores
+// it when destroyed, on failure too.
+class ScriptArgumentFrame {
+ public:
+  ScriptArgumentFrame(const RValue* args, int count);
+  ~ScriptArgumentFrame();
+  ScriptArgumentFrame(const ScriptArgumentFrame&) = delete;
+  ScriptArgumentFrame& operator=(const ScriptArgumentFrame&) = delete;
+
+ private:
+  // Raw storage: only the entries in use are moved here, so a call with one argument moves one.
+  alignas(RValue) unsigned char saved_[kScriptArgumentCount * sizeof(RValue)];
+  int savedCount_;
+  RValue* saved() { return reinterpret_cast<RValue*>(saved_); }
+};
 
 }  // namespace qv::code

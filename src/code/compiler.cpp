@@ -7,10 +7,12 @@
 //   3. parser: statements, expressions
 //   4. check pass
 //   5. CCode
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <unordered_map>
 
+#include "code/builtin_variables.h"
 #include "code/ccode.h"
 #include "code/errors.h"
 #include "code/lexer.h"
@@ -104,6 +106,7 @@ class Compiler {
     check(*root);
     if (failed_) return false;
     assignSlots(*root);
+    buildPrograms(*root, false);
     if (code_.kind_ == kExpression && root->kind == nk_constant) {
       code_.kind_ = kConstantExpression;
       code_.constant_ = root->value;
@@ -613,9 +616,105 @@ class Compiler {
     return false;
   }
 
+  static bool isArgument(int32_t id) { return id >= bv_argument0 && id <= bv_argument15; }
+
+  static bool numericOperator(int32_t op) {
+    switch (op) {
+      case tk_plus: case tk_minus: case tk_times: case tk_divide: case tk_div: case tk_mod:
+      case tk_less: case tk_less_equal: case tk_greater: case tk_greater_equal: case tk_equal:
+      case tk_not_equal: case tk_and: case tk_or:
+        return true;
+      default:
+        return false;
+    }
+  }
+
+  static void markNumeric(Node& n) {
+    switch (n.kind) {
+      case nk_constant: n.numeric = n.value.isReal(); break;
+      case nk_fixed_variable:
+        n.numeric = n.slot >= 0 || ((n.id >= kUserVariableBase || isArgument(n.id)) &&
+                                    (n.instance == -1 || n.instance == -6));
+        break;
+      case nk_binary:
+        n.numeric = numericOperator(n.id) && n.children[0]->numeric && n.children[1]->numeric;
+        break;
+      case nk_unary:
+        n.numeric = n.id == tk_minus && n.children[0]->numeric;
+        break;
+      case nk_variable: {
+        // An array element of the executing instance's own variable, with numeric indices.
+        const Node& prefix = *n.children[0];
+        bool ok = n.id >= kUserVariableBase && prefix.kind == nk_constant && prefix.value.isReal() &&
+                  (prefix.value.real == -1.0 || prefix.value.real == -6.0);
+        for (size_t i = 1; i < n.children.size(); ++i) ok = ok && n.children[i]->numeric;
+        n.numeric = ok;
+        break;
+      }
+      default: break;
+    }
+  }
+
+  // Emits the postfix form of a numeric subtree; returns the stack depth it needs.
+  static int emit(const Node& n, NumericProgram& p) {
+    switch (n.kind) {
+      case nk_constant:
+        p.ops.push_back({NumericOp::Constant, 0, n.value.real, nullptr});
+        return 1;
+      case nk_fixed_variable:
+        if (n.slot >= 0) p.ops.push_back({NumericOp::Local, n.slot, 0.0, nullptr});
+        else if (isArgument(n.id)) p.ops.push_back({NumericOp::Argument, n.id - bv_argument0, 0.0, nullptr});
+        else p.ops.push_back({NumericOp::Variable, 0, 0.0, &n});
+        return 1;
+      case nk_unary: {
+        const int d = emit(*n.children[0], p);
+        p.ops.push_back({NumericOp::Negate, 0, 0.0, nullptr});
+        return d;
+      }
+      case nk_variable: {
+        int depth = 1;
+        for (size_t i = 1; i < n.children.size(); ++i)
+          depth = std::max(depth, emit(*n.children[i], p) + static_cast<int>(i) - 1);
+        p.ops.push_back({NumericOp::Element, static_cast<int32_t>(n.children.size() - 1), 0.0, &n});
+        return depth;
+      }
+      default: {
+        const int l = emit(*n.children[0], p);
+        const int r = emit(*n.children[1], p);
+        NumericOp::Code code = NumericOp::Binary;
+        switch (n.id) {
+          case tk_plus: code = NumericOp::Add; break;
+          case tk_minus: code = NumericOp::Subtract; break;
+          case tk_times: code = NumericOp::Multiply; break;
+          case tk_less: code = NumericOp::Less; break;
+          case tk_less_equal: code = NumericOp::LessEqual; break;
+          case tk_greater: code = NumericOp::Greater; break;
+          case tk_greater_equal: code = NumericOp::GreaterEqual; break;
+          default: break;
+        }
+        p.ops.push_back({code, n.id, 0.0, nullptr});
+        return std::max(l, r + 1);
+      }
+    }
+  }
+
+  // Numeric subtrees that are not part of a larger one get their postfix program.
+  static void buildPrograms(Node& n, bool insideNumeric) {
+    if (n.numeric && !insideNumeric &&
+        (n.kind == nk_binary || n.kind == nk_unary || n.kind == nk_variable)) {
+      auto program = std::make_unique<NumericProgram>();
+      if (emit(n, *program) <= kNumericStackSize) n.program = std::move(program);
+    }
+    for (auto& c : n.children) buildPrograms(*c, insideNumeric || n.numeric);
+  }
+
   // Variables with a fixed local prefix get a slot in the execution's frame.
   void assignSlots(Node& n) {
     for (auto& c : n.children) assignSlots(*c);
+    struct Mark {
+      Node& n;
+      ~Mark() { markNumeric(n); }
+    } mark{n};
     const bool fixedLocal = n.kind == nk_fixed_variable && n.instance == -7;
     const bool indexedLocal = n.kind == nk_variable && n.children[0]->kind == nk_constant &&
                               n.children[0]->value.isReal() && n.children[0]->value.real == -7.0;

@@ -25,19 +25,7 @@ DebugMessageSink& debugSink() {
 // Compiles and runs `text` with the arguments after the first; the argument table is restored
 // afterwards. `what` names the source in the compile message.
 void executeText(BuiltinCall& c, const std::string& text, const char* what) {
-  struct SavedArguments {
-    RValue saved[kScriptArgumentCount];
-    SavedArguments() {
-      for (int i = 0; i < kScriptArgumentCount; ++i) saved[i] = std::move(scriptArguments()[i]);
-    }
-    ~SavedArguments() {
-      for (int i = 0; i < kScriptArgumentCount; ++i) scriptArguments()[i] = std::move(saved[i]);
-    }
-  } savedArguments;
-  for (int i = 0; i < kScriptArgumentCount; ++i) {
-    if (i + 1 < c.argc) scriptArguments()[i] = c.args[i + 1];
-    else scriptArguments()[i].clear();
-  }
+  ScriptArgumentFrame arguments(c.argc > 1 ? c.args + 1 : nullptr, c.argc > 1 ? c.argc - 1 : 0);
   CCode code(text, false);
   if (!code.Compile()) {
     const std::string message = errorState().current;

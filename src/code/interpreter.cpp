@@ -10,6 +10,7 @@
 //   5. entry points
 #include "code/interpreter.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,7 @@ struct Frame {
   const CCode* code;
   bool localsCreated = false;
   std::vector<LocalSlot> locals;  // by slot
-  CVariableList extraLocals;      // locals reached through a computed `local` prefix
+  std::unique_ptr<CVariableList> extraLocals;  // locals reached through a computed `local` prefix
 
   void createLocals() {
     if (localsCreated) return;
@@ -58,15 +59,7 @@ int g_executionDepth = 0;
 const char* g_stackBase = nullptr;
 int64_t g_stepsLeft = -1;
 
-// Only the real value is copied for reals: the string field of a real is never read.
-inline void copyValue(RValue& to, const RValue& from) {
-  if (from.kind == ty_real) {
-    to.kind = ty_real;
-    to.real = from.real;
-  } else {
-    to = from;
-  }
-}
+inline void copyValue(RValue& to, const RValue& from) { CopyValue(to, from); }
 
 bool fail(Frame& f, int32_t position, std::string_view message) {
   RecordCodeError(*f.code, position, message);
@@ -125,7 +118,8 @@ bool readLocal(Frame& f, int32_t id, int32_t index, RValue& out) {
     if (!s.exists) return false;
     v = s.var.get(index);
   } else {
-    v = f.extraLocals.get(id, index);
+    if (!f.extraLocals) return false;
+    v = f.extraLocals->get(id, index);
   }
   if (!v) return false;
   copyValue(out, *v);
@@ -140,7 +134,8 @@ void writeLocal(Frame& f, int32_t id, int32_t index, const RValue& value) {
     s.exists = true;
     s.var.element(index) = value;
   } else {
-    f.extraLocals.set(id, index, value);
+    if (!f.extraLocals) f.extraLocals = std::make_unique<CVariableList>();
+    f.extraLocals->set(id, index, value);
   }
 }
 
@@ -229,7 +224,16 @@ struct Ref {
 
 bool eval(const Node* n, Frame& f, RValue& out);
 
+bool evalNumeric(const Node* n, Frame& f, double& out);
+
 bool indexValue(const Node* n, Frame& f, int64_t& out) {
+  double d;
+  if (n->numeric && evalNumeric(n, f, d)) {
+    out = roundToInt64(d);
+    if (out < 0) return fail(f, n->position, "Negative array index");
+    if (out >= kArrayDimension) return fail(f, n->position, "Array index >= 32000");
+    return true;
+  }
   RValue v;
   if (!eval(n, f, v)) return false;
   if (!v.isReal()) return fail(f, n->position, "Wrong type of array index");
@@ -293,6 +297,11 @@ inline bool isSelfUser(const Node* n) {
          (n->instance == -1 || (n->instance == -6 && !globalStore().isGlobal(n->id)));
 }
 
+// A reference into the executing instance's own user variables.
+inline bool ownUserScope(const Ref& r) {
+  return r.id >= kUserVariableBase && (r.scope == -1 || (r.scope == -6 && !globalStore().isGlobal(r.id)));
+}
+
 bool readVariable(const Node* n, Frame& f, RValue& out) {
   if (n->kind == nk_fixed_variable) {
     if (n->slot >= 0) {
@@ -308,6 +317,9 @@ bool readVariable(const Node* n, Frame& f, RValue& out) {
         copyValue(out, v->value);
         return true;
       }
+    } else if (n->id < kBuiltinVariableLimit && (n->instance == -1 || n->instance == -6)) {
+      // Built-in variables of the executing instance (ids below 100000 are never global).
+      if (ReadBuiltinVariable(n->id, f.self, 0, out)) return true;
     } else if (readRef(f, n->instance, n->id, 0, out)) {
       return true;
     }
@@ -319,7 +331,16 @@ bool readVariable(const Node* n, Frame& f, RValue& out) {
   }
   Ref r;
   if (!resolveRef(n, f, r)) return false;
-  if (readRef(f, r.scope, r.id, r.index, out)) return true;
+  if (ownUserScope(r)) {
+    if (RVariable* v = selfVariable(f, n)) {
+      if (const RValue* e = v->get(r.index)) {
+        copyValue(out, *e);
+        return true;
+      }
+    }
+  } else if (readRef(f, r.scope, r.id, r.index, out)) {
+    return true;
+  }
   if (codeSettings().uninitializedAsZero) {
     out.setReal(0.0);
     return true;
@@ -329,12 +350,22 @@ bool readVariable(const Node* n, Frame& f, RValue& out) {
 
 // ---- 3. expressions and calls ----
 
+// Call arguments; a script call fills only the entries it passes, a built-in gets the whole table
+// of 16 (the entries after the given ones hold the real 0).
 bool evalCall(const Node* n, Frame& f, RValue& out) {
-  RValue args[kMaxArguments];
   const int argc = static_cast<int>(n->children.size());
+  const int32_t index = n->id;
+  if (index >= kScriptIndexBase && index < kExtensionIndexBase) {
+    RValue args[4];
+    if (argc <= 4) {
+      for (int i = 0; i < argc; ++i)
+        if (!eval(n->child(static_cast<size_t>(i)), f, args[i])) return false;
+      return CallScript(index - kScriptIndexBase, f.self, f.other, out, args, argc);
+    }
+  }
+  RValue args[kMaxArguments];
   for (int i = 0; i < argc; ++i)
     if (!eval(n->child(static_cast<size_t>(i)), f, args[i])) return false;
-  const int32_t index = n->id;
   if (index >= kExtensionIndexBase) {
     ExtensionFunctions* ext = extensionFunctions();
     return ext && ext->call(index - kExtensionIndexBase, f.self, f.other, out, args, argc);
@@ -348,19 +379,224 @@ bool evalCall(const Node* n, Frame& f, RValue& out) {
   return true;
 }
 
+// A real operand read without a temporary value: constants, and locals and own variables that
+// hold reals. False means "take the general path" (nothing has been evaluated or reported).
+bool fastReal(const Node* n, Frame& f, double& out) {
+  if (n->kind == nk_constant) {
+    if (!n->value.isReal()) return false;
+    out = n->value.real;
+    return true;
+  }
+  if (n->kind != nk_fixed_variable) return false;
+  const RValue* v = nullptr;
+  if (n->id >= bv_argument0 && n->id <= bv_argument15) {
+    v = &scriptArguments()[n->id - bv_argument0];
+  } else if (n->slot >= 0) {
+    if (!f.localsCreated) return false;
+    const LocalSlot& s = f.locals[static_cast<size_t>(n->slot)];
+    if (!s.exists) return false;
+    v = &s.var.value;
+  } else if (isSelfUser(n)) {
+    const RVariable* var = selfVariable(f, n);
+    if (!var) return false;
+    v = &var->value;
+  } else {
+    return false;
+  }
+  if (!v->isReal()) return false;
+  out = v->real;
+  return true;
+}
+
+// The common operators on two reals, inline; false leaves the rest to ApplyBinary.
+__attribute__((always_inline)) inline bool fastArithmetic(int32_t op, double& l, double r) {
+  switch (op) {
+    case tk_plus: l += r; return true;
+    case tk_minus: l -= r; return true;
+    case tk_times: l *= r; return true;
+    case tk_divide:
+      if (r == 0.0) return false;
+      l /= r;
+      return true;
+    case tk_less: l = truthValue(l - r < -kCompareEpsilon); return true;
+    case tk_less_equal: l = truthValue(l - r <= kCompareEpsilon); return true;
+    case tk_greater: l = truthValue(l - r > kCompareEpsilon); return true;
+    case tk_greater_equal: l = truthValue(l - r >= -kCompareEpsilon); return true;
+    case tk_equal: {
+      const double d = l - r;
+      l = truthValue(d > -kCompareEpsilon && d < kCompareEpsilon);
+      return true;
+    }
+    case tk_not_equal: {
+      const double d = l - r;
+      l = truthValue(d < -kCompareEpsilon || d > kCompareEpsilon);
+      return true;
+    }
+    case tk_and: l = truthValue(l >= 0.5 && r >= 0.5); return true;
+    case tk_or: l = truthValue(l >= 0.5 || r >= 0.5); return true;
+    case tk_div:
+      if (r == 0.0) return false;
+      l = static_cast<double>(truncToInt32(l / r));
+      return true;
+    case tk_mod: {
+      if (r == 0.0) return false;
+      const double q = static_cast<double>(truncToInt32(l / r));
+      l = l - q * r;
+      return true;
+    }
+    default: return false;
+  }
+}
+
+// Runs a numeric program; false (nothing recorded) means "take the tree walk".
+bool runNumeric(const NumericProgram& p, Frame& f, double& out) {
+  double stack[kNumericStackSize];
+  int sp = 0;
+  for (const NumericOp& op : p.ops) {
+    switch (op.code) {
+      case NumericOp::Constant:
+        stack[sp++] = op.constant;
+        break;
+      case NumericOp::Local: {
+        if (!f.localsCreated) return false;
+        const LocalSlot& s = f.locals[static_cast<size_t>(op.arg)];
+        if (!s.exists || s.var.value.kind != ty_real) return false;
+        stack[sp++] = s.var.value.real;
+        break;
+      }
+      case NumericOp::Variable:
+        if (!fastReal(op.node, f, stack[sp])) return false;
+        ++sp;
+        break;
+      case NumericOp::Binary:
+        --sp;
+        if (!fastArithmetic(op.arg, stack[sp - 1], stack[sp])) return false;
+        break;
+      case NumericOp::Negate:
+        stack[sp - 1] = -stack[sp - 1];
+        break;
+      case NumericOp::Argument: {
+        const RValue& a = scriptArguments()[op.arg];
+        if (a.kind != ty_real) return false;
+        stack[sp++] = a.real;
+        break;
+      }
+      case NumericOp::Element: {
+        // Indices outside 0..31999, a missing element or a string: the tree walk reports it.
+        int64_t flat = 0;
+        sp -= op.arg;
+        for (int k = 0; k < op.arg; ++k) {
+          const int64_t i = roundToInt64(stack[sp + k]);
+          if (i < 0 || i >= kArrayDimension) return false;
+          flat = flat * kArrayDimension + i;
+        }
+        const Node* n = op.node;
+        if (n->children[0]->value.real == -6.0 && globalStore().isGlobal(n->id)) return false;
+        const RVariable* v = selfVariable(f, n);
+        if (!v) return false;
+        const RValue* e = v->get(static_cast<int32_t>(flat));
+        if (!e || e->kind != ty_real) return false;
+        stack[sp++] = e->real;
+        break;
+      }
+      case NumericOp::Add:
+        --sp;
+        stack[sp - 1] += stack[sp];
+        break;
+      case NumericOp::Subtract:
+        --sp;
+        stack[sp - 1] -= stack[sp];
+        break;
+      case NumericOp::Multiply:
+        --sp;
+        stack[sp - 1] *= stack[sp];
+        break;
+      case NumericOp::Less:
+        --sp;
+        stack[sp - 1] = truthValue(stack[sp - 1] - stack[sp] < -kCompareEpsilon);
+        break;
+      case NumericOp::LessEqual:
+        --sp;
+        stack[sp - 1] = truthValue(stack[sp - 1] - stack[sp] <= kCompareEpsilon);
+        break;
+      case NumericOp::Greater:
+        --sp;
+        stack[sp - 1] = truthValue(stack[sp - 1] - stack[sp] > kCompareEpsilon);
+        break;
+      case NumericOp::GreaterEqual:
+        --sp;
+        stack[sp - 1] = truthValue(stack[sp - 1] - stack[sp] >= -kCompareEpsilon);
+        break;
+    }
+  }
+  out = stack[0];
+  return true;
+}
+
+// A numeric subtree on doubles alone; false (with nothing recorded) sends the caller to the full
+// walk, which then meets and reports whatever stopped this one.
+bool evalNumeric(const Node* n, Frame& f, double& out) {
+  if (n->program) return runNumeric(*n->program, f, out);
+  switch (n->kind) {
+    case nk_variable:
+      return false;  // elements run only inside programs
+    case nk_constant:
+    case nk_fixed_variable:
+      return fastReal(n, f, out);
+    case nk_binary: {
+      double r;
+      if (!evalNumeric(n->child(0), f, out) || !evalNumeric(n->child(1), f, r)) return false;
+      return fastArithmetic(n->id, out, r);
+    }
+    case nk_unary:
+      if (!evalNumeric(n->child(0), f, out)) return false;
+      out = -out;
+      return true;
+    default:
+      return false;
+  }
+}
+
 bool eval(const Node* n, Frame& f, RValue& out) {
   switch (n->kind) {
     case nk_constant:
       copyValue(out, n->value);
       return true;
     case nk_fixed_variable:
+      return readVariable(n, f, out);
     case nk_variable:
+      if (n->program) {
+        double d;
+        if (runNumeric(*n->program, f, d)) {
+          out.kind = ty_real;
+          out.real = d;
+          return true;
+        }
+      }
       return readVariable(n, f, out);
     case nk_binary: {
+      if (n->numeric) {
+        double d;
+        if (evalNumeric(n, f, d)) {
+          out.kind = ty_real;
+          out.real = d;
+          return true;
+        }
+      }
       if (!eval(n->child(0), f, out)) return false;
+      const Node* rightNode = n->child(1);
+      double r;
+      if (out.kind == ty_real && fastReal(rightNode, f, r)) {
+        if (fastArithmetic(n->id, out.real, r)) return true;
+        const RValue right(r);
+        if (const char* error = ApplyBinary(n->id, out, right)) return fail(f, rightNode->position, error);
+        return true;
+      }
       RValue right;
-      if (!eval(n->child(1), f, right)) return false;
-      if (const char* error = ApplyBinary(n->id, out, right)) return fail(f, n->child(1)->position, error);
+      if (!eval(rightNode, f, right)) return false;
+      if (out.kind == ty_real && right.kind == ty_real && fastArithmetic(n->id, out.real, right.real))
+        return true;
+      if (const char* error = ApplyBinary(n->id, out, right)) return fail(f, rightNode->position, error);
       return true;
     }
     case nk_unary:
@@ -417,8 +653,26 @@ int execAssign(const Node* n, Frame& f, RValue& slot) {
   const bool direct = target->kind == nk_fixed_variable &&
                       (target->slot >= 0 || isSelfUser(target));
   if (direct) {
+    const Node* valueNode = n->child(1);
+    double d;
+    if (valueNode->numeric && evalNumeric(valueNode, f, d)) {
+      if (op == 0) {
+        RValue* t = directTarget(target, f, true);
+        t->kind = ty_real;
+        t->real = d;
+        slot.kind = ty_real;
+        slot.real = d;
+        return 0;
+      }
+      RValue* current = directTarget(target, f, false);
+      if (current && current->kind == ty_real && fastArithmetic(op, current->real, d)) {
+        slot.kind = ty_real;
+        slot.real = current->real;
+        return 0;
+      }
+    }
     RValue value;
-    if (!eval(n->child(1), f, value)) return -1;
+    if (!eval(valueNode, f, value)) return -1;
     if (op == 0) {
       copyValue(slot, value);
       *directTarget(target, f, true) = std::move(value);
@@ -437,8 +691,22 @@ int execAssign(const Node* n, Frame& f, RValue& slot) {
   }
   Ref r;
   if (!resolveRef(target, f, r)) return -1;
+  const Node* valueNode = n->child(1);
+  if (op == 0 && valueNode->numeric && ownUserScope(r)) {
+    double d;
+    if (evalNumeric(valueNode, f, d)) {
+      RVariable* v = selfVariable(f, target);
+      if (!v) v = &f.self->variables.ensure(r.id);
+      RValue& e = v->element(r.index);
+      e.kind = ty_real;
+      e.real = d;
+      slot.kind = ty_real;
+      slot.real = d;
+      return 0;
+    }
+  }
   RValue value;
-  if (!eval(n->child(1), f, value)) return -1;
+  if (!eval(valueNode, f, value)) return -1;
   if (op != 0) {
     RValue current;
     if (!readRef(f, r.scope, r.id, r.index, current)) {
@@ -449,11 +717,24 @@ int execAssign(const Node* n, Frame& f, RValue& slot) {
     value = std::move(current);
   }
   copyValue(slot, value);
+  if (ownUserScope(r)) {
+    RVariable* v = selfVariable(f, target);
+    if (!v) v = &f.self->variables.ensure(r.id);
+    v->element(r.index) = std::move(value);
+    return 0;
+  }
   if (!writeRef(f, r.scope, r.id, r.index, value)) return fail(f, n->position, "Cannot assign to the variable") ? 0 : -1;
   return 0;
 }
 
 bool condition(const Node* n, Frame& f, const char* message, bool& truth) {
+  if (n->numeric) {
+    double d;
+    if (evalNumeric(n, f, d)) {
+      truth = d >= 0.5;
+      return true;
+    }
+  }
   RValue v;
   if (!eval(n, f, v)) return false;
   if (!v.isReal()) return fail(f, n->position, message);
@@ -714,22 +995,7 @@ bool CallScript(int32_t index, CInstance* self, CInstance* other, RValue& result
   const CScript* script = Script(index);
   if (!script || !script->code) return false;
   // The shared argument table is saved and restored around the call, on failure too.
-  struct SavedArguments {
-    RValue saved[kScriptArgumentCount];
-    SavedArguments() {
-      RValue* table = scriptArguments();
-      for (int i = 0; i < kScriptArgumentCount; ++i) saved[i] = std::move(table[i]);
-    }
-    ~SavedArguments() {
-      RValue* table = scriptArguments();
-      for (int i = 0; i < kScriptArgumentCount; ++i) table[i] = std::move(saved[i]);
-    }
-  } savedArguments;
-  RValue* table = scriptArguments();
-  for (int i = 0; i < kScriptArgumentCount; ++i) {
-    if (i < count) table[i] = args[i];
-    else table[i].clear();
-  }
+  ScriptArgumentFrame arguments(args, count);
   if (g_stepsLeft >= 0) {
     if (g_stepsLeft == 0) {
       RecordCodeError(*script->code, 0, kBudgetMessage);

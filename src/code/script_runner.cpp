@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <fstream>
 #include <iterator>
 
@@ -21,6 +22,17 @@ bool readFile(const std::string& path, std::string& out) {
   if (!in) return false;
   out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   return true;
+}
+
+// Host text files end lines with LF; game code carries CR LF, which the error messages split at.
+std::string withWindowsLineEnds(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+    out += text[i];
+  }
+  return out;
 }
 
 std::string scriptNameOf(const std::string& path) {
@@ -44,7 +56,7 @@ int RunScriptFiles(const std::string& programPath, const std::vector<std::string
       std::fprintf(stderr, "qvscript: cannot read %s\n", path.c_str());
       return 2;
     }
-    AddScript(scriptNameOf(path), std::move(text));
+    AddScript(scriptNameOf(path), withWindowsLineEnds(text));
   }
   std::string program;
   if (!readFile(programPath, program)) {
@@ -53,7 +65,7 @@ int RunScriptFiles(const std::string& programPath, const std::vector<std::string
   }
   EnsureBuiltinsRegistered();
   if (!CompileScripts()) return 1;
-  CCode code(program, false);
+  CCode code(withWindowsLineEnds(program), false);
   if (!code.Compile()) {
     const std::string message = errorState().current;
     ClearRecordedError();
@@ -65,10 +77,18 @@ int RunScriptFiles(const std::string& programPath, const std::vector<std::string
   world::CInstance& self = world.add(100000, 0);
   SetInstanceWorld(&world);
   RValue result;
-  ExecuteAction(code, &self, &self, result);
+  // An exception ends the running step in the runner (a ds_*_read of broken text, for one); here
+  // the program is the step, so it ends the program, with the reason on stderr.
+  bool ended = false;
+  try {
+    ExecuteAction(code, &self, &self, result);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "qvscript: the program ended with an exception: %s\n", e.what());
+    ended = true;
+  }
   SetInstanceWorld(nullptr);
   std::fflush(stdout);
-  return errorState().aborting ? 1 : 0;
+  return errorState().aborting || ended ? 1 : 0;
 }
 
 }  // namespace qv::code

@@ -37,6 +37,17 @@ struct RValue {
   bool isTrue() const { return kind == ty_real && real >= 0.5; }
 };
 
+// Copies a value; a real copies only its real (the string field of a real is never read), which
+// keeps copies of reals free of string work.
+inline void CopyValue(RValue& to, const RValue& from) {
+  if (from.kind == ty_real) {
+    to.kind = ty_real;
+    to.real = from.real;
+  } else {
+    to = from;
+  }
+}
+
 // Truth values given to game code are the reals 1 and 0.
 inline double truthValue(bool b) { return b ? 1.0 : 0.0; }
 

@@ -107,6 +107,8 @@ void CDS_Grid::applyGridRegion(Combine op, const CDS_Grid& source, int64_t x1, i
   if (from.x1 > from.x2 || from.y1 > from.y2) return;
   // Clip the target rectangle to this grid, moving the source corner with it.
   int64_t w = from.x2 - from.x1 + 1, h = from.y2 - from.y1 + 1;
+  // Entirely outside (this also keeps the sums below far from overflow for any rounded real).
+  if (xpos <= -w || ypos <= -h || xpos >= width_ || ypos >= height_) return;
   if (xpos < 0) { from.x1 -= xpos; w += xpos; xpos = 0; }
   if (ypos < 0) { from.y1 -= ypos; h += ypos; ypos = 0; }
   w = std::min(w, width_ - xpos);

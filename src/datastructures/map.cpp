@@ -44,7 +44,7 @@ RValue CDS_Map::keyAt(int64_t pos) const {
 
 void CDS_Map::add(RValue key, RValue value) {
   int64_t at = upper(key) + 1;
-  entries_.insert(entries_.begin() + at, Entry{std::move(key), std::move(value)});
+  entries_.insert(static_cast<size_t>(at), Entry{std::move(key), std::move(value)});
 }
 
 void CDS_Map::replace(const RValue& key, RValue value) {
@@ -54,7 +54,7 @@ void CDS_Map::replace(const RValue& key, RValue value) {
 
 void CDS_Map::erase(const RValue& key) {
   int64_t pos = equalAt(key);
-  if (pos >= 0) entries_.erase(entries_.begin() + pos);
+  if (pos >= 0) entries_.erase(static_cast<size_t>(pos));
 }
 
 bool CDS_Map::exists(const RValue& key) const { return equalAt(key) >= 0; }
@@ -76,17 +76,16 @@ RValue CDS_Map::findLast() const { return keyAt(static_cast<int64_t>(entries_.si
 void CDS_Map::write(CStream& s) const {
   s.WriteInteger(kMapRecord);
   s.WriteInteger(static_cast<int32_t>(entries_.size()));
-  for (const Entry& e : entries_) WriteValue(s, e.key);
-  for (const Entry& e : entries_) WriteValue(s, e.value);
+  entries_.forEach([&](const Entry& e) { WriteValue(s, e.key); });
+  entries_.forEach([&](const Entry& e) { WriteValue(s, e.value); });
 }
 
 bool CDS_Map::read(CStream& s, CDS_Map& out) {
   if (s.ReadInteger() != kMapRecord) return false;
   int32_t count = ReadCount(s, 2);
   CDS_Map fresh;
-  fresh.entries_.resize(static_cast<size_t>(count));
-  for (Entry& e : fresh.entries_) e.key = ReadValue(s);
-  for (Entry& e : fresh.entries_) e.value = ReadValue(s);
+  for (int32_t i = 0; i < count; ++i) fresh.entries_.push_back(Entry{ReadValue(s), RValue()});
+  fresh.entries_.forEach([&](Entry& e) { e.value = ReadValue(s); });
   out = std::move(fresh);
   return true;
 }

@@ -8,12 +8,14 @@
 // lower halves [lo, hi] at mid = (lo + hi) div 2 (key[mid] < k: lo = mid + 1, else hi = mid) and
 // scans up from lo; upper halves at mid = (lo + hi + 1) div 2 (key[mid] > k: hi = mid - 1, else
 // lo = mid) and scans down from hi.
-// Cost: searches O(log n); add and delete shift the entries after the position, O(n) moves.
+// Cost: the entries sit in a BlockedSequence, so a search is O(log n) probes of O(log(n / 256))
+// each, and add and delete move at most one block: O(256 + n / 256) instead of O(n).
 // Record: 401, count, count keys in order, count values in the same order.
 #pragma once
 
 #include <vector>
 
+#include "datastructures/blocked_sequence.h"
 #include "datastructures/record.h"
 
 namespace qv::datastructures {
@@ -39,7 +41,6 @@ class CDS_Map {
 
   int64_t lower(const RValue& key) const;
   int64_t upper(const RValue& key) const;
-  const std::vector<Entry>& entries() const { return entries_; }
 
   void write(CStream& s) const;
   static bool read(CStream& s, CDS_Map& out);
@@ -47,7 +48,7 @@ class CDS_Map {
  private:
   int64_t equalAt(const RValue& key) const;  // lower(key) when its key compares equal, else -1
   RValue keyAt(int64_t pos) const;            // the real 0 outside the map
-  std::vector<Entry> entries_;
+  BlockedSequence<Entry> entries_;
 };
 
 }  // namespace qv::datastructures

@@ -1,12 +1,19 @@
 // CDS_Priority: (value, priority) entries in an unsorted array.
 //
-// Finding the least or greatest priority is a linear scan that keeps the first of equal
-// priorities (a later entry replaces the best only when strictly smaller/greater); deleting moves
-// the last entry into the freed place. Both rules fix which of several equal priorities comes out
-// next, and that order depends on the array order those moves produce, so the array stays: add
-// is O(1), find and delete O(n). Record: 501, count, count values, count priorities.
+// The least (greatest) priority is defined by a scan of the array in order that lets a later
+// entry replace the best only when strictly smaller (greater) under the tolerant comparison, so
+// the earliest of equal priorities wins; deleting moves the last entry into the freed place. Both
+// rules fix which of several equal priorities comes out next, so the array stays as it is.
+//
+// Cost: beside the array, an ordered index of (priority, position) answers the scan's result in
+// O(log n) whenever the winning priority is separated by more than the tolerance from the next
+// distinct priority (then the scan provably picks the lowest position holding the exact extreme);
+// otherwise, and while any priority is NaN, the scan itself runs, O(n). add and delete_* cost
+// O(log n); the value searches (change_priority, find_priority, delete_value) scan, O(n), as the
+// first match in array order is asked for. Record: 501, count, count values, count priorities.
 #pragma once
 
+#include <set>
 #include <vector>
 
 #include "datastructures/record.h"
@@ -21,8 +28,8 @@ class CDS_Priority {
   };
 
   size_t size() const { return entries_.size(); }
-  void clear() { entries_.clear(); }
-  void add(RValue value, RValue priority) { entries_.push_back(Entry{std::move(value), std::move(priority)}); }
+  void clear();
+  void add(RValue value, RValue priority);
   void changePriority(const RValue& value, RValue priority);
   RValue findPriority(const RValue& value) const;
   void deleteValue(const RValue& value);
@@ -37,11 +44,26 @@ class CDS_Priority {
   static bool read(CStream& s, CDS_Priority& out);
 
  private:
+  struct OrderKey {
+    RValue priority;
+    int64_t position;
+  };
+  struct OrderLess {
+    bool operator()(const OrderKey& a, const OrderKey& b) const;
+  };
+
   int64_t find(const RValue& value) const;  // first entry whose value compares equal, or -1
   int64_t extreme(bool greatest) const;     // -1 when empty
+  int64_t scanExtreme(bool greatest) const;
   RValue valueAt(int64_t pos) const;
   RValue removeAt(int64_t pos);
+  void indexAdd(int64_t pos);     // enters entries_[pos] into the index
+  void indexRemove(int64_t pos);  // takes it out (before it changes or moves)
+  void rebuildIndex();
+
   std::vector<Entry> entries_;
+  std::set<OrderKey, OrderLess> order_;  // every entry whose priority is not NaN
+  int64_t nanCount_ = 0;                 // entries whose priority is NaN (no exact order)
 };
 
 }  // namespace qv::datastructures

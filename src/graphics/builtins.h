@@ -9,5 +9,8 @@ code::BuiltinFamily DisplayBuiltins();     // display_*, window_*, screen_*, set
 code::BuiltinFamily TextureBuiltins();     // texture_*
 code::BuiltinFamily SpriteBuiltins();      // sprite_*
 code::BuiltinFamily BackgroundBuiltins();  // background_*
+code::BuiltinFamily FontBuiltins();        // font_*, draw_text*, string_width/height*, draw_set_font/halign/valign
+code::BuiltinFamily DrawBuiltins();        // draw_* shapes, primitives, sprites, backgrounds, blend modes, colour, alpha
+code::BuiltinFamily ColourBuiltins();      // make_color*, color_get_*, merge_color
 
 }  // namespace qv::graphics

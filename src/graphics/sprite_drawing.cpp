@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "graphics/colour.h"
+#include "graphics/font.h"
 #include "graphics/texture_table.h"
 
 namespace qv::graphics {
@@ -78,6 +79,7 @@ bool PrepareGraphics(const DisplaySettings& settings) {
     if (CBackground* b = backgrounds().get(i)) CreateBackgroundTexture(*b);
   for (int i = 0; i < sprites().count(); ++i)
     if (CSprite* s = sprites().get(i)) CreateSpriteTextures(*s);
+  CreateFontTextures();
   display().beginFrame();
   return true;
 }

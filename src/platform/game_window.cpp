@@ -193,6 +193,21 @@ std::vector<WindowEvent> GameWindow::poll() {
   return events;
 }
 
+void GameWindow::pushKeyDown(int key) {
+  SDL_Event e{};
+  e.type = SDL_KEYDOWN;
+  e.key.windowID = SDL_GetWindowID(W(window_));
+  e.key.state = SDL_PRESSED;
+  e.key.keysym.sym = key;
+  e.key.keysym.scancode = SDL_GetScancodeFromKey(key);
+  SDL_PushEvent(&e);
+}
+
+std::string GameWindow::driver() {
+  const char* name = SDL_GetCurrentVideoDriver();
+  return name ? name : "";
+}
+
 int KeyCodeF4() { return SDLK_F4; }
 
 }  // namespace qv::platform

@@ -65,6 +65,10 @@ class GameWindow {
 
   // Drains the event queue.
   std::vector<WindowEvent> poll();
+  // Queues a key press as if the player made it (scripted input and tests).
+  void pushKeyDown(int key);
+  // The video driver in use ("x11", "offscreen", ...).
+  static std::string driver();
 
   void* nativeWindow() const { return window_; }
   void* glContext() const { return context_; }

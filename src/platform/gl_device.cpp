@@ -29,20 +29,18 @@ namespace {
 
 // --- shaders -------------------------------------------------------------------------------------
 
-const char* kVertexShader = R"(#version 330 core
+const char* kVertexShader = R"(
 layout(location = 0) in vec3 aPosition;
 layout(location = 1) in vec3 aNormal;
 layout(location = 2) in vec4 aColour;
 layout(location = 3) in vec2 aTexCoord;
 uniform mat4 uWorld, uView, uProjection;   // uploaded row-major untransposed: M * v == v * M(row)
 uniform vec2 uViewportSize;
-uniform bool uLighting;
 uniform vec4 uAmbient;
 uniform vec4 uMatDiffuse, uMatAmbient, uMatEmissive;
 struct LightData { int type; vec4 diffuse; vec4 ambient; vec3 position; vec3 direction;
                    float range; float att0; float att1; float att2; bool enabled; };
 uniform LightData uLights[8];
-uniform bool uRangeFog;
 out vec4 vColour;
 flat out vec4 vFlatColour;
 out vec2 vTexCoord;
@@ -84,27 +82,19 @@ void main() {
 }
 )";
 
-const char* kFragmentShader = R"(#version 330 core
+const char* kFragmentShader = R"(
 in vec4 vColour;
 flat in vec4 vFlatColour;
 in vec2 vTexCoord;
 in float vFogDistance;
 uniform sampler2D uTexture;
-uniform bool uFlat;
-uniform int uColourOp, uColourArg1, uColourArg2, uAlphaOp, uAlphaArg1, uAlphaArg2;
-uniform bool uAlphaTest;
-uniform int uAlphaFunc;
 uniform int uAlphaRef;
-uniform bool uFog;
 uniform vec4 uFogColour;
 uniform float uFogStart, uFogEnd;
 out vec4 fragColour;
 vec4 arg(int a, vec4 diffuse, vec4 tex) { return a == 2 ? tex : diffuse; }
-float op(int o, float a1, float a2, float current) {
-  if (o == 2) return a1;
-  if (o == 3) return a2;
-  if (o == 4) return a1 * a2;
-  return current;
+vec4 op(int o, vec4 a1, vec4 a2, vec4 current) {
+  return o == 2 ? a1 : o == 3 ? a2 : o == 4 ? a1 * a2 : current;
 }
 bool compare(int f, int a, int ref) {
   if (f == 1) return false;
@@ -119,16 +109,10 @@ bool compare(int f, int a, int ref) {
 void main() {
   vec4 diffuse = uFlat ? vFlatColour : vColour;
   vec4 tex = texture(uTexture, vTexCoord);
-  vec4 c1 = arg(uColourArg1, diffuse, tex), c2 = arg(uColourArg2, diffuse, tex);
-  vec4 a1 = arg(uAlphaArg1, diffuse, tex), a2 = arg(uAlphaArg2, diffuse, tex);
-  vec4 result;
-  if (uColourOp == 1) {
-    result = diffuse;
-  } else {
-    result.r = op(uColourOp, c1.r, c2.r, diffuse.r);
-    result.g = op(uColourOp, c1.g, c2.g, diffuse.g);
-    result.b = op(uColourOp, c1.b, c2.b, diffuse.b);
-    result.a = uAlphaOp == 1 ? diffuse.a : op(uAlphaOp, a1.a, a2.a, diffuse.a);
+  vec4 result = diffuse;
+  if (uColourOp != 1) {
+    result.rgb = op(uColourOp, arg(uColourArg1, diffuse, tex), arg(uColourArg2, diffuse, tex), diffuse).rgb;
+    if (uAlphaOp != 1) result.a = op(uAlphaOp, arg(uAlphaArg1, diffuse, tex), arg(uAlphaArg2, diffuse, tex), diffuse).a;
   }
   if (uAlphaTest && !compare(uAlphaFunc, int(floor(result.a * 255.0 + 0.5)), uAlphaRef)) discard;
   if (uFog) {
@@ -139,9 +123,10 @@ void main() {
 }
 )";
 
-GLuint Compile(GLenum kind, const char* source) {
+GLuint Compile(GLenum kind, const std::string& defines, const char* body) {
   GLuint s = glCreateShader(kind);
-  glShaderSource(s, 1, &source, nullptr);
+  const char* parts[3] = {"#version 330 core\n", defines.c_str(), body};
+  glShaderSource(s, 3, parts, nullptr);
   glCompileShader(s);
   GLint ok = 0;
   glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
@@ -229,6 +214,7 @@ class GLDevice final : public Device {
  private:
   void apply();
   void bindTarget();
+  GLuint programFor(uint32_t key);
   GLint loc(const char* name) { return glGetUniformLocation(program_, name); }
 
   GameWindow& window_;
@@ -237,9 +223,11 @@ class GLDevice final : public Device {
   GLuint screenFbo_ = 0, screenColour_ = 0, screenDepth_ = 0, clearFbo_ = 0;
   std::unordered_map<TextureHandle, GLuint> targetFbos_;  // render-target texture -> its framebuffer
   std::unordered_map<TextureHandle, std::pair<int, int>> sizes_;
+  std::unordered_map<uint32_t, GLuint> programs_;  // shader variants by VariantKey
   std::vector<Vertex> batch_;
   Batch batchKind_ = Batch::None;
   size_t vboCapacity_ = 0;
+  size_t vboOffset_ = 0;  // next free byte of the ring
 };
 
 // --- creation ------------------------------------------------------------------------------------
@@ -255,25 +243,66 @@ GLDevice::~GLDevice() {
   glDeleteSamplers(1, &sampler_);
   glDeleteBuffers(1, &vbo_);
   glDeleteVertexArrays(1, &vao_);
-  glDeleteProgram(program_);
+  for (auto& [key, program] : programs_) glDeleteProgram(program);
+}
+
+// The parts of the state that select a shader variant: each becomes a constant of the program, so
+// the common cases compile to straight-line code (a fragment shader full of uniform branches costs
+// several times the plain one on software rasterisers).
+uint32_t VariantKey(const RenderState& s) {
+  const TextureStage& t = s.stage0;
+  const bool fog = s.fog && (s.fogTableMode == FogMode::Linear || s.fogVertexMode == FogMode::Linear);
+  uint32_t k = uint32_t(t.colourOp) | uint32_t(t.colourArg1) << 3 | uint32_t(t.colourArg2) << 5 |
+               uint32_t(t.alphaOp) << 7 | uint32_t(t.alphaArg1) << 10 | uint32_t(t.alphaArg2) << 12;
+  k |= uint32_t(s.alphaTest) << 14 | uint32_t(s.alphaFunc) << 15 | uint32_t(fog) << 19;
+  k |= uint32_t(s.shade == ShadeMode::Flat) << 20 | uint32_t(s.lighting) << 21;
+  k |= uint32_t(s.rangeFog && s.fogTableMode != FogMode::Linear) << 22;
+  return k;
+}
+
+std::string VariantDefines(uint32_t k) {
+  auto define = [](const char* name, uint32_t v) { return std::string("#define ") + name + " " + std::to_string(v) + "\n"; };
+  auto flag = [](const char* name, bool v) { return std::string("#define ") + name + (v ? " true\n" : " false\n"); };
+  return define("uColourOp", k & 7) + define("uColourArg1", (k >> 3) & 3) + define("uColourArg2", (k >> 5) & 3) +
+         define("uAlphaOp", (k >> 7) & 7) + define("uAlphaArg1", (k >> 10) & 3) + define("uAlphaArg2", (k >> 12) & 3) +
+         flag("uAlphaTest", (k >> 14) & 1) + define("uAlphaFunc", (k >> 15) & 15) + flag("uFog", (k >> 19) & 1) +
+         flag("uFlat", (k >> 20) & 1) + flag("uLighting", (k >> 21) & 1) + flag("uRangeFog", (k >> 22) & 1);
+}
+
+GLuint GLDevice::programFor(uint32_t key) {
+  auto it = programs_.find(key);
+  if (it != programs_.end()) return it->second;
+  const std::string defines = VariantDefines(key);
+  GLuint vs = Compile(GL_VERTEX_SHADER, defines, kVertexShader);
+  GLuint fs = Compile(GL_FRAGMENT_SHADER, defines, kFragmentShader);
+  GLuint program = 0;
+  if (vs && fs) {
+    program = glCreateProgram();
+    glAttachShader(program, vs);
+    glAttachShader(program, fs);
+    glLinkProgram(program);
+    GLint ok = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (!ok) {
+      glDeleteProgram(program);
+      program = 0;
+    }
+  }
+  if (vs) glDeleteShader(vs);
+  if (fs) glDeleteShader(fs);
+  if (program) {
+    glUseProgram(program);
+    glUniform1i(glGetUniformLocation(program, "uTexture"), 0);
+  }
+  programs_[key] = program;
+  return program;
 }
 
 bool GLDevice::init() {
   if (epoxy_gl_version() < 33) return false;
-  GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader);
-  GLuint fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader);
-  if (!vs || !fs) return false;
-  program_ = glCreateProgram();
-  glAttachShader(program_, vs);
-  glAttachShader(program_, fs);
-  glLinkProgram(program_);
-  glDeleteShader(vs);
-  glDeleteShader(fs);
-  GLint ok = 0;
-  glGetProgramiv(program_, GL_LINK_STATUS, &ok);
-  if (!ok) return false;
+  program_ = programFor(VariantKey(state_));
+  if (!program_) return false;
   glUseProgram(program_);
-  glUniform1i(loc("uTexture"), 0);
 
   glGenVertexArrays(1, &vao_);
   glBindVertexArray(vao_);
@@ -324,6 +353,8 @@ void GLDevice::apply() {
   if (!dirty_) return;
   dirty_ = false;
   const RenderState& s = state_;
+  if (GLuint p = programFor(VariantKey(s))) program_ = p;
+  glUseProgram(program_);
   s.alphaBlend ? glEnable(GL_BLEND) : glDisable(GL_BLEND);
   glBlendFunc(GLBlend(s.srcBlend), GLBlend(s.destBlend));
   if (s.zEnable && screenDepth_ != 0) {
@@ -393,16 +424,18 @@ void GLDevice::flush() {
   if (batch_.empty()) return;
   apply();
   glBindTexture(GL_TEXTURE_2D, texture_ ? texture_ : white_);
+  // The vertex buffer is a ring: batches are appended after each other and the buffer is orphaned
+  // only when it is full, so many small batches cost no reallocation each.
   const size_t bytes = batch_.size() * sizeof(Vertex);
-  if (bytes > vboCapacity_) {
-    vboCapacity_ = std::max(bytes, vboCapacity_ * 2);
+  if (vboOffset_ + bytes > vboCapacity_) {
+    vboCapacity_ = std::max({bytes, vboCapacity_, size_t{4} << 20});
     glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vboCapacity_), nullptr, GL_STREAM_DRAW);
-  } else {
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vboCapacity_), nullptr, GL_STREAM_DRAW);  // orphan
+    vboOffset_ = 0;
   }
-  glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(bytes), batch_.data());
+  glBufferSubData(GL_ARRAY_BUFFER, GLintptr(vboOffset_), GLsizeiptr(bytes), batch_.data());
   const GLenum mode = batchKind_ == Batch::Points ? GL_POINTS : batchKind_ == Batch::Lines ? GL_LINES : GL_TRIANGLES;
-  glDrawArrays(mode, 0, GLsizei(batch_.size()));
+  glDrawArrays(mode, GLint(vboOffset_ / sizeof(Vertex)), GLsizei(batch_.size()));
+  vboOffset_ += bytes;
   batch_.clear();
   batchKind_ = Batch::None;
 }
@@ -594,6 +627,12 @@ std::vector<uint32_t> GLDevice::capture(const Rect& r) {
 
 bool GLDevice::reset(bool depthBuffer) {
   flush();
+  // Every binding the device relies on is made again, whatever happened to the context meanwhile.
+  glUseProgram(program_);
+  glBindVertexArray(vao_);
+  glBindBuffer(GL_ARRAY_BUFFER, vbo_);
+  glActiveTexture(GL_TEXTURE0);
+  glBindSampler(0, sampler_);
   glBindFramebuffer(GL_FRAMEBUFFER, screenFbo_);
   if (depthBuffer && !screenDepth_) {
     glGenRenderbuffers(1, &screenDepth_);

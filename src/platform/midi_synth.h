@@ -3,6 +3,7 @@
 // sampled sounds. The General MIDI sound font comes from the system (TimGM6mb by default).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -28,6 +29,11 @@ std::string MidiSoundFontPath();
 
 // A synthesizer playing `midi` (a standard MIDI file, already checked by the caller) from the
 // start, at `sampleRate`; nothing when FluidSynth or the sound font cannot be loaded.
+// Synthesizers are pooled: a finished song returns its synthesizer for the next one.
 std::unique_ptr<MidiSynth> CreateMidiSynth(std::span<const uint8_t> midi, int sampleRate, bool loop, double tempo);
+
+// Makes sure `count` synthesizers wait in the pool, so the first songs start without the cost of
+// loading the sound font (called when MIDI sounds are prepared).
+void WarmMidiSynths(int sampleRate, size_t count);
 
 }  // namespace qv::platform

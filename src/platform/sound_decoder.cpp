@@ -39,6 +39,37 @@ sf_count_t memRead(void* ptr, sf_count_t count, void* user) {
 }
 
 sf_count_t memWrite(const void*, sf_count_t, void*) { return 0; }
+
+// A growable file in memory for writing.
+struct MemoryOutput {
+  std::vector<uint8_t> bytes;
+  sf_count_t pos = 0;
+};
+sf_count_t outLength(void* user) { return static_cast<sf_count_t>(static_cast<MemoryOutput*>(user)->bytes.size()); }
+sf_count_t outSeek(sf_count_t offset, int whence, void* user) {
+  auto* f = static_cast<MemoryOutput*>(user);
+  sf_count_t base = whence == SEEK_CUR ? f->pos : whence == SEEK_END ? static_cast<sf_count_t>(f->bytes.size()) : 0;
+  if (base + offset < 0) return -1;
+  f->pos = base + offset;
+  return f->pos;
+}
+sf_count_t outRead(void* ptr, sf_count_t count, void* user) {
+  auto* f = static_cast<MemoryOutput*>(user);
+  const auto size = static_cast<sf_count_t>(f->bytes.size());
+  const sf_count_t n = std::max<sf_count_t>(0, std::min(count, size - f->pos));
+  if (n > 0) std::memcpy(ptr, f->bytes.data() + f->pos, static_cast<size_t>(n));
+  f->pos += n;
+  return n;
+}
+sf_count_t outWrite(const void* ptr, sf_count_t count, void* user) {
+  auto* f = static_cast<MemoryOutput*>(user);
+  const auto end = static_cast<size_t>(f->pos + count);
+  if (f->bytes.size() < end) f->bytes.resize(end);
+  std::memcpy(f->bytes.data() + f->pos, ptr, static_cast<size_t>(count));
+  f->pos += count;
+  return count;
+}
+sf_count_t outTell(void* user) { return static_cast<MemoryOutput*>(user)->pos; }
 sf_count_t memTell(void* user) { return static_cast<MemoryFile*>(user)->pos; }
 
 // Formats whose header frame count is exact; for compressed streams it is an estimate.
@@ -89,6 +120,28 @@ std::optional<PcmData> DecodeSoundData(std::span<const uint8_t> bytes, size_t ma
   }
   sf_close(snd);
   return result;
+}
+
+std::optional<std::vector<uint8_t>> EncodeSoundData(const PcmData& pcm, const std::string& format) {
+  int code = 0;
+  if (format == "wav") code = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+  else if (format == "ogg") code = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+  else if (format == "flac") code = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+  else if (format == "mp3") code = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
+  else return std::nullopt;
+  MemoryOutput out;
+  SF_VIRTUAL_IO io{outLength, outSeek, outRead, outWrite, outTell};
+  SF_INFO info{};
+  info.channels = pcm.channels;
+  info.samplerate = pcm.sampleRate;
+  info.format = code;
+  SNDFILE* snd = sf_open_virtual(&io, SFM_WRITE, &info, &out);
+  if (snd == nullptr) return std::nullopt;
+  const auto frames = static_cast<sf_count_t>(pcm.frames());
+  const bool ok = sf_writef_float(snd, pcm.samples.data(), frames) == frames;
+  sf_close(snd);
+  if (!ok) return std::nullopt;
+  return std::move(out.bytes);
 }
 
 std::optional<std::vector<uint8_t>> ReadHostFile(const std::string& hostPath, size_t maxBytes) {

@@ -23,6 +23,11 @@ struct PcmData {
 // `maxFrames` frames (sound data is untrusted: memory grows only with frames actually decoded).
 std::optional<PcmData> DecodeSoundData(std::span<const uint8_t> bytes, size_t maxFrames);
 
+// Encodes 16-bit-range float samples as a whole file of `format` ("wav", "ogg", "flac" or "mp3",
+// as far as the installed libsndfile writes them); nothing when it cannot. Used to make sound
+// files (tests, packing) without any other tool.
+std::optional<std::vector<uint8_t>> EncodeSoundData(const PcmData& pcm, const std::string& format);
+
 // Reads a host file whole (at most `maxBytes`); nothing when it cannot be read.
 std::optional<std::vector<uint8_t>> ReadHostFile(const std::string& hostPath, size_t maxBytes);
 

@@ -81,83 +81,93 @@ struct Biquad {
   }
 };
 
-// Late reverberation: eight damped feedback combs in parallel and four all-passes in series per
-// channel, the right channel's lines slightly longer for width.
+// Late reverberation: a feedback delay network of eight damped delay lines of mutually prime
+// lengths, mixed through an 8x8 Hadamard matrix (energy preserving, so the decay is set by the
+// line gains alone). Even lines feed the left output, odd lines the right.
 class ReverbCore {
  public:
   explicit ReverbCore(int fs) : fs_(fs) {
-    static constexpr std::array<int, 8> kComb = {1116, 1188, 1277, 1356, 1422, 1491, 1557, 1617};
-    static constexpr std::array<int, 4> kAllPass = {556, 441, 341, 225};
-    constexpr int kSpread = 23;
+    static constexpr std::array<int, 8> kLengths = {1031, 1327, 1523, 1801, 2053, 2311, 2539, 2803};
     const double scale = fs / 44100.0;
-    for (int c = 0; c < 2; ++c) {
-      for (size_t i = 0; i < kComb.size(); ++i) {
-        combs_[c][i].length = std::max(1, static_cast<int>((kComb[i] + c * kSpread) * scale));
-        combs_[c][i].buf.assign(static_cast<size_t>(combs_[c][i].length), 0.0f);
-      }
-      for (size_t i = 0; i < kAllPass.size(); ++i) {
-        allPasses_[c][i].length = std::max(1, static_cast<int>((kAllPass[i] + c * kSpread) * scale));
-        allPasses_[c][i].buf.assign(static_cast<size_t>(allPasses_[c][i].length), 0.0f);
-      }
+    for (size_t k = 0; k < kLines; ++k) {
+      lines_[k].length = std::max(1, static_cast<int>(kLengths[k] * scale));
+      lines_[k].buf.assign(static_cast<size_t>(lines_[k].length), 0.0f);
     }
-    configure(1.0, 0.5, 0.5);
+    configure(1.0, 0.5);
   }
 
-  // Decay to -60 dB in `seconds`; `damping` 0..1 darkens the tail; `diffusion` 0..1.
-  void configure(double seconds, double damping, double diffusion) {
+  // Decay to -60 dB in `seconds`; `damping` 0..1 darkens the tail.
+  void configure(double seconds, double damping) {
     seconds = std::max(seconds, 1e-4);
-    for (auto& side : combs_) {
-      for (auto& comb : side) {
-        comb.feedback = static_cast<float>(std::pow(10.0, -3.0 * comb.length / (seconds * fs_)));
-        comb.damp = static_cast<float>(std::clamp(damping, 0.0, 0.95));
-      }
+    for (auto& line : lines_) {
+      line.gain = static_cast<float>(std::pow(10.0, -3.0 * line.length / (seconds * fs_)));
+      line.damp = static_cast<float>(std::clamp(damping, 0.0, 0.95));
     }
-    allPassGain_ = static_cast<float>(0.25 + 0.35 * std::clamp(diffusion, 0.0, 1.0));
   }
 
   // Input is mono (the caller's sum); writes the wet left and right signal.
-  void run(float in, float& left, float& right) {
-    const float x = in * 0.015f;  // keeps eight summed combs near unity level
-    for (int c = 0; c < 2; ++c) {
-      float sum = 0;
-      for (auto& comb : combs_[c]) {
-        const float out = comb.buf[static_cast<size_t>(comb.pos)];
-        comb.store = out * (1.0f - comb.damp) + comb.store * comb.damp;
-        comb.buf[static_cast<size_t>(comb.pos)] = x + comb.store * comb.feedback;
-        if (++comb.pos >= comb.length) comb.pos = 0;
-        sum += out;
+  void run(const float* in, float* left, float* right, int frames) {
+    constexpr float kNorm = 0.35355339f;  // 1/sqrt(8)
+    constexpr float kInput = 0.25f;
+    for (int i = 0; i < frames; ++i) {
+      std::array<float, kLines> y;
+      for (size_t k = 0; k < kLines; ++k) {
+        Line& line = lines_[k];
+        const float o = line.buf[static_cast<size_t>(line.pos)];
+        line.store = o * (1.0f - line.damp) + line.store * line.damp;
+        y[k] = line.store * line.gain;
       }
-      for (auto& ap : allPasses_[c]) {
-        const float buffered = ap.buf[static_cast<size_t>(ap.pos)];
-        ap.buf[static_cast<size_t>(ap.pos)] = sum + buffered * allPassGain_;
-        if (++ap.pos >= ap.length) ap.pos = 0;
-        sum = buffered - sum;
+      left[i] = y[0] + y[2] + y[4] + y[6];
+      right[i] = y[1] + y[3] + y[5] + y[7];
+      // Fast Walsh-Hadamard transform in three butterfly stages.
+      for (size_t h = 1; h < kLines; h <<= 1) {
+        for (size_t k = 0; k < kLines; k += 2 * h) {
+          for (size_t j = k; j < k + h; ++j) {
+            const float a = y[j], b = y[j + h];
+            y[j] = a + b;
+            y[j + h] = a - b;
+          }
+        }
       }
-      (c == 0 ? left : right) = sum;
+      const float x = in[i] * kInput;
+      for (size_t k = 0; k < kLines; ++k) {
+        Line& line = lines_[k];
+        line.buf[static_cast<size_t>(line.pos)] = x + y[k] * kNorm;
+        if (++line.pos >= line.length) line.pos = 0;
+      }
     }
   }
 
  private:
-  struct Comb {
+  static constexpr size_t kLines = 8;
+  struct Line {
     std::vector<float> buf;
     int length = 1, pos = 0;
-    float feedback = 0, damp = 0, store = 0;
-  };
-  struct AllPass {
-    std::vector<float> buf;
-    int length = 1, pos = 0;
+    float gain = 0, damp = 0, store = 0;
   };
   int fs_;
-  std::array<std::array<Comb, 8>, 2> combs_;
-  std::array<std::array<AllPass, 4>, 2> allPasses_;
-  float allPassGain_ = 0.5f;
+  std::array<Line, kLines> lines_;
 };
+
+// One period of a sine, for the oscillators (interpolated; far finer than a modulation needs).
+constexpr int kSineTableSize = 1024;
+const std::array<float, kSineTableSize + 1>& sineTable() {
+  static const auto table = [] {
+    std::array<float, kSineTableSize + 1> t{};
+    for (int i = 0; i <= kSineTableSize; ++i) t[static_cast<size_t>(i)] = static_cast<float>(std::sin(kTwoPi * i / kSineTableSize));
+    return t;
+  }();
+  return table;
+}
 
 // Low-frequency oscillator value in [-1, 1] at phase 0..1.
 float lfo(int waveform, double phase) {
   phase -= std::floor(phase);
   if (waveform == 0) return static_cast<float>(phase < 0.5 ? 4 * phase - 1 : 3 - 4 * phase);  // triangle
-  return static_cast<float>(std::sin(kTwoPi * phase));
+  const double x = phase * kSineTableSize;
+  const auto i = static_cast<size_t>(x);
+  const auto& t = sineTable();
+  return t[i] + (t[i + 1] - t[i]) * static_cast<float>(x - static_cast<double>(i));
 }
 
 // ---- the effects ----
@@ -290,19 +300,24 @@ class WavesReverb final : public Effect {
   void set(const WavesReverbParameters& p) {
     inGain_ = static_cast<float>(dbToGain(p.inGain));
     mixGain_ = p.reverbMix <= -96.0f ? 0.0f : static_cast<float>(dbToGain(p.reverbMix));
-    core_.configure(p.reverbTime * 0.001, 0.9 * (1.0 - p.highFreqRTRatio), 0.8);
+    core_.configure(p.reverbTime * 0.001, 0.9 * (1.0 - p.highFreqRTRatio));
   }
   void process(float* s, int frames) override {
+    work_.resize(3 * static_cast<size_t>(frames));
+    float* mono = work_.data();
+    float* l = mono + frames;
+    float* r = l + frames;
+    for (int i = 0; i < frames; ++i) mono[i] = 0.5f * (s[2 * i] + s[2 * i + 1]);
+    core_.run(mono, l, r, frames);
     for (int i = 0; i < frames; ++i) {
-      float l = 0, r = 0;
-      core_.run(0.5f * (s[2 * i] + s[2 * i + 1]), l, r);
-      s[2 * i] = inGain_ * (s[2 * i] + mixGain_ * l);
-      s[2 * i + 1] = inGain_ * (s[2 * i + 1] + mixGain_ * r);
+      s[2 * i] = inGain_ * (s[2 * i] + mixGain_ * l[i]);
+      s[2 * i + 1] = inGain_ * (s[2 * i + 1] + mixGain_ * r[i]);
     }
   }
 
  private:
   ReverbCore core_;
+  std::vector<float> work_;
   float inGain_ = 1, mixGain_ = 1;
 };
 
@@ -321,14 +336,20 @@ class Compressor final : public Effect {
     makeup_ = p.gain;
     predelay_ = static_cast<size_t>(std::lround(p.predelay * 0.001 * fs_));
   }
+  // The detector runs every sample; the gain it implies is recomputed every kGainStep samples
+  // (0.36 ms), far below the shortest attack that matters to the ear.
+  static constexpr int kGainStep = 16;
   void process(float* s, int frames) override {
     for (int i = 0; i < frames; ++i) {
       const double level = std::max(std::fabs(s[2 * i]), std::fabs(s[2 * i + 1]));
       const double coeff = level > envelope_ ? attack_ : release_;
       envelope_ = coeff * envelope_ + (1.0 - coeff) * level;
-      const double levelDb = 20.0 * std::log10(envelope_ + 1e-9);
-      const double over = levelDb - threshold_;
-      const auto gain = static_cast<float>(dbToGain((over > 0 ? -over * slope_ : 0.0) + makeup_));
+      if (countdown_-- <= 0) {
+        countdown_ = kGainStep - 1;
+        const double over = 20.0 * std::log10(envelope_ + 1e-9) - threshold_;
+        gain_ = static_cast<float>(dbToGain((over > 0 ? -over * slope_ : 0.0) + makeup_));
+      }
+      const float gain = gain_;
       for (int c = 0; c < 2; ++c) {
         lines_[c].write(s[2 * i + c]);
         s[2 * i + c] = lines_[c].readWhole(predelay_ + 1) * gain;
@@ -341,6 +362,8 @@ class Compressor final : public Effect {
   std::array<DelayLine, 2> lines_;
   double attack_ = 0, release_ = 0, threshold_ = -20, slope_ = 0, makeup_ = 0, envelope_ = 0;
   size_t predelay_ = 0;
+  int countdown_ = 0;
+  float gain_ = 1;
 };
 
 // Distortion: a low pass before a soft clipper whose hardness grows with `edge`, a band pass after
@@ -354,12 +377,18 @@ class Distortion final : public Effect {
     post_.bandPass(fs, p.postEQCenterFrequency, p.postEQBandwidth);
     gain_ = dbToGain(p.gain);
   }
+  // tanh by its rational approximation, exact at 0 and joined to +-1 at +-3.
+  static double softClip(double x) {
+    if (x >= 3.0) return 1.0;
+    if (x <= -3.0) return -1.0;
+    return x * (27.0 + x * x) / (27.0 + 9.0 * x * x);
+  }
   void process(float* s, int frames) override {
-    const double norm = 1.0 / std::tanh(drive_);
+    const double norm = 1.0 / softClip(drive_);
     for (int i = 0; i < frames; ++i) {
       for (int c = 0; c < 2; ++c) {
         state_[c] = (1.0 - lowPass_) * s[2 * i + c] + lowPass_ * state_[c];
-        const auto shaped = static_cast<float>(std::tanh(drive_ * state_[c]) * norm);
+        const auto shaped = static_cast<float>(softClip(drive_ * state_[c]) * norm);
         s[2 * i + c] = static_cast<float>(post_.run(c, shaped) * gain_);
       }
     }
@@ -385,23 +414,32 @@ class I3DL2Reverb final : public Effect {
     reflectionsDelay_ = std::max<size_t>(1, static_cast<size_t>(p.reflectionsDelay * fs));
     reverbDelay_ = reflectionsDelay_ + static_cast<size_t>(p.reverbDelay * fs);
     shelf_ = std::exp(-kTwoPi * p.hfReference / fs);
-    core_.configure(p.decayTime, 0.9 * (1.0 - std::min(1.0f, p.decayHFRatio)), p.diffusion / 100.0);
+    core_.configure(p.decayTime, 0.9 * (1.0 - std::min(1.0f, p.decayHFRatio)));
   }
   void process(float* s, int frames) override {
+    work_.resize(4 * static_cast<size_t>(frames));
+    float* early = work_.data();
+    float* late = early + frames;
+    float* l = late + frames;
+    float* r = l + frames;
     for (int i = 0; i < frames; ++i) {
       const double mono = 0.5 * (s[2 * i] + s[2 * i + 1]);
       low_ = (1.0 - shelf_) * mono + shelf_ * low_;
       line_.write(static_cast<float>(low_ + roomHF_ * (mono - low_)));
-      const float early = line_.readWhole(reflectionsDelay_);
-      float l = 0, r = 0;
-      core_.run(line_.readWhole(reverbDelay_), l, r);
-      s[2 * i] += static_cast<float>(room_ * (reflections_ * early + reverb_ * l));
-      s[2 * i + 1] += static_cast<float>(room_ * (reflections_ * early + reverb_ * r));
+      early[i] = line_.readWhole(reflectionsDelay_);
+      late[i] = line_.readWhole(reverbDelay_);
+    }
+    core_.run(late, l, r, frames);
+    const auto room = static_cast<float>(room_), refl = static_cast<float>(reflections_), rev = static_cast<float>(reverb_);
+    for (int i = 0; i < frames; ++i) {
+      s[2 * i] += room * (refl * early[i] + rev * l[i]);
+      s[2 * i + 1] += room * (refl * early[i] + rev * r[i]);
     }
   }
 
  private:
   ReverbCore core_;
+  std::vector<float> work_;
   DelayLine line_;
   double room_ = 0, roomHF_ = 0, reflections_ = 0, reverb_ = 0, shelf_ = 0, low_ = 0;
   size_t reflectionsDelay_ = 1, reverbDelay_ = 1;

@@ -89,10 +89,11 @@ void Bus::mixInto(float* out, int frames, double master, std::vector<float>& bus
   if (scratch.size() < n) scratch.resize(n);
   float* buf = busBuffer.data();
   std::memset(buf, 0, n * sizeof(float));
+  const bool sounded = !voices.empty();
   for (Voice& v : voices) v.mixInto(buf, scratch.data(), frames);
   std::erase_if(voices, [](const Voice& v) { return v.ended; });
   if (effects.empty()) tailFrames = 0;
-  else if (!voices.empty()) tailFrames = kEffectTailFrames;
+  else if (sounded) tailFrames = kEffectTailFrames;
   else tailFrames = std::max<int64_t>(0, tailFrames - frames);
 
   // Path volume, ramped linearly in gain between the block's ends of a ramp linear in millibels.

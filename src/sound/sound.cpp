@@ -38,12 +38,15 @@ std::string safeSuffix(std::string_view fileType) {
   return out.size() > 1 ? out : std::string{};
 }
 
-// A private temporary directory, made on first use, when the runner connected no namer.
+// A private temporary directory, made on first use, when the runner connected no namer; removed
+// when sound closes.
+std::mutex defaultDirLock;
+std::string defaultDir;
+
 std::string defaultTemporaryFile(std::string_view suffix) {
-  static std::mutex m;
-  static std::string dir;
   static std::mt19937 rng{std::random_device{}()};
-  std::lock_guard guard(m);
+  std::lock_guard guard(defaultDirLock);
+  std::string& dir = defaultDir;
   std::error_code ec;
   if (dir.empty()) {
     for (int attempt = 0; attempt < 100 && dir.empty(); ++attempt) {
@@ -231,6 +234,17 @@ void CloseSounds() {
   soundBackend().CloseSound();
   for (auto& s : soundList().items) {
     if (s) s->handle = -1;
+  }
+  std::lock_guard guard(defaultDirLock);
+  if (!defaultDir.empty()) {
+    std::error_code ec;
+    std::filesystem::remove_all(defaultDir, ec);
+    defaultDir.clear();
+    // Multimedia sounds written there are prepared again from their bytes, which are gone: they
+    // keep only the path, so forget it and let them stay unprepared.
+    for (auto& s : soundList().items) {
+      if (s && !s->data) s->tempPath.clear();
+    }
   }
 }
 

@@ -162,6 +162,7 @@ int SoundBackend::LoadFromMemory(int kind, std::span<const uint8_t> bytes) {
     }
   }
   loaded = loadMixerSound(bytes, false);
+  if (loaded.midi) platform::WarmMidiSynths(kMixRate, 1);  // the first play starts at once
   std::lock_guard guard(lock_);
   Slot& s = slots_[static_cast<size_t>(slot)];
   if (!loaded.ok()) {

@@ -347,6 +347,8 @@ TEST_F(Grids, GridRegionsResizeAndShuffle) {
   const double row[] = {12, 13, 14};
   for (int x = 0; x < 3; ++x) EXPECT_EQ(DsReal("ds_grid_get", {other, double(x), 2.0}), row[x]);
   Ds("ds_grid_multiply_grid_region", {other, id, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0});
+  Ds("ds_grid_set_grid_region", {other, id, 0.0, 0.0, 4.0, 0.0, double(NAN), -1e300});  // far outside
+  Ds("ds_grid_set_grid_region", {other, id, 0.0, 0.0, 4.0, 0.0, 3.0, 0.0});           // just outside
   EXPECT_EQ(DsReal("ds_grid_get", {other, 0.0, 0.0}), 10);
 
   Ds("ds_grid_resize", {id, 2.0, 2.0});

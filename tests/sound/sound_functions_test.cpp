@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/sound_decoder.h"
 #include "sound_fixtures.h"
 
 namespace qv::sound {
@@ -295,6 +296,26 @@ TEST_F(SoundFunctions, MultimediaPlaysOneFileAtATime) {
   EXPECT_NEAR(testing::ToneAmplitude(out, 1, 440, kMixRate - 4410, kMixRate), 0.5, 0.03);
   Call("sound_stop", {double(a)});
   EXPECT_FALSE(playing(a));
+}
+
+// Compressed formats are not loaded on the mixer: they become multimedia sounds, and the
+// multimedia player decodes and plays them.
+TEST_F(SoundFunctions, CompressedFormatsPlayAsMultimedia) {
+  platform::PcmData pcm;
+  pcm.channels = 1;
+  pcm.sampleRate = kMixRate;
+  pcm.samples = testing::Sine(1000, 0.5, 0.5);
+  for (const char* format : {"ogg", "flac", "mp3"}) {
+    auto bytes = platform::EncodeSoundData(pcm, format);
+    ASSERT_TRUE(bytes.has_value()) << format;
+    const int snd = addSound(*bytes, kKindNormal, std::string(".") + format);
+    EXPECT_EQ(Call("sound_get_kind", {double(snd)}).real, 3.0) << format;
+    Call("sound_play", {double(snd)});
+    EXPECT_TRUE(playing(snd)) << format;
+    const auto out = device->pull(kMixRate / 4);
+    EXPECT_NEAR(testing::ToneAmplitude(out, 0, 1000, kMixRate / 20, kMixRate / 4), 0.5, 0.05) << format;
+    Call("sound_stop", {double(snd)});
+  }
 }
 
 TEST_F(SoundFunctions, LongPlayerFileNameIsRefused) {

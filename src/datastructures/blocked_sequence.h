@@ -1,0 +1,111 @@
+// BlockedSequence<T>: a sequence addressed by position, stored as a list of blocks of at most
+// kBlock elements, so that inserting or erasing in the middle moves at most one block's elements
+// (plus one integer per block) instead of everything after the position.
+//
+// Invariant: blocks_ holds no empty block; starts_[b] is the position of blocks_[b]'s first
+// element (starts_[0] == 0) and size_ the total count. Access by position is a binary search
+// over starts_ (O(log(n / kBlock))); insert and erase cost O(kBlock + n / kBlock).
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+#include <vector>
+
+namespace qv::datastructures {
+
+template <class T>
+class BlockedSequence {
+ public:
+  // Elements per block before it splits in two: small enough that an insert moves little, large
+  // enough that the block index stays short (a million elements make about 4000 blocks).
+  static constexpr size_t kBlock = 256;
+
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  void clear() {
+    blocks_.clear();
+    starts_.clear();
+    size_ = 0;
+  }
+
+  T& operator[](size_t pos) {
+    size_t b = blockOf(pos);
+    return blocks_[b][pos - starts_[b]];
+  }
+  const T& operator[](size_t pos) const {
+    size_t b = blockOf(pos);
+    return blocks_[b][pos - starts_[b]];
+  }
+
+  // Inserts before `pos` (0 <= pos <= size).
+  void insert(size_t pos, T value) {
+    if (blocks_.empty()) {
+      blocks_.emplace_back();
+      blocks_.back().reserve(kBlock);
+      starts_.push_back(0);
+    }
+    size_t b = pos == size_ ? blocks_.size() - 1 : blockOf(pos);
+    std::vector<T>& block = blocks_[b];
+    block.insert(block.begin() + static_cast<std::ptrdiff_t>(pos - starts_[b]), std::move(value));
+    ++size_;
+    for (size_t i = b + 1; i < starts_.size(); ++i) ++starts_[i];
+    if (block.size() > kBlock) split(b);
+  }
+
+  void erase(size_t pos) {
+    size_t b = blockOf(pos);
+    std::vector<T>& block = blocks_[b];
+    block.erase(block.begin() + static_cast<std::ptrdiff_t>(pos - starts_[b]));
+    --size_;
+    for (size_t i = b + 1; i < starts_.size(); ++i) --starts_[i];
+    if (block.empty()) {
+      blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(b));
+      starts_.erase(starts_.begin() + static_cast<std::ptrdiff_t>(b));
+    }
+  }
+
+  void push_back(T value) { insert(size_, std::move(value)); }
+
+  // Visits every element in order.
+  template <class F>
+  void forEach(F&& f) const {
+    for (const std::vector<T>& block : blocks_)
+      for (const T& v : block) f(v);
+  }
+  template <class F>
+  void forEach(F&& f) {
+    for (std::vector<T>& block : blocks_)
+      for (T& v : block) f(v);
+  }
+
+ private:
+  size_t blockOf(size_t pos) const {
+    // Successive probes of a search mostly land in the block of the previous one.
+    if (last_ < blocks_.size() && pos >= starts_[last_] && pos - starts_[last_] < blocks_[last_].size()) return last_;
+    // The last block whose start is <= pos.
+    last_ = static_cast<size_t>(std::upper_bound(starts_.begin(), starts_.end(), pos) - starts_.begin()) - 1;
+    return last_;
+  }
+
+  void split(size_t b) {
+    std::vector<T>& block = blocks_[b];
+    size_t half = block.size() / 2;
+    std::vector<T> upper;
+    upper.reserve(kBlock);
+    upper.insert(upper.end(), std::make_move_iterator(block.begin() + static_cast<std::ptrdiff_t>(half)),
+                 std::make_move_iterator(block.end()));
+    block.erase(block.begin() + static_cast<std::ptrdiff_t>(half), block.end());
+    size_t start = starts_[b] + half;
+    blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(b) + 1, std::move(upper));
+    starts_.insert(starts_.begin() + static_cast<std::ptrdiff_t>(b) + 1, start);
+  }
+
+  std::vector<std::vector<T>> blocks_;
+  std::vector<size_t> starts_;
+  size_t size_ = 0;
+  mutable size_t last_ = 0;  // the block of the latest access; checked before use
+};
+
+}  // namespace qv::datastructures

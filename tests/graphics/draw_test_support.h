@@ -1,0 +1,137 @@
+// Helpers of the font and drawing tests: a clean drawing state, a synthetic font with exact glyph
+// tables, a recording device, and a real headless OpenGL window with golden-image comparison.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "graphics/background.h"
+#include "graphics/bitmap_ops.h"
+#include "graphics/display.h"
+#include "graphics/draw_state.h"
+#include "graphics/drawing.h"
+#include "graphics/font.h"
+#include "graphics/sprite.h"
+#include "graphics/texture_table.h"
+#include "platform/game_window.h"
+#include "platform/image_codecs.h"
+#include "platform/recording_device.h"
+#include "support/builtin_call.h"
+
+namespace qv::graphics::drawtest {
+
+// Every list and state the drawing functions use back to a fresh start.
+inline void ResetDrawing() {
+  ResetDefaultFont();
+  fonts().clear();
+  sprites().clear();
+  backgrounds().clear();
+  textState() = TextState();
+  drawState() = DrawState();
+  display().releaseDevice();
+  display() = Display();
+  qv::testing::ClearErrors();
+}
+
+// A typeface font with a stored sheet: characters 'A'..'Z' and the space; every glyph is a cell of
+// `w` x `h` pixels at (8 * (c - 'A'), 0) in a 256 x 16 sheet, fully covered; its advance is `w`
+// plus 1, its offset 0. The space advances `space` and has no pixels.
+inline CFont BlockFont(int w = 6, int h = 10, int space = 4) {
+  CFont f;
+  f.name = "Blocks";
+  f.size = 10;
+  f.first = 32;
+  f.last = 90;
+  f.sheetWidth = 256;
+  f.sheetHeight = 16;
+  f.alpha.assign(256 * 16, 0);
+  for (int c = 32; c <= 90; ++c) {
+    f.glyphHeight[size_t(c)] = h;
+    f.advance[size_t(c)] = c == 32 ? space : w + 1;
+  }
+  for (int c = 'A'; c <= 'Z'; ++c) {
+    const int gx = 8 * (c - 'A');
+    f.glyphX[size_t(c)] = gx;
+    f.glyphWidth[size_t(c)] = w;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) f.alpha[size_t(y * 256 + gx + x)] = 255;
+  }
+  f.glyphX[32] = 250;  // an empty cell
+  f.glyphWidth[32] = 1;
+  return f;
+}
+
+// A display with a recording device (no window).
+inline platform::RecordingDevice* UseRecordingDevice() {
+  auto device = std::make_unique<platform::RecordingDevice>();
+  auto* raw = device.get();
+  display().useDevice(std::move(device));
+  return raw;
+}
+
+inline std::string GoldenPath(const std::string& name) {
+  return std::string(QV_SOURCE_DIR) + "/tests/golden/" + name + ".png";
+}
+
+// Largest per-channel difference, or 256 when the sizes differ.
+inline int MaxDifference(const TBitmap32& a, const TBitmap32& b) {
+  if (a.width != b.width || a.height != b.height) return 256;
+  int worst = 0;
+  for (size_t i = 0; i < a.pixels.size(); ++i)
+    for (int s = 0; s < 32; s += 8)
+      worst = std::max(worst, std::abs(int((a.pixels[i] >> s) & 255) - int((b.pixels[i] >> s) & 255)));
+  return worst;
+}
+
+// Compares with tests/golden/<name>.png (per-channel tolerance 2). QV_UPDATE_GOLDEN=1 writes the
+// picture instead; each written picture is looked at before it is committed.
+inline void ExpectGolden(const std::string& name, const TBitmap32& actual) {
+  const std::string path = GoldenPath(name);
+  if (std::getenv("QV_UPDATE_GOLDEN")) {
+    ASSERT_TRUE(SavePng(actual, path));
+    return;
+  }
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(ReadWholeFile(path, bytes)) << "missing golden image " << path;
+  auto golden = platform::DecodePng(bytes.data(), bytes.size());
+  ASSERT_TRUE(golden);
+  TBitmap32 g(golden->width, golden->height);
+  g.pixels = golden->pixels;
+  const int diff = MaxDifference(actual, g);
+  const std::string actualPath = (std::filesystem::temp_directory_path() / (name + ".actual.png")).string();
+  if (diff > 2) SavePng(actual, actualPath);
+  EXPECT_LE(diff, 2) << name << " differs; the picture drawn is in " << actualPath;
+}
+
+// A real headless window with its OpenGL device; skips when none can be made.
+class GLDrawing : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetDrawing();
+    window_ = platform::GameWindow::Open(640, 480);
+    if (!window_) GTEST_SKIP() << "no OpenGL 3.3 window available";
+    display().bindWindow(window_.get());
+    if (!display().createDevice(640, 480, false)) GTEST_SKIP() << "no OpenGL device";
+  }
+  void TearDown() override {
+    ResetDrawing();
+    window_.reset();
+  }
+  // Clears the frame to `background`, runs `draw`, and captures w x h from the top left.
+  TBitmap32 Render(int w, int h, const std::function<void()>& draw, uint32_t background = 0xFF404040) {
+    display().beginFrame();
+    display().device()->clear(true, background, false, 1.0f);
+    draw();
+    display().device()->endScene();
+    return display().capture(0, 0, w, h);
+  }
+  std::unique_ptr<platform::GameWindow> window_;
+};
+
+}  // namespace qv::graphics::drawtest

@@ -12,7 +12,9 @@ namespace qv::platform {
 
 namespace {
 
-bool videoStarted() { return SDL_WasInit(SDL_INIT_VIDEO) != 0 || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0; }
+// Each successful start is matched by one stop: the subsystem counts its users.
+bool startVideo() { return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0; }
+void stopVideo() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
 
 SDL_Surface* surfaceOf(const PixelImage& img) {
   if (!img.valid()) return nullptr;
@@ -75,16 +77,19 @@ class LabelFont {
   }
   static std::string fontFile() {
     std::string result;
-    if (!FcInit()) return result;
-    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif"));
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcConfig* config = FcConfigGetCurrent();
+    FcPattern* pattern = config ? FcPatternCreate() : nullptr;
+    if (!pattern) return result;
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("sans-serif"));
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
-    FcResult res;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &res);
-    FcChar8* path = nullptr;
-    if (match && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch) result = reinterpret_cast<const char*>(path);
-    if (match) FcPatternDestroy(match);
+    FcResult res = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(config, pattern, &res);
     FcPatternDestroy(pattern);
+    FcChar8* path = nullptr;
+    if (match && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path)
+      result = reinterpret_cast<const char*>(path);
+    if (match) FcPatternDestroy(match);
     return result;
   }
   // One code point from UTF-8; a malformed byte stands for itself.
@@ -115,9 +120,11 @@ LabelFont& labelFont() {
 }  // namespace
 
 std::optional<std::pair<int, int>> desktopSize() {
-  if (!videoStarted()) return std::nullopt;
+  if (!startVideo()) return std::nullopt;
   SDL_DisplayMode mode;
-  if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return std::nullopt;
+  const bool known = SDL_GetDesktopDisplayMode(0, &mode) == 0;
+  stopVideo();
+  if (!known) return std::nullopt;
   return std::pair{mode.w, mode.h};
 }
 
@@ -128,6 +135,7 @@ struct LoadingWindowView::Impl {
   SDL_Texture* emptyBar = nullptr;
   SDL_Texture* fullBar = nullptr;
   SDL_Cursor* cursor = nullptr;
+  bool video = false;  // this view holds a start of the video subsystem
 
   SDL_Texture* texture(const PixelImage& img) {
     SDL_Surface* s = surfaceOf(img);
@@ -148,6 +156,8 @@ struct LoadingWindowView::Impl {
     renderer = nullptr;
     window = nullptr;
     cursor = nullptr;
+    if (video) stopVideo();
+    video = false;
   }
 
   void draw(const LoadingWindowFrame& f) {
@@ -202,8 +212,9 @@ LoadingWindowView::~LoadingWindowView() { close(); }
 
 bool LoadingWindowView::open(const LoadingWindowFrame& f) {
   close();
-  if (f.width <= 0 || f.height <= 0 || !videoStarted()) return false;
+  if (f.width <= 0 || f.height <= 0 || !startVideo()) return false;
   Impl& d = *impl_;
+  d.video = true;
   const Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR;
   // Transparency in a colour needs a shaped window, which only some video drivers offer; elsewhere
   // the window stays opaque.
@@ -223,8 +234,17 @@ bool LoadingWindowView::open(const LoadingWindowFrame& f) {
     if (shape) SDL_FreeSurface(shape);
   }
   if (!d.window) d.window = SDL_CreateWindow("", f.left, f.top, f.width, f.height, flags | SDL_WINDOW_HIDDEN);
-  if (!d.window) return false;
+  if (!d.window) {
+    d.release();
+    return false;
+  }
+  // A plain software framebuffer: the loading window needs no OpenGL context of its own (which
+  // would also load the GL driver before the game's device exists).
+  const char* previous = SDL_GetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION);
+  const std::string saved = previous ? previous : "";
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   d.renderer = SDL_CreateRenderer(d.window, -1, SDL_RENDERER_SOFTWARE);
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, previous ? saved.c_str() : nullptr);
   if (!d.renderer) {
     d.release();
     return false;

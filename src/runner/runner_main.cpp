@@ -8,6 +8,7 @@
 
 #include "code/debug_output.h"
 #include "graphics/display.h"
+#include "graphics/seams.h"
 #include "platform/automation.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
@@ -19,8 +20,10 @@
 #include "runner/loading_window.h"
 #include "runner/messages.h"
 #include "runner/preparation.h"
+#include "runner/runner_state.h"
 #include "runner/settings.h"
 #include "runner/temp_directory.h"
+#include "system/host_path.h"
 #include "system/secure_mode.h"
 #include "world/game_loop.h"
 
@@ -105,6 +108,7 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
     SetGameParameters(std::move(parameters));
 
     LoadStatus status = ReadGameData(file->bytes, file->start, CurrentSettings(), game, [](bool debug) {
+      Runner().debug_mode = debug;
       platform::setScreenSaverAllowed(!CurrentSettings().disable_screensaver);
       Progress(1, "Reading data");
       ShowLoadingWindow(debug);
@@ -148,6 +152,8 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
 }
 
 int RunnerMain(int argc, char** argv) {
+  // Every game path that graphics opens goes through the one mapper.
+  graphics::seams().hostPath = [](const std::string& gamePath) { return system::HostPath(gamePath); };
   const std::string executable = platform::executablePath();
   title() = stemOf(executable.empty() ? std::string(argc > 0 ? argv[0] : "quorvane") : executable);
   if (!CreateTempDirectory(fs::path(executable).parent_path().string(), platform::environmentVariable))

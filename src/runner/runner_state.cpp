@@ -1,0 +1,10 @@
+#include "runner/runner_state.h"
+
+namespace qv::runner {
+
+RunnerState& Runner() {
+  static RunnerState state;
+  return state;
+}
+
+}  // namespace qv::runner

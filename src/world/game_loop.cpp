@@ -3,6 +3,7 @@
 #include <chrono>
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <vector>
 #include <thread>
 
@@ -192,7 +193,11 @@ int64_t RunGameLoop(const LoopOptions& options) {
   framesPerSecond() = 0;
   bool running = !options.pumpEvents || options.pumpEvents();
   while (running && (options.maxSteps < 0 || steps < options.maxSteps)) {
-    Step();
+    // A failure that escapes a step (a malformed data-structure string, say) ends that step only.
+    try {
+      Step();
+    } catch (const std::exception&) {
+    }
     ++steps;
     int64_t now = clockMicroseconds();
     if (now < t0) t0 = now;

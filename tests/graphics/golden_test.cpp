@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "graphics/bitmap_ops.h"
+#include "graphics/bmp_file.h"
 #include "graphics/builtins.h"
 #include "graphics/sprite_drawing.h"
 #include "graphics_test_support.h"
@@ -211,12 +212,18 @@ TEST_F(Golden, CaptureGivesTheDrawnPixelsToSpritesAndFiles) {
   // screen_save_part with .PNG in capitals writes a PNG whose pixels are opaque.
   const std::string path = TempPath("shot.PNG");
   Call(path, 0.0, 0.0, 20.0, 20.0).run(Handler(DisplayBuiltins(), "screen_save_part"));
-  auto saved = ReadImageFile(TempPath("shot.PNG"));
   std::vector<uint8_t> bytes;
   ASSERT_TRUE(ReadWholeFile(path, bytes));
   auto png = platform::DecodePng(bytes.data(), bytes.size());
   ASSERT_TRUE(png);
   EXPECT_EQ(png->pixels, TestPicture().pixels);
+  // Any other extension writes a Windows bitmap of the back buffer's 32-bit pixels.
+  const std::string bmp = TempPath("shot.bmp");
+  Call(bmp, 0.0, 0.0, 20.0, 20.0).run(Handler(DisplayBuiltins(), "screen_save_part"));
+  ASSERT_TRUE(ReadWholeFile(bmp, bytes));
+  auto decoded = DecodeBmp(bytes.data(), bytes.size());
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(decoded->pixels, TestPicture().pixels);
 }
 
 }  // namespace

@@ -9,13 +9,10 @@
 #include <cstdio>
 #include <fstream>
 
+#include "graphics/bmp_file.h"
 #include "platform/image_codecs.h"
 #include "runner/stream.h"
 
-#if __has_include("graphics/bmp_file.h")
-#include "graphics/bmp_file.h"
-#define QV_HAVE_BMP_FILE 1
-#endif
 
 namespace qv::graphics {
 
@@ -244,15 +241,7 @@ bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) 
 
 bool SavePng(const TBitmap32& b, const std::string& hostPath) { return WriteWholeFile(hostPath, EncodePng(b)); }
 
-bool SaveBmp(const TBitmap32& b, const std::string& hostPath) {
-#ifdef QV_HAVE_BMP_FILE
-  return WriteWholeFile(hostPath, EncodeBmp(b));
-#else
-  (void)b;
-  (void)hostPath;
-  return false;
-#endif
-}
+bool SaveBmp(const TBitmap32& b, const std::string& hostPath) { return WriteWholeFile(hostPath, EncodeBmp(b)); }
 
 // --- image files ---------------------------------------------------------------------------------
 
@@ -308,12 +297,10 @@ std::optional<TBitmap32> DecodeImage(const uint8_t* data, size_t size, const std
   } else if (ext == ".tif" || ext == ".tiff" || ext == ".fax") {
     d = platform::DecodeTiff(data, size);
   } else if (ext == ".bmp" || ext == ".dib" || ext == ".rle") {
-#ifdef QV_HAVE_BMP_FILE
     auto b = DecodeBmp(data, size);
     if (!b) return std::nullopt;
     platform::DecodedImage img{b->width, b->height, std::move(b->pixels), true};
     d = std::move(img);
-#endif
   }
   if (!d) return std::nullopt;
   return FromDecoded(std::move(*d));

@@ -52,7 +52,7 @@ void WriteImageRecord(runner::CStream& s, const TBitmap32& b);
 // The PNG writer: colour type 6, filter 0 on every row, one IDAT, default zlib level.
 std::vector<uint8_t> EncodePng(const TBitmap32& b);
 bool SavePng(const TBitmap32& b, const std::string& hostPath);
-// Windows bitmap (32 bits per pixel); false when no BMP writer is built in.
+// Windows bitmap (32 bits per pixel, alpha kept).
 bool SaveBmp(const TBitmap32& b, const std::string& hostPath);
 
 // Image files. The format is chosen by the extension (".png", ".jpg", ...; case ignored).

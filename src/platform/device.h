@@ -136,6 +136,8 @@ class Device {
   virtual ~Device() = default;
 
   const DeviceLimits& limits() const { return limits_; }
+  // Draw calls issued to the back-end so far (batches, not draw() requests).
+  uint64_t drawCalls() const { return drawCalls_; }
 
   // State. Changing state ends the current batch; setting the same value again costs nothing.
   const RenderState& state() const { return state_; }
@@ -206,6 +208,7 @@ class Device {
   TextureHandle texture_ = 0;
   TextureHandle target_ = 0;
   bool dirty_ = true;  // state changed since the back-end last applied it
+  uint64_t drawCalls_ = 0;
 };
 
 class GameWindow;

@@ -435,6 +435,7 @@ void GLDevice::flush() {
   glBufferSubData(GL_ARRAY_BUFFER, GLintptr(vboOffset_), GLsizeiptr(bytes), batch_.data());
   const GLenum mode = batchKind_ == Batch::Points ? GL_POINTS : batchKind_ == Batch::Lines ? GL_LINES : GL_TRIANGLES;
   glDrawArrays(mode, GLint(vboOffset_ / sizeof(Vertex)), GLsizei(batch_.size()));
+  ++drawCalls_;
   vboOffset_ += bytes;
   batch_.clear();
   batchKind_ = Batch::None;

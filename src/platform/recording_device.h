@@ -75,6 +75,7 @@ class RecordingDevice final : public Device {
   }
   void draw(PrimitiveType type, const Vertex* v, int count) override {
     if (count <= 0) return;
+    ++drawCalls_;
     draws.push_back(Draw{type, std::vector<Vertex>(v, v + count), texture_, target_, state_, world_, view_, projection_, viewport_});
   }
   void clear(bool colour, uint32_t argb, bool depth, float z) override {

@@ -35,9 +35,10 @@ TEST(FullScreen, F4SwitchesToADesktopSizedWindowAndBack) {
     ASSERT_GT(n, 0);
     const std::string run = "QV_XVFB_CHILD=1 SDL_VIDEODRIVER=x11 xvfb-run -a -s '-screen 0 1280x1024x24' '" +
                             std::string(self) + "' --gtest_filter='FullScreen.*'";
-    const int status = std::system((run + " > /tmp/qv_fullscreen_child.log 2>&1").c_str());
+    const std::string log = TempPath("fullscreen_child.log");
+    const int status = std::system((run + " > '" + log + "' 2>&1").c_str());
     if (WIFEXITED(status) && WEXITSTATUS(status) == 77) GTEST_SKIP() << "no X server could be started";
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "see /tmp/qv_fullscreen_child.log";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "see " << log;
     return;
   }
   ResetGraphics();

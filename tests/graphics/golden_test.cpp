@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "graphics/bitmap_ops.h"
+#include "graphics/bmp_file.h"
 #include "graphics/builtins.h"
 #include "graphics/sprite_drawing.h"
 #include "graphics_test_support.h"
@@ -195,6 +196,50 @@ TEST_F(Golden, RegionScaleModesAndTheOutsideColour) {
   }
 }
 
+TEST_F(Golden, DrawsBatchWhileStateAndTextureStayTheSame) {
+  CSprite other;
+  other.frames = {TBitmap32(4, 4, 0xFF00FF00)};
+  CreateSpriteTextures(other);
+  platform::Device* device = display().device();
+  auto callsFor = [&](const std::function<void()>& draw) {
+    Render(64, 64, [] {});
+    const uint64_t before = device->drawCalls();
+    draw();
+    device->endScene();
+    return device->drawCalls() - before;
+  };
+  // 100 sprites of one texture: one call.
+  EXPECT_EQ(callsFor([&] {
+              for (int i = 0; i < 100; ++i) DrawSprite(sprite, 0, i % 40, i / 40);
+            }),
+            1u);
+  // Alternating textures: one call each.
+  EXPECT_EQ(callsFor([&] {
+              for (int i = 0; i < 100; ++i) DrawSprite(i % 2 ? other : sprite, 0, i % 40, i / 40);
+            }),
+            100u);
+  // A state change in the middle splits the batch.
+  EXPECT_EQ(callsFor([&] {
+              for (int i = 0; i < 10; ++i) DrawSprite(sprite, 0, i, 0);
+              display().interpolation = !display().interpolation;
+              display().applyRenderStates();
+              for (int i = 0; i < 10; ++i) DrawSprite(sprite, 0, i, 10);
+            }),
+            2u);
+  // Batching changes no pixel: the batched frame equals the same sprites drawn one call each.
+  const TBitmap32 batched = Render(64, 64, [&] {
+    for (int i = 0; i < 30; ++i) DrawSprite(sprite, 0, (i * 7) % 44, (i * 5) % 44);
+  });
+  const TBitmap32 single = Render(64, 64, [&] {
+    for (int i = 0; i < 30; ++i) {
+      DrawSprite(sprite, 0, (i * 7) % 44, (i * 5) % 44);
+      device->endScene();
+    }
+  });
+  EXPECT_EQ(batched.pixels, single.pixels);
+  FreeSpriteTextures(other);
+}
+
 TEST_F(Golden, CaptureGivesTheDrawnPixelsToSpritesAndFiles) {
   display().interpolation = true;
   display().applyRenderStates();
@@ -211,12 +256,18 @@ TEST_F(Golden, CaptureGivesTheDrawnPixelsToSpritesAndFiles) {
   // screen_save_part with .PNG in capitals writes a PNG whose pixels are opaque.
   const std::string path = TempPath("shot.PNG");
   Call(path, 0.0, 0.0, 20.0, 20.0).run(Handler(DisplayBuiltins(), "screen_save_part"));
-  auto saved = ReadImageFile(TempPath("shot.PNG"));
   std::vector<uint8_t> bytes;
   ASSERT_TRUE(ReadWholeFile(path, bytes));
   auto png = platform::DecodePng(bytes.data(), bytes.size());
   ASSERT_TRUE(png);
   EXPECT_EQ(png->pixels, TestPicture().pixels);
+  // Any other extension writes a Windows bitmap of the back buffer's 32-bit pixels.
+  const std::string bmp = TempPath("shot.bmp");
+  Call(bmp, 0.0, 0.0, 20.0, 20.0).run(Handler(DisplayBuiltins(), "screen_save_part"));
+  ASSERT_TRUE(ReadWholeFile(bmp, bytes));
+  auto decoded = DecodeBmp(bytes.data(), bytes.size());
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(decoded->pixels, TestPicture().pixels);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "graphics/bitmap_ops.h"
+#include "graphics/bmp_file.h"
 #include "graphics/builtins.h"
 #include "graphics_test_support.h"
 #include "platform/image_codecs.h"
@@ -138,6 +139,15 @@ TEST_F(ResourceBuiltins, SavingFramesAndStrips) {
   auto png = platform::DecodePng(bytes.data(), bytes.size());
   ASSERT_TRUE(png);
   EXPECT_EQ(png->width, 30);
+  // Any other extension writes a 32-bit Windows bitmap, alpha kept; it loads back as a background.
+  const std::string bmp = TempPath("frame.bmp");
+  Call(0.0, 2.0, bmp).run(S("sprite_save"));
+  ASSERT_TRUE(ReadWholeFile(bmp, bytes));
+  auto decoded = DecodeBmp(bytes.data(), bytes.size());
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(decoded->pixels, sprites().get(0)->frames[2].pixels);
+  EXPECT_EQ(Call(bmp, 0.0, 0.0).run(B("background_add")).real, 0.0);
+  EXPECT_EQ(backgrounds().get(0)->image.pixels, sprites().get(0)->frames[2].pixels);
   // A frame outside 0 .. count-1 writes nothing.
   const std::string none = TempPath("none_written.png");
   Call(0.0, 3.0, none).run(S("sprite_save"));

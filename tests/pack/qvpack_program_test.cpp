@@ -7,6 +7,8 @@
 #include <sstream>
 
 #include "pack_fixture.h"
+#include "world/object.h"
+#include "world/room.h"
 
 namespace packtest {
 namespace {
@@ -30,10 +32,24 @@ class QvpackProgram : public TempDir {
   }
   ProgramRun qvpack(const std::string& args) { return run(QV_PACK_PATH, args); }
 
-  // A project the runner can start as it stands: settings, a sprite, a background, scripts.
+  // A project the runner can start as it stands: settings, a background, a script, and a room
+  // whose one instance ends the game in its create event.
   void writePlayableProject(const fs::path& p) {
     GamePackage g;
     g.game_id = 4711;
+    qv::world::CObject ender;
+    ender.eventSlot(qv::world::ev_create, 0)->actions.push_back(qv::world::CodeAction("game_end()"));
+    CStream object;
+    qv::world::WriteObjectRecord(object, ender);
+    g.raw(ChunkId::Objects).push_back({true, "obj_end", object.bytes()});
+    qv::world::CRoom room;
+    auto instance = std::make_unique<qv::world::CInstance>();
+    instance->id = 100001;
+    room.instances.push_back(std::move(instance));
+    CStream roomRecord;
+    qv::world::WriteRoomRecord(roomRecord, room);
+    g.raw(ChunkId::Rooms).push_back({true, "rm_start", roomRecord.bytes()});
+    g.room_order = {0};
     auto bg = std::make_unique<qv::graphics::CBackground>();
     bg->image = picture(8, 8, 1);
     g.backgrounds.slots.push_back(std::move(bg));

@@ -26,6 +26,7 @@
 #include "system/host_path.h"
 #include "system/secure_mode.h"
 #include "world/game_loop.h"
+#include "world/room_drawing.h"
 
 namespace qv::runner {
 namespace fs = std::filesystem;
@@ -142,6 +143,7 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
       loop.paced = false;
     }
     loop.pumpEvents = [] { return graphics::display().processEvents(); };
+    world::AttachRoomDrawing();
     world::RunGameLoop(loop);
   } catch (const std::exception&) {
     HideLoadingWindow();

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "code/errors.h"
+#include "graphics/display.h"
 #include "graphics/sprite.h"
 #include "motion/bounding_box.h"
 #include "code/registry.h"
@@ -115,7 +116,7 @@ int64_t& stepCounter() {
 // The stages that exist so far, in their order; the numbers are the stages of the full step.
 // Still missing: function keys (2), input (3, 8-10),
 // friction, gravity and paths (12), outside and boundary events (13), collisions (14), particles
-// (16), drawing (18).
+// (16); drawing (18) shows the background colour, layers and instances without views or tiles.
 void Step() {
   forEachInstance([](CInstance& in) {  // 4
     in.xprevious = in.x;
@@ -144,6 +145,7 @@ void Step() {
   raise(ev_step, ev_step_end);
   if (TransferPending()) return;
   RemoveDestroyed(CurrentRoom());  // 17
+  if (graphics::display().automaticDraw) graphics::display().redraw();  // 18
   ScrollBackgrounds(CurrentRoom());  // 19
   forEachInstance([](CInstance& in) {  // 20
     in.imageIndex += in.imageSpeed;

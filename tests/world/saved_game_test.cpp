@@ -51,7 +51,9 @@ void run(int32_t id, const std::string& text) {
 // tiles.
 struct BusyGame {
   TestGame g;
-  fs::path dir = fs::temp_directory_path() / "qv_saved_game";
+  // One folder per test, so that tests running in parallel processes do not meet.
+  fs::path dir = fs::temp_directory_path() /
+                 ("qv_saved_game_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
 
   BusyGame() {
     fs::remove_all(dir);
@@ -61,7 +63,10 @@ struct BusyGame {
             "test_log('create ' + string(id)); hp = id - 100000; name = 'a' + string(id);"
             "tbl[3] = 7; tbl[1, 7] = 'far'; alarm[2] = 50; global.level = 3")
         .on(ev_alarm, 2, "test_log('alarm')");
-    g.object("obj_b").on(ev_create, 0, "test_log('create ' + string(id)); mark = 'b'");
+    g.object("obj_b")
+        .on(ev_create, 0, "test_log('create ' + string(id)); mark = 'b'")
+        .on(ev_other, ev_no_more_lives, "test_log('no more lives ' + string(id))")
+        .on(ev_other, ev_no_more_health, "test_log('no more health ' + string(id))");
     auto& r0 = g.room("rm_first").place(0, 10, 20, 100001).place(1, 30, 40, 100002);
     r0.room.persistent = true;
     auto& r1 = g.room("rm_second").place(1, 50, 60, 100003);
@@ -113,9 +118,7 @@ struct BusyGame {
       t.alpha = 0.5;
       CurrentRoom().tiles.push_back(t);
     }
-    gameCounters().score = 1234;
-    gameCounters().lives = 3;
-    gameCounters().health = 87.5;
+    run(100004, "score = 1234; lives = 3; health = 87.5; test_log(game_id)");
     Step();
     Step();
     EXPECT_EQ(CurrentRoom().FindById(100006), nullptr);  // removed by the step's clean-up
@@ -210,6 +213,28 @@ TEST(SavedGame, RoundTripBringsBackEveryFieldWithoutEvents) {
   EXPECT_EQ(CurrentRoom().FindById(100007), nullptr);
   // The alarm keeps counting from where it was saved.
   EXPECT_EQ(CurrentRoom().FindById(100004)->alarm[2], 47);
+}
+
+TEST(SavedGame, GameWideValuesAreSavedAndRaiseTheirEvents) {
+  BusyGame b;
+  b.start();
+  // Room 2 holds obj_b 100005 deactivated: only active instances get the events.
+  run(100004, "instance_create(0, 0, 1)");
+  const int32_t made = static_cast<int32_t>(lastInstanceId());
+  gameLog().clear();
+  run(100004, "lives = 1; lives = 0; lives = -1; health = 0; health = -5; cursor_sprite = 2;"
+              "test_log(score); test_log(lives); test_log(health); test_log(cursor_sprite); test_log(game_id)");
+  EXPECT_EQ(gameLog(), (std::vector<std::string>{"no more lives " + std::to_string(made),
+                                                 "no more health " + std::to_string(made), "1234", "-1",
+                                                 "-5", "2", "4242"}));
+  const fs::path file = b.dir / "values.sav";
+  ASSERT_TRUE(SaveGame(file.string()));
+  run(100004, "score = 0; lives = 9; health = 50; cursor_sprite = -1");
+  gameLog().clear();
+  ASSERT_TRUE(LoadGame(file.string()));
+  EXPECT_TRUE(gameLog().empty());  // restoring the values raises nothing
+  run(100004, "test_log(score); test_log(lives); test_log(health); test_log(cursor_sprite)");
+  EXPECT_EQ(gameLog(), (std::vector<std::string>{"1234", "-1", "-5", "2"}));
 }
 
 TEST(SavedGame, DamagedFilesAreRefusedAndLeaveTheGameAsItWas) {

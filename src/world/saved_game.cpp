@@ -356,6 +356,8 @@ void RequestLoad(const std::string& fname) {
 const std::string& pendingLoadName() { return loadName(); }
 
 std::string QuickSaveName() { return "_save" + std::to_string(currentGameId()) + ".sav"; }
+bool QuickSave() { return SaveGame(QuickSaveName()); }
+void QuickLoad() { RequestLoad(QuickSaveName()); }
 
 namespace {
 void game_save(code::BuiltinCall& c) { SaveGame(c.string(0)); }

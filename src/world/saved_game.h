@@ -48,8 +48,11 @@ void RequestLoad(const std::string& fname);
 // The name remembered by the last RequestLoad.
 const std::string& pendingLoadName();
 
-// "_save" + game id + ".sav": the file of F5 and F6.
+// "_save" + game id + ".sav": the file of F5 and F6, in the working directory.
 std::string QuickSaveName();
+// F5: saves to that file at once. F6: requests a load of it (nothing happens when it is missing).
+bool QuickSave();
+void QuickLoad();
 
 // The saved form of the world into a stream, and its reading into fresh rooms (used by SaveGame
 // and LoadGame; the tests use them to compare bytes).

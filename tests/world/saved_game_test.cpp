@@ -328,6 +328,31 @@ TEST(SavedGame, GameLoadIsCarriedOutByTheLoopBetweenSteps) {
   EXPECT_EQ(snapshot(), saved);
 }
 
+TEST(SavedGame, QuickSaveAndLoadUseTheGameIdFileInTheWorkingDirectory) {
+  BusyGame b;
+  b.start();
+  const fs::path previous = fs::current_path();
+  fs::current_path(b.dir);
+  // Nothing to load yet: the request is carried out and nothing changes.
+  const std::vector<uint8_t> before = snapshot();
+  code::ResetErrorState();
+  QuickLoad();
+  EXPECT_EQ(transferRequest(), kTransferLoad);
+  EXPECT_TRUE(HandleTransfer());
+  EXPECT_EQ(snapshot(), before);
+  EXPECT_FALSE(code::errorState().occurred);
+
+  EXPECT_TRUE(QuickSave());
+  EXPECT_EQ(readFile(b.dir / "_save4242.sav"), before);
+  RequestRoom(0, 0);
+  ASSERT_TRUE(HandleTransfer());
+  QuickLoad();
+  EXPECT_TRUE(HandleTransfer());
+  EXPECT_EQ(CurrentRoomIndex(), 2);
+  EXPECT_EQ(snapshot(), before);
+  fs::current_path(previous);
+}
+
 TEST(SavedGame, SavingRefusesSecureNamesAndKeepsTheOlderSaveOnFailure) {
   BusyGame b;
   b.start();

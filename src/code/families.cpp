@@ -8,6 +8,7 @@
 #include "graphics/builtins.h"
 #include "sound/builtins.h"
 #include "world/builtins.h"
+#include "world/saved_game.h"
 #include "world/time_line.h"
 
 namespace qv::code {
@@ -37,6 +38,7 @@ std::vector<BuiltinFamily> AllFamilies() {
       world::InstanceFunctions(),
       world::RoomFunctions(),
       world::TimeLineFunctions(),
+      world::SavedGameFunctions(),
   };
 }
 

@@ -27,6 +27,7 @@
 #include "system/secure_mode.h"
 #include "world/game_loop.h"
 #include "world/room_drawing.h"
+#include "world/saved_game.h"
 
 namespace qv::runner {
 namespace fs = std::filesystem;
@@ -132,6 +133,7 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
   try {
     platform::raisePriority(EffectivePriority(CurrentSettings()));
     enterGameDirectory(gamePath, game.header.game_id);
+    world::currentGameId() = game.header.game_id;
     if (!PrepareAll(PrepareGameGraphics)) {
       HideLoadingWindow();
       CleanUpGame();

@@ -18,14 +18,12 @@
 #include "runner/included_files.h"
 #include "world/event_performer.h"
 #include "world/game_world.h"
+#include "world/saved_game.h"
 #include "world/transfer.h"
 #include "world/variables.h"
 
 namespace qv::world {
 
-namespace {
-int64_t& stepCounter();
-}  // namespace
 
 void InstallWorld() {
   code::SetResourceNameLookup(code::ResourceKind::Object, [](std::string_view n) { return FindObject(n); });
@@ -41,6 +39,9 @@ void StartGame() {
   transferRequest() = kTransferNone;
   stepCounter() = 0;
   transitionKind() = 0;
+  gameCounters().score = 0;
+  gameCounters().lives = -1;
+  gameCounters().cursorSprite = -1;
   RebuildDispatchTables();
   runner::RunLibraryInitCode();
   if (TransferPending()) return;
@@ -61,7 +62,13 @@ bool HandleTransfer() {
     StartGame();
     return true;
   }
-  // End, abort, and a load request (saved games are not built yet) end the game.
+  if (request == kTransferLoad) {
+    // The load runs between steps; a refused file leaves the game running as it was.
+    transferRequest() = kTransferNone;
+    LoadGame(pendingLoadName());
+    return true;
+  }
+  // End and abort end the game.
   return false;
 }
 
@@ -106,12 +113,12 @@ void forEachInstance(F f) {
   for (size_t k = 0; k < CurrentRoom().instances.size(); ++k) f(*CurrentRoom().instances[k]);
 }
 
+}  // namespace
+
 int64_t& stepCounter() {
   static int64_t counter = 0;
   return counter;
 }
-
-}  // namespace
 
 // The stages that exist so far, in their order; the numbers are the stages of the full step.
 // Still missing: function keys (2), input (3, 8-10),

@@ -28,6 +28,9 @@ struct LoopOptions {
 // StartGame, steps until the end, EndGame. Returns the number of steps run.
 int64_t RunGameLoop(const LoopOptions& options);
 
+// Steps completed since the game started (saved with the game).
+int64_t& stepCounter();
+
 // Frames counted in the last full second (`fps`).
 int32_t& framesPerSecond();
 // The pacing wait: sleeps most of n microseconds, then waits on the clock while window messages

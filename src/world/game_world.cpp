@@ -65,6 +65,18 @@ int32_t CurrentRoomIndex() { return state().current; }
 bool HasCurrentRoom() { return &CurrentRoom() != &placeholder(); }
 int32_t& transitionKind() { return state().transitionKind; }
 
+const std::vector<std::unique_ptr<CRoom>>& workingCopies() { return state().copies; }
+
+void ReplaceWorkingCopies(std::vector<std::unique_ptr<CRoom>> copies, int32_t current) {
+  WorldState& s = state();
+  s.copies = std::move(copies);
+  s.carried.clear();
+  s.current = current;
+  placeholder().instances.clear();
+  placeholder().ListsChanged();
+  CurrentRoom().ListsChanged();
+}
+
 void InstallInstanceWorld() {
   static RoomInstanceWorld world;
   code::SetInstanceWorld(&world);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "world/room.h"
 
@@ -37,6 +38,12 @@ void ScrollBackgrounds(CRoom& room);
 // + index and the request becomes the abort code.
 void RequestRoom(int32_t index, int32_t transition);
 int32_t& transitionKind();
+
+// The working copies by room index (an empty slot: no copy).
+const std::vector<std::unique_ptr<CRoom>>& workingCopies();
+// A loaded game takes over: the copies replace every working copy, `current` becomes the current
+// room, and no persistent instances are carried. No events are performed.
+void ReplaceWorkingCopies(std::vector<std::unique_ptr<CRoom>> copies, int32_t current);
 
 // Makes the world the interpreter's instance list (once, at start).
 void InstallInstanceWorld();

@@ -10,6 +10,7 @@
 #include "world/game_loop.h"
 #include "world/game_world.h"
 #include "world/instances.h"
+#include "world/saved_game.h"
 
 namespace qv::world {
 
@@ -179,6 +180,47 @@ bool get_instance_id(CInstance*, int32_t index, RValue& out) {
   return true;
 }
 
+// The game-wide values saved with the game. Lives falling below 1 and health falling to 0 raise
+// their events on every instance not marked destroyed (nothing while a transfer is pending, as for
+// every event).
+bool get_score(CInstance*, int32_t, RValue& out) {
+  out.setReal(gameCounters().score);
+  return true;
+}
+bool set_score(CInstance*, int32_t, const RValue& v) {
+  gameCounters().score = toInteger(v);
+  return true;
+}
+bool get_lives(CInstance*, int32_t, RValue& out) {
+  out.setReal(gameCounters().lives);
+  return true;
+}
+bool set_lives(CInstance*, int32_t, const RValue& v) {
+  const int32_t before = gameCounters().lives;
+  gameCounters().lives = toInteger(v);
+  if (before >= 1 && gameCounters().lives < 1) PerformEventForAll(ev_other, ev_no_more_lives);
+  return true;
+}
+bool get_health(CInstance*, int32_t, RValue& out) {
+  out.setReal(gameCounters().health);
+  return true;
+}
+bool set_health(CInstance*, int32_t, const RValue& v) {
+  const double before = gameCounters().health;
+  gameCounters().health = v.real;
+  if (before > 0 && gameCounters().health <= 0) PerformEventForAll(ev_other, ev_no_more_health);
+  return true;
+}
+bool get_cursor_sprite(CInstance*, int32_t, RValue& out) {
+  out.setReal(gameCounters().cursorSprite);
+  return true;
+}
+bool set_cursor_sprite(CInstance*, int32_t, const RValue& v) {
+  gameCounters().cursorSprite = toInteger(v);
+  return true;
+}
+QV_READ_ONLY(game_id, currentGameId())
+
 }  // namespace
 
 void BindWorldVariables() {
@@ -199,7 +241,8 @@ void BindWorldVariables() {
   QV_BIND(room_persistent); QV_BIND_READ(instance_count); QV_BIND_READ(instance_id);
   QV_BIND_READ(event_type); QV_BIND_READ(event_number); QV_BIND_READ(event_object);
   QV_BIND_READ(event_action); QV_BIND_READ(argument_relative); QV_BIND_READ(secure_mode);
-  QV_BIND_READ(fps);
+  QV_BIND_READ(fps); QV_BIND(score); QV_BIND(lives); QV_BIND(health); QV_BIND(cursor_sprite);
+  QV_BIND_READ(game_id);
 #undef QV_BIND
 #undef QV_BIND_READ
 }

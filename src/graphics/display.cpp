@@ -436,8 +436,11 @@ bool Display::processEvents() {
       case platform::WindowEvent::Exposed: repaint(); break;
       case platform::WindowEvent::KeyDown:
         if (e.key == platform::KeyCodeF4()) setFullscreen(!fullscreen);
+        if (inputHandler) inputHandler(e);
         break;
-      case platform::WindowEvent::KeyUp: break;
+      default:
+        if (inputHandler) inputHandler(e);
+        break;
     }
   }
   return open;

@@ -23,6 +23,7 @@
 #include "runner/temp_directory.h"
 #include "system/secure_mode.h"
 #include "world/game_loop.h"
+#include "world/input.h"
 
 namespace qv::runner {
 namespace fs = std::filesystem;
@@ -137,6 +138,7 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
       loop.maxSteps = std::atoll(steps->c_str());
       loop.paced = false;
     }
+    graphics::display().inputHandler = world::HandleWindowInput;
     loop.pumpEvents = [] { return graphics::display().processEvents(); };
     world::RunGameLoop(loop);
   } catch (const std::exception&) {

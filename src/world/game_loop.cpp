@@ -16,6 +16,7 @@
 #include "runner/included_files.h"
 #include "world/event_performer.h"
 #include "world/game_world.h"
+#include "world/input.h"
 #include "world/transfer.h"
 #include "world/variables.h"
 
@@ -39,6 +40,7 @@ void StartGame() {
   transferRequest() = kTransferNone;
   stepCounter() = 0;
   transitionKind() = 0;
+  input() = InputState{};
   RebuildDispatchTables();
   runner::RunLibraryInitCode();
   if (TransferPending()) return;
@@ -112,7 +114,7 @@ int64_t& stepCounter() {
 }  // namespace
 
 // The stages that exist so far, in their order; the numbers are the stages of the full step.
-// Still missing: function keys (2), input (3, 8-10),
+// Still missing: function keys (2), reading the window's input (3), joysticks (9),
 // friction, gravity and paths (12), outside and boundary events (13), collisions (14), particles
 // (16), drawing (18).
 void Step() {
@@ -130,6 +132,10 @@ void Step() {
   });
   if (TransferPending()) return;
   alarms();  // 7
+  if (TransferPending()) return;
+  RaiseKeyboardEvents();  // 8
+  if (TransferPending()) return;
+  RaiseMouseEvents();  // 10
   if (TransferPending()) return;
   CheckTriggers(0);  // 11
   if (TransferPending()) return;
@@ -154,6 +160,7 @@ void Step() {
     }
   });
   ++stepCounter();  // 21
+  ClearPressedFlags();  // 23
 }
 
 int32_t& framesPerSecond() {

@@ -1,0 +1,52 @@
+// The player's input as the game sees it: held, pressed and released keys and mouse buttons, the
+// last key and character, the typed string, the mouse position and the wheel. The window handlers
+// (and scripted input, which goes through the same handlers) fill it between steps; the step raises
+// the keyboard and mouse events from it and clears the pressed and released flags at its end.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "platform/game_window.h"
+
+namespace qv::world {
+
+struct InputState {
+  std::array<bool, 256> keyDown{}, keyPressed{}, keyReleased{};
+  std::array<bool, 4> buttonDown{}, buttonPressed{}, buttonReleased{};  // 1 left, 2 right, 3 middle
+  int32_t lastKey = 0;   // keyboard_lastkey
+  int32_t key = 0;       // keyboard_key
+  std::string lastChar;  // keyboard_lastchar
+  std::string typed;     // keyboard_string
+  int32_t mouseButton = 0, mouseLastButton = 0;
+  double mouseX = 0, mouseY = 0;                  // room coordinates
+  double previousMouseX = 0, previousMouseY = 0;  // at the previous step's mouse stage
+  bool wheelUp = false, wheelDown = false;
+};
+InputState& input();
+
+// The window handlers, in virtual-key codes and buttons 1 to 3.
+void OnKeyDown(int32_t vk);
+void OnKeyUp(int32_t vk);
+void OnCharacter(uint8_t ch);
+void OnMouseDown(int32_t button);
+void OnMouseUp(int32_t button);
+void OnMouseMove(double x, double y);
+void OnWheel(bool up);
+
+// Passes one window event to the handler above it (key, character, mouse button, move or wheel).
+// The window's client coordinates are taken as room coordinates.
+void HandleWindowInput(const platform::WindowEvent& e);
+
+// Forgets every key, button, flag and the last key and character (the typed string stays).
+void ClearInput();
+// Clears the pressed and released flags and the wheel flags; held keys and buttons stay.
+void ClearPressedFlags();
+
+// The keyboard, key-press and key-release passes of the step.
+void RaiseKeyboardEvents();
+// The mouse stage of the step: button, press, release, enter, leave and wheel events.
+void RaiseMouseEvents();
+
+}  // namespace qv::world

@@ -37,6 +37,7 @@ std::vector<BuiltinFamily> AllFamilies() {
       world::InstanceFunctions(),
       world::RoomFunctions(),
       world::TimeLineFunctions(),
+      world::InputFunctions(),
   };
 }
 

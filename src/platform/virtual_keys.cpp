@@ -63,4 +63,22 @@ int SdlScancodeFromVirtualKey(int vk) {
   return static_cast<int>(SDL_GetScancodeFromKey(key));
 }
 
+bool VirtualKeyHeldNow(int vk) {
+  if (vk == 16) return VirtualKeyHeldNow(160) || VirtualKeyHeldNow(161);
+  if (vk == 17) return VirtualKeyHeldNow(162) || VirtualKeyHeldNow(163);
+  if (vk == 18) return VirtualKeyHeldNow(164) || VirtualKeyHeldNow(165);
+  const int scancode = SdlScancodeFromVirtualKey(vk);
+  if (scancode <= 0 || scancode >= SDL_NUM_SCANCODES) return false;
+  int count = 0;
+  const Uint8* state = SDL_GetKeyboardState(&count);
+  return state && scancode < count && state[scancode] != 0;
+}
+
+bool NumLockOn() { return (SDL_GetModState() & KMOD_NUM) != 0; }
+
+void SetNumLockState(bool on) {
+  const SDL_Keymod mod = SDL_GetModState();
+  SDL_SetModState(static_cast<SDL_Keymod>(on ? (mod | KMOD_NUM) : (mod & ~KMOD_NUM)));
+}
+
 }  // namespace qv::platform

@@ -10,4 +10,10 @@ int VirtualKeyFromSdl(int sdlKey);
 // The SDL scancode of a virtual key (for reading SDL's current keyboard state); 0 when none.
 int SdlScancodeFromVirtualKey(int vk);
 
+// Whether the key is held right now according to SDL's keyboard state (16, 17 and 18 stand for
+// either shift, control or alt key).
+bool VirtualKeyHeldNow(int vk);
+bool NumLockOn();
+void SetNumLockState(bool on);
+
 }  // namespace qv::platform

@@ -139,6 +139,7 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
       loop.paced = false;
     }
     graphics::display().inputHandler = world::HandleWindowInput;
+    world::windowMessagePump() = [] { return graphics::display().processEvents(); };
     loop.pumpEvents = [] { return graphics::display().processEvents(); };
     world::RunGameLoop(loop);
   } catch (const std::exception&) {

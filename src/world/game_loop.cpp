@@ -198,6 +198,7 @@ int64_t RunGameLoop(const LoopOptions& options) {
   int32_t frames = 0;
   framesPerSecond() = 0;
   bool running = !options.pumpEvents || options.pumpEvents();
+  HandleSyntheticInput();
   while (running && (options.maxSteps < 0 || steps < options.maxSteps)) {
     Step();
     ++steps;
@@ -219,6 +220,7 @@ int64_t RunGameLoop(const LoopOptions& options) {
     ++frames;
     if (!HandleTransfer()) break;
     if (options.pumpEvents && !options.pumpEvents()) break;
+    HandleSyntheticInput();
   }
   // The request that ended the game is cleared so that the end events run.
   transferRequest() = kTransferNone;

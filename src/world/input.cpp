@@ -16,7 +16,46 @@ InputState& input() {
   return s;
 }
 
+std::array<int32_t, 256>& keyMap() {
+  static std::array<int32_t, 256> map = [] {
+    std::array<int32_t, 256> m{};
+    for (int32_t k = 0; k < 256; ++k) m[static_cast<size_t>(k)] = k;
+    return m;
+  }();
+  return map;
+}
+
+std::function<bool()>& windowMessagePump() {
+  static std::function<bool()> pump;
+  return pump;
+}
+
+namespace {
+std::vector<std::pair<int32_t, bool>>& syntheticKeys() {
+  static std::vector<std::pair<int32_t, bool>> queue;
+  return queue;
+}
+int32_t mapped(int32_t vk) { return vk >= 0 && vk <= 255 ? keyMap()[static_cast<size_t>(vk)] : -1; }
+}  // namespace
+
+void QueueSyntheticKey(int32_t vk, bool down) { syntheticKeys().emplace_back(vk, down); }
+
+void HandleSyntheticInput() {
+  std::vector<std::pair<int32_t, bool>> pending;
+  pending.swap(syntheticKeys());
+  for (auto [vk, down] : pending) {
+    if (down) OnKeyDown(vk);
+    else OnKeyUp(vk);
+  }
+}
+
+void ProcessWindowMessages() {
+  if (windowMessagePump()) windowMessagePump()();
+  HandleSyntheticInput();
+}
+
 void OnKeyDown(int32_t vk) {
+  vk = mapped(vk);
   if (vk < 0 || vk > 255) return;
   InputState& s = input();
   s.lastKey = vk;
@@ -26,6 +65,7 @@ void OnKeyDown(int32_t vk) {
 }
 
 void OnKeyUp(int32_t vk) {
+  vk = mapped(vk);
   if (vk < 0 || vk > 255) return;
   InputState& s = input();
   if (s.key == vk) s.key = 0;

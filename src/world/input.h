@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/game_window.h"
@@ -25,6 +26,17 @@ struct InputState {
   bool wheelUp = false, wheelDown = false;
 };
 InputState& input();
+
+// Maps the virtual key of a key event to the key the game sees (identity until keyboard_set_map).
+std::array<int32_t, 256>& keyMap();
+
+// Processes window messages the way the loop does between steps (set by whoever owns the window;
+// nothing without one), then the key events the game sent to itself.
+std::function<bool()>& windowMessagePump();
+void ProcessWindowMessages();
+// Key events the game sends to itself (keyboard_key_press), handled at the next message processing.
+void QueueSyntheticKey(int32_t vk, bool down);
+void HandleSyntheticInput();
 
 // The window handlers, in virtual-key codes and buttons 1 to 3.
 void OnKeyDown(int32_t vk);

@@ -141,5 +141,45 @@ TEST(Input, AClickOnAnInstanceRaisesItsLocalEventsAndEveryonesGlobalOnes) {
   EXPECT_EQ(gameLog(), expected);
 }
 
+WindowEvent character(int c) {
+  WindowEvent e;
+  e.kind = WindowEvent::Character;
+  e.character = c;
+  return e;
+}
+
+TEST(Input, FunctionsAndVariablesReadTheStateTheHandlersFilled) {
+  TestGame g;
+  g.object("obj").on(ev_step, ev_step_normal,
+                     "test_log(string(keyboard_check(65)) + string(keyboard_check_pressed(65)) + "
+                     "string(keyboard_check_released(65)) + string(keyboard_check(0)) + string(keyboard_check(1)) + ' ' + "
+                     "string(keyboard_key) + ' ' + string(keyboard_lastkey) + ' ' + keyboard_string + ' ' + "
+                     "string(mouse_check_button(1)) + string(mouse_check_button_pressed(1)) + "
+                     "string(mouse_check_button(-1)) + string(mouse_check_button(0)) + ' ' + "
+                     "string(mouse_x) + ',' + string(mouse_y) + ' ' + string(mouse_lastbutton));"
+                     "if keyboard_check_pressed(66) test_log('B sent');"
+                     "keyboard_key_press(66)");
+  g.room("rm").place(0, 0, 0, 100001);
+  g.run(3, script({{0, {key(WindowEvent::KeyDown, 65), character('a'), mouse(WindowEvent::MouseDown, 1, 7, 9)}},
+                   {1, {key(WindowEvent::KeyUp, 65), character('b')}},
+                   {2, {mouse(WindowEvent::MouseUp, 1, 3, 4)}}}));
+  const Log expected = {"|", "11001 65 65 a 1110 7,9 1", "|",
+                        "00101 66 66 ab 1010 7,9 1", "B sent", "|",
+                        "00001 66 66 ab 0001 3,4 1", "|"};
+  EXPECT_EQ(gameLog(), expected);
+}
+
+TEST(Input, TheKeyMapRedirectsKeysAndIoClearForgetsThem) {
+  TestGame g;
+  g.object("obj")
+      .on(ev_create, 0, "keyboard_set_map(65, 37); test_log(keyboard_get_map(65)); test_log(keyboard_get_map(300))")
+      .on(ev_keypress, 37, "test_log('left pressed'); io_clear(); test_log(keyboard_check(37))")
+      .on(ev_keypress, 65, "test_log('A pressed')")
+      .on(ev_step, ev_step_normal, "test_log(keyboard_check(37)); keyboard_unset_map(); test_log(keyboard_get_map(65))");
+  g.room("rm").place(0, 0, 0, 100001);
+  g.run(1, script({{0, {key(WindowEvent::KeyDown, 65)}}}));
+  EXPECT_EQ(gameLog(), (Log{"37", "300", "|", "left pressed", "0", "0", "65", "|"}));
+}
+
 }  // namespace
 }  // namespace qv::world

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <optional>
 
 #include "code/debug_output.h"
@@ -24,6 +25,7 @@
 #include "system/secure_mode.h"
 #include "world/game_loop.h"
 #include "world/input.h"
+#include "world/scripted_input.h"
 
 namespace qv::runner {
 namespace fs = std::filesystem;
@@ -141,6 +143,16 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
     graphics::display().inputHandler = world::HandleWindowInput;
     world::windowMessagePump() = [] { return graphics::display().processEvents(); };
     loop.pumpEvents = [] { return graphics::display().processEvents(); };
+    if (auto script = platform::environmentVariable("QUORVANE_INPUT")) {
+      std::string error;
+      auto events = world::ParseScriptedInput(*script, &error);
+      if (!events) {
+        std::fprintf(stderr, "QUORVANE_INPUT: %s\n", error.c_str());
+      } else {
+        auto input = std::make_shared<world::ScriptedInput>(std::move(*events));
+        loop.beforeStep = [input](int64_t step) { input->deliverBefore(step); };
+      }
+    }
     world::RunGameLoop(loop);
   } catch (const std::exception&) {
     HideLoadingWindow();

@@ -200,6 +200,7 @@ int64_t RunGameLoop(const LoopOptions& options) {
   bool running = !options.pumpEvents || options.pumpEvents();
   HandleSyntheticInput();
   while (running && (options.maxSteps < 0 || steps < options.maxSteps)) {
+    if (options.beforeStep) options.beforeStep(steps + 1);
     Step();
     ++steps;
     int64_t now = clockMicroseconds();

@@ -7,6 +7,7 @@
 
 #include "platform/virtual_keys.h"
 #include "world/input.h"
+#include "world/scripted_input.h"
 #include "world_game.h"
 
 namespace qv::world {
@@ -179,6 +180,41 @@ TEST(Input, TheKeyMapRedirectsKeysAndIoClearForgetsThem) {
   g.room("rm").place(0, 0, 0, 100001);
   g.run(1, script({{0, {key(WindowEvent::KeyDown, 65)}}}));
   EXPECT_EQ(gameLog(), (Log{"37", "300", "|", "left pressed", "0", "0", "65", "|"}));
+}
+
+}  // namespace
+}  // namespace qv::world
+
+namespace qv::world {
+namespace {
+
+TEST(ScriptedInput, ItemsBecomeWindowEventsInStepOrder) {
+  std::string error;
+  auto events = ParseScriptedInput("3:keyup:65;1:keydown:65;;2:mousemove:10,-4;2:mousedown:2;2:wheel:down;1:char:8", &error);
+  ASSERT_TRUE(events) << error;
+  ASSERT_EQ(events->size(), 6u);
+  const auto& e = *events;
+  EXPECT_EQ(e[0].step, 1);
+  EXPECT_EQ(e[0].event.kind, platform::WindowEvent::KeyDown);
+  EXPECT_EQ(e[0].event.vk, 65);
+  EXPECT_EQ(e[1].event.kind, platform::WindowEvent::Character);
+  EXPECT_EQ(e[1].event.character, 8);
+  EXPECT_EQ(e[2].event.kind, platform::WindowEvent::MouseMove);
+  EXPECT_EQ(e[2].event.y, -4);
+  EXPECT_EQ(e[3].event.kind, platform::WindowEvent::MouseDown);
+  EXPECT_EQ(e[3].event.button, 2);
+  EXPECT_EQ(e[3].event.x, 10);  // at the last position moved to
+  EXPECT_EQ(e[4].event.wheel, -1);
+  EXPECT_EQ(e[5].step, 3);
+}
+
+TEST(ScriptedInput, BadItemsAreRejectedWithTheItem) {
+  for (const char* bad : {"keydown:65", "0:keydown:65", "x:keydown:65", "1:keydown:256", "1:mousedown:4",
+                          "1:mousemove:5", "1:wheel:left", "1:jump:1", "1:char:0"}) {
+    std::string error;
+    EXPECT_FALSE(ParseScriptedInput(bad, &error)) << bad;
+    EXPECT_NE(error.find(bad), std::string::npos) << error;
+  }
 }
 
 }  // namespace

@@ -141,6 +141,15 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
       loop.paced = false;
     }
     graphics::display().inputHandler = world::HandleWindowInput;
+    {
+      const auto& settings = CurrentSettings();
+      world::FunctionKeySettings& keys = world::functionKeySettings();
+      keys.f1Information = settings.key_f1_information;
+      keys.escEnds = settings.key_esc_ends;
+      keys.f4Fullscreen = settings.key_f4_fullscreen;
+      keys.f5f6SaveLoad = settings.key_f5_f6_save_load;
+      keys.f9Screenshot = settings.key_f9_screenshot;
+    }
     world::windowMessagePump() = [] { return graphics::display().processEvents(); };
     loop.pumpEvents = [] { return graphics::display().processEvents(); };
     if (auto script = platform::environmentVariable("QUORVANE_INPUT")) {

@@ -114,10 +114,12 @@ int64_t& stepCounter() {
 }  // namespace
 
 // The stages that exist so far, in their order; the numbers are the stages of the full step.
-// Still missing: function keys (2), reading the window's input (3), joysticks (9),
+// Still missing: F1, F5 and F6 (2), reading the window's input (3), joysticks (9),
 // friction, gravity and paths (12), outside and boundary events (13), collisions (14), particles
 // (16), drawing (18).
 void Step() {
+  HandleFunctionKeys();  // 2
+  if (TransferPending()) return;
   forEachInstance([](CInstance& in) {  // 4
     in.xprevious = in.x;
     in.yprevious = in.y;

@@ -1,7 +1,9 @@
 #include "world/input.h"
 
+#include <filesystem>
 #include <vector>
 
+#include "graphics/display.h"
 #include "graphics/sprite.h"
 #include "world/event_names.h"
 #include "world/event_performer.h"
@@ -159,6 +161,43 @@ void ClearPressedFlags() {
   s.buttonPressed.fill(false);
   s.buttonReleased.fill(false);
   s.wheelUp = s.wheelDown = false;
+}
+
+FunctionKeySettings& functionKeySettings() {
+  static FunctionKeySettings settings;
+  return settings;
+}
+
+void HandleFunctionKeys() {
+  InputState& s = input();
+  const FunctionKeySettings& on = functionKeySettings();
+  switch (s.lastKey) {
+    case 27:
+      if (!on.escEnds) return;
+      s.lastKey = 0;
+      transferRequest() = kTransferEnd;
+      return;
+    case 115: {
+      if (!on.f4Fullscreen) return;
+      s.lastKey = 0;
+      graphics::Display& d = graphics::display();
+      d.setFullscreen(!d.fullscreen);
+      return;
+    }
+    case 120: {
+      if (!on.f9Screenshot) return;
+      s.lastKey = 0;
+      graphics::Display& d = graphics::display();
+      for (int n = 100;; ++n) {
+        const std::string name = "screenshot" + std::to_string(n) + ".png";
+        std::error_code ec;
+        if (std::filesystem::exists(name, ec)) continue;
+        d.saveScreen(name, 0, 0, 1 << 20, 1 << 20);
+        return;
+      }
+    }
+    default: return;
+  }
 }
 
 namespace {

@@ -56,6 +56,17 @@ void ClearInput();
 // Clears the pressed and released flags and the wheel flags; held keys and buttons stay.
 void ClearPressedFlags();
 
+// Which function keys act (from the game settings; all on until the runner sets them).
+struct FunctionKeySettings {
+  bool f1Information = true, escEnds = true, f4Fullscreen = true, f5f6SaveLoad = true, f9Screenshot = true;
+};
+FunctionKeySettings& functionKeySettings();
+// Stage 2 of the step: the function key in keyboard_lastkey, when its setting is on, clears
+// keyboard_lastkey and acts: Esc requests the end of the game, F4 switches between full screen
+// and window, F9 saves "screenshot" + n + ".png" with n the first free number from 100. F1 (game
+// information) and F5/F6 (saved games) have nothing to call yet and are left alone.
+void HandleFunctionKeys();
+
 // The keyboard, key-press and key-release passes of the step.
 void RaiseKeyboardEvents();
 // The mouse stage of the step: button, press, release, enter, leave and wheel events.

@@ -219,3 +219,32 @@ TEST(ScriptedInput, BadItemsAreRejectedWithTheItem) {
 
 }  // namespace
 }  // namespace qv::world
+
+namespace qv::world {
+namespace {
+
+TEST(FunctionKeys, EscEndsTheGameOnlyWhenItsSettingIsOn) {
+  for (bool escEnds : {true, false}) {
+    functionKeySettings().escEnds = escEnds;
+    TestGame g;
+    g.object("obj")
+        .on(ev_step, ev_step_normal, "test_log('step')")
+        .on(ev_other, ev_game_end, "test_log('end ' + string(keyboard_lastkey))");
+    g.room("rm").place(0, 0, 0, 100001);
+    const int64_t steps = g.run(3, [calls = 0]() mutable {
+      if (calls++ == 1) HandleWindowInput(key(WindowEvent::KeyDown, 27));
+      return true;
+    });
+    if (escEnds) {
+      EXPECT_EQ(steps, 2);
+      EXPECT_EQ(gameLog(), (Log{"step", "end 0"}));  // the step that saw Esc stops at once
+    } else {
+      EXPECT_EQ(steps, 3);
+      EXPECT_EQ(gameLog(), (Log{"step", "step", "step", "end 27"}));
+    }
+  }
+  functionKeySettings() = FunctionKeySettings{};
+}
+
+}  // namespace
+}  // namespace qv::world

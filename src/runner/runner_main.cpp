@@ -152,6 +152,15 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
     }
     world::windowMessagePump() = [] { return graphics::display().processEvents(); };
     loop.pumpEvents = [] { return graphics::display().processEvents(); };
+    if (auto shot = platform::environmentVariable("QUORVANE_SCREENSHOT")) {
+      // The back buffer after step QUORVANE_SCREENSHOT_STEP (default 1) goes to that PNG file.
+      const auto stepText = platform::environmentVariable("QUORVANE_SCREENSHOT_STEP");
+      const int64_t wanted = stepText ? std::atoll(stepText->c_str()) : 1;
+      loop.afterStep = [path = *shot, wanted](int64_t step) {
+        if (step == wanted && !graphics::display().saveScreen(path, 0, 0, 1 << 20, 1 << 20))
+          std::fprintf(stderr, "QUORVANE_SCREENSHOT: could not write %s\n", path.c_str());
+      };
+    }
     if (auto script = platform::environmentVariable("QUORVANE_INPUT")) {
       std::string error;
       auto events = world::ParseScriptedInput(*script, &error);

@@ -205,6 +205,7 @@ int64_t RunGameLoop(const LoopOptions& options) {
     if (options.beforeStep) options.beforeStep(steps + 1);
     Step();
     ++steps;
+    if (options.afterStep) options.afterStep(steps);
     int64_t now = clockMicroseconds();
     if (now < t0) t0 = now;
     if (CurrentRoom().speed <= 0) CurrentRoom().speed = 1;

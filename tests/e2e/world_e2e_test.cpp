@@ -156,3 +156,25 @@ TEST(WorldE2E, ScriptedInputReachesTheGameThroughTheWindowHandlers) {
   EXPECT_EQ(r.out, "held A 2\npress A 2\nclick 5,6 2\nrelease A 3\ntyped hi\n");
   fs::remove_all(dir);
 }
+
+TEST(WorldE2E, TheScreenshotOfTheChosenStepIsAPngOfTheWindowSize) {
+  const fs::path dir = scratch("screenshot");
+  runner::CGameWriter w;
+  world::CRoom room;
+  world::WriteRoomRecord(w.Record(runner::ChunkId::Rooms, 0, "rm"), room);
+  world::WriteRoomOrderItem(w.Item(runner::ChunkId::RoomOrder), 0);
+  const Played r = play(dir, w.Write(), "QUORVANE_STEPS=3 QUORVANE_SCREENSHOT=frame.png QUORVANE_SCREENSHOT_STEP=2");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  const std::string png = slurp(dir / "frame.png");
+  ASSERT_GE(png.size(), 24u) << r.err;
+  EXPECT_EQ(png.substr(1, 3), "PNG");
+  auto be32 = [&](size_t at) {
+    return (uint32_t(uint8_t(png[at])) << 24) | (uint32_t(uint8_t(png[at + 1])) << 16) |
+           (uint32_t(uint8_t(png[at + 2])) << 8) | uint32_t(uint8_t(png[at + 3]));
+  };
+  // IHDR width and height: the default 640 x 480 region (entering a room does not size it yet).
+  EXPECT_EQ(be32(16), 640u);
+  EXPECT_EQ(be32(20), 480u);
+  fs::remove_all(dir);
+}

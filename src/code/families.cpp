@@ -39,6 +39,7 @@ std::vector<BuiltinFamily> AllFamilies() {
       world::RoomFunctions(),
       world::TimeLineFunctions(),
       world::SavedGameFunctions(),
+      world::InputFunctions(),
   };
 }
 

@@ -435,9 +435,14 @@ bool Display::processEvents() {
       case platform::WindowEvent::Resized: userResized(e.width, e.height); break;
       case platform::WindowEvent::Exposed: repaint(); break;
       case platform::WindowEvent::KeyDown:
-        if (e.key == platform::KeyCodeF4()) setFullscreen(!fullscreen);
+        // Without input handlers (no game world) F4 switches full screen here; with them the
+        // step's function-key stage does it, according to the game's settings.
+        if (inputHandler) inputHandler(e);
+        else if (e.key == platform::KeyCodeF4()) setFullscreen(!fullscreen);
         break;
-      case platform::WindowEvent::KeyUp: break;
+      default:
+        if (inputHandler) inputHandler(e);
+        break;
     }
   }
   return open;

@@ -142,6 +142,8 @@ class Display {
   // Window events between steps: resize, expose, and F4 which switches full screen.
   // Returns false when the player asked to close the window.
   bool processEvents();
+  // Receives the window's key, character and mouse events (the game's input handlers).
+  std::function<void(const platform::WindowEvent&)> inputHandler;
 
   // --- display modes ---
   platform::DisplayMode displayMode() const;

@@ -22,8 +22,13 @@ enum class CursorShape { Default, None, Arrow, Cross, Beam, SizeNESW, SizeNS, Si
 
 // What the window reports to the game layer between frames.
 struct WindowEvent {
-  enum Kind { Quit, Resized, Exposed, KeyDown, KeyUp } kind = Quit;
-  int key = 0;  // SDL keycode for key events
+  enum Kind { Quit, Resized, Exposed, KeyDown, KeyUp, Character, MouseDown, MouseUp, MouseMove, Wheel } kind = Quit;
+  int key = 0;        // SDL keycode for key events
+  int vk = 0;         // the virtual key for key events (0 when the key has none)
+  int character = 0;  // Character: the byte typed (8 for backspace)
+  int button = 0;     // mouse buttons: 1 left, 2 right, 3 middle
+  int x = 0, y = 0;   // mouse position in the window's client area
+  int wheel = 0;      // Wheel: 1 up, -1 down
   int width = 0, height = 0;
 };
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <optional>
 
 #include "code/debug_output.h"
@@ -28,6 +29,8 @@
 #include "world/game_loop.h"
 #include "world/room_drawing.h"
 #include "world/saved_game.h"
+#include "world/input.h"
+#include "world/scripted_input.h"
 
 namespace qv::runner {
 namespace fs = std::filesystem;
@@ -144,8 +147,38 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
       loop.maxSteps = std::atoll(steps->c_str());
       loop.paced = false;
     }
+    graphics::display().inputHandler = world::HandleWindowInput;
+    {
+      const auto& settings = CurrentSettings();
+      world::FunctionKeySettings& keys = world::functionKeySettings();
+      keys.f1Information = settings.key_f1_information;
+      keys.escEnds = settings.key_esc_ends;
+      keys.f4Fullscreen = settings.key_f4_fullscreen;
+      keys.f5f6SaveLoad = settings.key_f5_f6_save_load;
+      keys.f9Screenshot = settings.key_f9_screenshot;
+    }
+    world::windowMessagePump() = [] { return graphics::display().processEvents(); };
     loop.pumpEvents = [] { return graphics::display().processEvents(); };
     world::AttachRoomDrawing();
+    if (auto shot = platform::environmentVariable("QUORVANE_SCREENSHOT")) {
+      // The back buffer after step QUORVANE_SCREENSHOT_STEP (default 1) goes to that PNG file.
+      const auto stepText = platform::environmentVariable("QUORVANE_SCREENSHOT_STEP");
+      const int64_t wanted = stepText ? std::atoll(stepText->c_str()) : 1;
+      loop.afterStep = [path = *shot, wanted](int64_t step) {
+        if (step == wanted && !graphics::display().saveScreen(path, 0, 0, 1 << 20, 1 << 20))
+          std::fprintf(stderr, "QUORVANE_SCREENSHOT: could not write %s\n", path.c_str());
+      };
+    }
+    if (auto script = platform::environmentVariable("QUORVANE_INPUT")) {
+      std::string error;
+      auto events = world::ParseScriptedInput(*script, &error);
+      if (!events) {
+        std::fprintf(stderr, "QUORVANE_INPUT: %s\n", error.c_str());
+      } else {
+        auto input = std::make_shared<world::ScriptedInput>(std::move(*events));
+        loop.beforeStep = [input](int64_t step) { input->deliverBefore(step); };
+      }
+    }
     world::RunGameLoop(loop);
   } catch (const std::exception&) {
     HideLoadingWindow();

@@ -14,5 +14,7 @@ code::BuiltinFamily ObjectFunctions();
 code::BuiltinFamily InstanceFunctions();
 // room_goto ..., the room resource functions, game_end and game_restart.
 code::BuiltinFamily RoomFunctions();
+// keyboard_*, mouse_*, io_* and sleep.
+code::BuiltinFamily InputFunctions();
 
 }  // namespace qv::world

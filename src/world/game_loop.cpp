@@ -19,6 +19,7 @@
 #include "world/event_performer.h"
 #include "world/game_world.h"
 #include "world/saved_game.h"
+#include "world/input.h"
 #include "world/transfer.h"
 #include "world/variables.h"
 
@@ -42,6 +43,7 @@ void StartGame() {
   gameCounters().score = 0;
   gameCounters().lives = -1;
   gameCounters().cursorSprite = -1;
+  input() = InputState{};
   RebuildDispatchTables();
   runner::RunLibraryInitCode();
   if (TransferPending()) return;
@@ -121,10 +123,12 @@ int64_t& stepCounter() {
 }
 
 // The stages that exist so far, in their order; the numbers are the stages of the full step.
-// Still missing: function keys (2), input (3, 8-10),
+// Still missing: F1 (2), reading the window's input (3), joysticks (9),
 // friction, gravity and paths (12), outside and boundary events (13), collisions (14), particles
 // (16); drawing (18) shows the background colour, layers and instances without views or tiles.
 void Step() {
+  HandleFunctionKeys();  // 2
+  if (TransferPending()) return;
   forEachInstance([](CInstance& in) {  // 4
     in.xprevious = in.x;
     in.yprevious = in.y;
@@ -139,6 +143,10 @@ void Step() {
   });
   if (TransferPending()) return;
   alarms();  // 7
+  if (TransferPending()) return;
+  RaiseKeyboardEvents();  // 8
+  if (TransferPending()) return;
+  RaiseMouseEvents();  // 10
   if (TransferPending()) return;
   CheckTriggers(0);  // 11
   if (TransferPending()) return;
@@ -164,6 +172,7 @@ void Step() {
     }
   });
   ++stepCounter();  // 21
+  ClearPressedFlags();  // 23
 }
 
 int32_t& framesPerSecond() {
@@ -201,13 +210,16 @@ int64_t RunGameLoop(const LoopOptions& options) {
   int32_t frames = 0;
   framesPerSecond() = 0;
   bool running = !options.pumpEvents || options.pumpEvents();
+  HandleSyntheticInput();
   while (running && (options.maxSteps < 0 || steps < options.maxSteps)) {
+    if (options.beforeStep) options.beforeStep(steps + 1);
     // A failure that escapes a step (a malformed data-structure string, say) ends that step only.
     try {
       Step();
     } catch (const std::exception&) {
     }
     ++steps;
+    if (options.afterStep) options.afterStep(steps);
     int64_t now = clockMicroseconds();
     if (now < t0) t0 = now;
     if (CurrentRoom().speed <= 0) CurrentRoom().speed = 1;
@@ -226,6 +238,7 @@ int64_t RunGameLoop(const LoopOptions& options) {
     ++frames;
     if (!HandleTransfer()) break;
     if (options.pumpEvents && !options.pumpEvents()) break;
+    HandleSyntheticInput();
   }
   // The request that ended the game is cleared so that the end events run.
   transferRequest() = kTransferNone;

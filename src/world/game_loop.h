@@ -24,6 +24,10 @@ struct LoopOptions {
   bool paced = true;      // wait for 1 / room speed seconds between steps
   // Called between steps; false ends the game (the window was closed).
   std::function<bool()> pumpEvents;
+  // Called before each step with its number (1 for the first step of the run).
+  std::function<void(int64_t)> beforeStep;
+  // Called after each step with its number.
+  std::function<void(int64_t)> afterStep;
 };
 // StartGame, steps until the end, EndGame. Returns the number of steps run.
 int64_t RunGameLoop(const LoopOptions& options);

@@ -9,6 +9,7 @@
 #include "world/event_performer.h"
 #include "world/game_loop.h"
 #include "world/game_world.h"
+#include "world/input.h"
 #include "world/instances.h"
 #include "world/saved_game.h"
 
@@ -129,6 +130,41 @@ QV_READ_ONLY(argument_relative, argumentRelative() ? 1 : 0)
 QV_READ_ONLY(secure_mode, system::SecureMode() ? 1 : 0)
 QV_READ_ONLY(fps, framesPerSecond())
 
+// ---- input ----
+QV_READ_ONLY(mouse_x, input().mouseX)
+QV_READ_ONLY(mouse_y, input().mouseY)
+#define QV_INPUT_INTEGER(name, field)                                   \
+  bool get_##name(CInstance*, int32_t, RValue& out) {                   \
+    out.setReal(input().field);                                         \
+    return true;                                                        \
+  }                                                                     \
+  bool set_##name(CInstance*, int32_t, const RValue& v) {               \
+    input().field = toInteger(v);                                       \
+    return true;                                                        \
+  }
+QV_INPUT_INTEGER(mouse_button, mouseButton)
+QV_INPUT_INTEGER(mouse_lastbutton, mouseLastButton)
+QV_INPUT_INTEGER(keyboard_key, key)
+QV_INPUT_INTEGER(keyboard_lastkey, lastKey)
+#undef QV_INPUT_INTEGER
+bool get_keyboard_lastchar(CInstance*, int32_t, RValue& out) {
+  out.setString(input().lastChar);
+  return true;
+}
+bool set_keyboard_lastchar(CInstance*, int32_t, const RValue& v) {
+  // Only the first character is kept.
+  input().lastChar = v.kind == code::ty_string ? v.str.substr(0, 1) : std::string();
+  return true;
+}
+bool get_keyboard_string(CInstance*, int32_t, RValue& out) {
+  out.setString(input().typed);
+  return true;
+}
+bool set_keyboard_string(CInstance*, int32_t, const RValue& v) {
+  input().typed = v.kind == code::ty_string ? v.str : std::string();
+  return true;
+}
+
 bool get_room(CInstance*, int32_t, RValue& out) {
   out.setReal(CurrentRoomIndex());
   return true;
@@ -243,6 +279,9 @@ void BindWorldVariables() {
   QV_BIND_READ(event_action); QV_BIND_READ(argument_relative); QV_BIND_READ(secure_mode);
   QV_BIND_READ(fps); QV_BIND(score); QV_BIND(lives); QV_BIND(health); QV_BIND(cursor_sprite);
   QV_BIND_READ(game_id);
+  QV_BIND_READ(fps); QV_BIND_READ(mouse_x); QV_BIND_READ(mouse_y); QV_BIND(mouse_button);
+  QV_BIND(mouse_lastbutton); QV_BIND(keyboard_key); QV_BIND(keyboard_lastkey);
+  QV_BIND(keyboard_lastchar); QV_BIND(keyboard_string);
 #undef QV_BIND
 #undef QV_BIND_READ
 }

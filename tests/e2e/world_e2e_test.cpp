@@ -127,3 +127,54 @@ TEST(WorldE2E, TheStepLimitEndsAGameThatWouldRunForever) {
   EXPECT_EQ(r.out, "25\n");
   fs::remove_all(dir);
 }
+
+TEST(WorldE2E, ScriptedInputReachesTheGameThroughTheWindowHandlers) {
+  const fs::path dir = scratch("input");
+  runner::CGameWriter w;
+  world::CObject player;
+  auto on = [&](int32_t kind, int32_t number, const std::string& code) {
+    player.eventSlot(kind, number)->actions.push_back(world::CodeAction(code));
+  };
+  on(world::ev_create, 0, "n = 0");
+  on(world::ev_step, world::ev_step_begin, "n += 1");
+  on(world::ev_keyboard, 65, "show_debug_message('held A ' + string(n))");
+  on(world::ev_keypress, 65, "show_debug_message('press A ' + string(n))");
+  on(world::ev_keyrelease, 65, "show_debug_message('release A ' + string(n))");
+  on(world::ev_mouse, 53, "show_debug_message('click ' + string(mouse_x) + ',' + string(mouse_y) + ' ' + string(n))");
+  on(world::ev_other, world::ev_game_end, "show_debug_message('typed ' + keyboard_string)");
+  world::WriteObjectRecord(w.Record(runner::ChunkId::Objects, 0, "obj"), player);
+  world::CRoom room;
+  auto in = std::make_unique<world::CInstance>();
+  in->id = 100001;
+  room.instances.push_back(std::move(in));
+  world::WriteRoomRecord(w.Record(runner::ChunkId::Rooms, 0, "rm"), room);
+  world::WriteRoomOrderItem(w.Item(runner::ChunkId::RoomOrder), 0);
+  const Played r = play(dir, w.Write(),
+                        "QUORVANE_STEPS=4 'QUORVANE_INPUT=2:keydown:65;2:char:104;3:keyup:65;3:char:105;"
+                        "2:mousemove:5,6;2:mousedown:1;4:mouseup:1'");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "held A 2\npress A 2\nclick 5,6 2\nrelease A 3\ntyped hi\n");
+  fs::remove_all(dir);
+}
+
+TEST(WorldE2E, TheScreenshotOfTheChosenStepIsAPngOfTheWindowSize) {
+  const fs::path dir = scratch("screenshot");
+  runner::CGameWriter w;
+  world::CRoom room;
+  world::WriteRoomRecord(w.Record(runner::ChunkId::Rooms, 0, "rm"), room);
+  world::WriteRoomOrderItem(w.Item(runner::ChunkId::RoomOrder), 0);
+  const Played r = play(dir, w.Write(), "QUORVANE_STEPS=3 QUORVANE_SCREENSHOT=frame.png QUORVANE_SCREENSHOT_STEP=2");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  const std::string png = slurp(dir / "frame.png");
+  ASSERT_GE(png.size(), 24u) << r.err;
+  EXPECT_EQ(png.substr(1, 3), "PNG");
+  auto be32 = [&](size_t at) {
+    return (uint32_t(uint8_t(png[at])) << 24) | (uint32_t(uint8_t(png[at + 1])) << 16) |
+           (uint32_t(uint8_t(png[at + 2])) << 8) | uint32_t(uint8_t(png[at + 3]));
+  };
+  // IHDR width and height: the default 640 x 480 region (entering a room does not size it yet).
+  EXPECT_EQ(be32(16), 640u);
+  EXPECT_EQ(be32(20), 480u);
+  fs::remove_all(dir);
+}

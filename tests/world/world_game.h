@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -154,11 +155,13 @@ struct TestGame {
   }
 
   // Loads and runs `steps` steps unpaced (or until the game ends); returns the steps run.
-  int64_t run(int64_t steps) {
+  // `between` runs before the first step and after every step (where window events arrive).
+  int64_t run(int64_t steps, std::function<bool()> between = {}) {
     EXPECT_TRUE(load());
     world::LoopOptions options;
     options.maxSteps = steps;
     options.paced = false;
+    options.pumpEvents = std::move(between);
     return world::RunGameLoop(options);
   }
 };

@@ -1,0 +1,75 @@
+// The player's input as the game sees it: held, pressed and released keys and mouse buttons, the
+// last key and character, the typed string, the mouse position and the wheel. The window handlers
+// (and scripted input, which goes through the same handlers) fill it between steps; the step raises
+// the keyboard and mouse events from it and clears the pressed and released flags at its end.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/game_window.h"
+
+namespace qv::world {
+
+struct InputState {
+  std::array<bool, 256> keyDown{}, keyPressed{}, keyReleased{};
+  std::array<bool, 4> buttonDown{}, buttonPressed{}, buttonReleased{};  // 1 left, 2 right, 3 middle
+  int32_t lastKey = 0;   // keyboard_lastkey
+  int32_t key = 0;       // keyboard_key
+  std::string lastChar;  // keyboard_lastchar
+  std::string typed;     // keyboard_string
+  int32_t mouseButton = 0, mouseLastButton = 0;
+  double mouseX = 0, mouseY = 0;                  // room coordinates
+  double previousMouseX = 0, previousMouseY = 0;  // at the previous step's mouse stage
+  bool wheelUp = false, wheelDown = false;
+};
+InputState& input();
+
+// Maps the virtual key of a key event to the key the game sees (identity until keyboard_set_map).
+std::array<int32_t, 256>& keyMap();
+
+// Processes window messages the way the loop does between steps (set by whoever owns the window;
+// nothing without one), then the key events the game sent to itself.
+std::function<bool()>& windowMessagePump();
+void ProcessWindowMessages();
+// Key events the game sends to itself (keyboard_key_press), handled at the next message processing.
+void QueueSyntheticKey(int32_t vk, bool down);
+void HandleSyntheticInput();
+
+// The window handlers, in virtual-key codes and buttons 1 to 3.
+void OnKeyDown(int32_t vk);
+void OnKeyUp(int32_t vk);
+void OnCharacter(uint8_t ch);
+void OnMouseDown(int32_t button);
+void OnMouseUp(int32_t button);
+void OnMouseMove(double x, double y);
+void OnWheel(bool up);
+
+// Passes one window event to the handler above it (key, character, mouse button, move or wheel).
+// The window's client coordinates are taken as room coordinates.
+void HandleWindowInput(const platform::WindowEvent& e);
+
+// Forgets every key, button, flag and the last key and character (the typed string stays).
+void ClearInput();
+// Clears the pressed and released flags and the wheel flags; held keys and buttons stay.
+void ClearPressedFlags();
+
+// Which function keys act (from the game settings; all on until the runner sets them).
+struct FunctionKeySettings {
+  bool f1Information = true, escEnds = true, f4Fullscreen = true, f5f6SaveLoad = true, f9Screenshot = true;
+};
+FunctionKeySettings& functionKeySettings();
+// Stage 2 of the step: the function key in keyboard_lastkey, when its setting is on, clears
+// keyboard_lastkey and acts: Esc requests the end of the game, F4 switches between full screen
+// and window, F5 saves and F6 loads "_save" + game id + ".sav", F9 saves "screenshot" + n + ".png"
+// with n the first free number from 100. F1 (game information) has nothing to call yet.
+void HandleFunctionKeys();
+
+// The keyboard, key-press and key-release passes of the step.
+void RaiseKeyboardEvents();
+// The mouse stage of the step: button, press, release, enter, leave and wheel events.
+void RaiseMouseEvents();
+
+}  // namespace qv::world

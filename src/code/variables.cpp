@@ -7,26 +7,13 @@ namespace qv::code {
 
 // ---- RVariable ----
 
-const RValue* RVariable::get(int32_t index) const {
-  if (index == 0) return &value;
-  const size_t row = static_cast<size_t>(index / kArrayDimension);
-  const size_t column = static_cast<size_t>(index % kArrayDimension);
-  if (row >= rows.size() || column >= rows[row].size()) return nullptr;
-  return &rows[row][column];
-}
-
-RValue* RVariable::element(int32_t index) {
-  if (index == 0) return &value;
-  const size_t row = static_cast<size_t>(index / kArrayDimension);
-  const size_t column = static_cast<size_t>(index % kArrayDimension);
+RValue* RVariable::grow(size_t row, size_t column) {
   const size_t length = row < rows.size() ? rows[row].size() : 0;
-  if (column >= length) {
-    const size_t added = column + 1 - length;
-    if (elementCount + added > kMaxArrayElements) return nullptr;
-    if (rows.size() <= row) rows.resize(row + 1);
-    rows[row].resize(column + 1);
-    elementCount += added;
-  }
+  const size_t added = column + 1 - length;
+  if (elementCount + added > kMaxArrayElements) return nullptr;
+  if (rows.size() <= row) rows.resize(row + 1);
+  rows[row].resize(column + 1);
+  elementCount += added;
   return &rows[row][column];
 }
 

@@ -38,13 +38,31 @@ struct RVariable {
   RValue value;
   std::vector<std::vector<RValue>> rows;
 
-  // The element at a flat index, or nullptr when it lies outside the rows.
-  const RValue* get(int32_t index) const;
+  // The element at a flat index, or nullptr when it lies outside the rows. Inline: array loops
+  // reach it once per element access.
+  const RValue* get(int32_t index) const {
+    if (index == 0) return &value;
+    const size_t row = static_cast<size_t>(index / kArrayDimension);
+    const size_t column = static_cast<size_t>(index % kArrayDimension);
+    if (row >= rows.size() || column >= rows[row].size()) return nullptr;
+    return &rows[row][column];
+  }
   // The element at a flat index, made to exist (rows and columns are extended with zero values);
-  // nullptr when that would take the variable beyond kMaxArrayElements.
-  RValue* element(int32_t index);
+  // nullptr when that would take the variable beyond kMaxArrayElements. The existing-element
+  // path is inline; growing the rows is not.
+  RValue* element(int32_t index) {
+    if (index == 0) return &value;
+    const size_t row = static_cast<size_t>(index / kArrayDimension);
+    const size_t column = static_cast<size_t>(index % kArrayDimension);
+    if (row < rows.size() && column < rows[row].size()) return &rows[row][column];
+    return grow(row, column);
+  }
 
   size_t elementCount = 0;  // elements in the rows
+
+ private:
+  // Extends the rows so that (row, column) exists; nullptr beyond kMaxArrayElements.
+  RValue* grow(size_t row, size_t column);
 };
 
 class CVariableList {

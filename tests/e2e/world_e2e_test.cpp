@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "graphics/bitmap_ops.h"
+#include "graphics/sprite.h"
 #include "runner/game_writer.h"
 #include "runner/included_files.h"
 #include "world/object.h"
@@ -176,5 +178,46 @@ TEST(WorldE2E, TheScreenshotOfTheChosenStepIsAPngOfTheWindowSize) {
   // IHDR width and height: the default 640 x 480 region (entering a room does not size it yet).
   EXPECT_EQ(be32(16), 640u);
   EXPECT_EQ(be32(20), 480u);
+  fs::remove_all(dir);
+}
+
+// A written game's room as the runner draws it: the room's background colour, and an instance's
+// sprite landing exactly on the pixels it covers at its integer position (origin 0, 0).
+TEST(WorldE2E, TheRoomDrawsItsColourAndTheInstanceSpritesAtTheirPixels) {
+  const fs::path dir = scratch("room_pixels");
+  runner::CGameWriter w;
+  graphics::CSprite sprite;
+  sprite.frames.push_back(graphics::TBitmap32(4, 3, 0xFF00FF00));
+  graphics::ComputeDefaultMasks(sprite);
+  runner::CStream full, prefix;
+  graphics::WriteSpriteRecord(full, &sprite, "spr");
+  prefix.WriteBoolean(true);
+  prefix.WriteString("spr");
+  w.Record(runner::ChunkId::Sprites, 0, "spr")
+      .WriteBytes(full.bytes().data() + prefix.size(), full.bytes().size() - prefix.size());
+  world::CObject object;
+  object.sprite = 0;
+  world::WriteObjectRecord(w.Record(runner::ChunkId::Objects, 0, "obj"), object);
+  world::CRoom room;
+  room.backgroundColor = 0x0000FF;  // script colours are 0xBBGGRR: red
+  auto in = std::make_unique<world::CInstance>();
+  in->id = 100001;
+  in->x = 10;
+  in->y = 20;
+  room.instances.push_back(std::move(in));
+  world::WriteRoomRecord(w.Record(runner::ChunkId::Rooms, 0, "rm"), room);
+  world::WriteRoomOrderItem(w.Item(runner::ChunkId::RoomOrder), 0);
+  const Played r = play(dir, w.Write(), "QUORVANE_STEPS=2 QUORVANE_SCREENSHOT=frame.png QUORVANE_SCREENSHOT_STEP=1");
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::string png = slurp(dir / "frame.png");
+  auto image = graphics::DecodeImage(reinterpret_cast<const uint8_t*>(png.data()), png.size(), ".png");
+  ASSERT_TRUE(image.has_value());
+  auto rgb = [&](int x, int y) { return image->pixel(x, y) & 0xFFFFFF; };
+  EXPECT_EQ(rgb(0, 0), 0xFF0000u);
+  EXPECT_EQ(rgb(9, 20), 0xFF0000u);
+  EXPECT_EQ(rgb(10, 20), 0x00FF00u);
+  EXPECT_EQ(rgb(13, 22), 0x00FF00u);
+  EXPECT_EQ(rgb(14, 22), 0xFF0000u);
+  EXPECT_EQ(rgb(13, 23), 0xFF0000u);
   fs::remove_all(dir);
 }

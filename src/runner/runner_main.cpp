@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 
+#include "code/date.h"
 #include "code/debug_output.h"
 #include "graphics/display.h"
 #include "graphics/seams.h"
@@ -24,6 +25,7 @@
 #include "runner/runner_state.h"
 #include "runner/settings.h"
 #include "runner/temp_directory.h"
+#include "sound/sound_backend.h"
 #include "system/host_path.h"
 #include "system/secure_mode.h"
 #include "world/game_loop.h"
@@ -191,6 +193,10 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
 int RunnerMain(int argc, char** argv) {
   // Every game path that graphics opens goes through the one mapper.
   graphics::seams().hostPath = [](const std::string& gamePath) { return system::HostPath(gamePath); };
+  // Date strings take the host's short date and long time formats; sound problems are shown as
+  // every other start-up message is.
+  code::UseHostDateFormats();
+  sound::soundBackend().setMessageHandler([](std::string_view message) { showMessage(std::string(message).c_str()); });
   const std::string executable = platform::executablePath();
   title() = stemOf(executable.empty() ? std::string(argc > 0 ? argv[0] : "quorvane") : executable);
   if (!CreateTempDirectory(fs::path(executable).parent_path().string(), platform::environmentVariable))

@@ -7,12 +7,17 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${QV_BUILD_DIR:-$root/build}
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh" "$build"
-"$build/qvpack" build "$root/examples/demo" -o "$build/demo-game" 2>/dev/null || \
-  "$build/quorvane-demo-writer" "$build/demo-game" 2>/dev/null || true
+# The demo project when there is one; until then a small game written by the project's writer.
+if [ -d "$root/examples/demo" ]; then
+  "$build/qvpack" build "$root/examples/demo" -o "$build/demo-game"
+else
+  "$build/quorvane-demo-writer" "$build/demo-game"
+fi
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy QUORVANE_HEADLESS=1
   export QUORVANE_STEPS=${QUORVANE_STEPS:-300}
   export QUORVANE_SCREENSHOT=${QUORVANE_SCREENSHOT:-$build/demo-last-frame.png}
+  export QUORVANE_SCREENSHOT_STEP=${QUORVANE_SCREENSHOT_STEP:-$QUORVANE_STEPS}
   echo "No display: running ${QUORVANE_STEPS} steps headless; the last frame goes to $QUORVANE_SCREENSHOT"
 fi
 exec "$build/quorvane" "$build/demo-game"

@@ -17,3 +17,10 @@ if(QV_FUZZ)
   # The engine is instrumented for coverage; only the fuzz targets link libFuzzer's main.
   add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
+
+# Rebuilds across several work trees of the project share compiled objects when ccache is there.
+find_program(QV_CCACHE ccache)
+if(QV_CCACHE)
+  set(CMAKE_C_COMPILER_LAUNCHER "${QV_CCACHE}")
+  set(CMAKE_CXX_COMPILER_LAUNCHER "${QV_CCACHE}")
+endif()

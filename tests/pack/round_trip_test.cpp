@@ -26,8 +26,13 @@ TEST_F(RoundTrip, UnpackBuildUnpackGivesIdenticalFolders) {
   for (const char* file : {"game.json", "sprites/spr_hero.json", "sprites/spr_hero/0.png", "sprites/spr_hero/mask1.png",
                            "sprites/SPR_HERO~3.json", "sprites/wall___1~2/1.png", "sprites/wall___1~2/mask0.png",
                            "backgrounds/bg_sky.png", "backgrounds/bg_none.json", "sounds/snd_jump.wav", "sounds/snd_silent.bin",
-                           "scripts/scr_use.txt", "library_init/1.txt", "raw/rooms/room_two.bin", "fonts/fnt_hud.png", "fonts/fnt_digits.json", "raw/triggers/2.bin",
-                           "raw/extension_packages/0.bin", "raw/included_files/1.bin", "raw/game_information.bin",
+                           "scripts/scr_use.txt", "library_init/1.txt", "fonts/fnt_hud.png", "fonts/fnt_digits.json",
+                           "raw/paths/path_walk.bin", "objects/obj_player.json", "objects/obj_player/create_0_0.txt",
+                           "objects/obj_player/step_2_1.txt", "objects/obj_enemy.json", "time_lines/tl_waves.json",
+                           "time_lines/tl_waves/30_0.txt", "triggers/dead.json", "triggers/dead~2.txt", "rooms/room_start.json",
+                           "rooms/room_start/creation.txt", "rooms/room_start/instance_100001.txt", "rooms/room_two.json",
+                           "included_files/level1.txt.json", "included_files/data/level1.txt", "included_files/data_notes_1_txt~1.json",
+                           "raw/extension_packages/0.bin", "raw/game_information.bin",
                            "settings/loading_picture.png", "helper_library.bin"})
     EXPECT_TRUE(a.count(file)) << file;
   EXPECT_FALSE(a.count("sprites/spr_hero/2.png"));  // the empty frame has no picture

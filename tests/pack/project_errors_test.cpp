@@ -105,7 +105,7 @@ TEST_F(ProjectErrors, EachProblemNamesItsFileAndField) {
        "rooms/room_start/instance_100001.txt", "", "does not compile: line 1, position "},
       {"room creation code missing", [&] { fs::remove(project / "rooms/room_start/creation.txt"); },
        "rooms/room_start.json", "creation_code", "missing file rooms/room_start/creation.txt"},
-      {"tile background", [&] { replace("rooms/room_start.json", "\"background\": \"bg_sky\",\n      \"source\"", "\"background\": \"bg_gone\", \"source\""); },
+      {"tile background", [&] { replace("rooms/room_start.json", "\"background\": \"bg_sky\", \"source\"", "\"background\": \"bg_gone\", \"source\""); },
        "rooms/room_start.json", "tiles[0].background", "there is no background named \"bg_gone\""},
       {"view follows", [&] { replace("rooms/room_start.json", "\"follow\": \"obj_player\"", "\"follow\": \"obj_gone\""); },
        "rooms/room_start.json", "views[0].follow", "there is no object named \"obj_gone\""},

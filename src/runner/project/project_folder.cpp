@@ -90,25 +90,37 @@ void writeFile(const fs::path& p, const void* data, size_t size) {
 }
 void writeFile(const fs::path& p, const std::vector<uint8_t>& bytes) { writeFile(p, bytes.data(), bytes.size()); }
 void writeFile(const fs::path& p, const std::string& text) { writeFile(p, text.data(), text.size()); }
-// JSON laid out for people and line-based diffs: a container of scalars that fits in a short line
-// stays on one line ([8, -3], a glyph's six numbers, a box); others open one line per member.
+// A container of scalars only.
+bool flat(const json& j) {
+  return std::all_of(j.begin(), j.end(), [](const json& v) { return !v.is_structured(); });
+}
+
+// The container on one line: {"a": 1, "b": [2, 3]}.
+std::string oneLine(const json& j) {
+  if (!j.is_structured()) return j.dump();
+  std::string line(1, j.is_object() ? '{' : '[');
+  bool first = true;
+  for (auto it = j.begin(); it != j.end(); ++it, first = false) {
+    if (!first) line += ", ";
+    if (j.is_object()) line += json(it.key()).dump() + ": ";
+    line += oneLine(*it);
+  }
+  return line + (j.is_object() ? '}' : ']');
+}
+
+// JSON laid out for people and line-based diffs: a container of scalars, or of scalars and such
+// containers, that fits in a short line stays on one line ([8, -3], a glyph's six numbers, a box,
+// a tile, an action); others open one line per member.
 void layoutJson(std::string& out, const json& j, int indent) {
-  constexpr size_t kShortLine = 100;
+  constexpr size_t kShortLine = 120;
   if (!j.is_structured() || j.empty()) {
     out += j.dump();
     return;
   }
-  const bool scalars = std::all_of(j.begin(), j.end(), [](const json& v) { return !v.is_structured(); });
+  const bool shallow = std::all_of(j.begin(), j.end(), [](const json& v) { return !v.is_structured() || flat(v); });
   const char open = j.is_object() ? '{' : '[', close = j.is_object() ? '}' : ']';
-  if (scalars) {
-    std::string line(1, open);
-    bool first = true;
-    for (auto it = j.begin(); it != j.end(); ++it, first = false) {
-      if (!first) line += ", ";
-      if (j.is_object()) line += json(it.key()).dump() + ": ";
-      line += it->dump();
-    }
-    line += close;
+  if (shallow) {
+    const std::string line = oneLine(j);
     if (line.size() <= kShortLine) {
       out += line;
       return;

@@ -116,8 +116,10 @@ TEST_F(ProjectErrors, EachProblemNamesItsFileAndField) {
        "included_files/level1.txt.json", "data", "missing file included_files/data/level1.txt"},
       {"folder of an older format", [&] { fs::create_directories(project / "raw/objects"); },
        "raw/objects", "", "unpack the game again"},
-      {"raw package broken", [&] { put("raw/extension_packages/0.bin", "xx"); },
-       "raw/extension_packages/0.bin", "", "not one extension package record"},
+      {"package function list", [&] { replace("extension_packages/Pack.json", "\"functions\": [", "\"functions\": {\"a\": 1}, \"x\": ["); },
+       "extension_packages/Pack.json", "files[0].functions", "a list of at most"},
+      {"package files block missing", [&] { fs::remove(project / "extension_packages/data/Pack.bin"); },
+       "extension_packages/Pack.json", "files_block", "missing file extension_packages/data/Pack.bin"},
   };
   for (const Case& c : cases) {
     SetUp();  // a fresh project for every case

@@ -32,7 +32,7 @@ TEST_F(RoundTrip, UnpackBuildUnpackGivesIdenticalFolders) {
                            "time_lines/tl_waves/30_0.txt", "triggers/dead.json", "triggers/dead~2.txt", "rooms/room_start.json",
                            "rooms/room_start/creation.txt", "rooms/room_start/instance_100001.txt", "rooms/room_two.json",
                            "included_files/level1.txt.json", "included_files/data/level1.txt", "included_files/data_notes_1_txt~1.json",
-                           "raw/extension_packages/0.bin", "raw/game_information.bin",
+                           "extension_packages/Pack.json", "extension_packages/data/Pack.bin", "raw/game_information.bin",
                            "settings/loading_picture.png", "helper_library.bin"})
     EXPECT_TRUE(a.count(file)) << file;
   EXPECT_FALSE(a.count("sprites/spr_hero/2.png"));  // the empty frame has no picture

@@ -20,6 +20,7 @@
 #include "graphics/mask.h"
 #include "platform/image_codecs.h"
 #include "runner/included_files.h"
+#include "runner/project/extension_package.h"
 #include "system/host_path.h"
 #include "world/instances.h"
 #include "world/object.h"
@@ -570,6 +571,47 @@ void unpackIncludedFiles(const GamePackage& p, const fs::path& root) {
   }
 }
 
+void unpackExtensionPackages(const GamePackage& p, const fs::path& root) {
+  StemPicker stems;
+  for (size_t i = 0; i < p.extension_packages.size(); ++i) {
+    ExtensionPackage x;
+    CStream s(p.extension_packages[i]);
+    bool ok = false;
+    try {
+      ok = ReadExtensionPackage(s, x);
+    } catch (const StreamError&) {
+    }
+    if (!ok) throw std::runtime_error("extension package " + std::to_string(i) + ": the record is not readable");
+    const std::string stem = toUtf8(stems.pick(x.name, int32_t(i)));
+    json j;
+    j["index"] = int32_t(i);
+    if (stem != toUtf8(x.name)) j["name"] = toUtf8(x.name);
+    j["folder"] = toUtf8(x.folder);
+    json files = json::array();
+    for (const ExtensionFile& file : x.files) {
+      json jf;
+      jf["file_name"] = toUtf8(file.fileName);
+      jf["kind"] = file.kind;
+      jf["init"] = toUtf8(file.initFunction);
+      jf["final"] = toUtf8(file.finalFunction);
+      json functions = json::array();
+      for (const ExtensionFunction& fn : file.functions)
+        functions.push_back({{"name", toUtf8(fn.name)}, {"external_name", toUtf8(fn.externalName)}, {"call_type", fn.callType},
+                             {"id", fn.id}, {"arguments", fn.argumentCount}, {"argument_types", fn.argumentTypes},
+                             {"result", fn.resultType}});
+      jf["functions"] = functions;
+      json constants = json::array();
+      for (const ExtensionConstant& c : file.constants) constants.push_back({{"name", toUtf8(c.name)}, {"value", toUtf8(c.value)}});
+      jf["constants"] = constants;
+      files.push_back(jf);
+    }
+    j["files"] = files;
+    writeFile(root / "extension_packages" / "data" / (stem + ".bin"), x.filesBlock);
+    j["files_block"] = "data/" + stem + ".bin";
+    writeJson(root / "extension_packages" / (stem + ".json"), j);
+  }
+}
+
 void unpackInto(const GamePackage& p, const fs::path& root) {
   json game;
   game["format"] = "quorvane-project";
@@ -770,8 +812,7 @@ void unpackInto(const GamePackage& p, const fs::path& root) {
   unpackTriggers(p, root);
   unpackRooms(p, root);
   unpackIncludedFiles(p, root);
-  for (size_t i = 0; i < p.extension_packages.size(); ++i)
-    writeFile(root / KindFolder(ChunkId::ExtensionPackages) / (std::to_string(i) + ".bin"), p.extension_packages[i]);
+  unpackExtensionPackages(p, root);
   writeFile(root / "raw" / "game_information.bin", p.game_information);
 }
 
@@ -1464,6 +1505,57 @@ std::vector<uint8_t> loadIncludedFile(const fs::path& root, const Entry& e) {
   return s.bytes();
 }
 
+std::vector<uint8_t> loadExtensionPackage(const fs::path& root, const Entry& e) {
+  Fields f(e.file, e.j);
+  ExtensionPackage x;
+  x.name = e.name;
+  x.folder = f.string("folder", "");
+  if (f.has("files")) {
+    const json& files = f.at("files");
+    if (!files.is_array()) fail(e.file, "files", "a list of files is expected");
+    for (size_t i = 0; i < files.size(); ++i) {
+      Fields ff(e.file, files[i], "files[" + std::to_string(i) + "]");
+      ExtensionFile file;
+      file.fileName = ff.string("file_name", "");
+      file.kind = ff.integer("kind", 0);
+      file.initFunction = ff.string("init", "");
+      file.finalFunction = ff.string("final", "");
+      if (ff.has("functions")) {
+        const json& list = listField(ff, "functions", 1u << 16);
+        for (size_t k = 0; k < list.size(); ++k) {
+          Fields fn(e.file, list[k], ff.field("functions[" + std::to_string(k) + "]"));
+          ExtensionFunction function;
+          function.name = fn.string("name", "");
+          function.externalName = fn.string("external_name", function.name);
+          function.callType = fn.integer("call_type", 0);
+          function.id = fn.integer("id", 0);
+          function.argumentCount = fn.integer("arguments", 0);
+          if (fn.has("argument_types")) {
+            const json& types = fn.at("argument_types");
+            if (!types.is_array() || types.size() > size_t(kExtensionArgumentTypes))
+              fail(e.file, fn.field("argument_types"), "a list of at most 17 type numbers is expected");
+            for (size_t t = 0; t < types.size(); ++t) function.argumentTypes[t] = fn.integerValue(types[t], fn.field("argument_types"));
+          }
+          function.resultType = fn.integer("result", 0);
+          file.functions.push_back(std::move(function));
+        }
+      }
+      if (ff.has("constants")) {
+        const json& list = listField(ff, "constants", 1u << 16);
+        for (size_t k = 0; k < list.size(); ++k) {
+          Fields c(e.file, list[k], ff.field("constants[" + std::to_string(k) + "]"));
+          file.constants.push_back({c.string("name", ""), c.string("value", "")});
+        }
+      }
+      x.files.push_back(std::move(file));
+    }
+  }
+  if (f.has("files_block")) x.filesBlock = needFile(root, "extension_packages/" + pathField(f, "files_block"), e.file, "files_block");
+  CStream s;
+  WriteExtensionPackage(s, x);
+  return s.bytes();
+}
+
 // Lets the compiler see the functions of the game's extension packages while scripts are checked.
 class DeclaredExtensionFunctions : public code::ExtensionFunctions {
  public:
@@ -1635,25 +1727,6 @@ void loadGameJson(const fs::path& root, GamePackage& p, std::vector<RoomRef>& ro
   });
 }
 
-// Files numbered 0.bin, 1.bin, ... in a folder, in order; a gap is an error.
-std::vector<std::vector<uint8_t>> numberedFiles(const fs::path& root, const std::string& folder, std::vector<ProjectError>& errors) {
-  std::vector<std::vector<uint8_t>> out;
-  std::error_code ec;
-  if (!fs::is_directory(root / folder, ec)) return out;
-  size_t count = 0;
-  for (const auto& it : fs::directory_iterator(root / folder))
-    if (it.path().extension() == ".bin") ++count;
-  for (size_t i = 0; i < count; ++i) {
-    auto bytes = readFile(root / folder / (std::to_string(i) + ".bin"));
-    if (!bytes) {
-      errors.push_back({folder + "/" + std::to_string(i) + ".bin", "", "missing file (files are numbered from 0 without gaps)"});
-      continue;
-    }
-    out.push_back(std::move(*bytes));
-  }
-  return out;
-}
-
 }  // namespace
 
 std::string KindFolder(ChunkId chunk) {
@@ -1668,7 +1741,7 @@ std::string KindFolder(ChunkId chunk) {
     case ChunkId::TimeLines: return "time_lines";
     case ChunkId::Objects: return "objects";
     case ChunkId::Rooms: return "rooms";
-    case ChunkId::ExtensionPackages: return "raw/extension_packages";
+    case ChunkId::ExtensionPackages: return "extension_packages";
     case ChunkId::IncludedFiles: return "included_files";
     case ChunkId::GameInformation: return "raw";
     case ChunkId::LibraryInitCode: return "library_init";
@@ -1743,12 +1816,20 @@ bool LoadProject(const fs::path& root, GamePackage& p, std::vector<ProjectError>
       }
     }
   }
-  p.extension_packages = numberedFiles(root, KindFolder(ChunkId::ExtensionPackages), errors);
-  for (size_t i = 0; i < p.extension_packages.size(); ++i) {
-    std::vector<std::string> names;
-    if (!ExtensionFunctionNames(p.extension_packages[i], names))
-      errors.push_back({KindFolder(ChunkId::ExtensionPackages) + "/" + std::to_string(i) + ".bin", "", "not one extension package record"});
-  }
+  // Lists without empty places, in index order: extension packages and included files.
+  auto orderedKind = [&](ChunkId id, std::vector<std::vector<uint8_t>>& out, auto load) {
+    auto entries = listKind(root, KindFolder(id), true, errors, false);
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.index < b.index; });
+    for (const Entry& e : entries) {
+      try {
+        out.push_back(load(root, e));
+      } catch (const Problem& problem) {
+        errors.push_back(problem.error);
+      }
+    }
+  };
+  orderedKind(ChunkId::ExtensionPackages, p.extension_packages, loadExtensionPackage);
+  orderedKind(ChunkId::IncludedFiles, p.included_files, loadIncludedFile);
   // Objects, time lines and rooms refer to each other by name: every name is placed first.
   std::vector<CodeCheck> code;
   std::map<ChunkId, std::vector<Entry>> named;
@@ -1775,20 +1856,9 @@ bool LoadProject(const fs::path& root, GamePackage& p, std::vector<ProjectError>
         errors.push_back(problem.error);
       }
     }
-  {
-    // Included files in index order; the list has no empty places.
-    auto entries = listKind(root, KindFolder(ChunkId::IncludedFiles), true, errors, false);
-    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.index < b.index; });
-    for (const Entry& e : entries) {
-      try {
-        p.included_files.push_back(loadIncludedFile(root, e));
-      } catch (const Problem& problem) {
-        errors.push_back(problem.error);
-      }
-    }
-  }
   // Folders of kinds that an earlier version of the format kept as raw bytes.
-  for (const char* old : {"raw/objects", "raw/rooms", "raw/time_lines", "raw/triggers", "raw/included_files"}) {
+  for (const char* old : {"raw/objects", "raw/rooms", "raw/time_lines", "raw/triggers", "raw/included_files",
+                          "raw/extension_packages"}) {
     std::error_code ec;
     if (fs::exists(root / old, ec)) errors.push_back({old, "", "records of this kind now have their own folder: unpack the game again"});
   }

@@ -1,5 +1,6 @@
-// Sections: text and files | names and stems | settings | unpack | load (reading helpers, each
-// kind, references, scripts).
+// Sections: text and files | names and stems | settings | unpack (objects, time lines, triggers,
+// rooms, included files, extension packages; then the whole folder) | load (reading helpers, each
+// kind, references, code checks).
 #include "runner/project/project_folder.h"
 
 #include <algorithm>

@@ -123,12 +123,14 @@ int64_t& stepCounter() {
 }
 
 // The stages that exist so far, in their order; the numbers are the stages of the full step.
-// Still missing: F1 (2), reading the window's input (3), joysticks (9),
-// friction, gravity and paths (12), outside and boundary events (13), collisions (14), particles
+// Still missing: friction, gravity and paths (12), outside and boundary events (13), collisions (14), particles
 // (16); drawing (18) shows the background colour, layers and instances without views or tiles.
 void Step() {
+  const bool active = graphics::display().windowActive;
+  if (!active && inputSettings().freezeWhenInactive) return;  // 1
   HandleFunctionKeys();  // 2
   if (TransferPending()) return;
+  if (!active) ClearInput();  // 3
   forEachInstance([](CInstance& in) {  // 4
     in.xprevious = in.x;
     in.yprevious = in.y;
@@ -145,6 +147,8 @@ void Step() {
   alarms();  // 7
   if (TransferPending()) return;
   RaiseKeyboardEvents();  // 8
+  if (TransferPending()) return;
+  RaiseJoystickEvents();  // 9
   if (TransferPending()) return;
   RaiseMouseEvents();  // 10
   if (TransferPending()) return;

@@ -80,12 +80,17 @@ void PathStart(world::CInstance& in, int32_t path, double speed, int32_t endActi
   in.pathScale = 1;
   in.pathOrientation = 0;
   in.pathEndaction = endAction;
-  if (absolute) {
-    const RPathPoint start = PathPoint(*p, in.pathPosition);
-    SetPosition(in, start.x, start.y);
-  }
+  // The origin is where the path's first point lies: at the instance for a relative path, at the
+  // path's own first point for an absolute one (so that a path run backwards from its end still
+  // lies where it was drawn).
   in.pathXorigin = in.x;
   in.pathYorigin = in.y;
+  if (absolute) {
+    const RPathPoint first = PathPoint(*p, 0), start = PathPoint(*p, in.pathPosition);
+    SetPosition(in, start.x, start.y);
+    in.pathXorigin = first.x;
+    in.pathYorigin = first.y;
+  }
 }
 
 void PathEnd(world::CInstance& in) {

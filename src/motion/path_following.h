@@ -18,7 +18,8 @@ inline constexpr int32_t kPathActionReverse = 3;
 
 // Starts `path` with scale 1 and orientation 0. A negative path only stops the current one; a path
 // that does not exist or has no length leaves the instance without a path. When `absolute`, the
-// instance is first moved to the path's own start point; the path origin is where the instance is.
+// instance is first moved to the path's point at the start position and the path lies where it was
+// drawn; otherwise the path's first point is placed where the instance is.
 void PathStart(world::CInstance& instance, int32_t path, double speed, int32_t endAction, bool absolute);
 // No path, speed 0, scale 1, orientation 0, end action stop.
 void PathEnd(world::CInstance& instance);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "code/registry.h"
 #include "runner/container.h"
 #include "runner/stream.h"
 
@@ -96,6 +97,13 @@ graphics::ResourceList<CPath>& paths() {
   return list;
 }
 
+int32_t FindPath(std::string_view name) {
+  const auto& list = paths();
+  for (int32_t i = 0; i < list.count(); ++i)
+    if (list.exists(i) && list.names[size_t(i)] == name) return i;
+  return -1;
+}
+
 bool ReadPathRecord(runner::CStream& s, CPath& path) {
   if (s.ReadInteger() != kPathRecordVersion) return false;
   path.kind = s.ReadInteger();
@@ -130,6 +138,7 @@ void WritePathRecord(runner::CStream& s, const CPath& path) {
 bool ReadPathsChunk(runner::CStream& s) {
   auto& list = paths();
   list.clear();
+  code::SetResourceNameLookup(code::ResourceKind::Path, FindPath);
   return runner::ReadStandardFrame(s, runner::Chunk(runner::ChunkId::Paths).version, [&](runner::FrameSlot& slot) {
     const auto index = static_cast<size_t>(slot.index);
     if (list.slots.size() <= index) {

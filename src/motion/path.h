@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "graphics/resource_list.h"
@@ -55,13 +56,16 @@ RPathPoint PathPoint(const CPath& path, double t);
 // The path resources of the game, by index; names of paths made at run time start with this.
 graphics::ResourceList<CPath>& paths();
 inline constexpr const char* kNewPathPrefix = "__newpath";
+// The index of the first existing path with this name, or -1.
+int32_t FindPath(std::string_view name);
 
 // Path record (version 530): kind, closed, precision, point count, then x, y, speed per point.
 // The reader refuses another version, a point count the data cannot hold, and clamps the
 // precision to 0..8; it builds the computed points.
 bool ReadPathRecord(runner::CStream& s, CPath& path);
 void WritePathRecord(runner::CStream& s, const CPath& path);
-// The paths chunk (standard frame, version 800) into paths().
+// The paths chunk (standard frame, version 800) into paths(); path names become constants of
+// game code.
 bool ReadPathsChunk(runner::CStream& s);
 
 }  // namespace qv::motion

@@ -6,6 +6,7 @@
 #include "code/system_builtins.h"
 #include "datastructures/builtins.h"
 #include "graphics/builtins.h"
+#include "motion/builtins.h"
 #include "sound/builtins.h"
 #include "system/joysticks.h"
 #include "windows/game_information.h"
@@ -44,6 +45,8 @@ std::vector<BuiltinFamily> AllFamilies() {
       world::InputFunctions(),
       system::JoystickFunctions(),
       windows::GameInformationFunctions(),
+      motion::MotionFunctions(),
+      motion::PathFunctions(),
   };
 }
 

@@ -11,6 +11,7 @@
 #include "graphics/display.h"
 #include "graphics/sprite.h"
 #include "motion/bounding_box.h"
+#include "motion/movement.h"
 #include "code/registry.h"
 #include "world/object.h"
 #include "world/time_line.h"
@@ -123,7 +124,7 @@ int64_t& stepCounter() {
 }
 
 // The stages that exist so far, in their order; the numbers are the stages of the full step.
-// Still missing: friction, gravity and paths (12), outside and boundary events (13), collisions (14), particles
+// Still missing: collisions (14), particles
 // (16); drawing (18) shows the background colour, layers and instances without views or tiles.
 void Step() {
   const bool active = graphics::display().windowActive;
@@ -156,9 +157,9 @@ void Step() {
   if (TransferPending()) return;
   raise(ev_step, ev_step_normal);
   if (TransferPending()) return;
-  forEachInstance([](CInstance& in) {  // 12: the position moves by the speed vector
-    if (in.hspeed != 0 || in.vspeed != 0) motion::SetPosition(in, in.x + in.hspeed, in.y + in.vspeed);
-  });
+  motion::MovementStage();  // 12
+  motion::OutsideAndBoundaryStage();  // 13
+  if (TransferPending()) return;
   CheckTriggers(2);  // 15
   if (TransferPending()) return;
   raise(ev_step, ev_step_end);

@@ -3,7 +3,7 @@
 // with shared and separate masks and an empty frame, sounds with and without data, reals JSON
 // cannot write, objects with events of every kind of reference (collision, applies-to, resource
 // arguments, a parent that is deleted), rooms with layers, views, instances and tiles, time lines,
-// triggers, included files with and without data, and a room order.
+// triggers, paths, included files with and without data, an extension package, and a room order.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -19,6 +19,7 @@
 #include "graphics/bitmap_ops.h"
 #include "graphics/mask.h"
 #include "runner/project/game_package.h"
+#include "motion/path.h"
 #include "runner/included_files.h"
 #include "runner/project/project_folder.h"
 #include "world/instances.h"
@@ -299,7 +300,12 @@ inline GamePackage richPackage() {
   p.scripts.names.push_back("scr_use");
 
   p.raw(ChunkId::Triggers) = {triggerRecord("dead", 0), RawSlot{}, triggerRecord("dead", 2)};  // names may repeat
-  p.raw(ChunkId::Paths) = {raw("path_walk", {9, 8, 7})};
+  qv::motion::CPath walk;
+  walk.kind = qv::motion::kPathSmooth;
+  walk.closed = false;
+  walk.precision = 6;
+  walk.points = {{0, 0, 100}, {32.5, -8, 50}, {1e-3, std::numeric_limits<double>::infinity(), 0}};
+  p.raw(ChunkId::Paths) = {record("path_walk", walk, qv::motion::WritePathRecord)};
   auto hud = std::make_unique<qv::graphics::CFont>();
   hud->name = "Liberation Sans";
   hud->size = 14;

@@ -114,6 +114,8 @@ TEST_F(ProjectErrors, EachProblemNamesItsFileAndField) {
       {"trigger condition", [&] { put("triggers/dead.txt", "return lives <;"); }, "triggers/dead.txt", "", "does not compile"},
       {"included data missing", [&] { fs::remove(project / "included_files/data/level1.txt"); },
        "included_files/level1.txt.json", "data", "missing file included_files/data/level1.txt"},
+      {"path point", [&] { replace("paths/path_walk.json", "[32.5, -8.0, 50.0]", "[32.5, -8.0]"); },
+       "paths/path_walk.json", "points[1]", "[x, y, speed] is expected"},
       {"folder of an older format", [&] { fs::create_directories(project / "raw/objects"); },
        "raw/objects", "", "unpack the game again"},
       {"package function list", [&] { replace("extension_packages/Pack.json", "\"functions\": [", "\"functions\": {\"a\": 1}, \"x\": ["); },

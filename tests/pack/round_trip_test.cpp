@@ -27,7 +27,7 @@ TEST_F(RoundTrip, UnpackBuildUnpackGivesIdenticalFolders) {
                            "sprites/SPR_HERO~3.json", "sprites/wall___1~2/1.png", "sprites/wall___1~2/mask0.png",
                            "backgrounds/bg_sky.png", "backgrounds/bg_none.json", "sounds/snd_jump.wav", "sounds/snd_silent.bin",
                            "scripts/scr_use.txt", "library_init/1.txt", "fonts/fnt_hud.png", "fonts/fnt_digits.json",
-                           "raw/paths/path_walk.bin", "objects/obj_player.json", "objects/obj_player/create_0_0.txt",
+                           "paths/path_walk.json", "objects/obj_player.json", "objects/obj_player/create_0_0.txt",
                            "objects/obj_player/step_2_1.txt", "objects/obj_enemy.json", "time_lines/tl_waves.json",
                            "time_lines/tl_waves/30_0.txt", "triggers/dead.json", "triggers/dead~2.txt", "rooms/room_start.json",
                            "rooms/room_start/creation.txt", "rooms/room_start/instance_100001.txt", "rooms/room_two.json",

@@ -3,9 +3,9 @@
 //
 // Settings, constants, sounds, sprites, backgrounds, scripts, fonts, library initialization code and
 // the room order are held typed. Every other chunk is held as the bytes of its records (one per
-// slot or item): the project folder reads and writes objects, rooms, time lines, triggers, included
-// files and extension packages through their owners' record readers and writers; paths and the
-// game information have no reader yet and stay bytes in the folder too.
+// slot or item): the project folder reads and writes objects, rooms, time lines, triggers, paths,
+// included files and extension packages through their owners' record readers and writers; the game
+// information has no writer yet and stays bytes in the folder too.
 #pragma once
 
 #include <array>

@@ -20,6 +20,7 @@
 #include "graphics/bitmap_ops.h"
 #include "graphics/mask.h"
 #include "platform/image_codecs.h"
+#include "motion/path.h"
 #include "runner/included_files.h"
 #include "runner/project/extension_package.h"
 #include "system/host_path.h"
@@ -249,6 +250,7 @@ constexpr const char* kActionKindNames[] = {"normal", "begin", "end", "else", "e
 constexpr const char* kExecutionNames[] = {"none", "function", "code"};
 constexpr const char* kTriggerMomentNames[] = {"step", "begin step", "end step"};
 constexpr const char* kExportNames[] = {"none", "temporary", "working", "folder"};
+constexpr const char* kPathKindNames[] = {"straight", "smooth"};
 
 template <size_t N>
 json nameOr(int32_t v, const char* const (&names)[N]) {
@@ -374,6 +376,27 @@ T readRecord(const RawSlot& slot, ReadFn read, const std::string& what) {
   }
   if (!ok) throw std::runtime_error(what + ": the record is not readable");
   return out;
+}
+
+void unpackPaths(const GamePackage& p, const fs::path& root) {
+  StemPicker stems;
+  const auto& slots = p.raw(ChunkId::Paths);
+  for (int32_t i = 0; i < int32_t(slots.size()); ++i) {
+    if (!slots[size_t(i)].exists) continue;
+    const std::string& name = slots[size_t(i)].name;
+    const std::string stem = toUtf8(stems.pick(name, i));
+    const auto path = readRecord<motion::CPath>(slots[size_t(i)], motion::ReadPathRecord, "path " + toUtf8(name));
+    json j;
+    j["index"] = i;
+    if (stem != toUtf8(name)) j["name"] = toUtf8(name);
+    j["kind"] = nameOr(path.kind, kPathKindNames);
+    j["closed"] = path.closed;
+    j["precision"] = path.precision;
+    json points = json::array();
+    for (const motion::RPathPoint& point : path.points) points.push_back({realToJson(point.x), realToJson(point.y), realToJson(point.speed)});
+    j["points"] = points;
+    writeJson(root / "paths" / (stem + ".json"), j);
+  }
 }
 
 void unpackObjects(const GamePackage& p, const fs::path& root) {
@@ -795,19 +818,7 @@ void unpackInto(const GamePackage& p, const fs::path& root) {
       writeJson(root / "fonts" / (toUtf8(stem) + ".json"), j);
     }
   }
-  {
-    // Paths have no record reader yet: their records are kept byte for byte.
-    StemPicker stems;
-    const auto& slots = p.raw(ChunkId::Paths);
-    const fs::path folder = root / KindFolder(ChunkId::Paths);
-    for (int32_t i = 0; i < int32_t(slots.size()); ++i) {
-      if (!slots[size_t(i)].exists) continue;
-      const std::string& name = slots[size_t(i)].name;
-      const std::string stem = stems.pick(name, i);
-      writeJson(folder / (toUtf8(stem) + ".json"), head(i, name, stem));
-      writeFile(folder / (toUtf8(stem) + ".bin"), slots[size_t(i)].record);
-    }
-  }
+  unpackPaths(p, root);
   unpackObjects(p, root);
   unpackTimeLines(p, root);
   unpackTriggers(p, root);
@@ -1557,6 +1568,28 @@ std::vector<uint8_t> loadExtensionPackage(const fs::path& root, const Entry& e) 
   return s.bytes();
 }
 
+std::vector<uint8_t> loadPath(const Entry& e) {
+  Fields f(e.file, e.j);
+  motion::CPath path;
+  if (f.has("kind")) path.kind = enumValue(f, f.at("kind"), "kind", kPathKindNames);
+  path.closed = f.boolean("closed", path.closed);
+  path.precision = f.integer("precision", path.precision);
+  if (path.precision < 0 || path.precision > motion::kMaxPathPrecision) fail(e.file, "precision", "a precision from 0 to 8 is expected");
+  if (f.has("points")) {
+    const json& points = listField(f, "points", 1u << 22);
+    for (size_t i = 0; i < points.size(); ++i) {
+      const std::string field = "points[" + std::to_string(i) + "]";
+      if (!points[i].is_array() || points[i].size() != 3) fail(e.file, field, "[x, y, speed] is expected");
+      // Reals are read through a one-member object so that "nan" and "inf" are taken as everywhere.
+      auto real = [&](size_t k) { return Fields(e.file, json{{"v", points[i][k]}}, field).real("v", 0); };
+      path.points.push_back({real(0), real(1), real(2)});
+    }
+  }
+  CStream s;
+  motion::WritePathRecord(s, path);
+  return s.bytes();
+}
+
 // Lets the compiler see the functions of the game's extension packages while scripts are checked.
 class DeclaredExtensionFunctions : public code::ExtensionFunctions {
  public:
@@ -1737,7 +1770,7 @@ std::string KindFolder(ChunkId chunk) {
     case ChunkId::Sounds: return "sounds";
     case ChunkId::Scripts: return "scripts";
     case ChunkId::Triggers: return "triggers";
-    case ChunkId::Paths: return "raw/paths";
+    case ChunkId::Paths: return "paths";
     case ChunkId::Fonts: return "fonts";
     case ChunkId::TimeLines: return "time_lines";
     case ChunkId::Objects: return "objects";
@@ -1802,21 +1835,6 @@ bool LoadProject(const fs::path& root, GamePackage& p, std::vector<ProjectError>
     scriptFiles[e.index] = rel;
     return s;
   });
-  {
-    auto& slots = p.raw(ChunkId::Paths);
-    for (Entry& e : listKind(root, KindFolder(ChunkId::Paths), true, errors)) {
-      try {
-        RawSlot slot;
-        slot.exists = true;
-        slot.name = e.name;
-        slot.record = needFile(root, KindFolder(ChunkId::Paths) + "/" + e.stem + ".bin", e.file, "record");
-        if (slots.size() <= size_t(e.index)) slots.resize(size_t(e.index) + 1);
-        slots[size_t(e.index)] = std::move(slot);
-      } catch (const Problem& problem) {
-        errors.push_back(problem.error);
-      }
-    }
-  }
   // Lists without empty places, in index order: extension packages and included files.
   auto orderedKind = [&](ChunkId id, std::vector<std::vector<uint8_t>>& out, auto load) {
     auto entries = listKind(root, KindFolder(id), true, errors, false);
@@ -1831,10 +1849,10 @@ bool LoadProject(const fs::path& root, GamePackage& p, std::vector<ProjectError>
   };
   orderedKind(ChunkId::ExtensionPackages, p.extension_packages, loadExtensionPackage);
   orderedKind(ChunkId::IncludedFiles, p.included_files, loadIncludedFile);
-  // Objects, time lines and rooms refer to each other by name: every name is placed first.
+  // Objects, time lines and rooms refer to each other (and to paths) by name: every name is placed first.
   std::vector<CodeCheck> code;
   std::map<ChunkId, std::vector<Entry>> named;
-  for (ChunkId id : {ChunkId::Objects, ChunkId::TimeLines, ChunkId::Rooms, ChunkId::Triggers}) {
+  for (ChunkId id : {ChunkId::Paths, ChunkId::Objects, ChunkId::TimeLines, ChunkId::Rooms, ChunkId::Triggers}) {
     auto& slots = p.raw(id);
     named[id] = listKind(root, KindFolder(id), true, errors, id != ChunkId::Triggers);
     for (const Entry& e : named[id]) {
@@ -1848,6 +1866,7 @@ bool LoadProject(const fs::path& root, GamePackage& p, std::vector<ProjectError>
       try {
         auto& record = p.raw(id)[size_t(e.index)].record;
         switch (id) {
+          case ChunkId::Paths: record = loadPath(e); break;
           case ChunkId::Objects: record = loadObject(root, e, names, code); break;
           case ChunkId::TimeLines: record = loadTimeLine(root, e, names, code); break;
           case ChunkId::Rooms: record = loadRoom(root, e, names, code); break;
@@ -1858,8 +1877,8 @@ bool LoadProject(const fs::path& root, GamePackage& p, std::vector<ProjectError>
       }
     }
   // Folders of kinds that an earlier version of the format kept as raw bytes.
-  for (const char* old : {"raw/objects", "raw/rooms", "raw/time_lines", "raw/triggers", "raw/included_files",
-                          "raw/extension_packages"}) {
+  for (const char* old : {"raw/objects", "raw/rooms", "raw/time_lines", "raw/triggers", "raw/paths",
+                          "raw/included_files", "raw/extension_packages"}) {
     std::error_code ec;
     if (fs::exists(root / old, ec)) errors.push_back({old, "", "records of this kind now have their own folder: unpack the game again"});
   }

@@ -314,12 +314,8 @@ json actionJson(const GamePackage& p, const world::CAction& a, const fs::path& r
   if (a.mayBeRelative != d.mayBeRelative) j["may_be_relative"] = a.mayBeRelative;
   if (a.isQuestion != d.isQuestion) j["question"] = a.isQuestion;
   if (a.appliesToSomething != d.appliesToSomething) j["applies_to_something"] = a.appliesToSomething;
-  if (a.appliesTo == -1) {
-  } else if (a.appliesTo == -2) {
-    j["applies_to"] = "other";
-  } else {
-    j["applies_to"] = refJson(p, ChunkId::Objects, a.appliesTo);
-  }
+  if (a.appliesTo == -2) j["applies_to"] = "other";
+  else if (a.appliesTo != -1) j["applies_to"] = refJson(p, ChunkId::Objects, a.appliesTo);  // -1 is self
   if (a.relative) j["relative"] = true;
   if (a.negate) j["not"] = true;
   size_t used = 0;
@@ -336,14 +332,17 @@ json actionJson(const GamePackage& p, const world::CAction& a, const fs::path& r
       json arg;
       arg["kind"] = a.argumentKinds[i];
       const std::string& text = a.argumentTexts[i];
+      // A resource argument that holds the plain index of an existing resource is written as its
+      // name; anything else (an expression, a missing resource) keeps its text.
+      const auto chunk = argumentResource(a.argumentKinds[i]);
+      const bool index = !text.empty() && text.size() < 6 && text.find_first_not_of("0123456789") == std::string::npos &&
+                         std::to_string(std::stoi(text)) == text;
       if (codeInFile(a, i)) {
-      } else if (auto chunk = argumentResource(a.argumentKinds[i]); chunk && !text.empty() &&
-                 text.find_first_not_of("0123456789") == std::string::npos && text.size() < 6 &&
-                 std::to_string(std::stoi(text)) == text && SlotExists(p, *chunk, std::stoi(text))) {
-        arg["resource"] = toUtf8(SlotName(p, *chunk, std::stoi(text)));
-      } else {
-        arg["text"] = toUtf8(text);
+        args.push_back(arg);  // the text is in the code file
+        continue;
       }
+      if (chunk && index && SlotExists(p, *chunk, std::stoi(text))) arg["resource"] = toUtf8(SlotName(p, *chunk, std::stoi(text)));
+      else arg["text"] = toUtf8(text);
       args.push_back(arg);
     }
     j["arguments"] = args;

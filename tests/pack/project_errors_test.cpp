@@ -97,6 +97,8 @@ TEST_F(ProjectErrors, EachProblemNamesItsFileAndField) {
        "objects/obj_player.json", "events[1].actions[0].applies_to", "there is no object named \"obj_gone\""},
       {"argument resource", [&] { replace("time_lines/tl_waves.json", "\"resource\": \"spr_hero\"", "\"resource\": \"spr_gone\""); },
        "time_lines/tl_waves.json", "moments[0].actions[0].arguments[0].resource", "there is no sprite named \"spr_gone\""},
+      {"argument expression", [&] { replace("time_lines/tl_waves.json", "\"image_index + 1\"", "\"image_index +\""); },
+       "time_lines/tl_waves.json", "moments[0].actions[0].arguments[1]", "does not compile"},
       {"moment code", [&] { put("time_lines/tl_waves/30_0.txt", "instance_create(0, 0"); },
        "time_lines/tl_waves/30_0.txt", "", "does not compile"},
       {"instance object", [&] { replace("rooms/room_start.json", "\"object\": \"obj_enemy\"", "\"object\": \"obj_gone\""); },

@@ -1195,6 +1195,7 @@ struct CodeCheck {
   std::string text;
   std::string file;
   std::string field;
+  bool expression = false;  // an action argument: one expression, not statements
 };
 
 // Every resource's index by kind and name, for the references between files.
@@ -1323,6 +1324,16 @@ world::CAction loadAction(const fs::path& root, const Fields& f, const ResourceN
   if (kind == world::act_code) {
     if (!f.has("file")) fail(f.file(), f.field("file"), "a code action names the text file of its code");
     a.argumentTexts[0] = needText(root, f, "file", &code);
+  } else if (kind != world::act_variable) {
+    // The runner compiles these arguments as expressions when the game starts: strings (kind 1,
+    // and kind 2 unless quoted) and font strings (15) are taken as they are.
+    for (int32_t i = 0; i < a.argumentCount; ++i) {
+      const std::string& text = a.argumentTexts[size_t(i)];
+      const int32_t k = a.argumentKinds[size_t(i)];
+      const bool quoted = !text.empty() && (text[0] == '\'' || text[0] == '"');
+      if (k == 1 || k == 15 || (k == 2 && !quoted)) continue;
+      code.push_back({text, f.file(), f.field("arguments[" + std::to_string(i) + "]"), true});
+    }
   }
   return a;
 }
@@ -1638,9 +1649,9 @@ void checkScripts(const GamePackage& p, const std::map<int32_t, std::string>& fi
   }
   code::ExtensionFunctions* previous = code::extensionFunctions();
   code::SetExtensionFunctions(&extensions);
-  auto compile = [&](const std::string& text, const std::string& file, const std::string& field = "") {
+  auto compile = [&](const std::string& text, const std::string& file, const std::string& field = "", bool expression = false) {
     code::ClearRecordedError();
-    code::CCode compiled(text, false);
+    code::CCode compiled(text, expression);
     if (compiled.Compile()) return;
     errors.push_back({file, field, "does not compile: " + compileMessage(code::errorState().current)});
   };
@@ -1648,7 +1659,7 @@ void checkScripts(const GamePackage& p, const std::map<int32_t, std::string>& fi
   for (size_t i = 0; i < p.library_init_code.size(); ++i)
     if (!p.library_init_code[i].empty()) compile(p.library_init_code[i], "library_init/" + std::to_string(i) + ".txt");
   for (const CodeCheck& c : code)
-    if (!c.text.empty()) compile(c.text, c.file, c.field);
+    if (!c.text.empty()) compile(c.text, c.file, c.field, c.expression);
   code::SetExtensionFunctions(previous);
   code::ClearRecordedError();
   code::ClearScripts();

@@ -21,6 +21,7 @@
 #include "world/saved_game.h"
 #include "world/input.h"
 #include "world/transfer.h"
+#include "world/room_variables.h"
 #include "world/variables.h"
 
 namespace qv::world {
@@ -34,6 +35,8 @@ void InstallWorld() {
   InstallInstanceWorld();
   InstallEventHooks();
   BindWorldVariables();
+  BindRoomVariables();
+  BindRunnerVariables();
 }
 
 void StartGame() {
@@ -125,7 +128,7 @@ int64_t& stepCounter() {
 // The stages that exist so far, in their order; the numbers are the stages of the full step.
 // Still missing: F1 (2), reading the window's input (3), joysticks (9),
 // friction, gravity and paths (12), outside and boundary events (13), collisions (14), particles
-// (16); drawing (18) shows the background colour, layers and instances without views or tiles.
+// (16).
 void Step() {
   HandleFunctionKeys();  // 2
   if (TransferPending()) return;

@@ -132,40 +132,43 @@ struct RoomScene {
   std::unique_ptr<platform::GameWindow> window;
 };
 
-// Loads the game and enters its room once; counts one frame's requests on a recording device,
-// then draws on the OpenGL device (the one another benchmark made, or a headless one of our own).
-RoomScene& Scene() {
-  static RoomScene scene = [] {
-    RoomScene s;
-    auto& d = graphics::display();
-    if (!LoadGame()) return s;
-    world::StartGame();
-    auto recording = std::make_unique<platform::RecordingDevice>();
-    platform::RecordingDevice* counter = recording.get();
-    const bool hadDevice = d.device() != nullptr;
-    if (!hadDevice) {
-      s.window = platform::GameWindow::Open(640, 480);
-      if (!s.window) return s;
-      d.bindWindow(s.window.get());
-    }
-    d.useDevice(std::move(recording));
-    MakeTextures();
-    world::DrawCurrentRoom();
-    s.requests = int64_t(counter->draws.size());
-    d.releaseDevice();
-    if (!d.createDevice(640, 480, false)) return s;
-    MakeTextures();
-    world::SizeRegionForRoom(world::CurrentRoom());
-    s.ok = true;
-    return s;
-  }();
-  return scene;
+// Loads the game and enters its room; counts one frame's requests on a recording device, then
+// makes a headless window and OpenGL device of its own for the measured frames. The benchmark
+// runs before the others of this program (which make their own devices afterwards) and leaves
+// no device behind.
+void Build(RoomScene& s) {
+  auto& d = graphics::display();
+  if (d.device() || !LoadGame()) return;
+  world::StartGame();
+  auto recording = std::make_unique<platform::RecordingDevice>();
+  platform::RecordingDevice* counter = recording.get();
+  d.useDevice(std::move(recording));
+  MakeTextures();
+  world::DrawCurrentRoom();
+  s.requests = int64_t(counter->draws.size());
+  d.releaseDevice();
+  s.window = platform::GameWindow::Open(640, 480);
+  if (!s.window) return;
+  d.bindWindow(s.window.get());
+  if (!d.createDevice(640, 480, false)) return;
+  MakeTextures();
+  world::SizeRegionForRoom(world::CurrentRoom());
+  s.ok = true;
+}
+
+void TearDown(RoomScene& s) {
+  world::EndGame();
+  graphics::display().releaseDevice();
+  graphics::display().bindWindow(nullptr);
+  s.window.reset();
 }
 
 void BM_RoomTwoViews(benchmark::State& state) {
-  RoomScene& scene = Scene();
+  RoomScene scene;
+  Build(scene);
   if (!scene.ok) {
-    state.SkipWithError("no OpenGL device or the game did not load");
+    TearDown(scene);
+    state.SkipWithError("a device already exists, no OpenGL device could be made, or the game did not load");
     return;
   }
   auto& d = graphics::display();
@@ -179,6 +182,7 @@ void BM_RoomTwoViews(benchmark::State& state) {
   state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
   state.counters["requests"] = double(scene.requests);
   state.counters["batches"] = double(d.device()->drawCalls() - batchesBefore) / double(state.iterations());
+  TearDown(scene);
 }
 BENCHMARK(BM_RoomTwoViews)->Unit(benchmark::kMillisecond)->UseRealTime();
 

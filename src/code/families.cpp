@@ -6,7 +6,10 @@
 #include "code/system_builtins.h"
 #include "datastructures/builtins.h"
 #include "graphics/builtins.h"
+#include "motion/builtins.h"
 #include "sound/builtins.h"
+#include "system/joysticks.h"
+#include "windows/game_information.h"
 #include "world/builtins.h"
 #include "world/saved_game.h"
 #include "world/time_line.h"
@@ -41,6 +44,10 @@ std::vector<BuiltinFamily> AllFamilies() {
       world::TimeLineFunctions(),
       world::SavedGameFunctions(),
       world::InputFunctions(),
+      system::JoystickFunctions(),
+      windows::GameInformationFunctions(),
+      motion::MotionFunctions(),
+      motion::PathFunctions(),
   };
 }
 

@@ -10,6 +10,7 @@
 #include "world/game_loop.h"
 #include "world/game_world.h"
 #include "world/room_drawing.h"
+#include "world/saved_game.h"
 #include "world_game.h"
 
 namespace qv::world {
@@ -51,6 +52,7 @@ std::vector<int> OrderOfX(const platform::RecordingDevice& d, size_t from = 0) {
 TEST_F(RoomDrawingOrder, ParticlesInstancesAndTilesMergeByDepth) {
   TestGame g;
   g.colourSprite(0, "spr", 4, 4, 0xFFFFFFFF);
+  g.colourSprite(1, "spr_cursor", 7, 3, 0xFFFFFFFF);
   g.background(0, "bk", graphics::TBitmap32(16, 16, 0xFFFFFFFF));
   for (int depth : {5, 0}) {
     auto& o = g.object("obj" + std::to_string(depth));
@@ -89,6 +91,18 @@ TEST_F(RoomDrawingOrder, ParticlesInstancesAndTilesMergeByDepth) {
   EXPECT_EQ(OrderOfX(*device, before), expected);
   EXPECT_EQ(CurrentRoom().instances[0]->id, 100002) << "the list is sorted by depth, ties kept in order";
   EXPECT_EQ(CurrentRoom().tiles[0].id, 10000002);
+
+  // The cursor sprite comes last, at the mouse position in the room, its whole 7 x 3 frame.
+  gameCounters().cursorSprite = 1;
+  const size_t withCursor = device->draws.size();
+  DrawCurrentRoom();
+  ASSERT_EQ(device->draws.size(), withCursor + 8);
+  const auto& quad = device->draws.back().vertices;
+  const graphics::Point mouse = display().mouseInWindow();
+  EXPECT_FLOAT_EQ(quad[0].x, float(mouse.x) - 0.5f);
+  EXPECT_FLOAT_EQ(quad[2].x - quad[0].x, 7.0f);
+  EXPECT_FLOAT_EQ(quad[2].y - quad[0].y, 3.0f);
+  gameCounters().cursorSprite = -1;
 }
 
 TEST_F(RoomDrawingOrder, EachViewDrawsIntoItsPortAndSkipsTilesOutsideIt) {

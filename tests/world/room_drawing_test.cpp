@@ -18,7 +18,7 @@ using graphics::display;
 using testing::TestGame;
 
 constexpr uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF, kWhite = 0xFFFFFFFF;
-constexpr uint32_t kYellow = 0xFFFFFF00, kMagenta = 0xFFFF00FF, kCyan = 0xFF00FFFF, kGrey = 0xFF404040;
+constexpr uint32_t kYellow = 0xFFFFFF00, kMagenta = 0xFFFF00FF, kCyan = 0xFF00FFFF;
 
 // A picture of w x h pixels whose columns [x0, x1) have the colours given in order.
 TBitmap32 Stripes(int w, int h, std::initializer_list<std::pair<int, uint32_t>> columns) {

@@ -1,6 +1,7 @@
 #include "windows/rich_text.h"
 
 #include <cctype>
+#include <utility>
 #include <vector>
 
 namespace qv::windows {
@@ -24,6 +25,12 @@ int hexDigit(char c) {
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
+
+// Control words that stand for one character of code page 1252.
+constexpr std::pair<std::string_view, char> kNamedCharacters[] = {
+    {"emdash", '\x97'}, {"endash", '\x96'},    {"bullet", '\x95'},    {"lquote", '\x91'},
+    {"rquote", '\x92'}, {"ldblquote", '\x93'}, {"rdblquote", '\x94'},
+};
 
 struct Group {
   bool skip = false;
@@ -126,20 +133,9 @@ std::string RichTextToPlain(std::string_view rtf) {
       const long code = parameter < 0 ? parameter + 65536 : parameter;
       emit(code < 256 ? static_cast<char>(code) : '?');
       pendingFallback = groups.back().unicodeFallback;
-    } else if (word == "emdash") {
-      emit('\x97');
-    } else if (word == "endash") {
-      emit('\x96');
-    } else if (word == "bullet") {
-      emit('\x95');
-    } else if (word == "lquote") {
-      emit('\x91');
-    } else if (word == "rquote") {
-      emit('\x92');
-    } else if (word == "ldblquote") {
-      emit('\x93');
-    } else if (word == "rdblquote") {
-      emit('\x94');
+    } else {
+      for (const auto& [name, c] : kNamedCharacters)
+        if (word == name) emit(c);
     }
   }
   // The closing paragraph mark of the document is not a line of its own.

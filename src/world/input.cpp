@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "code/rounding.h"
 #include "graphics/display.h"
 #include "graphics/sprite.h"
 #include "system/joysticks.h"
@@ -289,8 +290,11 @@ void RaiseMouseEvents() {
   InputState& s = input();
   s.previousMouseX = s.mouseX;
   s.previousMouseY = s.mouseY;
-  s.mouseX = windowMouseX();
-  s.mouseY = windowMouseY();
+  // The cursor in the window becomes a room position through the views drawn last.
+  const graphics::Point room = graphics::display().windowToRoomAllViews(code::roundToInt32(windowMouseX()),
+                                                                          code::roundToInt32(windowMouseY()));
+  s.mouseX = room.x;
+  s.mouseY = room.y;
   bool any = false;
   for (int32_t b = 1; b <= 3; ++b) {
     const size_t k = static_cast<size_t>(b);

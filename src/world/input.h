@@ -53,7 +53,7 @@ void OnCloseButton();
 
 // Passes one window event to the handler above it (key, character, mouse button, move, wheel or
 // the close button).
-// The window's client coordinates are taken as room coordinates.
+// Mouse positions stay in the window's client coordinates until the mouse stage maps them.
 void HandleWindowInput(const platform::WindowEvent& e);
 
 // Forgets every key, button, flag and the last key and character (the typed string stays).

@@ -385,3 +385,26 @@ TEST(InactiveWindow, ClearsTheInputOrFreezesTheGame) {
 
 }  // namespace
 }  // namespace qv::world
+
+namespace qv::world {
+namespace {
+
+TEST(Input, TheMousePositionIsMappedIntoTheRoomThroughTheViews) {
+  graphics::Display& d = graphics::display();
+  graphics::ViewMapping& view = d.views[1];
+  view.active = true;
+  view.viewX = 100, view.viewY = 50, view.viewWidth = 320, view.viewHeight = 240;
+  view.portX = 0, view.portY = 0, view.portWidth = 640, view.portHeight = 480;
+  TestGame g;
+  g.object("obj").on(ev_step, ev_step_normal, "test_log(string(mouse_x) + ',' + string(mouse_y))");
+  g.room("rm").place(0, 0, 0, 100001);
+  g.run(1, [] {
+    HandleWindowInput(mouse(WindowEvent::MouseMove, 0, 40, 21));
+    return true;
+  });
+  view = graphics::ViewMapping{};
+  EXPECT_EQ(gameLog(), (Log{"120,60"}));  // half the window's scale, from the view's corner; 10.5 rounds to even
+}
+
+}  // namespace
+}  // namespace qv::world

@@ -40,6 +40,7 @@ std::vector<BuiltinFamily> AllFamilies() {
       world::ObjectFunctions(),
       world::InstanceFunctions(),
       world::RoomFunctions(),
+      world::TileFunctions(),
       world::TimeLineFunctions(),
       world::SavedGameFunctions(),
       world::InputFunctions(),

@@ -22,6 +22,7 @@
 #include "world/saved_game.h"
 #include "world/input.h"
 #include "world/transfer.h"
+#include "world/room_variables.h"
 #include "world/variables.h"
 
 namespace qv::world {
@@ -35,6 +36,8 @@ void InstallWorld() {
   InstallInstanceWorld();
   InstallEventHooks();
   BindWorldVariables();
+  BindRoomVariables();
+  BindRunnerVariables();
 }
 
 void StartGame() {
@@ -124,8 +127,7 @@ int64_t& stepCounter() {
 }
 
 // The stages that exist so far, in their order; the numbers are the stages of the full step.
-// Still missing: collisions (14), particles
-// (16); drawing (18) shows the background colour, layers and instances without views or tiles.
+// Still missing: collisions (14), particles (16).
 void Step() {
   const bool active = graphics::display().windowActive;
   if (!active && inputSettings().freezeWhenInactive) return;  // 1

@@ -12,6 +12,7 @@
 #include "code/builtin.h"
 #include "code/errors.h"
 #include "code/registry.h"
+#include "graphics/background.h"
 #include "graphics/sprite.h"
 #include "motion/path.h"
 #include "runner/container.h"
@@ -120,6 +121,31 @@ struct TestGame {
     prefix.WriteBoolean(true);
     prefix.WriteString(name);
     writer.Record(runner::ChunkId::Sprites, index, name)
+        .WriteBytes(full.bytes().data() + prefix.size(), full.size() - prefix.size());
+  }
+
+  // A sprite of one frame filled with `argb` (origin 0, 0).
+  void colourSprite(int32_t index, const std::string& name, int w, int h, uint32_t argb) {
+    graphics::CSprite sprite;
+    sprite.frames.push_back(graphics::TBitmap32(w, h, argb));
+    graphics::ComputeDefaultMasks(sprite);
+    runner::CStream full, prefix;
+    graphics::WriteSpriteRecord(full, &sprite, name);
+    prefix.WriteBoolean(true);
+    prefix.WriteString(name);
+    writer.Record(runner::ChunkId::Sprites, index, name)
+        .WriteBytes(full.bytes().data() + prefix.size(), full.size() - prefix.size());
+  }
+
+  // A background with the given picture.
+  void background(int32_t index, const std::string& name, graphics::TBitmap32 image) {
+    graphics::CBackground back;
+    back.image = std::move(image);
+    runner::CStream full, prefix;
+    graphics::WriteBackgroundRecord(full, &back, name);
+    prefix.WriteBoolean(true);
+    prefix.WriteString(name);
+    writer.Record(runner::ChunkId::Backgrounds, index, name)
         .WriteBytes(full.bytes().data() + prefix.size(), full.size() - prefix.size());
   }
 

@@ -2,7 +2,9 @@
 // headless with keys pressed (walking right, then F5 to save and F6 to load) without an error.
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <utility>
 #include <nlohmann/json.hpp>
 
 #include "pack_fixture.h"
@@ -46,14 +48,22 @@ TEST_F(DemoGame, BuildsListsItsResourcesAndPlaysHeadless) {
   EXPECT_EQ(files.at("played-err.txt"), "");
   EXPECT_TRUE(files.count("_save20261210.sav")) << "F5 wrote no quick-save file";
 
-  // The last frame shows the player (pixels of its body colour).
+  // The last frame: the view (320 x 240 shown at 640 x 480) keeps the player in its middle, and the
+  // HUD, drawn where the scripts compute the view to be, is the dark band across the top.
   ASSERT_TRUE(files.count("last.png"));
   const std::string& png = files.at("last.png");
   auto frame = qv::platform::DecodePng(reinterpret_cast<const uint8_t*>(png.data()), png.size());
   ASSERT_TRUE(frame.has_value());
-  size_t playerPixels = 0;
-  for (uint32_t px : frame->pixels) playerPixels += (px & 0xFFFFFFu) == (60u << 16 | 110u << 8 | 230u);
-  EXPECT_GE(playerPixels, 100u);
+  ASSERT_EQ(frame->width, 640);
+  ASSERT_EQ(frame->height, 480);
+  auto rgb = [&](int x, int y) { return frame->pixels[size_t(y) * 640 + size_t(x)] & 0xFFFFFFu; };
+  const uint32_t playerBody = 60u << 16 | 110u << 8 | 230u;
+  for (auto [x, y] : {std::pair{310, 232}, std::pair{330, 250}}) EXPECT_EQ(rgb(x, y), playerBody) << x << "," << y;
+  for (int x : {200, 300, 400}) {
+    const uint32_t c = rgb(x, 30);
+    EXPECT_LT(std::max({c >> 16, (c >> 8) & 0xFF, c & 0xFF}), 0x40u) << "no HUD band at " << x;
+  }
+  EXPECT_GT((rgb(300, 100) >> 8) & 0xFF, 0x80u);  // the meadow's green below the band
 }
 
 }  // namespace

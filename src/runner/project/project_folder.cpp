@@ -1204,11 +1204,11 @@ class ResourceNames {
   // A resource whose files are broken keeps its name in its slot (the slot itself stays empty),
   // so that references to it add no second error.
   explicit ResourceNames(const GamePackage& p) {
-    add(ChunkId::Sprites, p.sprites.names);
-    add(ChunkId::Backgrounds, p.backgrounds.names);
-    add(ChunkId::Sounds, p.sounds.names);
-    add(ChunkId::Scripts, p.scripts.names);
-    add(ChunkId::Fonts, p.fonts.names);
+    add(ChunkId::Sprites, p.sprites);
+    add(ChunkId::Backgrounds, p.backgrounds);
+    add(ChunkId::Sounds, p.sounds);
+    add(ChunkId::Scripts, p.scripts);
+    add(ChunkId::Fonts, p.fonts);
     for (ChunkId id : {ChunkId::Paths, ChunkId::TimeLines, ChunkId::Objects, ChunkId::Rooms})
       for (size_t i = 0; i < p.raw(id).size(); ++i)
         if (p.raw(id)[i].exists) byName_[size_t(id)].emplace(p.raw(id)[i].name, int32_t(i));
@@ -1220,9 +1220,12 @@ class ResourceNames {
   }
 
  private:
-  void add(ChunkId chunk, const std::vector<std::string>& names) {
-    for (size_t i = 0; i < names.size(); ++i)
-      if (!names[i].empty()) byName_[size_t(chunk)].emplace(names[i], int32_t(i));
+  // Slots with a resource, and broken ones (no resource, but the name kept); a resource may have
+  // an empty name.
+  template <class T>
+  void add(ChunkId chunk, const graphics::ResourceList<T>& list) {
+    for (int32_t i = 0; i < list.count(); ++i)
+      if (list.exists(i) || !list.names[size_t(i)].empty()) byName_[size_t(chunk)].emplace(list.names[size_t(i)], i);
   }
   std::array<std::map<std::string, int32_t>, kChunkCount> byName_;
 };

@@ -6,6 +6,7 @@
 #include "code/system_builtins.h"
 #include "datastructures/builtins.h"
 #include "graphics/builtins.h"
+#include "motion/collision_builtins.h"
 #include "sound/builtins.h"
 #include "world/builtins.h"
 #include "world/saved_game.h"
@@ -40,6 +41,8 @@ std::vector<BuiltinFamily> AllFamilies() {
       world::TimeLineFunctions(),
       world::SavedGameFunctions(),
       world::InputFunctions(),
+      motion::CollisionFunctions(),
+      motion::ContactFunctions(),
   };
 }
 

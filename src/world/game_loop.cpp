@@ -11,6 +11,7 @@
 #include "graphics/display.h"
 #include "graphics/sprite.h"
 #include "motion/bounding_box.h"
+#include "motion/collision_events.h"
 #include "code/registry.h"
 #include "world/object.h"
 #include "world/time_line.h"
@@ -45,6 +46,7 @@ void StartGame() {
   gameCounters().cursorSprite = -1;
   input() = InputState{};
   RebuildDispatchTables();
+  motion::RebuildCollisionPairs();
   runner::RunLibraryInitCode();
   if (TransferPending()) return;
   StartWorld();
@@ -124,8 +126,7 @@ int64_t& stepCounter() {
 
 // The stages that exist so far, in their order; the numbers are the stages of the full step.
 // Still missing: F1 (2), reading the window's input (3), joysticks (9),
-// friction, gravity and paths (12), outside and boundary events (13), collisions (14), particles
-// (16); drawing (18) shows the background colour, layers and instances without views or tiles.
+// friction, gravity and paths (12), outside and boundary events (13), particles (16); drawing (18) shows the background colour, layers and instances without views or tiles.
 void Step() {
   HandleFunctionKeys();  // 2
   if (TransferPending()) return;
@@ -155,6 +156,8 @@ void Step() {
   forEachInstance([](CInstance& in) {  // 12: the position moves by the speed vector
     if (in.hspeed != 0 || in.vspeed != 0) motion::SetPosition(in, in.x + in.hspeed, in.y + in.vspeed);
   });
+  motion::CollisionEventPass();  // 14
+  if (TransferPending()) return;
   CheckTriggers(2);  // 15
   if (TransferPending()) return;
   raise(ev_step, ev_step_end);

@@ -127,8 +127,15 @@ std::unordered_map<int64_t, CachedGrid>& grids() {
 
 }  // namespace
 
+namespace {
+bool broadPhaseOn = true;
+}  // namespace
+
+void UseBroadPhase(bool on) { broadPhaseOn = on; }
+bool BroadPhaseOn() { return broadPhaseOn; }
+
 BoxGrid* GridFor(int64_t key, size_t size, const ListFiller& fill) {
-  if (size < kBroadPhaseMinimum) return nullptr;
+  if (!broadPhaseOn || size < kBroadPhaseMinimum) return nullptr;
   CachedGrid& g = grids()[key];
   world::CRoom& room = world::CurrentRoom();
   if (g.built && g.room == &room && g.lists == world::RoomListsVersion() && g.objects == world::ObjectGeneration() &&

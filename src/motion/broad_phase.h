@@ -46,6 +46,10 @@ class BoxGrid {
   uint32_t query_ = 0;
 };
 
+// The broad phase can be switched off (tests and benchmarks compare the two walks); on by default.
+void UseBroadPhase(bool on);
+bool BroadPhaseOn();
+
 // Lists below this length are searched one by one: a grid would not pay for itself.
 inline constexpr size_t kBroadPhaseMinimum = 48;
 

@@ -64,7 +64,7 @@ class Candidates {
   // there is none.
   size_t Next(world::CRoom& room, const world::CInstance& i, size_t from, size_t end) {
     const std::vector<world::CInstance*>& list = room.InstancesOfObjectOnly(object_);
-    if (list.size() < kBroadPhaseMinimum) return from;
+    if (list.size() < kBroadPhaseMinimum || !BroadPhaseOn()) return from;
     if (!(for_ == &i && boxes_ == BoxVersion() && lists_ == world::RoomListsVersion() &&
           objects_ == world::ObjectGeneration() && size_ == list.size())) {
       BoxGrid* grid = GridFor(ListKey(ListKind::ExactObject, object_), list.size(),

@@ -62,8 +62,7 @@ class Candidates {
 
   // The first position at or after `from` and below `end` that may collide with `i`; `end` when
   // there is none.
-  size_t Next(world::CRoom& room, const world::CInstance& i, size_t from, size_t end) {
-    const std::vector<world::CInstance*>& list = room.InstancesOfObjectOnly(object_);
+  size_t Next(const std::vector<world::CInstance*>& list, const world::CInstance& i, size_t from, size_t end) {
     if (list.size() < kBroadPhaseMinimum || !BroadPhaseOn()) return from;
     if (!(for_ == &i && boxes_ == BoxVersion() && lists_ == world::RoomListsVersion() &&
           objects_ == world::ObjectGeneration() && size_ == list.size())) {
@@ -124,13 +123,17 @@ void CollisionEventPass() {
       if (ia >= listA.size()) break;
       world::CInstance* i = listA[ia];
       if (i->destroyed) continue;
-      const size_t countB = room.InstancesOfObjectOnly(b).size();
-      for (size_t jb = candidates.Next(room, *i, a == b ? ia : 0, countB); jb < countB;
-           jb = candidates.Next(room, *i, jb + 1, countB)) {
-        const std::vector<world::CInstance*>& listB = room.InstancesOfObjectOnly(b);
-        if (jb >= listB.size()) break;
-        world::CInstance* j = listB[jb];
-        if (InstancesCollide(*i, *j, true)) collide(*i, *j);
+      // Only the events of a collision can change the lists, so b's list is fetched again after
+      // each one.
+      const std::vector<world::CInstance*>* listB = &room.InstancesOfObjectOnly(b);
+      const size_t countB = listB->size();
+      for (size_t jb = candidates.Next(*listB, *i, a == b ? ia : 0, countB); jb < countB;
+           jb = candidates.Next(*listB, *i, jb + 1, countB)) {
+        if (jb >= listB->size()) break;
+        world::CInstance* j = (*listB)[jb];
+        if (!InstancesCollide(*i, *j, true)) continue;
+        collide(*i, *j);
+        listB = &room.InstancesOfObjectOnly(b);
       }
     }
   }

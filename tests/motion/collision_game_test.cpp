@@ -119,6 +119,36 @@ TEST(CollisionGames, ContactAndOutsideMovesStopAtTheWall) {
   }
 }
 
+TEST(CollisionGames, MoveRandomPicksFreeSnappedPositionsInsideTheRoom) {
+  TestGame g;
+  blockSprite(g);
+  auto& wall = g.object("obj_wall");
+  wall.object.sprite = 0;
+  wall.object.solid = true;
+  auto& ball = g.object("obj_ball");
+  ball.object.sprite = 0;
+  // A 100 x 60 room; walls fill the columns 20 to 99 of the rows 0 to 47, so free snapped places
+  // are rare: the room's left strip and its bottom rows.
+  ball.on(ev_create, 0, R"(
+    moved = 0;
+    repeat (30) {
+      move_random(10, 6);
+      if x mod 10 != 0 || y mod 6 != 0 || x < 0 || x > 92 || y < 0 || y > 52 || !place_free(x, y) { test_log('bad ' + string(x) + ',' + string(y)) }
+      if x != 0 || y != 0 { moved += 1 }
+    }
+    test_log('moved ' + string(moved > 20));
+  )");
+  auto& room = g.room("rm");
+  room.room.width = 100;
+  room.room.height = 60;
+  int32_t id = 100001;
+  for (int x = 20; x < 100; x += 8)
+    for (int y = 0; y < 48; y += 8) room.place(0, x, y, id++);
+  room.place(1, 0, 0, id);
+  g.run(1);
+  EXPECT_EQ(gameLog(), Log{"moved 1"});
+}
+
 TEST(CollisionGames, SearchesFollowListOrderAndTheirArguments) {
   TestGame g;
   blockSprite(g);

@@ -3,6 +3,7 @@
 // the broad phase giving the same events in the same order as the walk over every instance.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -231,6 +232,34 @@ TEST(CollisionGames, PairListCountsEventsOfAncestorsOnBothSides) {
   g.run(0);
   const std::vector<CollisionPair> expected = {{0, 4}, {1, 3}, {2, 3}};
   EXPECT_EQ(CollisionPairs(), expected);
+}
+
+// Events that deactivate, create and rebuild the pair list while the pass walks its lists: the
+// pass reads no list past its end and goes on with the lists as they are.
+TEST(CollisionGames, EventsMayChangeTheListsThePassWalks) {
+  TestGame g;
+  blockSprite(g);
+  auto& a = g.object("obj_a");
+  a.object.sprite = 0;
+  a.on(ev_collision, 1, R"(
+    test_log('a ' + string(id));
+    instance_deactivate_object(obj_b);
+    instance_create(x, y, obj_b);
+    object_event_add(obj_b, ev_collision, obj_a, 'test_log(99)');
+  )");
+  auto& b = g.object("obj_b");
+  b.object.sprite = 0;
+  auto& room = g.room("rm");
+  for (int k = 0; k < 4; ++k) room.place(0, k * 2, 0, 100001 + k);
+  for (int k = 0; k < 4; ++k) room.place(1, k * 2 + 1, 0, 100011 + k);
+  g.run(2);
+  // Each a meets the b that the a before it created (the placed ones are deactivated by the first
+  // event); obj_b's event, added by each a event, runs at once for the other side, one more
+  // action each time.
+  const Log start = {"a 100001", "99", "a 100002", "99", "99", "a 100003"};
+  ASSERT_GE(gameLog().size(), start.size());
+  EXPECT_EQ(Log(gameLog().begin(), gameLog().begin() + std::ptrdiff_t(start.size())), start);
+  EXPECT_EQ(std::count(gameLog().begin(), gameLog().end(), "99"), 1 + 2 + 3 + 4 + 5 + 6 + 7 + 8);
 }
 
 // Two crowds of instances, moving and colliding, some solid, with events that move, destroy and

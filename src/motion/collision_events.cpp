@@ -5,6 +5,7 @@
 #include "motion/bounding_box.h"
 #include "motion/broad_phase.h"
 #include "motion/collision.h"
+#include "motion/path_following.h"
 #include "world/event_names.h"
 #include "world/event_performer.h"
 #include "world/game_world.h"
@@ -21,14 +22,9 @@ std::vector<CollisionPair>& pairs() {
   return p;
 }
 
-PathAdvance& pathAdvance() {
-  static PathAdvance advance = nullptr;
-  return advance;
-}
-
 void moveBack(world::CInstance& in) {
   SetPosition(in, in.xprevious, in.yprevious);
-  in.pathPosition = in.pathPositionprevious;
+  SetPathPosition(in, in.pathPositionprevious);
 }
 
 // One colliding pair: solid handling around the two events.
@@ -41,10 +37,8 @@ void collide(world::CInstance& i, world::CInstance& j) {
   world::PerformEvent(&j, &i, j.objectIndex, world::ev_collision, i.objectIndex);
   // The flags are read again: an event may have cleared them.
   if (i.solid || j.solid) {
-    if (PathAdvance advance = pathAdvance()) {
-      advance(i);
-      advance(j);
-    }
+    PathStep(i);  // the end-of-path result is of no interest here
+    PathStep(j);
     SetPosition(i, i.x + i.hspeed, i.y + i.vspeed);
     SetPosition(j, j.x + j.hspeed, j.y + j.vspeed);
     if (InstancesCollide(i, j, true)) {
@@ -92,8 +86,6 @@ class Candidates {
 }  // namespace
 
 const std::vector<CollisionPair>& CollisionPairs() { return pairs(); }
-
-void SetCollisionPathAdvance(PathAdvance advance) { pathAdvance() = advance; }
 
 void RebuildCollisionPairs() {
   std::vector<CollisionPair>& list = pairs();

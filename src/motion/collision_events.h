@@ -30,9 +30,4 @@ const std::vector<CollisionPair>& CollisionPairs();
 // when they still collide.
 void CollisionEventPass();
 
-// The path step that the re-move of solid instances uses; the path follower installs its own.
-// Without one, instances do not advance along paths there.
-using PathAdvance = bool (*)(world::CInstance& instance);
-void SetCollisionPathAdvance(PathAdvance advance);
-
 }  // namespace qv::motion

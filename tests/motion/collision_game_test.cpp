@@ -56,6 +56,27 @@ TEST(CollisionGames, SolidWallsPutABallBackAndItsEventBouncesIt) {
   }
 }
 
+// A solid walker on a path runs into a wall, which its event moves away: put back (position and
+// path position), it then takes its path step once more and stands where the path led.
+TEST(CollisionGames, TheSecondMoveOfSolidInstancesFollowsTheirPaths) {
+  TestGame g;
+  blockSprite(g);
+  g.path("path_right", 0, false, {{0, 0, 100}, {100, 0, 100}});
+  auto& wall = g.object("obj_wall");
+  wall.object.sprite = 0;
+  wall.object.solid = true;
+  auto& walker = g.object("obj_walker");
+  walker.object.sprite = 0;
+  walker.object.solid = true;
+  walker.on(ev_create, 0, "path_start(path_right, 3, 0, false)")
+      .on(ev_collision, 0, "other.x += 100; test_log('hit ' + string(x) + ' ' + string(round(path_position * 100)))")
+      .on(ev_step, ev_step_end, "test_log('x ' + string(x) + ' ' + string(round(path_position * 100)))");
+  g.room("rm").place(0, 20, 0, 100001).place(1, 5, 0, 100002);
+  g.run(4);
+  const Log expected = {"x 8 3", "x 11 6", "hit 11 6", "x 14 9", "x 17 12"};
+  EXPECT_EQ(gameLog(), expected);
+}
+
 TEST(CollisionGames, BouncingOffWallsAndCorners) {
   struct Case {
     const char* what;

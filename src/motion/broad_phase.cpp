@@ -41,8 +41,8 @@ void BoxGrid::Build(const std::vector<world::CInstance*>& members, int32_t roomW
     boxes_[k] = {in.bboxLeft, in.bboxTop, in.bboxRight, in.bboxBottom};
     extent += static_cast<double>(std::clamp<int64_t>(std::max(boxes_[k].right - boxes_[k].left, boxes_[k].bottom - boxes_[k].top) + 1, 1, 4096));
   }
-  // Cells about twice the average box, over the room (boxes outside land in the border cells).
-  cellSize_ = std::max<int64_t>(8, static_cast<int64_t>(2 * extent / static_cast<double>(std::max<size_t>(n, 1))));
+  // Cells about the size of the average box, over the room (boxes outside land in the border cells).
+  cellSize_ = std::max<int64_t>(8, static_cast<int64_t>(extent / static_cast<double>(std::max<size_t>(n, 1))));
   originX_ = 0;
   originY_ = 0;
   const int64_t w = std::max<int64_t>(roomWidth, 1), h = std::max<int64_t>(roomHeight, 1);

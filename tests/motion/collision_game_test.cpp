@@ -329,5 +329,45 @@ TEST(CollisionGames, BroadPhaseKeepsEveryEventAndItsOrder) {
   EXPECT_EQ(gridded, walked);
 }
 
+// The searches over a crowd (turned, scaled and some outside the room) answer the same with and
+// without the broad phase.
+TEST(CollisionGames, BroadPhaseKeepsEverySearchAnswer) {
+  auto play = [](bool broadPhase) {
+    UseBroadPhase(broadPhase);
+    TestGame g;
+    blockSprite(g);
+    auto& crowd = g.object("obj_crowd");  // 0
+    crowd.object.sprite = 0;
+    auto& probe = g.object("obj_probe");  // 1
+    probe.object.sprite = 0;
+    probe.on(ev_create, 0, R"(
+      for (i = 0; i < 300; i += 1) {
+        n = instance_create((i * 37) mod 340 - 20, (i * 53) mod 260 - 20, obj_crowd);
+        n.image_angle = (i mod 4) * 30; n.image_xscale = 1 + (i mod 3) / 2; n.solid = (i mod 2 == 0);
+      }
+      for (px = -10; px < 330; px += 23) {
+        for (py = -10; py < 250; py += 19) {
+          test_log(string(instance_place(px, py, obj_crowd)) + ' ' + string(place_free(px, py)) + ' ' +
+                   string(instance_position(px + 3, py + 3, all)) + ' ' +
+                   string(collision_rectangle(px, py, px + 11.5, py + 7.5, all, true, true)) + ' ' +
+                   string(collision_circle(px, py, 6.5, obj_crowd, true, false)) + ' ' +
+                   string(collision_line(px, py, px + 40, py + 9, all, true, true)) + ' ' +
+                   string(collision_point(px + 0.5, py, all, false, true)));
+        }
+      }
+    )");
+    g.room("rm").place(1, 0, 0, 100001);
+    g.run(1);
+    UseBroadPhase(true);
+    return gameLog();
+  };
+  const Log walked = play(false);
+  const Log gridded = play(true);
+  size_t found = 0;
+  for (const auto& line : walked) found += line.find("-4 1 -4 -4 -4 -4 -4") == std::string::npos;
+  EXPECT_GT(found, 100u);  // most probes find something
+  EXPECT_EQ(gridded, walked);
+}
+
 }  // namespace
 }  // namespace qv::motion

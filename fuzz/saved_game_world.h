@@ -31,7 +31,7 @@ inline bool StartSavedGameWorld() {
   w.random_seed = 7;
   world::CObject object;
   object.eventSlot(world::ev_create, 0)
-      ->actions.push_back(world::CodeAction("v = id; a[2] = 'two'; g[1, 3] = 1.5; alarm[4] = 9; global.n += 1;"));
+      ->actions.push_back(world::CodeAction("v = id; a[2] = 'two'; g[1, 3] = 1.5; alarm[4] = 9; global.n = id;"));
   world::WriteObjectRecord(w.Record(runner::ChunkId::Objects, 0, "obj"), object);
   for (int32_t r = 0; r < 3; ++r) {
     world::CRoom room;

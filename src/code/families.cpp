@@ -7,6 +7,7 @@
 #include "datastructures/builtins.h"
 #include "graphics/builtins.h"
 #include "motion/builtins.h"
+#include "motion/collision_builtins.h"
 #include "sound/builtins.h"
 #include "system/joysticks.h"
 #include "windows/game_information.h"
@@ -48,6 +49,8 @@ std::vector<BuiltinFamily> AllFamilies() {
       windows::GameInformationFunctions(),
       motion::MotionFunctions(),
       motion::PathFunctions(),
+      motion::CollisionFunctions(),
+      motion::ContactFunctions(),
   };
 }
 

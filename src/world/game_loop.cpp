@@ -11,6 +11,7 @@
 #include "graphics/display.h"
 #include "graphics/sprite.h"
 #include "motion/bounding_box.h"
+#include "motion/collision_events.h"
 #include "motion/movement.h"
 #include "code/registry.h"
 #include "world/object.h"
@@ -49,6 +50,7 @@ void StartGame() {
   gameCounters().cursorSprite = -1;
   input() = InputState{};
   RebuildDispatchTables();
+  motion::RebuildCollisionPairs();
   runner::RunLibraryInitCode();
   if (TransferPending()) return;
   StartWorld();
@@ -127,7 +129,7 @@ int64_t& stepCounter() {
 }
 
 // The stages that exist so far, in their order; the numbers are the stages of the full step.
-// Still missing: collisions (14), particles (16).
+// Still missing: particles (16).
 void Step() {
   const bool active = graphics::display().windowActive;
   if (!active && inputSettings().freezeWhenInactive) return;  // 1
@@ -161,6 +163,8 @@ void Step() {
   if (TransferPending()) return;
   motion::MovementStage();  // 12
   motion::OutsideAndBoundaryStage();  // 13
+  if (TransferPending()) return;
+  motion::CollisionEventPass();  // 14
   if (TransferPending()) return;
   CheckTriggers(2);  // 15
   if (TransferPending()) return;

@@ -7,6 +7,7 @@
 #include "code/rounding.h"
 #include "graphics/display.h"
 #include "graphics/sprite.h"
+#include "motion/collision.h"
 #include "system/joysticks.h"
 #include "windows/game_information.h"
 #include "world/event_names.h"
@@ -247,12 +248,8 @@ void raiseFor(int32_t kind, int32_t number, bool (*test)(const CInstance&) = nul
   }
 }
 
-// Whether the instance covers a point: inside its bounding box when it has a sprite or mask.
-bool covers(const CInstance& in, double x, double y) {
-  const int32_t shape = in.maskIndex >= 0 ? in.maskIndex : in.spriteIndex;
-  if (!graphics::sprites().get(shape)) return false;
-  return x >= in.bboxLeft && x <= in.bboxRight && y >= in.bboxTop && y <= in.bboxBottom;
-}
+// Whether the instance covers a point: the precise point test against its mask.
+bool covers(const CInstance& in, double x, double y) { return motion::InstanceTouchesPoint(in, x, y, true); }
 bool coversMouse(const CInstance& in) { return covers(in, input().mouseX, input().mouseY); }
 bool entered(const CInstance& in) {
   return coversMouse(in) && !covers(in, input().previousMouseX, input().previousMouseY);

@@ -18,8 +18,8 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   export QUORVANE_STEPS=${QUORVANE_STEPS:-300}
   export QUORVANE_SCREENSHOT=${QUORVANE_SCREENSHOT:-$build/demo-last-frame.png}
   export QUORVANE_SCREENSHOT_STEP=${QUORVANE_SCREENSHOT_STEP:-$QUORVANE_STEPS}
-  # The player walks right along the path for a while (37 left, 38 up, 39 right, 40 down).
-  export QUORVANE_INPUT=${QUORVANE_INPUT:-"1:keydown:39;100:keyup:39;110:keydown:40;150:keyup:40"}
+  # The player walks right, up to the row of coins and along it (37 left, 38 up, 39 right, 40 down).
+  export QUORVANE_INPUT=${QUORVANE_INPUT:-"1:keydown:39;51:keyup:39;51:keydown:38;70:keyup:38;70:keydown:39;160:keyup:39"}
   echo "No display: running ${QUORVANE_STEPS} steps headless; the last frame goes to $QUORVANE_SCREENSHOT"
 fi
 exec "$build/quorvane" "$build/demo-game"

@@ -158,6 +158,7 @@ inline RawSlot roomRecord(int which) {
     r.backgrounds[2].foreground = true;
     r.backgrounds[2].index = 1;
     r.backgrounds[2].htiled = false;
+    r.backgrounds[2].stretch = true;  // over an empty background: the scale stays 1, the flag is kept
     r.viewsEnabled = true;
     r.views[0] = {true, 10, 20, 320, 240, 0, 0, 640, 480, 0, 64, 48, 4, -1, 0};
     r.views[1].object = 9;  // names no object

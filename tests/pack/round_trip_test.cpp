@@ -54,6 +54,24 @@ TEST_F(RoundTrip, BuildUnpackBuildKeepsEveryRecord) {
   ExpectSameGame(original, readBack(WriteGamePackage(again, {})));
 }
 
+// A stretched layer over a background that cannot be measured (missing or empty) reads with scale
+// 1; its stored flag must still be written back, or unpacking a game would drop it.
+TEST_F(RoundTrip, ARoomKeepsTheStretchFlagOfALayerItCannotMeasure) {
+  qv::world::CRoom stored;
+  stored.backgrounds[1].index = 42;  // no such background
+  stored.backgrounds[1].xscale = 2;  // written as "stretch"
+  CStream first;
+  qv::world::WriteRoomRecord(first, stored);
+  qv::world::CRoom read;
+  CStream in(first.bytes());
+  ASSERT_TRUE(qv::world::ReadRoomRecord(in, read));
+  EXPECT_TRUE(read.backgrounds[1].stretch);
+  EXPECT_EQ(read.backgrounds[1].xscale, 1);
+  CStream second;
+  qv::world::WriteRoomRecord(second, read);
+  EXPECT_EQ(first.bytes(), second.bytes());
+}
+
 // A project written by hand (the demo game: few fields, code files of its own names) builds to the
 // same game again after unpacking, and unpacking that gives the same folder.
 TEST_F(RoundTrip, TheHandWrittenDemoSurvivesUnpackAndBuild) {

@@ -7,12 +7,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${QV_BUILD_DIR:-$root/build}
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh" "$build"
-# The demo project when there is one; until then a small game written by the project's writer.
-if [ -d "$root/examples/demo" ]; then
-  "$build/qvpack" build "$root/examples/demo" -o "$build/demo-game"
-else
-  "$build/quorvane-demo-writer" "$build/demo-game"
-fi
+# The demo project (examples/demo) becomes a runner with the game appended.
+"$build/qvpack" build "$root/examples/demo" -o "$build/demo-game"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy QUORVANE_HEADLESS=1
   export QUORVANE_STEPS=${QUORVANE_STEPS:-300}

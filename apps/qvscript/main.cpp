@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "code/script_runner.h"
+#include "platform/leak_check_suppressions.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) {

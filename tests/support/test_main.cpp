@@ -3,28 +3,15 @@
 
 #include <cstdlib>
 
+#include "platform/leak_check_suppressions.h"
+
 #ifdef QV_SANITIZED
 #include <dlfcn.h>
-
-// Leak checking ignores allocations that system libraries keep for the life of the process
-// (fontconfig's configuration, FreeType, Mesa's and SDL's driver state): they are not ours.
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig.so\n"
-         "leak:libfreetype.so\n"
-         "leak:libGLX_mesa.so\n"
-         "leak:libEGL_mesa.so\n"
-         "leak:swrast_dri.so\n"
-         "leak:libLLVM\n"
-         "leak:libSDL2\n"
-         "leak:libdbus-1.so\n"
-         "leak:libX11.so\n"
-         "leak:libglib-2.0.so\n";
-}
 
 namespace {
 
 // SDL loads and unloads the GL driver; leaks inside it would be reported with unknown modules
-// that no suppression can name. Keeping its libraries resident lets the list above name them.
+// that no suppression can name. Keeping its libraries resident lets the suppression list name them.
 void keepGraphicsDriversResident() {
   const char* libraries[] = {"libEGL_mesa.so.0", "libGLX_mesa.so.0", "libglapi.so.0", "libgbm.so.1",
                              "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", "libLLVM-15.so.1"};

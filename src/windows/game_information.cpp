@@ -65,6 +65,23 @@ bool ReadGameInformation(runner::CStream& s, GameInformation& out) {
   return true;
 }
 
+void WriteGameInformation(runner::CStream& s, const GameInformation& info) {
+  s.WriteInteger(info.backgroundColour);
+  s.WriteBoolean(info.showInMainWindow);
+  s.WriteString(info.caption);
+  s.WriteInteger(info.left);
+  s.WriteInteger(info.top);
+  s.WriteInteger(info.width);
+  s.WriteInteger(info.height);
+  s.WriteBoolean(info.border);
+  s.WriteBoolean(info.sizeable);
+  s.WriteBoolean(info.stayOnTop);
+  s.WriteBoolean(info.gameWaits);
+  runner::CStream text;
+  text.WriteBytes(info.richText.data(), info.richText.size());
+  s.WriteRawBlock(text);
+}
+
 GameInformation CurrentGameInformation() {
   GameInformation info;
   const auto& kept = runner::keptRecords(runner::ChunkId::GameInformation);

@@ -28,6 +28,9 @@ struct GameInformation {
 // block ends early.
 bool ReadGameInformation(runner::CStream& block, GameInformation& out);
 
+// Writes what ReadGameInformation reads.
+void WriteGameInformation(runner::CStream& block, const GameInformation& info);
+
 // The game's information, from the record the game data carried (defaults when it has none) or
 // from the last `load_info`.
 GameInformation CurrentGameInformation();

@@ -27,6 +27,7 @@
 #include "world/room.h"
 #include "world/time_line.h"
 #include "world/trigger.h"
+#include "windows/game_information.h"
 
 namespace packtest {
 
@@ -215,6 +216,21 @@ inline std::vector<uint8_t> includedFile(const std::string& name, bool withData)
   return s.bytes();
 }
 
+
+// A game-information block with settings away from their defaults.
+inline std::vector<uint8_t> gameInformation() {
+  qv::windows::GameInformation info;
+  info.caption = "About the game";
+  info.left = 30;
+  info.width = 320;
+  info.sizeable = false;
+  info.gameWaits = false;
+  info.richText = "{\\rtf1 Use the \\b arrows\\b0 .\\par}";
+  CStream block;
+  qv::windows::WriteGameInformation(block, info);
+  return block.bytes();
+}
+
 inline GamePackage richPackage() {
   GamePackage p;
   p.debug_mode = true;
@@ -341,7 +357,7 @@ inline GamePackage richPackage() {
   p.last_tile_id = 10000456;
   p.extension_packages = {extensionPackage(" pack_call ")};
   p.included_files = {includedFile("level1.txt", true), includedFile("data\\notes:1.txt", false)};
-  p.game_information = {'{', '\\', 'r', 't', 'f', '}'};
+  p.game_information = gameInformation();
   p.library_init_code = {"global.inited = 1;", ""};
   p.room_order = {1, 0};
   return p;

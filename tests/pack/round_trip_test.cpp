@@ -32,11 +32,12 @@ TEST_F(RoundTrip, UnpackBuildUnpackGivesIdenticalFolders) {
                            "time_lines/tl_waves/30_0.txt", "triggers/dead.json", "triggers/dead~2.txt", "rooms/room_start.json",
                            "rooms/room_start/creation.txt", "rooms/room_start/instance_100001.txt", "rooms/room_two.json",
                            "included_files/level1.txt.json", "included_files/data/level1.txt", "included_files/data_notes_1_txt~1.json",
-                           "extension_packages/Pack.json", "extension_packages/data/Pack.bin", "raw/game_information.bin",
+                           "extension_packages/Pack.json", "extension_packages/data/Pack.bin", "game_information.json", "game_information.rtf",
                            "settings/loading_picture.png", "helper_library.bin"})
     EXPECT_TRUE(a.count(file)) << file;
   EXPECT_FALSE(a.count("sprites/spr_hero/2.png"));  // the empty frame has no picture
   EXPECT_EQ(a.at("scripts/scr_add.txt"), "// adds\r\nreturn argument0 + argument1;\r\n");
+  EXPECT_EQ(a.at("game_information.rtf"), "{\\rtf1 Use the \\b arrows\\b0 .\\par}");
 }
 
 TEST_F(RoundTrip, BuildUnpackBuildKeepsEveryRecord) {

@@ -21,6 +21,7 @@
 #include "graphics/bitmap_ops.h"
 #include "graphics/mask.h"
 #include "platform/image_codecs.h"
+#include "runner/project/game_information_folder.h"
 #include "runner/project/project_files.h"
 #include "runner/project/record_folders.h"
 
@@ -260,7 +261,7 @@ void unpackInto(const GamePackage& p, const fs::path& root) {
     }
   }
   UnpackRecordFolders(p, root);
-  writeFile(root / "raw" / "game_information.bin", p.game_information);
+  UnpackGameInformation(p.game_information, root);
 }
 
 // --- load: each kind -----------------------------------------------------------------------------
@@ -686,7 +687,7 @@ bool LoadProject(const fs::path& root, GamePackage& p, std::vector<ProjectError>
   });
   std::vector<CodeCheck> code;
   LoadRecordFolders(root, p, code, errors);
-  if (auto info = readFile(root / "raw" / "game_information.bin")) p.game_information = std::move(*info);
+  p.game_information = LoadGameInformation(root, errors);
 
   // Room order: names of rooms.
   std::map<std::string, int32_t> rooms;

@@ -65,6 +65,10 @@ CRoom& CurrentRoom() {
 int32_t CurrentRoomIndex() { return state().current; }
 bool HasCurrentRoom() { return &CurrentRoom() != &placeholder(); }
 int32_t& transitionKind() { return state().transitionKind; }
+int32_t& transitionSteps() {
+  static int32_t steps = 80;
+  return steps;
+}
 
 const std::vector<std::unique_ptr<CRoom>>& workingCopies() { return state().copies; }
 

@@ -1,5 +1,7 @@
 #include "world/variables.h"
 
+#include <algorithm>
+
 #include "code/builtin_variables.h"
 #include "code/errors.h"
 #include "code/rounding.h"
@@ -182,6 +184,14 @@ bool set_transition_kind(CInstance*, int32_t, const RValue& v) {
   transitionKind() = toInteger(v);
   return true;
 }
+bool get_transition_steps(CInstance*, int32_t, RValue& out) {
+  out.setReal(transitionSteps());
+  return true;
+}
+bool set_transition_steps(CInstance*, int32_t, const RValue& v) {
+  transitionSteps() = std::max(toInteger(v), 1);
+  return true;
+}
 bool get_room_speed(CInstance*, int32_t, RValue& out) {
   out.setReal(CurrentRoom().speed);
   return true;
@@ -273,7 +283,7 @@ void BindWorldVariables() {
   QV_BIND(image_alpha); QV_BIND(image_xscale); QV_BIND(image_yscale); QV_BIND(image_angle);
   QV_BIND(image_blend); QV_BIND(timeline_index); QV_BIND(timeline_position);
   QV_BIND(timeline_speed); QV_BIND(timeline_running); QV_BIND(timeline_loop);
-  QV_BIND(room); QV_BIND_READ(room_first); QV_BIND_READ(room_last); QV_BIND(transition_kind);
+  QV_BIND(room); QV_BIND_READ(room_first); QV_BIND_READ(room_last); QV_BIND(transition_kind); QV_BIND(transition_steps);
   QV_BIND_READ(room_width); QV_BIND_READ(room_height); QV_BIND(room_speed); QV_BIND(room_caption);
   QV_BIND(room_persistent); QV_BIND_READ(instance_count); QV_BIND_READ(instance_id);
   QV_BIND_READ(event_type); QV_BIND_READ(event_number); QV_BIND_READ(event_object);

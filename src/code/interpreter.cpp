@@ -16,6 +16,7 @@
 
 #include "code/builtin_variables.h"
 #include "code/errors.h"
+#include "code/frame.h"
 #include "code/instance_world.h"
 #include "code/operators.h"
 #include "code/registry.h"
@@ -34,26 +35,6 @@ CodeSettings& codeSettings() {
 
 // ---- 1. frames, locals and the stack guard ----
 namespace {
-
-struct LocalSlot {
-  bool exists = false;
-  RVariable var;
-};
-
-struct Frame {
-  CInstance* self;
-  CInstance* other;
-  const CCode* code;
-  bool localsCreated = false;
-  std::vector<LocalSlot> locals;  // by slot
-  std::unique_ptr<CVariableList> extraLocals;  // locals reached through a computed `local` prefix
-
-  void createLocals() {
-    if (localsCreated) return;
-    localsCreated = true;
-    locals.resize(static_cast<size_t>(code->localSlotCount()));
-  }
-};
 
 int g_executionDepth = 0;
 const char* g_stackBase = nullptr;
@@ -233,7 +214,7 @@ struct Ref {
 
 bool eval(const Node* n, Frame& f, RValue& out);
 
-bool evalNumeric(const Node* n, Frame& f, double& out);
+inline bool evalNumeric(const Node* n, Frame& f, double& out);
 
 bool indexValue(const Node* n, Frame& f, int64_t& out) {
   double d;
@@ -288,23 +269,8 @@ bool unknownVariable(Frame& f, const Node* n, int32_t index) {
   return fail(f, n->position, message);
 }
 
-// The variable of a fixed self or unprefixed user variable, through the site's cache.
-RVariable* selfVariable(Frame& f, const Node* n) {
-  CVariableList& list = f.self->variables;
-  const int32_t c = n->cache;
-  if (c >= 0 && static_cast<size_t>(c) < list.size() && list.at(static_cast<size_t>(c))->id == n->id)
-    return list.at(static_cast<size_t>(c));
-  const int32_t p = list.positionOf(n->id);
-  if (p < 0) return nullptr;
-  n->cache = p;
-  return list.at(static_cast<size_t>(p));
-}
-
-// A fixed variable that lives in the executing instance's own store.
-inline bool isSelfUser(const Node* n) {
-  return n->id >= kUserVariableBase &&
-         (n->instance == -1 || (n->instance == -6 && !globalStore().isGlobal(n->id)));
-}
+RVariable* selfVariable(Frame& f, const Node* n) { return SelfVariable(f, n); }
+inline bool isSelfUser(const Node* n) { return IsSelfUser(n); }
 
 // A reference into the executing instance's own user variables.
 inline bool ownUserScope(const Ref& r) {
@@ -457,113 +423,10 @@ __attribute__((always_inline)) inline bool fastArithmetic(int32_t op, double& l,
   }
 }
 
-// Runs a numeric program; false (nothing recorded) means "take the tree walk".
-bool runNumeric(const NumericProgram& p, Frame& f, double& out) {
-  double stack[kNumericStackSize];
-  int sp = 0;
-  for (const NumericOp& op : p.ops) {
-    switch (op.code) {
-      case NumericOp::Constant:
-        stack[sp++] = op.constant;
-        break;
-      case NumericOp::Local: {
-        if (!f.localsCreated) return false;
-        const LocalSlot& s = f.locals[static_cast<size_t>(op.arg)];
-        if (!s.exists || s.var.value.kind != ty_real) return false;
-        stack[sp++] = s.var.value.real;
-        break;
-      }
-      case NumericOp::Variable:
-        if (!fastReal(op.node, f, stack[sp])) return false;
-        ++sp;
-        break;
-      case NumericOp::Binary:
-        --sp;
-        if (!fastArithmetic(op.arg, stack[sp - 1], stack[sp])) return false;
-        break;
-      case NumericOp::Negate:
-        stack[sp - 1] = -stack[sp - 1];
-        break;
-      case NumericOp::Argument: {
-        const RValue& a = scriptArguments()[op.arg];
-        if (a.kind != ty_real) return false;
-        stack[sp++] = a.real;
-        break;
-      }
-      case NumericOp::Element: {
-        // Indices outside 0..31999, a missing element or a string: the tree walk reports it.
-        int64_t flat = 0;
-        sp -= op.arg;
-        for (int k = 0; k < op.arg; ++k) {
-          const int64_t i = roundIndex(stack[sp + k]);
-          if (i < 0 || i >= kArrayDimension) return false;
-          flat = flat * kArrayDimension + i;
-        }
-        const Node* n = op.node;
-        if (n->children[0]->value.real == -6.0 && globalStore().isGlobal(n->id)) return false;
-        const RVariable* v = selfVariable(f, n);
-        if (!v) return false;
-        const RValue* e = v->get(static_cast<int32_t>(flat));
-        if (!e || e->kind != ty_real) return false;
-        stack[sp++] = e->real;
-        break;
-      }
-      case NumericOp::Add:
-        --sp;
-        stack[sp - 1] += stack[sp];
-        break;
-      case NumericOp::Subtract:
-        --sp;
-        stack[sp - 1] -= stack[sp];
-        break;
-      case NumericOp::Multiply:
-        --sp;
-        stack[sp - 1] *= stack[sp];
-        break;
-      case NumericOp::Less:
-        --sp;
-        stack[sp - 1] = truthValue(stack[sp - 1] - stack[sp] < -kCompareEpsilon);
-        break;
-      case NumericOp::LessEqual:
-        --sp;
-        stack[sp - 1] = truthValue(stack[sp - 1] - stack[sp] <= kCompareEpsilon);
-        break;
-      case NumericOp::Greater:
-        --sp;
-        stack[sp - 1] = truthValue(stack[sp - 1] - stack[sp] > kCompareEpsilon);
-        break;
-      case NumericOp::GreaterEqual:
-        --sp;
-        stack[sp - 1] = truthValue(stack[sp - 1] - stack[sp] >= -kCompareEpsilon);
-        break;
-    }
-  }
-  out = stack[0];
-  return true;
-}
-
 // A numeric subtree on doubles alone; false (with nothing recorded) sends the caller to the full
 // walk, which then meets and reports whatever stopped this one.
-bool evalNumeric(const Node* n, Frame& f, double& out) {
-  if (n->program) return runNumeric(*n->program, f, out);
-  switch (n->kind) {
-    case nk_variable:
-      return false;  // elements run only inside programs
-    case nk_constant:
-    case nk_fixed_variable:
-      return fastReal(n, f, out);
-    case nk_binary: {
-      double r;
-      if (!evalNumeric(n->child(0), f, out) || !evalNumeric(n->child(1), f, r)) return false;
-      return fastArithmetic(n->id, out, r);
-    }
-    case nk_unary:
-      if (!evalNumeric(n->child(0), f, out)) return false;
-      out = -out;
-      return true;
-    default:
-      return false;
-  }
+inline bool evalNumeric(const Node* n, Frame& f, double& out) {
+  return n->program && RunNumeric(*n->program, f, out);
 }
 
 bool eval(const Node* n, Frame& f, RValue& out) {
@@ -576,7 +439,7 @@ bool eval(const Node* n, Frame& f, RValue& out) {
     case nk_variable:
       if (n->program) {
         double d;
-        if (runNumeric(*n->program, f, d)) {
+        if (RunNumeric(*n->program, f, d)) {
           out.kind = ty_real;
           out.real = d;
           return true;
@@ -979,7 +842,7 @@ bool Execute(const CCode& code, CInstance* self, CInstance* other, RValue& resul
     return false;
   }
   ExecutionDepth depth;
-  Frame f{self, other, &code, false, {}, {}};
+  Frame f{self, other, &code};
   if (ExecutionDepth::exhausted()) return fail(f, 0, kDepthMessage);
   const Node* root = code.root();
   if (code.kind() == kExpression) return eval(root, f, result);
@@ -1025,14 +888,14 @@ bool CallScript(int32_t index, CInstance* self, CInstance* other, RValue& result
 bool ReadVariable(CInstance* self, CInstance* other, int32_t specifier, int32_t id, int32_t index,
                   RValue& out) {
   static const CCode none("", false);
-  Frame f{self, other, &none, false, {}, {}};
+  Frame f{self, other, &none};
   return readRef(f, specifier, id, index, out);
 }
 
 bool WriteVariable(CInstance* self, CInstance* other, int32_t specifier, int32_t id, int32_t index,
                    const RValue& value) {
   static const CCode none("", false);
-  Frame f{self, other, &none, false, {}, {}};
+  Frame f{self, other, &none};
   return writeRef(f, specifier, id, index, value);
 }
 

@@ -21,6 +21,9 @@ namespace qv::code {
 enum CodeKind : int32_t { kProgram = 1, kExpression = 2, kConstantExpression = 3 };
 
 struct Node;
+struct Frame;
+// A statement's own function, chosen after the check pass for common shapes (see interpreter.h).
+using StatementFn = int (*)(const Node* n, Frame& f, RValue& slot);
 
 // One node of the tree. `kind`, `id`, `instance`, `value`, `children` and `position` are the
 // node as the parser and the check pass define it; `slot` is filled after the check pass.
@@ -36,6 +39,7 @@ struct Node {
   // evaluated twice that could be observed).
   bool numeric = false;
   std::unique_ptr<NumericForm> program;  // set on the roots of numeric subtrees and on indices
+  StatementFn run = nullptr;  // statements: the function that runs this one, when chosen
   mutable int32_t cache = -1;  // instance variables: last position found in the store
   RValue value;
   std::vector<std::unique_ptr<Node>> children;

@@ -15,6 +15,7 @@
 #include "code/builtin_variables.h"
 #include "code/ccode.h"
 #include "code/errors.h"
+#include "code/interpreter.h"
 #include "code/lexer.h"
 #include "code/operators.h"
 #include "code/registry.h"
@@ -107,6 +108,7 @@ class Compiler {
     if (failed_) return false;
     assignSlots(*root);
     buildPrograms(*root, false);
+    PrepareStatements(*root);
     if (code_.kind_ == kExpression && root->kind == nk_constant) {
       code_.kind_ = kConstantExpression;
       code_.constant_ = root->value;

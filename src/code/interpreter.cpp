@@ -484,7 +484,11 @@ bool eval(const Node* n, Frame& f, RValue& out) {
 
 // ---- 4. statements ----
 
-int exec(const Node* n, Frame& f, RValue& slot);
+int execGeneral(const Node* n, Frame& f, RValue& slot);
+// Runs a statement through its own function when one was chosen, else through the general walk.
+inline int exec(const Node* n, Frame& f, RValue& slot) {
+  return n->run ? n->run(n, f, slot) : execGeneral(n, f, slot);
+}
 
 int compoundOperator(int32_t assignKind) {
   switch (assignKind) {
@@ -602,19 +606,21 @@ int execAssign(const Node* n, Frame& f, RValue& slot) {
   return 0;
 }
 
-bool condition(const Node* n, Frame& f, const char* message, bool& truth) {
-  if (n->numeric) {
-    double d;
-    if (evalNumeric(n, f, d)) {
-      truth = d >= 0.5;
-      return true;
-    }
-  }
+__attribute__((noinline)) bool conditionByWalk(const Node* n, Frame& f, const char* message, bool& truth) {
   RValue v;
   if (!eval(n, f, v)) return false;
   if (!v.isReal()) return fail(f, n->position, message);
   truth = v.real >= 0.5;
   return true;
+}
+
+inline bool condition(const Node* n, Frame& f, const char* message, bool& truth) {
+  double d;
+  if (n->program && RunNumeric(*n->program, f, d)) {
+    truth = d >= 0.5;
+    return true;
+  }
+  return conditionByWalk(n, f, message, truth);
 }
 
 // How a loop goes on after its body: -1 for "go on", else the loop's own status.
@@ -716,7 +722,7 @@ int execWith(const Node* n, Frame& f, RValue& slot) {
   return 0;  // noone and specifiers below -7 visit nothing
 }
 
-int exec(const Node* n, Frame& f, RValue& slot) {
+int execGeneral(const Node* n, Frame& f, RValue& slot) {
   switch (n->kind) {
     case nk_block:
       for (const auto& c : n->children) {
@@ -823,9 +829,231 @@ struct ExecutionDepth {
   }
 };
 
+// ---- statement functions for common shapes ----
+// Each takes its fast path only when every operand is a real and every target exists as needed;
+// otherwise it hands the whole statement to the general walk, which evaluates it again from the
+// start. Only side-effect-free parts (numeric forms, index checks) run before such a hand-over,
+// so nothing observable happens twice.
+
+int runBlock(const Node* n, Frame& f, RValue& slot) {
+  for (const auto& c : n->children) {
+    const int s = exec(c.get(), f, slot);
+    if (s != 0) return s;
+  }
+  return 0;
+}
+
+int runIf(const Node* n, Frame& f, RValue& slot) {
+  bool truth = false;
+  if (!condition(n->child(0), f, "Expression expected", truth)) return -1;
+  if (truth) return exec(n->child(1), f, slot);
+  if (n->children.size() > 2) return exec(n->child(2), f, slot);
+  return 0;
+}
+
+int runWhile(const Node* n, Frame& f, RValue& slot) {
+  const Node* test = n->child(0);
+  const Node* body = n->child(1);
+  for (;;) {
+    bool truth = false;
+    if (!condition(test, f, "Boolean expression expected", truth)) return -1;
+    if (!truth) return 0;
+    const int s = loopBody(exec(body, f, slot));
+    if (s != kGoOn) return s;
+    if (!tick(f, n->position)) return -1;
+  }
+}
+
+int runFor(const Node* n, Frame& f, RValue& slot) {
+  int s = exec(n->child(0), f, slot);
+  if (s != 0) return s;
+  const Node* test = n->child(1);
+  const Node* step = n->child(2);
+  const Node* body = n->child(3);
+  for (;;) {
+    bool truth = false;
+    if (!condition(test, f, "Expression expected", truth)) return -1;
+    if (!truth) return 0;
+    s = loopBody(exec(body, f, slot));
+    if (s != kGoOn) return s;
+    s = exec(step, f, slot);
+    if (s != 0) return s;
+    if (!tick(f, n->position)) return -1;
+  }
+}
+
+// The value of a numeric right-hand side: a real constant directly, else its numeric form.
+inline bool numericValue(const Node* v, Frame& f, double& d) {
+  if (v->kind == nk_constant) {
+    d = v->value.real;
+    return true;
+  }
+  return RunNumeric(*v->program, f, d);
+}
+
+// `op` applied in place for the compound operators with a fast form; false hands over.
+template <int Op>
+inline bool update(double& current, double d) {
+  if constexpr (Op == tk_add_assign) current += d;
+  if constexpr (Op == tk_sub_assign) current -= d;
+  if constexpr (Op == tk_mul_assign) current *= d;
+  if constexpr (Op == tk_div_assign) {
+    if (d == 0.0) return false;
+    current /= d;
+  }
+  return true;
+}
+
+inline void setReal(RValue& v, double d) {
+  v.kind = ty_real;
+  v.real = d;
+}
+
+// `local = numeric`
+int runSetLocal(const Node* n, Frame& f, RValue& slot) {
+  double d;
+  if (!numericValue(n->child(1), f, d)) return execAssign(n, f, slot);
+  f.createLocals();
+  LocalSlot& s = f.locals[static_cast<size_t>(n->child(0)->slot)];
+  s.exists = true;
+  setReal(slot, d);
+  setReal(s.var.value, d);
+  return 0;
+}
+
+// `local op= numeric`
+template <int Op>
+int runUpdateLocal(const Node* n, Frame& f, RValue& slot) {
+  double d;
+  if (f.localsCreated && numericValue(n->child(1), f, d)) {
+    LocalSlot& s = f.locals[static_cast<size_t>(n->child(0)->slot)];
+    RValue& v = s.var.value;
+    if (s.exists && v.kind == ty_real) {
+      double r = v.real;
+      if (update<Op>(r, d)) {
+        setReal(slot, r);
+        v.real = r;
+        return 0;
+      }
+    }
+  }
+  return execAssign(n, f, slot);
+}
+
+// `own = numeric` (an unprefixed or `self` user variable that is not global)
+int runSetOwn(const Node* n, Frame& f, RValue& slot) {
+  const Node* target = n->child(0);
+  double d;
+  if (!IsSelfUser(target) || !numericValue(n->child(1), f, d)) return execAssign(n, f, slot);
+  RVariable* v = SelfVariable(f, target);
+  if (!v) v = &f.self->variables.ensure(target->id);
+  setReal(slot, d);
+  setReal(v->value, d);
+  return 0;
+}
+
+// `own op= numeric`
+template <int Op>
+int runUpdateOwn(const Node* n, Frame& f, RValue& slot) {
+  const Node* target = n->child(0);
+  double d;
+  if (IsSelfUser(target) && numericValue(n->child(1), f, d)) {
+    if (RVariable* v = SelfVariable(f, target); v && v->value.kind == ty_real) {
+      double r = v->value.real;
+      if (update<Op>(r, d)) {
+        setReal(slot, r);
+        v->value.real = r;
+        return 0;
+      }
+    }
+  }
+  return execAssign(n, f, slot);
+}
+
+// A numeric index in 0..31999, or false.
+inline bool numericIndex(const Node* i, Frame& f, int64_t& out) {
+  double d;
+  if (!RunNumeric(*i->program, f, d)) return false;
+  out = roundIndex(d);
+  return out >= 0 && out < kArrayDimension;
+}
+
+// `own[i] = numeric` and `own[i, j] = numeric`: the indices first, then the value, as the
+// general walk evaluates them.
+int runSetOwnElement(const Node* n, Frame& f, RValue& slot) {
+  const Node* target = n->child(0);
+  int64_t flat = 0;
+  double d;
+  if (!numericIndex(target->child(1), f, flat)) return execAssign(n, f, slot);
+  if (target->children.size() > 2) {
+    int64_t j = 0;
+    if (!numericIndex(target->child(2), f, j)) return execAssign(n, f, slot);
+    flat = flat * kArrayDimension + j;
+  }
+  if (!numericValue(n->child(1), f, d)) return execAssign(n, f, slot);
+  if (target->child(0)->value.real == -6.0 && globalStore().isGlobal(target->id)) return execAssign(n, f, slot);
+  RVariable* v = SelfVariable(f, target);
+  if (!v) v = &f.self->variables.ensure(target->id);
+  RValue* e = v->element(static_cast<int32_t>(flat));
+  if (!e) return execAssign(n, f, slot);  // beyond the array limit: the walk reports it
+  setReal(slot, d);
+  setReal(*e, d);
+  return 0;
+}
+
+template <template <int> class Pick>
+StatementFn byOperator(int32_t op) {
+  switch (op) {
+    case tk_add_assign: return Pick<tk_add_assign>::fn;
+    case tk_sub_assign: return Pick<tk_sub_assign>::fn;
+    case tk_mul_assign: return Pick<tk_mul_assign>::fn;
+    case tk_div_assign: return Pick<tk_div_assign>::fn;
+    default: return nullptr;
+  }
+}
+template <int Op>
+struct PickUpdateLocal {
+  static constexpr StatementFn fn = &runUpdateLocal<Op>;
+};
+template <int Op>
+struct PickUpdateOwn {
+  static constexpr StatementFn fn = &runUpdateOwn<Op>;
+};
+
+StatementFn assignmentFunction(const Node& n) {
+  const Node& target = *n.children[0];
+  const Node& value = *n.children[1];
+  const bool numericValue = value.kind == nk_constant ? value.value.isReal() : value.program != nullptr;
+  if (!numericValue) return nullptr;
+  if (target.kind == nk_fixed_variable) {
+    if (target.slot >= 0) return n.id == tk_assign ? &runSetLocal : byOperator<PickUpdateLocal>(n.id);
+    const bool own = target.id >= kUserVariableBase && (target.instance == -1 || target.instance == -6);
+    if (own) return n.id == tk_assign ? &runSetOwn : byOperator<PickUpdateOwn>(n.id);
+    return nullptr;
+  }
+  if (target.kind == nk_variable && n.id == tk_assign && target.numeric && target.children.size() > 1) {
+    for (size_t i = 1; i < target.children.size(); ++i)
+      if (!target.children[i]->program) return nullptr;
+    return &runSetOwnElement;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 // ---- 5. entry points ----
+
+void PrepareStatements(Node& n) {
+  for (auto& c : n.children) PrepareStatements(*c);
+  switch (n.kind) {
+    case nk_block: n.run = &runBlock; break;
+    case nk_if: n.run = &runIf; break;
+    case nk_while: n.run = &runWhile; break;
+    case nk_for: n.run = &runFor; break;
+    case nk_assign: n.run = assignmentFunction(n); break;
+    default: break;
+  }
+}
 
 bool Execute(const CCode& code, CInstance* self, CInstance* other, RValue& result) {
   ClearRecordedError();

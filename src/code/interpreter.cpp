@@ -292,6 +292,10 @@ bool readVariable(const Node* n, Frame& f, RValue& out) {
         copyValue(out, v->value);
         return true;
       }
+    } else if (n->id >= bv_argument0 && n->id <= bv_argument15 && (n->instance == -1 || n->instance == -6)) {
+      // The script arguments: what their getters read, without the table lookup.
+      copyValue(out, scriptArguments()[n->id - bv_argument0]);
+      return true;
     } else if (n->id < kBuiltinVariableLimit && (n->instance == -1 || n->instance == -6)) {
       // Built-in variables of the executing instance (ids below 100000 are never global).
       if (ReadBuiltinVariable(n->id, f.self, 0, out)) return true;
@@ -325,22 +329,57 @@ bool readVariable(const Node* n, Frame& f, RValue& out) {
 
 // ---- 3. expressions and calls ----
 
-// Call arguments; a script call fills only the entries it passes, a built-in gets the whole table
-// of 16 (the entries after the given ones hold the real 0).
+// Argument tables of kMaxArguments entries, one per level of calls whose arguments are being
+// evaluated or passed, reused so that a call constructs no values. Outside the entries of the call
+// in progress every entry holds the real 0, so a built-in sees the whole table of 16 as the
+// language defines it. Tables never move (a built-in may run code that nests deeper).
+class ArgumentTables {
+ public:
+  RValue* acquire() {
+    if (depth_ == tables_.size()) tables_.push_back(std::make_unique<RValue[]>(kMaxArguments));
+    return tables_[depth_++].get();
+  }
+  // Gives back the table last acquired, its first `used` entries made zero again.
+  void release(RValue* table, int used) {
+    for (int i = 0; i < used; ++i) {
+      if (table[i].kind == ty_real) table[i].real = 0.0;
+      else table[i] = RValue();
+    }
+    --depth_;
+  }
+
+ private:
+  std::vector<std::unique_ptr<RValue[]>> tables_;
+  size_t depth_ = 0;
+};
+ArgumentTables g_argumentTables;
+
+struct ArgumentTable {
+  RValue* values = g_argumentTables.acquire();
+  int used = 0;
+  ArgumentTable() = default;
+  ~ArgumentTable() { g_argumentTables.release(values, used); }
+  ArgumentTable(const ArgumentTable&) = delete;
+  ArgumentTable& operator=(const ArgumentTable&) = delete;
+};
+
+// Call arguments are evaluated in order into the table; the first failure ends the call.
 bool evalCall(const Node* n, Frame& f, RValue& out) {
   const int argc = static_cast<int>(n->children.size());
   const int32_t index = n->id;
-  if (index >= kScriptIndexBase && index < kExtensionIndexBase) {
-    RValue args[4];
-    if (argc <= 4) {
-      for (int i = 0; i < argc; ++i)
-        if (!eval(n->child(static_cast<size_t>(i)), f, args[i])) return false;
-      return CallScript(index - kScriptIndexBase, f.self, f.other, out, args, argc);
+  ArgumentTable table;
+  RValue* args = table.values;
+  table.used = argc;
+  for (int i = 0; i < argc; ++i) {
+    const Node* a = n->child(static_cast<size_t>(i));
+    double d;
+    if (a->program && RunNumeric(*a->program, f, d)) {
+      args[i].kind = ty_real;
+      args[i].real = d;
+    } else if (!eval(a, f, args[i])) {
+      return false;
     }
   }
-  RValue args[kMaxArguments];
-  for (int i = 0; i < argc; ++i)
-    if (!eval(n->child(static_cast<size_t>(i)), f, args[i])) return false;
   if (index >= kExtensionIndexBase) {
     ExtensionFunctions* ext = extensionFunctions();
     return ext && ext->call(index - kExtensionIndexBase, f.self, f.other, out, args, argc);
@@ -350,7 +389,7 @@ bool evalCall(const Node* n, Frame& f, RValue& out) {
   RValue result;
   BuiltinCall call{f.self, f.other, argc, args, result};
   fn->handler(call);
-  out = std::move(result);
+  MoveValue(out, std::move(result));
   return true;
 }
 
@@ -365,6 +404,7 @@ bool fastReal(const Node* n, Frame& f, double& out) {
   if (n->kind != nk_fixed_variable) return false;
   const RValue* v = nullptr;
   if (n->id >= bv_argument0 && n->id <= bv_argument15) {
+    if (n->instance != -1 && n->instance != -6) return false;
     v = &scriptArguments()[n->id - bv_argument0];
   } else if (n->slot >= 0) {
     if (!f.localsCreated) return false;
@@ -735,7 +775,7 @@ int execGeneral(const Node* n, Frame& f, RValue& slot) {
     case nk_call: {
       RValue result;
       if (!evalCall(n, f, result)) return -1;
-      slot = std::move(result);
+      MoveValue(slot, std::move(result));
       return 0;
     }
     case nk_if: {
@@ -794,9 +834,16 @@ int execGeneral(const Node* n, Frame& f, RValue& slot) {
     case nk_switch:
       return execSwitch(n, f, slot);
     case nk_return: {
+      // The value goes to the slot only when its evaluation succeeds.
+      double d;
+      if (evalNumeric(n->child(0), f, d)) {
+        slot.kind = ty_real;
+        slot.real = d;
+        return -2;
+      }
       RValue value;
       if (!eval(n->child(0), f, value)) return -1;
-      slot = std::move(value);
+      MoveValue(slot, std::move(value));
       return -2;
     }
     case nk_exit: return -2;

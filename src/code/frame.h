@@ -49,7 +49,7 @@ struct Frame {
 // user variable that no executed `globalvar` has made global.
 inline bool IsSelfUser(const Node* n) {
   return n->id >= kUserVariableBase &&
-         (n->instance == -1 || (n->instance == -6 && !globalStore().isGlobal(n->id)));
+         (n->instance == -1 || (n->instance == -6 && !IsDeclaredGlobal(n->id)));
 }
 
 // The variable of a fixed self or unprefixed user variable node, through the node's cache of its

@@ -138,7 +138,7 @@ bool readRef(Frame& f, int32_t scope, int32_t id, int32_t index, RValue& out) {
   switch (scope) {
     case -7: return readLocal(f, id, index, out);
     case -6:
-      if (globalStore().isGlobal(id)) {
+      if (IsDeclaredGlobal(id)) {
         const RValue* v = globalStore().list().get(id, index);
         if (!v) return false;
         copyValue(out, *v);
@@ -171,7 +171,7 @@ bool writeRef(Frame& f, int32_t scope, int32_t id, int32_t index, const RValue& 
     case -7:
       return writeLocal(f, id, index, value);
     case -6:
-      if (globalStore().isGlobal(id)) return globalStore().list().set(id, index, value);
+      if (IsDeclaredGlobal(id)) return globalStore().list().set(id, index, value);
       return writeInstance(f.self, id, index, value);
     case -5:
       return globalStore().list().set(id, index, value);
@@ -274,7 +274,7 @@ inline bool isSelfUser(const Node* n) { return IsSelfUser(n); }
 
 // A reference into the executing instance's own user variables.
 inline bool ownUserScope(const Ref& r) {
-  return r.id >= kUserVariableBase && (r.scope == -1 || (r.scope == -6 && !globalStore().isGlobal(r.id)));
+  return r.id >= kUserVariableBase && (r.scope == -1 || (r.scope == -6 && !IsDeclaredGlobal(r.id)));
 }
 
 bool readVariable(const Node* n, Frame& f, RValue& out) {
@@ -929,6 +929,34 @@ int runFor(const Node* n, Frame& f, RValue& slot) {
   }
 }
 
+// `for (...; ...; local += constant)`: the step runs inline while the local holds a real.
+int runCountingFor(const Node* n, Frame& f, RValue& slot) {
+  int s = exec(n->child(0), f, slot);
+  if (s != 0) return s;
+  const Node* test = n->child(1);
+  const Node* step = n->child(2);
+  const Node* body = n->child(3);
+  const size_t counter = static_cast<size_t>(step->child(0)->slot);
+  const double increment = step->child(1)->value.real;
+  for (;;) {
+    bool truth = false;
+    if (!condition(test, f, "Expression expected", truth)) return -1;
+    if (!truth) return 0;
+    s = loopBody(exec(body, f, slot));
+    if (s != kGoOn) return s;
+    RValue* v = f.localsCreated && f.locals[counter].exists ? &f.locals[counter].var.value : nullptr;
+    if (v && v->kind == ty_real) {
+      v->real += increment;
+      slot.kind = ty_real;
+      slot.real = v->real;
+    } else {
+      s = exec(step, f, slot);
+      if (s != 0) return s;
+    }
+    if (!tick(f, n->position)) return -1;
+  }
+}
+
 // The value of a numeric right-hand side: a real constant directly, else its numeric form.
 inline bool numericValue(const Node* v, Frame& f, double& d) {
   if (v->kind == nk_constant) {
@@ -1020,7 +1048,13 @@ int runUpdateOwn(const Node* n, Frame& f, RValue& slot) {
 // A numeric index in 0..31999, or false.
 inline bool numericIndex(const Node* i, Frame& f, int64_t& out) {
   double d;
-  if (!RunNumeric(*i->program, f, d)) return false;
+  if (i->kind == nk_fixed_variable && i->slot >= 0) {
+    const RValue* v = f.localValue(i->slot);
+    if (!v || v->kind != ty_real) return false;
+    d = v->real;
+  } else if (!RunNumeric(*i->program, f, d)) {
+    return false;
+  }
   out = roundIndex(d);
   return out >= 0 && out < kArrayDimension;
 }
@@ -1038,7 +1072,7 @@ int runSetOwnElement(const Node* n, Frame& f, RValue& slot) {
     flat = flat * kArrayDimension + j;
   }
   if (!numericValue(n->child(1), f, d)) return execAssign(n, f, slot);
-  if (target->child(0)->value.real == -6.0 && globalStore().isGlobal(target->id)) return execAssign(n, f, slot);
+  if (target->child(0)->value.real == -6.0 && IsDeclaredGlobal(target->id)) return execAssign(n, f, slot);
   RVariable* v = SelfVariable(f, target);
   if (!v) v = &f.self->variables.ensure(target->id);
   RValue* e = v->element(static_cast<int32_t>(flat));
@@ -1046,6 +1080,20 @@ int runSetOwnElement(const Node* n, Frame& f, RValue& slot) {
   setReal(slot, d);
   setReal(*e, d);
   return 0;
+}
+
+// `return value`: the value goes to the slot only when its evaluation succeeds.
+int runReturn(const Node* n, Frame& f, RValue& slot) {
+  const Node* v = n->child(0);
+  double d;
+  if (v->program && RunNumeric(*v->program, f, d)) {
+    setReal(slot, d);
+    return -2;
+  }
+  RValue value;
+  if (!eval(v, f, value)) return -1;
+  MoveValue(slot, std::move(value));
+  return -2;
 }
 
 template <template <int> class Pick>
@@ -1096,26 +1144,37 @@ void PrepareStatements(Node& n) {
     case nk_block: n.run = &runBlock; break;
     case nk_if: n.run = &runIf; break;
     case nk_while: n.run = &runWhile; break;
-    case nk_for: n.run = &runFor; break;
+    case nk_for: {
+      const Node& step = *n.children[2];
+      const bool counting = step.kind == nk_assign && step.id == tk_add_assign &&
+                            step.children[0]->kind == nk_fixed_variable && step.children[0]->slot >= 0 &&
+                            step.children[1]->kind == nk_constant && step.children[1]->value.isReal();
+      n.run = counting ? &runCountingFor : &runFor;
+      break;
+    }
+    case nk_return: n.run = &runReturn; break;
     case nk_assign: n.run = assignmentFunction(n); break;
     default: break;
   }
 }
 
-bool Execute(const CCode& code, CInstance* self, CInstance* other, RValue& result) {
+namespace {
+
+__attribute__((noinline, cold)) bool failBeforeRun(const CCode& code, const char* message) {
+  RecordCodeError(code, 0, message);
+  return false;
+}
+
+// The steps of Execute, inline in the script call path.
+__attribute__((always_inline)) inline bool executeCode(const CCode& code, CInstance* self, CInstance* other,
+                                                       RValue& result) {
   ClearRecordedError();
-  if (!code.compiled()) {
-    RecordCodeError(code, 0, "Internal Error: Executing non-compiled code.");
-    return false;
-  }
+  if (!code.compiled()) return failBeforeRun(code, "Internal Error: Executing non-compiled code.");
   if (code.kind() == kConstantExpression) {
     result = code.constant();
     return true;
   }
-  if (!self || !other) {
-    RecordCodeError(code, 0, "Internal Error: Executing code for nil instance.");
-    return false;
-  }
+  if (!self || !other) return failBeforeRun(code, "Internal Error: Executing code for nil instance.");
   ExecutionDepth depth;
   Frame f{self, other, &code};
   if (ExecutionDepth::exhausted()) return fail(f, 0, kDepthMessage);
@@ -1124,6 +1183,12 @@ bool Execute(const CCode& code, CInstance* self, CInstance* other, RValue& resul
   if (root->kind == nk_empty_program) return true;
   if (root->kind != nk_block) return fail(f, root->position, "This is not a program.");
   return exec(root, f, result) != -1;
+}
+
+}  // namespace
+
+bool Execute(const CCode& code, CInstance* self, CInstance* other, RValue& result) {
+  return executeCode(code, self, other, result);
 }
 
 bool ExecuteAction(const CCode& code, CInstance* self, CInstance* other, RValue& result) {
@@ -1154,7 +1219,8 @@ bool CallScript(int32_t index, CInstance* self, CInstance* other, RValue& result
     --g_stepsLeft;
   }
   result.setReal(0.0);
-  if (ExecuteValue(*script->code, self, other, result)) return true;
+  if (executeCode(*script->code, self, other, result)) return true;
+  result.setString(std::string_view("ERROR"));  // as ExecuteValue leaves it
   ErrorState& state = errorState();
   state.current = "In script " + ScriptName(index) + ":\r" + state.current;
   return false;

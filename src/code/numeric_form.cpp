@@ -90,7 +90,23 @@ double numElement(const NumNode& n, Frame& f) {
     flat = i * kArrayDimension + j;
   }
   const Node* var = n.node;
-  if (var->children[0]->value.real == -6.0 && globalStore().isGlobal(var->id)) return notDone(f);
+  if (var->children[0]->value.real == -6.0 && IsDeclaredGlobal(var->id)) return notDone(f);
+  const RVariable* v = SelfVariable(f, var);
+  return realOf(v ? v->get(static_cast<int32_t>(flat)) : nullptr, f);
+}
+
+// The same with indices that are plain locals, the usual shape of loops over arrays.
+double numElementAtLocals(const NumNode& n, Frame& f) {
+  const int64_t i = roundIndex(realOf(f.localValue(n.slot), f));
+  if (i < 0 || i >= kArrayDimension) return notDone(f);
+  int64_t flat = i;
+  if (n.b) {
+    const int64_t j = roundIndex(realOf(f.localValue(n.b->slot), f));
+    if (j < 0 || j >= kArrayDimension) return notDone(f);
+    flat = i * kArrayDimension + j;
+  }
+  const Node* var = n.node;
+  if (var->children[0]->value.real == -6.0 && IsDeclaredGlobal(var->id)) return notDone(f);
   const RVariable* v = SelfVariable(f, var);
   return realOf(v ? v->get(static_cast<int32_t>(flat)) : nullptr, f);
 }
@@ -178,12 +194,20 @@ const NumNode* build(const Node& n, NumericForm& p) {
       node.fn = &numNegate;
       node.a = build(*n.children[0], p);
       break;
-    case nk_variable:
-      node.fn = &numElement;
+    case nk_variable: {
       node.node = &n;
-      node.a = build(*n.children[1], p);
+      bool locals = true;
+      for (size_t i = 1; i < n.children.size(); ++i) locals = locals && isLocal(*n.children[i]);
+      if (locals) {
+        node.fn = &numElementAtLocals;
+        node.slot = n.children[1]->slot;
+      } else {
+        node.fn = &numElement;
+        node.a = build(*n.children[1], p);
+      }
       if (n.children.size() > 2) node.b = build(*n.children[2], p);
       break;
+    }
     default: {
       const Node& left = *n.children[0];
       const Node& right = *n.children[1];

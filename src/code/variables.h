@@ -129,9 +129,10 @@ VariableNames& variableNames();
 // The global variables and the declared-global flags (one byte per user id).
 class GlobalStore {
  public:
-  GlobalStore() { reset(); }
+  GlobalStore() : flags_(kInitialFlagCount, 0) {}
   // Empty store and a flag table of 10000 entries, as at game start and restart.
   void reset();
+  static constexpr size_t kInitialFlagCount = 10000;
   CVariableList& list() { return list_; }
   void markGlobal(int32_t id);
   bool isGlobal(int32_t id) const {
@@ -147,5 +148,11 @@ class GlobalStore {
   std::vector<uint8_t> flags_;
 };
 GlobalStore& globalStore();
+
+// False until a `globalvar` runs (or flags are loaded) after the global store's last reset: until
+// then no name is global, and the hot paths skip the flag table.
+extern bool g_globalsDeclared;
+// is_global of the global store.
+inline bool IsDeclaredGlobal(int32_t id) { return g_globalsDeclared && globalStore().isGlobal(id); }
 
 }  // namespace qv::code

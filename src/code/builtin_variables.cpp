@@ -114,7 +114,7 @@ void ensureOwnBound() {
 RValue g_scriptArguments[kScriptArgumentCount];
 constinit int g_scriptArgumentsInUse = 0;
 
-ScriptArgumentFrame::ScriptArgumentFrame(const RValue* args, int count) {
+int ScriptArgumentFrame::save(int count) {
   RValue* table = scriptArguments();
   int& used = scriptArgumentsInUse();
   savedCount_ = used;
@@ -127,9 +127,24 @@ ScriptArgumentFrame::ScriptArgumentFrame(const RValue* args, int count) {
     }
   }
   if (count > kScriptArgumentCount) count = kScriptArgumentCount;
-  for (int i = 0; i < count; ++i) CopyValue(table[i], args[i]);
   for (int i = count; i < savedCount_; ++i) table[i].clear();
   used = count;
+  return count;
+}
+
+ScriptArgumentFrame::ScriptArgumentFrame(const RValue* args, int count) {
+  count = save(count);
+  RValue* table = scriptArguments();
+  for (int i = 0; i < count; ++i) CopyValue(table[i], args[i]);
+}
+
+ScriptArgumentFrame::ScriptArgumentFrame(const double* reals, int count) {
+  count = save(count);
+  RValue* table = scriptArguments();
+  for (int i = 0; i < count; ++i) {
+    table[i].kind = ty_real;
+    table[i].real = reals[i];
+  }
 }
 
 ScriptArgumentFrame::~ScriptArgumentFrame() {

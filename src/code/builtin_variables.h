@@ -72,6 +72,8 @@ inline void NoteArgumentWritten(int index) {
 class ScriptArgumentFrame {
  public:
   ScriptArgumentFrame(const RValue* args, int count);
+  // The same with `count` reals.
+  ScriptArgumentFrame(const double* reals, int count);
   ~ScriptArgumentFrame();
   ScriptArgumentFrame(const ScriptArgumentFrame&) = delete;
   ScriptArgumentFrame& operator=(const ScriptArgumentFrame&) = delete;
@@ -84,6 +86,8 @@ class ScriptArgumentFrame {
   uint16_t savedStrings_ = 0;  // bit i: entry i was a string, moved into saved()[i]
   int savedCount_;
   RValue* saved() { return reinterpret_cast<RValue*>(saved_); }
+  // Saves the entries in use and makes the entries from `count` on zero; returns the count kept.
+  int save(int count);
 };
 
 }  // namespace qv::code

@@ -40,7 +40,9 @@ struct Node {
   bool numeric = false;
   std::unique_ptr<NumericForm> program;  // set on the roots of numeric subtrees and on indices
   StatementFn run = nullptr;  // statements: the function that runs this one, when chosen
-  mutable int32_t cache = -1;  // instance variables: last position found in the store
+  // Instance variables: last position found in the store. Calls: 1 for a script call whose
+  // arguments all have numeric forms (set once after the check pass).
+  mutable int32_t cache = -1;
   RValue value;
   std::vector<std::unique_ptr<Node>> children;
 

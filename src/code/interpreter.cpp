@@ -363,10 +363,25 @@ struct ArgumentTable {
   ArgumentTable& operator=(const ArgumentTable&) = delete;
 };
 
+bool callScriptWithReals(const Node* n, Frame& f, RValue& out, bool& done);
+
+// Scripts whose arguments are all numeric (chosen per call node after the check pass).
+inline bool numericArguments(const Node* n) {
+  if (n->id < kScriptIndexBase || n->id >= kExtensionIndexBase) return false;
+  for (const auto& c : n->children)
+    if (!c->program) return false;
+  return true;
+}
+
 // Call arguments are evaluated in order into the table; the first failure ends the call.
 bool evalCall(const Node* n, Frame& f, RValue& out) {
   const int argc = static_cast<int>(n->children.size());
   const int32_t index = n->id;
+  if (n->cache == 1) {
+    bool done = false;
+    const bool ok = callScriptWithReals(n, f, out, done);
+    if (done) return ok;
+  }
   ArgumentTable table;
   RValue* args = table.values;
   table.used = argc;
@@ -929,7 +944,9 @@ int runFor(const Node* n, Frame& f, RValue& slot) {
   }
 }
 
-// `for (...; ...; local += constant)`: the step runs inline while the local holds a real.
+// `for (...; ...; local += constant)`: the step runs inline while the local holds a real; with
+// `Below`, the test is `local < constant` on the same local and runs inline too.
+template <bool Below>
 int runCountingFor(const Node* n, Frame& f, RValue& slot) {
   int s = exec(n->child(0), f, slot);
   if (s != 0) return s;
@@ -938,9 +955,15 @@ int runCountingFor(const Node* n, Frame& f, RValue& slot) {
   const Node* body = n->child(3);
   const size_t counter = static_cast<size_t>(step->child(0)->slot);
   const double increment = step->child(1)->value.real;
+  const double limit = Below ? test->child(1)->value.real : 0.0;
   for (;;) {
     bool truth = false;
-    if (!condition(test, f, "Expression expected", truth)) return -1;
+    const RValue* c = Below ? f.localValue(static_cast<int32_t>(counter)) : nullptr;
+    if (Below && c && c->kind == ty_real) {
+      truth = c->real - limit < -kCompareEpsilon;
+    } else if (!condition(test, f, "Expression expected", truth)) {
+      return -1;
+    }
     if (!truth) return 0;
     s = loopBody(exec(body, f, slot));
     if (s != kGoOn) return s;
@@ -1149,10 +1172,16 @@ void PrepareStatements(Node& n) {
       const bool counting = step.kind == nk_assign && step.id == tk_add_assign &&
                             step.children[0]->kind == nk_fixed_variable && step.children[0]->slot >= 0 &&
                             step.children[1]->kind == nk_constant && step.children[1]->value.isReal();
-      n.run = counting ? &runCountingFor : &runFor;
+      const Node& test = *n.children[1];
+      const bool below = counting && test.kind == nk_binary && test.id == tk_less &&
+                         test.children[0]->kind == nk_fixed_variable &&
+                         test.children[0]->slot == step.children[0]->slot &&
+                         test.children[1]->kind == nk_constant && test.children[1]->value.isReal();
+      n.run = below ? &runCountingFor<true> : counting ? &runCountingFor<false> : &runFor;
       break;
     }
     case nk_return: n.run = &runReturn; break;
+    case nk_call: n.cache = numericArguments(&n) ? 1 : -1; break;
     case nk_assign: n.run = assignmentFunction(n); break;
     default: break;
   }
@@ -1205,8 +1234,12 @@ bool ExecuteValue(const CCode& code, CInstance* self, CInstance* other, RValue& 
   return false;
 }
 
-bool CallScript(int32_t index, CInstance* self, CInstance* other, RValue& result, const RValue* args,
-                int count) {
+namespace {
+
+// CallScript with the arguments given as RValues or as reals.
+template <typename Argument>
+inline bool callScript(int32_t index, CInstance* self, CInstance* other, RValue& result, const Argument* args,
+                       int count) {
   const CScript* script = Script(index);
   if (!script || !script->code) return false;
   // The shared argument table is saved and restored around the call, on failure too.
@@ -1224,6 +1257,30 @@ bool CallScript(int32_t index, CInstance* self, CInstance* other, RValue& result
   ErrorState& state = errorState();
   state.current = "In script " + ScriptName(index) + ":\r" + state.current;
   return false;
+}
+
+// A script call whose arguments all have numeric forms: when every form finishes, the reals go
+// straight into the argument table. False in `done` means nothing was called (and nothing
+// observable happened): the general call path takes over.
+bool callScriptWithReals(const Node* n, Frame& f, RValue& out, bool& done) {
+  const int argc = static_cast<int>(n->children.size());
+  double reals[kMaxArguments];
+  for (int i = 0; i < argc; ++i) {
+    const Node* a = n->child(static_cast<size_t>(i));
+    if (!RunNumeric(*a->program, f, reals[i])) {
+      done = false;
+      return false;
+    }
+  }
+  done = true;
+  return callScript(n->id - kScriptIndexBase, f.self, f.other, out, reals, argc);
+}
+
+}  // namespace
+
+bool CallScript(int32_t index, CInstance* self, CInstance* other, RValue& result, const RValue* args,
+                int count) {
+  return callScript(index, self, other, result, args, count);
 }
 
 bool ReadVariable(CInstance* self, CInstance* other, int32_t specifier, int32_t id, int32_t index,

@@ -128,19 +128,25 @@ double numLocalConstant(const NumNode& n, Frame& f) {
 }
 
 template <int Op>
+double numArgumentConstant(const NumNode& n, Frame& f) {
+  return apply<Op>(realOf(&scriptArguments()[n.slot], f), n.k, f);
+}
+
+template <int Op>
 double numLocalLocal(const NumNode& n, Frame& f) {
   const double l = realOf(f.localValue(n.slot), f);
   return apply<Op>(l, realOf(f.localValue(n.a->slot), f), f);
 }
 
-// The three node functions of one operator.
+// The node functions of one operator.
 struct OperatorFunctions {
-  NumFn binary, withConstant, localConstant, localLocal;
+  NumFn binary, withConstant, localConstant, localLocal, argumentConstant;
 };
 
 template <int Op>
 constexpr OperatorFunctions functionsOf() {
-  return {&numBinary<Op>, &numBinaryConstant<Op>, &numLocalConstant<Op>, &numLocalLocal<Op>};
+  return {&numBinary<Op>, &numBinaryConstant<Op>, &numLocalConstant<Op>, &numLocalLocal<Op>,
+          &numArgumentConstant<Op>};
 }
 
 OperatorFunctions operatorFunctions(int32_t op) {
@@ -170,6 +176,10 @@ size_t countNodes(const Node& n) {
 }
 
 bool isLocal(const Node& n) { return n.kind == nk_fixed_variable && n.slot >= 0; }
+// A plain argument0..15 read (what build() makes a numArgument node).
+bool isArgument(const Node& n) {
+  return n.kind == nk_fixed_variable && n.slot < 0 && n.id >= bv_argument0 && n.id <= bv_argument15;
+}
 
 const NumNode* build(const Node& n, NumericForm& p) {
   NumNode node;
@@ -217,6 +227,9 @@ const NumNode* build(const Node& n, NumericForm& p) {
         if (isLocal(left)) {
           node.fn = fns.localConstant;
           node.slot = left.slot;
+        } else if (isArgument(left)) {
+          node.fn = fns.argumentConstant;
+          node.slot = left.id - bv_argument0;
         } else {
           node.fn = fns.withConstant;
           node.a = build(left, p);

@@ -1086,19 +1086,19 @@ inline bool numericIndex(const Node* i, Frame& f, int64_t& out) {
 // general walk evaluates them.
 int runSetOwnElement(const Node* n, Frame& f, RValue& slot) {
   const Node* target = n->child(0);
-  int64_t flat = 0;
+  int64_t row = 0;
+  int64_t column = 0;
   double d;
-  if (!numericIndex(target->child(1), f, flat)) return execAssign(n, f, slot);
+  if (!numericIndex(target->child(1), f, column)) return execAssign(n, f, slot);
   if (target->children.size() > 2) {
-    int64_t j = 0;
-    if (!numericIndex(target->child(2), f, j)) return execAssign(n, f, slot);
-    flat = flat * kArrayDimension + j;
+    row = column;
+    if (!numericIndex(target->child(2), f, column)) return execAssign(n, f, slot);
   }
   if (!numericValue(n->child(1), f, d)) return execAssign(n, f, slot);
-  if (target->child(0)->value.real == -6.0 && IsDeclaredGlobal(target->id)) return execAssign(n, f, slot);
+  if (g_globalsDeclared && target->child(0)->value.real == -6.0 && IsDeclaredGlobal(target->id)) return execAssign(n, f, slot);
   RVariable* v = SelfVariable(f, target);
   if (!v) v = &f.self->variables.ensure(target->id);
-  RValue* e = v->element(static_cast<int32_t>(flat));
+  RValue* e = v->elementAt(static_cast<size_t>(row), static_cast<size_t>(column));
   if (!e) return execAssign(n, f, slot);  // beyond the array limit: the walk reports it
   setReal(slot, d);
   setReal(*e, d);

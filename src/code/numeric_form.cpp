@@ -81,34 +81,35 @@ double numNegate(const NumNode& n, Frame& f) { return -run(n.a, f); }
 
 // An element of an own array: one index in `a`, a second one in `b` when there is one.
 double numElement(const NumNode& n, Frame& f) {
-  const int64_t i = roundIndex(run(n.a, f));
-  if (i < 0 || i >= kArrayDimension) return notDone(f);
-  int64_t flat = i;
+  // One index i is row 0, column i; two indices are the row and the column.
+  int64_t row = 0;
+  int64_t column = roundIndex(run(n.a, f));
+  if (column < 0 || column >= kArrayDimension) return notDone(f);
   if (n.b) {
-    const int64_t j = roundIndex(run(n.b, f));
-    if (j < 0 || j >= kArrayDimension) return notDone(f);
-    flat = i * kArrayDimension + j;
+    row = column;
+    column = roundIndex(run(n.b, f));
+    if (column < 0 || column >= kArrayDimension) return notDone(f);
   }
   const Node* var = n.node;
-  if (var->children[0]->value.real == -6.0 && IsDeclaredGlobal(var->id)) return notDone(f);
+  if (g_globalsDeclared && var->children[0]->value.real == -6.0 && IsDeclaredGlobal(var->id)) return notDone(f);
   const RVariable* v = SelfVariable(f, var);
-  return realOf(v ? v->get(static_cast<int32_t>(flat)) : nullptr, f);
+  return realOf(v ? v->getAt(static_cast<size_t>(row), static_cast<size_t>(column)) : nullptr, f);
 }
 
 // The same with indices that are plain locals, the usual shape of loops over arrays.
 double numElementAtLocals(const NumNode& n, Frame& f) {
-  const int64_t i = roundIndex(realOf(f.localValue(n.slot), f));
-  if (i < 0 || i >= kArrayDimension) return notDone(f);
-  int64_t flat = i;
+  int64_t row = 0;
+  int64_t column = roundIndex(realOf(f.localValue(n.slot), f));
+  if (column < 0 || column >= kArrayDimension) return notDone(f);
   if (n.b) {
-    const int64_t j = roundIndex(realOf(f.localValue(n.b->slot), f));
-    if (j < 0 || j >= kArrayDimension) return notDone(f);
-    flat = i * kArrayDimension + j;
+    row = column;
+    column = roundIndex(realOf(f.localValue(n.b->slot), f));
+    if (column < 0 || column >= kArrayDimension) return notDone(f);
   }
   const Node* var = n.node;
-  if (var->children[0]->value.real == -6.0 && IsDeclaredGlobal(var->id)) return notDone(f);
+  if (g_globalsDeclared && var->children[0]->value.real == -6.0 && IsDeclaredGlobal(var->id)) return notDone(f);
   const RVariable* v = SelfVariable(f, var);
-  return realOf(v ? v->get(static_cast<int32_t>(flat)) : nullptr, f);
+  return realOf(v ? v->getAt(static_cast<size_t>(row), static_cast<size_t>(column)) : nullptr, f);
 }
 
 template <int Op>

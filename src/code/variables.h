@@ -41,9 +41,11 @@ struct RVariable {
   // The element at a flat index, or nullptr when it lies outside the rows. Inline: array loops
   // reach it once per element access.
   const RValue* get(int32_t index) const {
-    if (index == 0) return &value;
-    const size_t row = static_cast<size_t>(index / kArrayDimension);
-    const size_t column = static_cast<size_t>(index % kArrayDimension);
+    return getAt(static_cast<size_t>(index / kArrayDimension), static_cast<size_t>(index % kArrayDimension));
+  }
+  // The same by row and column (both below kArrayDimension), as the two indices give them.
+  const RValue* getAt(size_t row, size_t column) const {
+    if (row == 0 && column == 0) return &value;
     if (row >= rows.size() || column >= rows[row].size()) return nullptr;
     return &rows[row][column];
   }
@@ -51,9 +53,10 @@ struct RVariable {
   // nullptr when that would take the variable beyond kMaxArrayElements. The existing-element
   // path is inline; growing the rows is not.
   RValue* element(int32_t index) {
-    if (index == 0) return &value;
-    const size_t row = static_cast<size_t>(index / kArrayDimension);
-    const size_t column = static_cast<size_t>(index % kArrayDimension);
+    return elementAt(static_cast<size_t>(index / kArrayDimension), static_cast<size_t>(index % kArrayDimension));
+  }
+  RValue* elementAt(size_t row, size_t column) {
+    if (row == 0 && column == 0) return &value;
     if (row < rows.size() && column < rows[row].size()) return &rows[row][column];
     return grow(row, column);
   }

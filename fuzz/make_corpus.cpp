@@ -8,6 +8,8 @@
 #include "graphics/bmp_file.h"
 #include "graphics/font.h"
 #include "runner/game_writer.h"
+#include "saved_game_world.h"
+#include "world/saved_game.h"
 
 using namespace qv::runner;
 using qv::graphics::TBitmap32;
@@ -29,6 +31,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::filesystem::path dir = argv[1];
+  {
+    // A save of the saved-game target's own running game.
+    if (!qv::fuzzing::StartSavedGameWorld()) return 1;
+    CStream s;
+    qv::world::WriteSavedGame(s);
+    save(dir / "fuzz_saved_game" / "started", s.bytes());
+  }
   {
     CGameWriter w;
     w.random_seed = 1;

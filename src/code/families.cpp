@@ -6,7 +6,11 @@
 #include "code/system_builtins.h"
 #include "datastructures/builtins.h"
 #include "graphics/builtins.h"
+#include "motion/builtins.h"
+#include "motion/collision_builtins.h"
 #include "sound/builtins.h"
+#include "system/joysticks.h"
+#include "windows/game_information.h"
 #include "world/builtins.h"
 #include "world/saved_game.h"
 #include "world/time_line.h"
@@ -37,9 +41,16 @@ std::vector<BuiltinFamily> AllFamilies() {
       world::ObjectFunctions(),
       world::InstanceFunctions(),
       world::RoomFunctions(),
+      world::TileFunctions(),
       world::TimeLineFunctions(),
       world::SavedGameFunctions(),
       world::InputFunctions(),
+      system::JoystickFunctions(),
+      windows::GameInformationFunctions(),
+      motion::MotionFunctions(),
+      motion::PathFunctions(),
+      motion::CollisionFunctions(),
+      motion::ContactFunctions(),
   };
 }
 

@@ -432,6 +432,13 @@ bool Display::processEvents() {
   for (const platform::WindowEvent& e : window_->poll()) {
     switch (e.kind) {
       case platform::WindowEvent::Quit: open = false; break;
+      case platform::WindowEvent::FocusGained: windowActive = true; break;
+      case platform::WindowEvent::FocusLost: windowActive = false; break;
+      case platform::WindowEvent::Close:
+        // A running game decides what its close button does; without one the window just closes.
+        if (inputHandler) inputHandler(e);
+        else open = false;
+        break;
       case platform::WindowEvent::Resized: userResized(e.width, e.height); break;
       case platform::WindowEvent::Exposed: repaint(); break;
       case platform::WindowEvent::KeyDown:

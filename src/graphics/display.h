@@ -75,6 +75,9 @@ class Display {
   int srcBlend = 5, destBlend = 6;
   bool culling = false;
   bool automaticDraw = true;
+  // Whether the game window has the input focus; a window that never heard otherwise counts as
+  // active (so does the absence of a window).
+  bool windowActive = true;
 
   // --- views ---
   std::array<ViewMapping, kViewCount> views{};

@@ -12,9 +12,22 @@ namespace qv::motion {
 
 namespace {
 int32_t rounded(double v) { return code::roundToInt32(v); }
+uint64_t boxVersion = 0;
+
+void computeBox(world::CInstance& in);
 }  // namespace
 
+uint64_t BoxVersion() { return boxVersion; }
+void RestoreBoxVersion(uint64_t version) { boxVersion = version; }
+
 void ComputeBoundingBox(world::CInstance& in) {
+  const int32_t l = in.bboxLeft, t = in.bboxTop, r = in.bboxRight, b = in.bboxBottom;
+  computeBox(in);
+  if (l != in.bboxLeft || t != in.bboxTop || r != in.bboxRight || b != in.bboxBottom) ++boxVersion;
+}
+
+namespace {
+void computeBox(world::CInstance& in) {
   const int32_t index = in.maskIndex >= 0 ? in.maskIndex : in.spriteIndex;
   const graphics::CSprite* sprite = graphics::sprites().get(index);
   if (!sprite) {
@@ -42,6 +55,7 @@ void ComputeBoundingBox(world::CInstance& in) {
   in.bboxTop = rounded(in.y + std::min(c * y0, c * y1) - std::max(s * x0, s * x1));
   in.bboxBottom = rounded(in.y + std::max(c * y0, c * y1) - std::min(s * x0, s * x1));
 }
+}  // namespace
 
 void SetPosition(world::CInstance& in, double x, double y) {
   if (in.x == x && in.y == y) return;

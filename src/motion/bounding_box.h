@@ -19,6 +19,13 @@ inline constexpr int32_t kNoBox = -100000;
 
 void ComputeBoundingBox(world::CInstance& instance);
 
+// Counts the changes of any instance's box since start: caches of boxes (the broad phase) are valid
+// while it stands still.
+uint64_t BoxVersion();
+// Puts the count back after a change that was undone exactly (a search that moves its instance
+// for a test and back).
+void RestoreBoxVersion(uint64_t version);
+
 // Position setter: writes x and y and recomputes the box, only when either value changes.
 void SetPosition(world::CInstance& instance, double x, double y);
 // Sprite, mask, scale and angle setters: store and recompute the box when the value changes.

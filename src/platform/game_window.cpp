@@ -16,6 +16,8 @@ int BitsPerPixel(Uint32 format) {
 }  // namespace
 
 std::unique_ptr<GameWindow> GameWindow::Open(int clientWidth, int clientHeight) {
+  // The close button is the game's to answer; SDL's quit request then only comes from signals.
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
@@ -221,6 +223,12 @@ std::vector<WindowEvent> GameWindow::poll() {
           out.kind = WindowEvent::Resized;
           out.width = e.window.data1;
           out.height = e.window.data2;
+        } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+          out.kind = WindowEvent::FocusGained;
+        } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+          out.kind = WindowEvent::FocusLost;
+        } else if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
+          out.kind = WindowEvent::Close;
         } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
           out.kind = WindowEvent::Exposed;
         } else {

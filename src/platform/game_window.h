@@ -20,9 +20,10 @@ struct DisplayMode {
 enum class CursorShape { Default, None, Arrow, Cross, Beam, SizeNESW, SizeNS, SizeNWSE, SizeWE, UpArrow, HourGlass,
                          Drag, No, HSplit, VSplit, MultiDrag, SQLWait, AppStart, Help, HandPoint, SizeAll };
 
-// What the window reports to the game layer between frames.
+// What the window reports to the game layer between frames. Close is the window's close button;
+// Quit is a request from outside the window (a signal) to end at once.
 struct WindowEvent {
-  enum Kind { Quit, Resized, Exposed, KeyDown, KeyUp, Character, MouseDown, MouseUp, MouseMove, Wheel } kind = Quit;
+  enum Kind { Quit, Close, FocusGained, FocusLost, Resized, Exposed, KeyDown, KeyUp, Character, MouseDown, MouseUp, MouseMove, Wheel } kind = Quit;
   int key = 0;        // SDL keycode for key events
   int vk = 0;         // the virtual key for key events (0 when the key has none)
   int character = 0;  // Character: the byte typed (8 for backspace)

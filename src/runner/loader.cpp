@@ -6,6 +6,7 @@
 #include "graphics/background.h"
 #include "graphics/font.h"
 #include "graphics/sprite.h"
+#include "motion/path.h"
 #include "platform/message_box.h"
 #include "runner/included_files.h"
 #include "runner/loading_window.h"
@@ -24,22 +25,6 @@ namespace {
 std::array<std::vector<KeptRecord>, kChunkCount>& kept() {
   static std::array<std::vector<KeptRecord>, kChunkCount> k;
   return k;
-}
-
-bool keepStandard(CStream& s, ChunkId chunk) {
-  auto& list = keptRecords(chunk);
-  list.clear();
-  return ReadStandardFrame(s, Chunk(chunk).version, [&](FrameSlot& slot) {
-    KeptRecord r;
-    r.exists = slot.exists;
-    r.name = slot.name;
-    if (slot.exists) {
-      const auto& bytes = slot.record.bytes();
-      r.record = CStream(std::vector<uint8_t>(bytes.begin() + static_cast<std::ptrdiff_t>(slot.record.position()), bytes.end()));
-    }
-    list.push_back(std::move(r));
-    return true;
-  });
 }
 
 // The extension packages chunk, walked record by record (its layout has no frame to skip by):
@@ -128,7 +113,7 @@ bool readChunk(ChunkId chunk, CStream& s) {
     case ChunkId::Sounds: return sound::ReadSoundsChunk(s, sound::soundList());
     case ChunkId::Sprites: return graphics::ReadSpriteBlock(s, graphics::sprites());
     case ChunkId::Backgrounds: return graphics::ReadBackgroundBlock(s, graphics::backgrounds());
-    case ChunkId::Paths: return keepStandard(s, chunk);
+    case ChunkId::Paths: return motion::ReadPathsChunk(s);
     case ChunkId::Fonts: return graphics::ReadFontBlock(s, graphics::fonts());
     case ChunkId::TimeLines: return world::ReadTimeLinesChunk(s);
     case ChunkId::Scripts: return code::ReadScriptsChunk(s);

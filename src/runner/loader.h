@@ -1,7 +1,7 @@
 // Loading: the sixteen resource chunks of the main section, in their fixed order, each with its
 // progress text, each through the reader of the resource's owner.
 //
-// Resources whose subsystems are not built yet (extension packages, paths, the game information) are read through their frames and their records kept as bytes, so every game
+// Resources whose subsystems are not built yet (extension packages, the game information) are read through their frames and their records kept as bytes, so every game
 // file loads and the records are there for their owners.
 #pragma once
 

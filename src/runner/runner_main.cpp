@@ -152,12 +152,14 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
     graphics::display().inputHandler = world::HandleWindowInput;
     {
       const auto& settings = CurrentSettings();
-      world::FunctionKeySettings& keys = world::functionKeySettings();
+      world::InputSettings& keys = world::inputSettings();
       keys.f1Information = settings.key_f1_information;
       keys.escEnds = settings.key_esc_ends;
       keys.f4Fullscreen = settings.key_f4_fullscreen;
       keys.f5f6SaveLoad = settings.key_f5_f6_save_load;
       keys.f9Screenshot = settings.key_f9_screenshot;
+      keys.closeAsEsc = settings.close_as_esc;
+      keys.freezeWhenInactive = settings.freeze_unfocused;
     }
     world::windowMessagePump() = [] { return graphics::display().processEvents(); };
     loop.pumpEvents = [] { return graphics::display().processEvents(); };

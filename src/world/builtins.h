@@ -14,6 +14,8 @@ code::BuiltinFamily ObjectFunctions();
 code::BuiltinFamily InstanceFunctions();
 // room_goto ..., the room resource functions, game_end and game_restart.
 code::BuiltinFamily RoomFunctions();
+// tile_* (the tiles of the current room).
+code::BuiltinFamily TileFunctions();
 // keyboard_*, mouse_*, io_* and sleep.
 code::BuiltinFamily InputFunctions();
 

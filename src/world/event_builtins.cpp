@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "code/errors.h"
+#include "motion/collision_events.h"
 #include "world/builtins.h"
 #include "world/event_performer.h"
 #include "world/instance.h"
@@ -86,6 +87,7 @@ void object_set_parent(BuiltinCall& c) {
     o->parent = obj;
   }
   objectsChanged();
+  motion::RebuildCollisionPairs();
 }
 
 void object_add(BuiltinCall& c) {
@@ -112,6 +114,7 @@ void object_event_clear(BuiltinCall& c) {
   // A fresh empty event replaces the old one, which stays alive while it may be running.
   o->events[static_cast<size_t>(kind)][number] = std::make_shared<CEvent>();
   objectsChanged();
+  motion::RebuildCollisionPairs();
 }
 
 void object_event_add(BuiltinCall& c) {
@@ -126,6 +129,7 @@ void object_event_add(BuiltinCall& c) {
   grown->actions.push_back(std::move(action));
   slot = std::move(grown);
   objectsChanged();
+  motion::RebuildCollisionPairs();
 }
 
 constexpr code::BuiltinFunction kObjectFunctions[] = {

@@ -11,6 +11,8 @@
 #include "graphics/display.h"
 #include "graphics/sprite.h"
 #include "motion/bounding_box.h"
+#include "motion/collision_events.h"
+#include "motion/movement.h"
 #include "code/registry.h"
 #include "world/object.h"
 #include "world/time_line.h"
@@ -21,6 +23,7 @@
 #include "world/saved_game.h"
 #include "world/input.h"
 #include "world/transfer.h"
+#include "world/room_variables.h"
 #include "world/variables.h"
 
 namespace qv::world {
@@ -34,6 +37,8 @@ void InstallWorld() {
   InstallInstanceWorld();
   InstallEventHooks();
   BindWorldVariables();
+  BindRoomVariables();
+  BindRunnerVariables();
 }
 
 void StartGame() {
@@ -45,6 +50,7 @@ void StartGame() {
   gameCounters().cursorSprite = -1;
   input() = InputState{};
   RebuildDispatchTables();
+  motion::RebuildCollisionPairs();
   runner::RunLibraryInitCode();
   if (TransferPending()) return;
   StartWorld();
@@ -123,12 +129,13 @@ int64_t& stepCounter() {
 }
 
 // The stages that exist so far, in their order; the numbers are the stages of the full step.
-// Still missing: F1 (2), reading the window's input (3), joysticks (9),
-// friction, gravity and paths (12), outside and boundary events (13), collisions (14), particles
-// (16); drawing (18) shows the background colour, layers and instances without views or tiles.
+// Still missing: particles (16).
 void Step() {
+  const bool active = graphics::display().windowActive;
+  if (!active && inputSettings().freezeWhenInactive) return;  // 1
   HandleFunctionKeys();  // 2
   if (TransferPending()) return;
+  if (!active) ClearInput();  // 3
   forEachInstance([](CInstance& in) {  // 4
     in.xprevious = in.x;
     in.yprevious = in.y;
@@ -146,15 +153,19 @@ void Step() {
   if (TransferPending()) return;
   RaiseKeyboardEvents();  // 8
   if (TransferPending()) return;
+  RaiseJoystickEvents();  // 9
+  if (TransferPending()) return;
   RaiseMouseEvents();  // 10
   if (TransferPending()) return;
   CheckTriggers(0);  // 11
   if (TransferPending()) return;
   raise(ev_step, ev_step_normal);
   if (TransferPending()) return;
-  forEachInstance([](CInstance& in) {  // 12: the position moves by the speed vector
-    if (in.hspeed != 0 || in.vspeed != 0) motion::SetPosition(in, in.x + in.hspeed, in.y + in.vspeed);
-  });
+  motion::MovementStage();  // 12
+  motion::OutsideAndBoundaryStage();  // 13
+  if (TransferPending()) return;
+  motion::CollisionEventPass();  // 14
+  if (TransferPending()) return;
   CheckTriggers(2);  // 15
   if (TransferPending()) return;
   raise(ev_step, ev_step_end);

@@ -9,6 +9,7 @@
 #include "world/event_performer.h"
 #include "world/instances.h"
 #include "world/object.h"
+#include "world/room_drawing.h"
 #include "world/transfer.h"
 
 namespace qv::world {
@@ -131,6 +132,7 @@ void EnterRoom(int32_t index, bool gameStart) {
   if (fresh) slot = std::make_unique<CRoom>(*GetRoom(index));
   CRoom& room = *slot;
   room.ListsChanged();
+  SizeRegionForRoom(room);
   const size_t own = room.instances.size();
 
   // Persistent instances from the previous room replace any instance with the same id.

@@ -4,8 +4,12 @@
 #include <filesystem>
 #include <vector>
 
+#include "code/rounding.h"
 #include "graphics/display.h"
 #include "graphics/sprite.h"
+#include "motion/collision.h"
+#include "system/joysticks.h"
+#include "windows/game_information.h"
 #include "world/event_names.h"
 #include "world/event_performer.h"
 #include "world/game_world.h"
@@ -127,6 +131,16 @@ void OnWheel(bool up) {
   else input().wheelDown = true;
 }
 
+void OnCloseButton() {
+  if (inputSettings().closeAsEsc) {
+    InputState& s = input();
+    s.keyDown[27] = true;
+    s.key = s.lastKey = 27;
+    return;
+  }
+  PerformEventForAll(ev_other, ev_close_button);
+}
+
 void HandleWindowInput(const platform::WindowEvent& e) {
   using platform::WindowEvent;
   switch (e.kind) {
@@ -137,6 +151,7 @@ void HandleWindowInput(const platform::WindowEvent& e) {
     case WindowEvent::MouseUp: OnMouseMove(e.x, e.y); OnMouseUp(e.button); break;
     case WindowEvent::MouseMove: OnMouseMove(e.x, e.y); break;
     case WindowEvent::Wheel: OnWheel(e.wheel > 0); break;
+    case WindowEvent::Close: OnCloseButton(); break;
     default: break;
   }
 }
@@ -164,15 +179,20 @@ void ClearPressedFlags() {
   s.wheelUp = s.wheelDown = false;
 }
 
-FunctionKeySettings& functionKeySettings() {
-  static FunctionKeySettings settings;
+InputSettings& inputSettings() {
+  static InputSettings settings;
   return settings;
 }
 
 void HandleFunctionKeys() {
   InputState& s = input();
-  const FunctionKeySettings& on = functionKeySettings();
+  const InputSettings& on = inputSettings();
   switch (s.lastKey) {
+    case 112:
+      if (!on.f1Information) return;
+      s.lastKey = 0;
+      windows::ShowGameInformation();  // clears the input when it closes
+      return;
     case 27:
       if (!on.escEnds) return;
       s.lastKey = 0;
@@ -228,12 +248,8 @@ void raiseFor(int32_t kind, int32_t number, bool (*test)(const CInstance&) = nul
   }
 }
 
-// Whether the instance covers a point: inside its bounding box when it has a sprite or mask.
-bool covers(const CInstance& in, double x, double y) {
-  const int32_t shape = in.maskIndex >= 0 ? in.maskIndex : in.spriteIndex;
-  if (!graphics::sprites().get(shape)) return false;
-  return x >= in.bboxLeft && x <= in.bboxRight && y >= in.bboxTop && y <= in.bboxBottom;
-}
+// Whether the instance covers a point: the precise point test against its mask.
+bool covers(const CInstance& in, double x, double y) { return motion::InstanceTouchesPoint(in, x, y, true); }
 bool coversMouse(const CInstance& in) { return covers(in, input().mouseX, input().mouseY); }
 bool entered(const CInstance& in) {
   return coversMouse(in) && !covers(in, input().previousMouseX, input().previousMouseY);
@@ -271,8 +287,11 @@ void RaiseMouseEvents() {
   InputState& s = input();
   s.previousMouseX = s.mouseX;
   s.previousMouseY = s.mouseY;
-  s.mouseX = windowMouseX();
-  s.mouseY = windowMouseY();
+  // The cursor in the window becomes a room position through the views drawn last.
+  const graphics::Point room = graphics::display().windowToRoomAllViews(code::roundToInt32(windowMouseX()),
+                                                                          code::roundToInt32(windowMouseY()));
+  s.mouseX = room.x;
+  s.mouseY = room.y;
   bool any = false;
   for (int32_t b = 1; b <= 3; ++b) {
     const size_t k = static_cast<size_t>(b);
@@ -301,6 +320,26 @@ void RaiseMouseEvents() {
   raiseFor(ev_mouse, 11, left);
   if (s.wheelUp) raiseFor(ev_mouse, 60);
   if (s.wheelDown) raiseFor(ev_mouse, 61);
+}
+
+}  // namespace qv::world
+
+namespace qv::world {
+
+void RaiseJoystickEvents() {
+  // Joystick 1 raises mouse events 16 to 28, joystick 2 the same fifteen numbers higher.
+  for (int device = 0; device < 2; ++device) {
+    platform::JoystickReading r;
+    if (!system::joystickSource().read(device, r)) continue;
+    const int32_t base = 16 + 15 * device;
+    if (r.axes[0] < 20000) raiseFor(ev_mouse, base);
+    if (r.axes[0] > 44000) raiseFor(ev_mouse, base + 1);
+    if (r.axes[1] < 20000) raiseFor(ev_mouse, base + 2);
+    if (r.axes[1] > 44000) raiseFor(ev_mouse, base + 3);
+    for (int32_t b = 0; b < 8; ++b)
+      if (r.buttons >> b & 1u) raiseFor(ev_mouse, base + 5 + b);
+    if (TransferPending()) return;
+  }
 }
 
 }  // namespace qv::world

@@ -46,9 +46,14 @@ void OnMouseDown(int32_t button);
 void OnMouseUp(int32_t button);
 void OnMouseMove(double x, double y);
 void OnWheel(bool up);
+// The window's close button: the window never closes by itself. With close-as-Esc on it is a held
+// Esc (keyboard_key and keyboard_lastkey 27, so the function-key stage ends the game when Esc
+// does); otherwise every instance gets the "Close Button" event.
+void OnCloseButton();
 
-// Passes one window event to the handler above it (key, character, mouse button, move or wheel).
-// The window's client coordinates are taken as room coordinates.
+// Passes one window event to the handler above it (key, character, mouse button, move, wheel or
+// the close button).
+// Mouse positions stay in the window's client coordinates until the mouse stage maps them.
 void HandleWindowInput(const platform::WindowEvent& e);
 
 // Forgets every key, button, flag and the last key and character (the typed string stays).
@@ -56,19 +61,26 @@ void ClearInput();
 // Clears the pressed and released flags and the wheel flags; held keys and buttons stay.
 void ClearPressedFlags();
 
-// Which function keys act (from the game settings; all on until the runner sets them).
-struct FunctionKeySettings {
+// The game's settings for its window's input (all on until the runner sets them): which function
+// keys act, what the close button does, and whether the game stands still while its window is not
+// the active one.
+struct InputSettings {
   bool f1Information = true, escEnds = true, f4Fullscreen = true, f5f6SaveLoad = true, f9Screenshot = true;
+  bool closeAsEsc = true;  // the close button acts as Esc rather than raising "Close Button"
+  bool freezeWhenInactive = false;
 };
-FunctionKeySettings& functionKeySettings();
+InputSettings& inputSettings();
 // Stage 2 of the step: the function key in keyboard_lastkey, when its setting is on, clears
-// keyboard_lastkey and acts: Esc requests the end of the game, F4 switches between full screen
+// keyboard_lastkey and acts: F1 shows the game information, Esc requests the end of the game, F4 switches between full screen
 // and window, F5 saves and F6 loads "_save" + game id + ".sav", F9 saves "screenshot" + n + ".png"
-// with n the first free number from 100. F1 (game information) has nothing to call yet.
+// with n the first free number from 100.
 void HandleFunctionKeys();
 
 // The keyboard, key-press and key-release passes of the step.
 void RaiseKeyboardEvents();
+// The joystick stage of the step: for each joystick that answers, the stick beyond 20000 or 44000
+// on an axis and buttons 1 to 8 raise their mouse events for every instance that has them.
+void RaiseJoystickEvents();
 // The mouse stage of the step: button, press, release, enter, leave and wheel events.
 void RaiseMouseEvents();
 

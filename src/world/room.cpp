@@ -18,6 +18,11 @@ constexpr int32_t kRoomOrderVersion = 700;
 const std::vector<CInstance*> kNoInstances;
 }  // namespace
 
+uint64_t& RoomListsVersion() {
+  static uint64_t version = 0;
+  return version;
+}
+
 CRoom::CRoom(const CRoom& o)
     : caption(o.caption), width(o.width), height(o.height), speed(o.speed),
       persistent(o.persistent), backgroundColor(o.backgroundColor),

@@ -57,6 +57,10 @@ struct CTile {
   bool visible = true;
 };
 
+// Counts every change of order or membership of any room's instance lists (appends excepted), so
+// that caches addressed by list positions know when to rebuild.
+uint64_t& RoomListsVersion();
+
 class CRoom {
  public:
   std::string caption;
@@ -90,7 +94,10 @@ class CRoom {
   // The first one in list order.
   CInstance* FirstWithId(int32_t id);
   // The list order or membership changed (removal, sorting, deactivation): rebuild on next use.
-  void ListsChanged() { listsValid_ = false; }
+  void ListsChanged() {
+    listsValid_ = false;
+    ++RoomListsVersion();
+  }
 
  private:
   void rebuild();

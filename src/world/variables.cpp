@@ -4,6 +4,7 @@
 #include "code/errors.h"
 #include "code/rounding.h"
 #include "motion/bounding_box.h"
+#include "motion/builtins.h"
 #include "motion/motion_setters.h"
 #include "system/secure_mode.h"
 #include "world/event_performer.h"
@@ -284,6 +285,7 @@ void BindWorldVariables() {
   QV_BIND(keyboard_lastchar); QV_BIND(keyboard_string);
 #undef QV_BIND
 #undef QV_BIND_READ
+  motion::BindPathVariables();
 }
 
 }  // namespace qv::world

@@ -175,7 +175,7 @@ TEST(WorldE2E, TheScreenshotOfTheChosenStepIsAPngOfTheWindowSize) {
     return (uint32_t(uint8_t(png[at])) << 24) | (uint32_t(uint8_t(png[at + 1])) << 16) |
            (uint32_t(uint8_t(png[at + 2])) << 8) | uint32_t(uint8_t(png[at + 3]));
   };
-  // IHDR width and height: the default 640 x 480 region (entering a room does not size it yet).
+  // IHDR width and height: the region takes the default room size, 640 x 480.
   EXPECT_EQ(be32(16), 640u);
   EXPECT_EQ(be32(20), 480u);
   fs::remove_all(dir);

@@ -5,7 +5,9 @@
 #include <functional>
 #include <map>
 
+#include "graphics/display.h"
 #include "platform/virtual_keys.h"
+#include "system/joysticks.h"
 #include "world/input.h"
 #include "world/scripted_input.h"
 #include "world_game.h"
@@ -225,7 +227,7 @@ namespace {
 
 TEST(FunctionKeys, EscEndsTheGameOnlyWhenItsSettingIsOn) {
   for (bool escEnds : {true, false}) {
-    functionKeySettings().escEnds = escEnds;
+    inputSettings().escEnds = escEnds;
     TestGame g;
     g.object("obj")
         .on(ev_step, ev_step_normal, "test_log('step')")
@@ -243,7 +245,165 @@ TEST(FunctionKeys, EscEndsTheGameOnlyWhenItsSettingIsOn) {
       EXPECT_EQ(gameLog(), (Log{"step", "step", "step", "end 27"}));
     }
   }
-  functionKeySettings() = FunctionKeySettings{};
+  inputSettings() = InputSettings{};
+}
+
+}  // namespace
+}  // namespace qv::world
+
+namespace qv::world {
+namespace {
+
+TEST(CloseButton, ActsAsEscOrRaisesTheCloseButtonEvent) {
+  for (bool closeAsEsc : {true, false}) {
+    inputSettings().closeAsEsc = closeAsEsc;
+    TestGame g;
+    g.object("obj")
+        .on(ev_step, ev_step_normal, "test_log('step')")
+        .on(ev_other, ev_close_button, "test_log('close ' + string(id))")
+        .on(ev_other, ev_game_end, "test_log('end')");
+    g.room("rm").place(0, 0, 0, 100001).place(0, 0, 0, 100002);
+    WindowEvent close;
+    close.kind = WindowEvent::Close;
+    const int64_t steps = g.run(3, [close, calls = 0]() mutable {
+      if (calls++ == 1) HandleWindowInput(close);
+      return true;
+    });
+    if (closeAsEsc) {
+      EXPECT_EQ(steps, 2);
+      EXPECT_EQ(gameLog(), (Log{"step", "step", "end", "end"}));
+    } else {
+      EXPECT_EQ(steps, 3);  // the window stays open: the game decides
+      EXPECT_EQ(gameLog(), (Log{"step", "step", "close 100001", "close 100002", "step", "step", "step", "step", "end", "end"}));
+    }
+  }
+  inputSettings() = InputSettings{};
+}
+
+// A stand-in for the host's joysticks: device 0 answers with the reading given, device 1 is absent.
+struct FakeJoystick {
+  platform::JoystickReading reading;
+  FakeJoystick() {
+    system::joystickSource().read = [this](int device, platform::JoystickReading& r) {
+      if (device != 0) return false;
+      r = reading;
+      return true;
+    };
+    system::joystickSource().capabilities = [](int device, platform::JoystickCapabilities& c) {
+      if (device != 0) return false;
+      c = {"Test Pad", 4, 10, true};
+      return true;
+    };
+  }
+  ~FakeJoystick() { system::joystickSource() = system::JoystickSource{}; }
+};
+
+TEST(Joystick, TheStickAndButtonsRaiseMouseEventsBetweenTheKeyboardAndTheStep) {
+  FakeJoystick pad;
+  pad.reading.axes[0] = 100;    // left
+  pad.reading.axes[1] = 65535;  // down
+  pad.reading.buttons = 0b101;  // buttons 1 and 3
+  TestGame g;
+  g.object("obj")
+      .on(ev_keyboard, 0, "test_log('no key')")
+      .on(ev_mouse, 16, "test_log('left')")
+      .on(ev_mouse, 17, "test_log('right')")
+      .on(ev_mouse, 18, "test_log('up')")
+      .on(ev_mouse, 19, "test_log('down')")
+      .on(ev_mouse, 21, "test_log('button 1')")
+      .on(ev_mouse, 22, "test_log('button 2')")
+      .on(ev_mouse, 23, "test_log('button 3')")
+      .on(ev_mouse, 31, "test_log('second pad left')")
+      .on(ev_step, ev_step_normal, "test_log('step')");
+  g.room("rm").place(0, 0, 0, 100001);
+  g.run(2, [&pad, calls = 0]() mutable {
+    if (calls++ == 1) pad.reading = platform::JoystickReading{};  // released, centred
+    return true;
+  });
+  EXPECT_EQ(gameLog(), (Log{"no key", "left", "down", "button 1", "button 3", "step", "no key", "step"}));
+}
+
+TEST(Joystick, FunctionsReadTheSelectedDevice) {
+  TestGame g;
+  g.object("obj").on(ev_create, 0,
+                     "test_log(string(joystick_exists(1)) + ' ' + string(joystick_direction(1)) + ' ' + "
+                     "string(joystick_pov(1)) + ' ' + string(joystick_xpos(1)) + ' ' + "
+                     "string(joystick_check_button(1, 1)) + ' ' + string(joystick_check_button(1, 33)) + ' ' + "
+                     "joystick_name(1) + '|' + string(joystick_axes(1)) + ' ' + string(joystick_buttons(1)) + ' ' + "
+                     "string(joystick_has_pov(1)) + ' ' + string(joystick_exists(2)) + ' ' + "
+                     "string(joystick_direction(2)) + ' ' + string(joystick_ypos(3)));");
+  g.room("rm").place(0, 0, 0, 100001);
+  {
+    FakeJoystick pad;
+    pad.reading.axes[0] = 65535;  // fully right
+    pad.reading.axes[1] = 65535;  // fully down
+    pad.reading.buttons = 1;
+    pad.reading.pov = 27000;
+    g.run(1);
+  }
+  // Absent devices answer with the defaults; argument 3 reads the first joystick.
+  EXPECT_EQ(gameLog(), (Log{"1 99 270 1.00 1 0 Test Pad|4 10 1 0 101 1.00"}));
+  const std::pair<int, int> bands[] = {{0, 1}, {19999, 1}, {20000, 2}, {44000, 2}, {44001, 3}, {65535, 3}};
+  for (auto [raw, column] : bands) {
+    platform::JoystickReading r;
+    r.axes[0] = uint32_t(raw);
+    r.axes[1] = uint32_t(raw);
+    const int row = column == 1 ? 6 : column == 2 ? 3 : 0;
+    EXPECT_EQ(system::JoystickDirection(r), 96 + row + column) << raw;
+  }
+}
+
+TEST(Joystick, WithoutDevicesTheFunctionsGiveTheirDefaults) {
+  system::joystickSource() = system::JoystickSource{};  // the host's devices: none on a test machine
+  TestGame g;
+  g.object("obj").on(ev_create, 0,
+                     "test_log(string(joystick_exists(1)) + ' ' + string(joystick_direction(1)) + ' ' + "
+                     "string(joystick_pov(1)) + ' ' + string(joystick_xpos(1)) + ' [' + joystick_name(1) + ']');");
+  g.room("rm").place(0, 0, 0, 100001);
+  g.run(1);
+  EXPECT_EQ(gameLog(), (Log{"0 101 -1 0 []"}));
+}
+
+TEST(InactiveWindow, ClearsTheInputOrFreezesTheGame) {
+  for (bool freeze : {false, true}) {
+    inputSettings().freezeWhenInactive = freeze;
+    TestGame g;
+    g.object("obj").on(ev_step, ev_step_normal, "test_log(string(keyboard_check(65)))");
+    g.room("rm").place(0, 0, 0, 100001);
+    g.run(3, [calls = 0]() mutable {
+      ++calls;
+      if (calls == 1) HandleWindowInput(key(WindowEvent::KeyDown, 65));
+      graphics::display().windowActive = calls != 2;  // inactive for the second step only
+      return true;
+    });
+    graphics::display().windowActive = true;
+    if (freeze) EXPECT_EQ(gameLog(), (Log{"1", "1"}));  // the second step stands still
+    else EXPECT_EQ(gameLog(), (Log{"1", "0", "0"}));   // the held key is forgotten
+  }
+  inputSettings() = InputSettings{};
+}
+
+}  // namespace
+}  // namespace qv::world
+
+namespace qv::world {
+namespace {
+
+TEST(Input, TheMousePositionIsMappedIntoTheRoomThroughTheViews) {
+  graphics::Display& d = graphics::display();
+  graphics::ViewMapping& view = d.views[1];
+  view.active = true;
+  view.viewX = 100, view.viewY = 50, view.viewWidth = 320, view.viewHeight = 240;
+  view.portX = 0, view.portY = 0, view.portWidth = 640, view.portHeight = 480;
+  TestGame g;
+  g.object("obj").on(ev_step, ev_step_normal, "test_log(string(mouse_x) + ',' + string(mouse_y))");
+  g.room("rm").place(0, 0, 0, 100001);
+  g.run(1, [] {
+    HandleWindowInput(mouse(WindowEvent::MouseMove, 0, 40, 21));
+    return true;
+  });
+  view = graphics::ViewMapping{};
+  EXPECT_EQ(gameLog(), (Log{"120,60"}));  // half the window's scale, from the view's corner; 10.5 rounds to even
 }
 
 }  // namespace

@@ -12,7 +12,9 @@
 #include "code/builtin.h"
 #include "code/errors.h"
 #include "code/registry.h"
+#include "graphics/background.h"
 #include "graphics/sprite.h"
+#include "motion/path.h"
 #include "runner/container.h"
 #include "runner/game_writer.h"
 #include "runner/included_files.h"
@@ -89,6 +91,18 @@ struct TestGame {
   std::vector<std::string> initCode;
   std::vector<std::pair<std::string, world::CTimeLine>> timeLines;
   std::vector<world::CTrigger> triggerList;
+  std::vector<std::pair<std::string, motion::CPath>> pathList;  // path resources in index order
+
+  // A path resource: straight or smooth, open or closed, through (x, y, speed) points.
+  int32_t path(std::string name, int32_t kind, bool closed, std::vector<motion::RPathPoint> points, int32_t precision = 4) {
+    motion::CPath p;
+    p.kind = kind;
+    p.closed = closed;
+    p.precision = precision;
+    p.points = std::move(points);
+    pathList.emplace_back(std::move(name), std::move(p));
+    return int32_t(pathList.size()) - 1;
+  }
 
   // A time line whose moments each run one piece of code.
   void timeLine(std::string name, std::vector<std::pair<int32_t, std::string>> moments) {
@@ -107,6 +121,31 @@ struct TestGame {
     prefix.WriteBoolean(true);
     prefix.WriteString(name);
     writer.Record(runner::ChunkId::Sprites, index, name)
+        .WriteBytes(full.bytes().data() + prefix.size(), full.size() - prefix.size());
+  }
+
+  // A sprite of one frame filled with `argb` (origin 0, 0).
+  void colourSprite(int32_t index, const std::string& name, int w, int h, uint32_t argb) {
+    graphics::CSprite sprite;
+    sprite.frames.push_back(graphics::TBitmap32(w, h, argb));
+    graphics::ComputeDefaultMasks(sprite);
+    runner::CStream full, prefix;
+    graphics::WriteSpriteRecord(full, &sprite, name);
+    prefix.WriteBoolean(true);
+    prefix.WriteString(name);
+    writer.Record(runner::ChunkId::Sprites, index, name)
+        .WriteBytes(full.bytes().data() + prefix.size(), full.size() - prefix.size());
+  }
+
+  // A background with the given picture.
+  void background(int32_t index, const std::string& name, graphics::TBitmap32 image) {
+    graphics::CBackground back;
+    back.image = std::move(image);
+    runner::CStream full, prefix;
+    graphics::WriteBackgroundRecord(full, &back, name);
+    prefix.WriteBoolean(true);
+    prefix.WriteString(name);
+    writer.Record(runner::ChunkId::Backgrounds, index, name)
         .WriteBytes(full.bytes().data() + prefix.size(), full.size() - prefix.size());
   }
 
@@ -132,6 +171,8 @@ struct TestGame {
       world::WriteTimeLineRecord(writer.Record(runner::ChunkId::TimeLines, int32_t(i), timeLines[i].first), timeLines[i].second);
     for (size_t i = 0; i < triggerList.size(); ++i)
       world::WriteTriggerRecord(writer.Record(runner::ChunkId::Triggers, int32_t(i)), triggerList[i]);
+    for (size_t i = 0; i < pathList.size(); ++i)
+      motion::WritePathRecord(writer.Record(runner::ChunkId::Paths, int32_t(i), pathList[i].first), pathList[i].second);
     for (const auto& f : files) runner::WriteDataFileRecord(writer.Item(runner::ChunkId::IncludedFiles), f);
     for (const auto& text : initCode) writer.Item(runner::ChunkId::LibraryInitCode).WriteString(text);
     writer.random_seed = 7;

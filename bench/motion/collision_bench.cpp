@@ -1,0 +1,251 @@
+// The collision stage against brute-force C++ loops doing the same tests (the naive floor),
+// measured in the same run:
+//  - a room of 2,000 moving instances of two objects, with a collision event of one for the
+//    other: whole steps (movement, the collision pass and its events);
+//  - a room of 10,000 moving instances, each asking place_free at its next position in its step
+//    event and turning round when blocked (a fifth of them solid): whole steps.
+// Each engine case also runs with the broad phase switched off, to show what the grid buys.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "code/registry.h"
+#include "graphics/sprite.h"
+#include "motion/bounding_box.h"
+#include "motion/broad_phase.h"
+#include "motion/collision_events.h"
+#include "world/event_performer.h"
+#include "world/game_loop.h"
+#include "world/game_world.h"
+#include "world/instances.h"
+#include "world/object.h"
+#include "world/room.h"
+
+namespace {
+
+using namespace qv::world;
+
+constexpr int kSize = 16;  // sprite side in pixels
+constexpr int kRoomWidth = 1280, kRoomHeight = 960;
+constexpr int kStepsPerRound = 50;  // positions are put back after each round, outside the timing
+
+// Sprite 0: a 16 x 16 opaque block with a precise mask.
+void makeSprite() {
+  auto& list = qv::graphics::sprites();
+  list.clear();
+  auto s = std::make_unique<qv::graphics::CSprite>();
+  s->frames.push_back(qv::graphics::TBitmap32(kSize, kSize, 0xFFFFFFFF));
+  qv::graphics::ComputeDefaultMasks(*s);
+  list.slots.push_back(std::move(s));
+  list.names.push_back("spr_block");
+}
+
+// A start position and speed of instance k (deterministic, spread over the room).
+struct Start {
+  double x, y, hspeed, vspeed;
+};
+Start startOf(int k) {
+  return {double((k * 7919) % (kRoomWidth - kSize)), double((k * 104729) % (kRoomHeight - kSize)),
+          double(k % 5) - 2, double(k % 3) - 1};
+}
+
+struct Objects {
+  const char* aStep = nullptr;
+  const char* aCollision = nullptr;  // obj_a's event for obj_b
+};
+
+void setUpRoom(const Objects& events, int count, bool solidFifth) {
+  static bool installed = false;
+  if (!installed) {
+    qv::code::EnsureBuiltinsRegistered();
+    InstallWorld();
+    installed = true;
+  }
+  EndWorld();
+  ClearObjects();
+  makeSprite();
+  auto a = std::make_unique<CObject>();
+  a->sprite = 0;
+  if (events.aCollision) a->eventSlot(ev_create, 0)->actions.push_back(CodeAction("hits = 0"));
+  if (events.aStep) a->eventSlot(ev_step, 0)->actions.push_back(CodeAction(events.aStep));
+  if (events.aCollision) a->eventSlot(ev_collision, 1)->actions.push_back(CodeAction(events.aCollision));
+  AddObject("obj_a", std::move(a));
+  auto b = std::make_unique<CObject>();
+  b->sprite = 0;
+  AddObject("obj_b", std::move(b));
+  CompileObjects();
+  rooms().clear();
+  roomNames().clear();
+  auto room = std::make_unique<CRoom>();
+  room->width = kRoomWidth;
+  room->height = kRoomHeight;
+  rooms().push_back(std::move(room));
+  roomNames().push_back("rm");
+  roomOrder() = {0};
+  lastInstanceId() = 100000;
+  StartWorld();
+  RebuildDispatchTables();
+  qv::motion::RebuildCollisionPairs();
+  for (int k = 0; k < count; ++k) {
+    const Start s = startOf(k);
+    CInstance* in = CreateInstance(events.aCollision ? k % 2 : 0, s.x, s.y);
+    in->hspeed = s.hspeed;
+    in->vspeed = s.vspeed;
+    in->solid = solidFifth && k % 5 == 0;
+    if (in->solid) in->hspeed = in->vspeed = 0;
+  }
+}
+
+void resetPositions() {
+  auto& list = CurrentRoom().instances;
+  for (size_t k = 0; k < list.size(); ++k) {
+    const Start s = startOf(int(k));
+    qv::motion::SetPosition(*list[k], s.x, s.y);
+    if (!list[k]->solid) list[k]->hspeed = s.hspeed;
+  }
+}
+
+void runSteps(benchmark::State& state, int steps = kStepsPerRound) {
+  for (auto _ : state) {
+    for (int k = 0; k < steps; ++k) Step();
+    state.PauseTiming();
+    resetPositions();
+    state.ResumeTiming();
+  }
+  state.counters["steps per second"] =
+      benchmark::Counter(double(state.iterations()) * steps, benchmark::Counter::kIsRate);
+}
+
+// The rooms of 10,000 walked without a grid take seconds per step: a few steps tell.
+constexpr int kSlowSteps = 3;
+
+// ---- the floor: plain records, boxes and masks, every pair tested ----
+
+struct Plain {
+  double x, y, hspeed, vspeed;
+  int32_t left, top, right, bottom;
+  bool solid;
+  int32_t hits;
+};
+
+// The same box and the same precise test as the engine, without lists, events or interpreter.
+void placeBox(Plain& p) {
+  p.left = int32_t(std::nearbyint(p.x));
+  p.top = int32_t(std::nearbyint(p.y));
+  p.right = int32_t(std::nearbyint(p.x + kSize - 1));
+  p.bottom = int32_t(std::nearbyint(p.y + kSize - 1));
+}
+bool collide(const Plain& a, const Plain& b, const qv::graphics::TMask& m) {
+  if (b.left > a.right || a.left > b.right || b.top > a.bottom || a.top > b.bottom) return false;
+  const int64_t ax = int64_t(std::nearbyint(a.x)), ay = int64_t(std::nearbyint(a.y));
+  const int64_t bx = int64_t(std::nearbyint(b.x)), by = int64_t(std::nearbyint(b.y));
+  for (int64_t px = std::max(a.left, b.left); px <= std::min(a.right, b.right); ++px)
+    for (int64_t py = std::max(a.top, b.top); py <= std::min(a.bottom, b.bottom); ++py)
+      if (m.bit(int(px - ax), int(py - ay)) && m.bit(int(px - bx), int(py - by))) return true;
+  return false;
+}
+
+std::vector<Plain> plainRoom(int count, bool solidFifth) {
+  std::vector<Plain> list;
+  for (int k = 0; k < count; ++k) {
+    const Start s = startOf(k);
+    Plain p{s.x, s.y, s.hspeed, s.vspeed, 0, 0, 0, 0, solidFifth && k % 5 == 0, 0};
+    if (p.solid) p.hspeed = p.vspeed = 0;
+    placeBox(p);
+    list.push_back(p);
+  }
+  return list;
+}
+
+// ---- 2,000 moving instances, collision events between two objects ----
+
+void BM_CollisionEvents2000(benchmark::State& state) {
+  qv::motion::UseBroadPhase(state.range(0) != 0);
+  setUpRoom({nullptr, "hits += 1"}, 2000, false);
+  runSteps(state);
+  qv::motion::UseBroadPhase(true);
+}
+BENCHMARK(BM_CollisionEvents2000)->Arg(1)->Arg(0)->ArgName("grid")->Unit(benchmark::kMillisecond);
+
+void BM_CollisionEvents2000Floor(benchmark::State& state) {
+  makeSprite();
+  const qv::graphics::TMask& mask = *qv::graphics::sprites().get(0)->frameMask(0);
+  std::vector<Plain> list = plainRoom(2000, false);
+  for (auto _ : state) {
+    for (int step = 0; step < kStepsPerRound; ++step) {
+      for (Plain& p : list) {
+        p.x += p.hspeed;
+        p.y += p.vspeed;
+        placeBox(p);
+      }
+      // Every a (even positions) against every b (odd positions).
+      for (size_t i = 0; i < list.size(); i += 2)
+        for (size_t j = 1; j < list.size(); j += 2)
+          if (collide(list[i], list[j], mask)) ++list[i].hits;
+      benchmark::ClobberMemory();
+    }
+    state.PauseTiming();
+    list = plainRoom(2000, false);
+    state.ResumeTiming();
+  }
+  state.counters["steps per second"] =
+      benchmark::Counter(double(state.iterations()) * kStepsPerRound, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_CollisionEvents2000Floor)->Unit(benchmark::kMillisecond);
+
+// ---- 10,000 moving instances asking place_free each step ----
+
+const char* kPlaceFreeStep = "if !place_free(x + hspeed, y + vspeed) { hspeed = -hspeed; vspeed = -vspeed }";
+
+void BM_PlaceFree10000(benchmark::State& state) {
+  qv::motion::UseBroadPhase(state.range(0) != 0);
+  setUpRoom({kPlaceFreeStep, nullptr}, 10000, true);
+  runSteps(state, state.range(0) != 0 ? kStepsPerRound : kSlowSteps);
+  qv::motion::UseBroadPhase(true);
+}
+BENCHMARK(BM_PlaceFree10000)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlaceFree10000)->Arg(0)->ArgName("grid")->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_PlaceFree10000Floor(benchmark::State& state) {
+  makeSprite();
+  const qv::graphics::TMask& mask = *qv::graphics::sprites().get(0)->frameMask(0);
+  std::vector<Plain> list = plainRoom(10000, true);
+  for (auto _ : state) {
+    for (int step = 0; step < kSlowSteps; ++step) {
+      for (Plain& p : list) {
+        Plain trial = p;
+        trial.x += p.hspeed;
+        trial.y += p.vspeed;
+        placeBox(trial);
+        bool free = true;
+        for (const Plain& q : list)
+          if (q.solid && &q != &p && collide(q, trial, mask)) {
+            free = false;
+            break;
+          }
+        if (!free) {
+          p.hspeed = -p.hspeed;
+          p.vspeed = -p.vspeed;
+        }
+      }
+      for (Plain& p : list) {
+        p.x += p.hspeed;
+        p.y += p.vspeed;
+        placeBox(p);
+      }
+      benchmark::ClobberMemory();
+    }
+    state.PauseTiming();
+    list = plainRoom(10000, true);
+    state.ResumeTiming();
+  }
+  state.counters["steps per second"] =
+      benchmark::Counter(double(state.iterations()) * kSlowSteps, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_PlaceFree10000Floor)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,89 @@
+#include "windows/game_information.h"
+
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include "platform/clipboard.h"
+#include "platform/message_box.h"
+#include "runner/container.h"
+#include "runner/loader.h"
+#include "runner/stream.h"
+#include "system/host_path.h"
+#include "windows/rich_text.h"
+#include "world/input.h"
+
+namespace qv::windows {
+
+namespace {
+
+// The text `load_info` put in place of the game's own.
+std::optional<std::string>& loadedText() {
+  static std::optional<std::string> text;
+  return text;
+}
+
+void ShowInfo(code::BuiltinCall&) { ShowGameInformation(); }
+
+void LoadInfo(code::BuiltinCall& c) {
+  std::ifstream file(system::HostPath(c.string(0)), std::ios::binary);
+  if (!file) {
+    c.result = 0.0;
+    return;
+  }
+  std::ostringstream text;
+  text << file.rdbuf();
+  loadedText() = text.str();
+  c.result = 1.0;
+}
+
+const code::BuiltinFunction kGameInformationFunctions[] = {
+    {"show_info", ShowInfo, 0},
+    {"load_info", LoadInfo, 1},
+};
+
+}  // namespace
+
+bool ReadGameInformation(runner::CStream& s, GameInformation& out) {
+  try {
+    out.backgroundColour = s.ReadInteger();
+    out.showInMainWindow = s.ReadBoolean();
+    out.caption = s.ReadString();
+    out.left = s.ReadInteger();
+    out.top = s.ReadInteger();
+    out.width = s.ReadInteger();
+    out.height = s.ReadInteger();
+    out.border = s.ReadBoolean();
+    out.sizeable = s.ReadBoolean();
+    out.stayOnTop = s.ReadBoolean();
+    out.gameWaits = s.ReadBoolean();
+    runner::CStream text = s.ReadRawBlock();
+    out.richText.assign(reinterpret_cast<const char*>(text.bytes().data()), text.size());
+  } catch (const runner::StreamError&) {
+    return false;
+  }
+  return true;
+}
+
+GameInformation CurrentGameInformation() {
+  GameInformation info;
+  const auto& kept = runner::keptRecords(runner::ChunkId::GameInformation);
+  if (!kept.empty() && kept.front().exists) {
+    runner::CStream record = kept.front().record;
+    record.seek(0);
+    if (!ReadGameInformation(record, info)) info = GameInformation{};
+  }
+  if (loadedText()) info.richText = *loadedText();
+  return info;
+}
+
+void ShowGameInformation() {
+  const GameInformation info = CurrentGameInformation();
+  platform::showInformationBox(platform::cp1252ToUtf8(info.caption),
+                           platform::cp1252ToUtf8(RichTextToPlain(info.richText)));
+  world::ClearInput();
+}
+
+code::BuiltinFamily GameInformationFunctions() { return kGameInformationFunctions; }
+
+}  // namespace qv::windows

@@ -335,15 +335,22 @@ bool readVariable(const Node* n, Frame& f, RValue& out) {
 // language defines it. Tables never move (a built-in may run code that nests deeper).
 class ArgumentTables {
  public:
+  static constexpr size_t kKeptCapacity = 1024;  // larger argument strings are freed after the call
+
   RValue* acquire() {
     if (depth_ == tables_.size()) tables_.push_back(std::make_unique<RValue[]>(kMaxArguments));
     return tables_[depth_++].get();
   }
-  // Gives back the table last acquired, its first `used` entries made zero again.
+  // Gives back the table last acquired, its first `used` entries made fresh zero values again:
+  // built-ins read the field they need without checking the kind, so a real argument must carry
+  // an empty string and a string argument a real 0, as a new value does.
   void release(RValue* table, int used) {
     for (int i = 0; i < used; ++i) {
-      if (table[i].kind == ty_real) table[i].real = 0.0;
-      else table[i] = RValue();
+      RValue& v = table[i];
+      v.kind = ty_real;
+      v.real = 0.0;
+      if (v.str.capacity() > kKeptCapacity) std::string().swap(v.str);
+      else v.str.clear();
     }
     --depth_;
   }

@@ -1175,6 +1175,7 @@ void PrepareStatements(Node& n) {
     case nk_if: n.run = &runIf; break;
     case nk_while: n.run = &runWhile; break;
     case nk_for: {
+      if (n.children.size() != 4) break;  // every checked for has init, test, step and body
       const Node& step = *n.children[2];
       const bool counting = step.kind == nk_assign && step.id == tk_add_assign &&
                             step.children[0]->kind == nk_fixed_variable && step.children[0]->slot >= 0 &&

@@ -11,6 +11,7 @@
 #include "runner/game_writer.h"
 #include "runner/loader.h"
 #include "runner/preparation.h"
+#include "runner/runner_main.h"
 #include "runner/settings.h"
 #include "world/event_names.h"
 #include "world/game_loop.h"
@@ -47,14 +48,7 @@ inline bool StartSavedGameWorld() {
     world::WriteRoomRecord(w.Record(runner::ChunkId::Rooms, r, "room" + std::to_string(r)), room);
     world::WriteRoomOrderItem(w.Item(runner::ChunkId::RoomOrder), r);
   }
-  runner::CStream file(w.Write());
-  auto start = runner::FindGameData(file);
-  if (!start) return false;
-  runner::GameData data;
-  if (runner::ReadGameData(file, *start, runner::CurrentSettings(), data) != runner::LoadStatus::Ok) return false;
-  if (!runner::LoadAll(data.main)) return false;
-  world::InstallWorld();
-  if (!runner::PrepareAll(nullptr)) return false;
+  if (!runner::LoadGameInProcess(w.Write())) return false;
   world::StartGame();
   return true;
 }

@@ -7,17 +7,15 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${QV_BUILD_DIR:-$root/build}
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh" "$build"
-# The demo project when there is one; until then a small game written by the project's writer.
-if [ -d "$root/examples/demo" ]; then
-  "$build/qvpack" build "$root/examples/demo" -o "$build/demo-game"
-else
-  "$build/quorvane-demo-writer" "$build/demo-game"
-fi
+# The demo project (examples/demo) becomes a runner with the game appended.
+"$build/qvpack" build "$root/examples/demo" -o "$build/demo-game"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy QUORVANE_HEADLESS=1
   export QUORVANE_STEPS=${QUORVANE_STEPS:-300}
   export QUORVANE_SCREENSHOT=${QUORVANE_SCREENSHOT:-$build/demo-last-frame.png}
   export QUORVANE_SCREENSHOT_STEP=${QUORVANE_SCREENSHOT_STEP:-$QUORVANE_STEPS}
+  # The player walks right, up to the row of coins and along it (37 left, 38 up, 39 right, 40 down).
+  export QUORVANE_INPUT=${QUORVANE_INPUT:-"1:keydown:39;51:keyup:39;51:keydown:38;70:keyup:38;70:keydown:39;160:keyup:39"}
   echo "No display: running ${QUORVANE_STEPS} steps headless; the last frame goes to $QUORVANE_SCREENSHOT"
 fi
 exec "$build/quorvane" "$build/demo-game"

@@ -23,6 +23,7 @@
 #include "runner/game_writer.h"
 #include "runner/loader.h"
 #include "runner/preparation.h"
+#include "runner/runner_main.h"
 #include "runner/settings.h"
 #include "world/game_loop.h"
 #include "world/game_world.h"
@@ -109,14 +110,7 @@ std::vector<uint8_t> WriteGame() {
 }
 
 bool LoadGame() {
-  runner::CStream file(WriteGame());
-  auto start = runner::FindGameData(file);
-  if (!start) return false;
-  runner::GameData data;
-  if (runner::ReadGameData(file, *start, runner::CurrentSettings(), data) != runner::LoadStatus::Ok) return false;
-  if (!runner::LoadAll(data.main)) return false;
-  world::InstallWorld();
-  return runner::PrepareAll(nullptr);
+  return runner::LoadGameInProcess(WriteGame());
 }
 
 void MakeTextures() {

@@ -4,6 +4,7 @@
 
 #include "graphics/sprite.h"
 #include "motion/movement.h"
+#include "world/dispatch.h"
 #include "world/event_names.h"
 #include "world/event_performer.h"
 #include "world/game_world.h"
@@ -36,19 +37,11 @@ bool crossing(const world::CInstance& in, const Rect& r) {
   return in.bboxLeft < r.left || in.bboxRight > r.right || in.bboxTop < r.top || in.bboxBottom > r.bottom;
 }
 
-// Performs (other, number) for every instance, object by object, whose test holds. The rectangle
-// is read once; positions are re-checked against the live lists, which event code may change.
+// Performs (other, number) for every instance, object by object, whose test against the
+// rectangle holds.
 template <class Test>
 void raiseWhere(int32_t number, const Rect& r, Test test) {
-  const std::vector<int32_t> objects = world::DispatchList(world::ev_other, number);
-  for (int32_t object : objects) {
-    for (size_t k = 0;; ++k) {
-      const auto& list = world::CurrentRoom().InstancesOfObjectOnly(object);
-      if (k >= list.size()) break;
-      world::CInstance* in = list[k];
-      if (!in->destroyed && test(*in, r)) world::PerformEvent(in, in, object, world::ev_other, number);
-    }
-  }
+  world::RaiseEventWhere(world::ev_other, number, [&](const world::CInstance& in) { return test(in, r); });
 }
 
 }  // namespace

@@ -215,4 +215,15 @@ int RunnerMain(int argc, char** argv) {
   return played ? 0 : 1;
 }
 
+bool LoadGameInProcess(std::vector<uint8_t> file) {
+  CStream stream(std::move(file));
+  const auto start = FindGameData(stream);
+  if (!start) return false;
+  GameData data;
+  if (ReadGameData(stream, *start, CurrentSettings(), data) != LoadStatus::Ok) return false;
+  if (!LoadAll(data.main)) return false;
+  world::InstallWorld();
+  return PrepareAll(nullptr);
+}
+
 }  // namespace qv::runner

@@ -18,6 +18,7 @@
 #include "world/time_line.h"
 #include "world/trigger.h"
 #include "runner/included_files.h"
+#include "world/dispatch.h"
 #include "world/event_performer.h"
 #include "world/game_world.h"
 #include "world/saved_game.h"
@@ -82,36 +83,13 @@ bool HandleTransfer() {
 
 namespace {
 
-// Raises (kind, number) the way the step raises events: for every object in the dispatch list, in
-// ascending index, for every instance of exactly that object in list order, not marked destroyed.
-// Positions are re-checked against the live list, which game code may change.
-void raise(int32_t kind, int32_t number) {
-  const std::vector<int32_t> objects = DispatchList(kind, number);  // a copy: code may rebuild the tables
-  for (int32_t object : objects) {
-    for (size_t k = 0;; ++k) {
-      const auto& list = CurrentRoom().InstancesOfObjectOnly(object);
-      if (k >= list.size()) break;
-      CInstance* in = list[k];
-      if (!in->destroyed) PerformEvent(in, in, object, kind, number);
-    }
-  }
-}
-
 // Alarm a of every instance whose object has that alarm event counts down; reaching 0 performs it.
 void alarms() {
   for (int32_t a = 0; a < kAlarmCount; ++a) {
-    const std::vector<int32_t> objects = DispatchList(ev_alarm, a);
-    for (int32_t object : objects) {
-      for (size_t k = 0;; ++k) {
-        const auto& list = CurrentRoom().InstancesOfObjectOnly(object);
-        if (k >= list.size()) break;
-        CInstance* in = list[k];
-        if (in->destroyed) continue;
-        int32_t& alarm = in->alarm[static_cast<size_t>(a)];
-        if (alarm < 0) continue;
-        if (--alarm == 0) PerformEvent(in, in, object, ev_alarm, a);
-      }
-    }
+    ForEachDispatchedInstance(ev_alarm, a, [a](CInstance& in, int32_t object) {
+      int32_t& alarm = in.alarm[static_cast<size_t>(a)];
+      if (alarm >= 0 && --alarm == 0) PerformEvent(&in, &in, object, ev_alarm, a);
+    });
   }
 }
 
@@ -143,7 +121,7 @@ void Step() {
   });
   CheckTriggers(1);  // 5
   if (TransferPending()) return;
-  raise(ev_step, ev_step_begin);
+  RaiseEvent(ev_step, ev_step_begin);
   if (TransferPending()) return;
   forEachInstance([](CInstance& in) {  // 6
     if (!in.destroyed) AdvanceTimeLine(in);
@@ -159,7 +137,7 @@ void Step() {
   if (TransferPending()) return;
   CheckTriggers(0);  // 11
   if (TransferPending()) return;
-  raise(ev_step, ev_step_normal);
+  RaiseEvent(ev_step, ev_step_normal);
   if (TransferPending()) return;
   motion::MovementStage();  // 12
   motion::OutsideAndBoundaryStage();  // 13
@@ -168,7 +146,7 @@ void Step() {
   if (TransferPending()) return;
   CheckTriggers(2);  // 15
   if (TransferPending()) return;
-  raise(ev_step, ev_step_end);
+  RaiseEvent(ev_step, ev_step_end);
   if (TransferPending()) return;
   RemoveDestroyed(CurrentRoom());  // 17
   if (graphics::display().automaticDraw) graphics::display().redraw();  // 18

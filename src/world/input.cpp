@@ -10,6 +10,7 @@
 #include "motion/collision.h"
 #include "system/joysticks.h"
 #include "windows/game_information.h"
+#include "world/dispatch.h"
 #include "world/event_names.h"
 #include "world/event_performer.h"
 #include "world/game_world.h"
@@ -233,19 +234,10 @@ void HandleFunctionKeys() {
 
 namespace {
 
-// Raises (kind, number) for every instance of every object that has it, by object then list order;
-// with `local`, only for instances whose box holds the mouse position.
+// Raises (kind, number) for every instance of every object that has it; with a test, only for the
+// instances it holds for (the local mouse events: those under the mouse).
 void raiseFor(int32_t kind, int32_t number, bool (*test)(const CInstance&) = nullptr) {
-  const std::vector<int32_t> objects = DispatchList(kind, number);  // a copy: code may rebuild it
-  for (int32_t object : objects) {
-    for (size_t k = 0;; ++k) {
-      const auto& list = CurrentRoom().InstancesOfObjectOnly(object);
-      if (k >= list.size()) break;
-      CInstance* in = list[k];
-      if (in->destroyed || (test && !test(*in))) continue;
-      PerformEvent(in, in, object, kind, number);
-    }
-  }
+  RaiseEventWhere(kind, number, [test](const CInstance& in) { return !test || test(in); });
 }
 
 // Whether the instance covers a point: the precise point test against its mask.

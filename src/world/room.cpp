@@ -163,8 +163,8 @@ bool ReadRoomRecord(runner::CStream& s, CRoom& r) {
     b.vtiled = s.ReadBoolean();
     b.hspeed = s.ReadInteger();
     b.vspeed = s.ReadInteger();
-    const bool stretch = s.ReadBoolean();
-    if (stretch) {
+    b.stretch = s.ReadBoolean();
+    if (b.stretch) {
       const graphics::CBackground* back = graphics::backgrounds().get(b.index);
       if (back && back->width() > 0 && back->height() > 0) {
         b.xscale = static_cast<double>(r.width) / back->width();
@@ -250,7 +250,7 @@ void WriteRoomRecord(runner::CStream& s, const CRoom& r) {
     s.WriteBoolean(b.vtiled);
     s.WriteInteger(whole(b.hspeed));
     s.WriteInteger(whole(b.vspeed));
-    s.WriteBoolean(b.xscale != 1 || b.yscale != 1);
+    s.WriteBoolean(b.stretch || b.xscale != 1 || b.yscale != 1);
   }
   s.WriteBoolean(r.viewsEnabled);
   s.WriteInteger(kRoomLayers);

@@ -33,6 +33,9 @@ struct CBack {
   double hspeed = 0, vspeed = 0;
   int32_t blend = 0xFFFFFF;
   double alpha = 1;
+  // The stored "stretch to the room" flag, kept as read: the scale above is what draws, but an
+  // empty or room-sized background gives scale 1 and the flag would otherwise be lost on writing.
+  bool stretch = false;
 };
 
 struct CView {

@@ -73,9 +73,6 @@ bool ReadTimeLineRecord(runner::CStream& s, CTimeLine& t) {
     for (int32_t k = 0; k < *actions; ++k) {
       CAction a;
       if (!ReadActionRecord(s, a)) return false;
-      a.functionIndex = code::FindFunction(a.functionName);
-      if (a.executionType == exec_function && a.functionIndex < 0)
-        code::HandleError("Failed to locate action function " + a.functionName, false);
       moment.actions.push_back(std::move(a));
     }
   }
@@ -105,6 +102,14 @@ bool ReadTimeLinesChunk(runner::CStream& s) {
     if (!slot.exists) return true;
     auto t = std::make_unique<CTimeLine>();
     if (!ReadTimeLineRecord(slot.record, *t)) return false;
+    // Function names resolve here rather than in the record reader, so that tools can read
+    // records without the function table.
+    for (auto& moment : t->moments)
+      for (CAction& a : moment->actions) {
+        a.functionIndex = code::FindFunction(a.functionName);
+        if (a.executionType == exec_function && a.functionIndex < 0)
+          code::HandleError("Failed to locate action function " + a.functionName, false);
+      }
     timeLines()[index] = std::move(t);
     timeLineNames()[index] = slot.name;
     return true;

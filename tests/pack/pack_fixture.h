@@ -1,7 +1,9 @@
 // A game that uses every record kind the packer knows, typed and raw, with the awkward cases:
 // empty slots (also trailing ones), names that cannot be file names, code page 1252 text, sprites
 // with shared and separate masks and an empty frame, sounds with and without data, reals JSON
-// cannot write, and a room order.
+// cannot write, objects with events of every kind of reference (collision, applies-to, resource
+// arguments, a parent that is deleted), rooms with layers, views, instances and tiles, time lines,
+// triggers, paths, included files with and without data, an extension package, and a room order.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,7 +19,14 @@
 #include "graphics/bitmap_ops.h"
 #include "graphics/mask.h"
 #include "runner/project/game_package.h"
+#include "motion/path.h"
+#include "runner/included_files.h"
 #include "runner/project/project_folder.h"
+#include "world/instances.h"
+#include "world/object.h"
+#include "world/room.h"
+#include "world/time_line.h"
+#include "world/trigger.h"
 
 namespace packtest {
 
@@ -68,6 +77,143 @@ inline std::vector<uint8_t> extensionPackage(const std::string& function) {
 }
 
 inline RawSlot raw(const std::string& name, std::vector<uint8_t> record) { return RawSlot{true, name, std::move(record)}; }
+
+template <class T, class WriteFn>
+RawSlot record(const std::string& name, const T& item, WriteFn write) {
+  CStream s;
+  write(s, item);
+  return raw(name, s.bytes());
+}
+
+inline qv::world::CAction codeAction(const std::string& code) {
+  qv::world::CAction a;
+  a.libraryId = 1;
+  a.actionId = 603;
+  a.kind = qv::world::act_code;
+  a.executionType = qv::world::exec_code;
+  a.appliesToSomething = true;
+  a.argumentCount = 1;
+  a.argumentKinds[0] = 1;
+  a.argumentTexts[0] = code;
+  return a;
+}
+
+inline qv::world::CAction functionAction() {
+  qv::world::CAction a;  // a library action calling a function, with a resource argument
+  a.libraryId = 1;
+  a.actionId = 201;
+  a.executionType = qv::world::exec_function;
+  a.functionName = "action_sprite_set";
+  a.mayBeRelative = true;
+  a.isQuestion = true;
+  a.appliesTo = 1;  // obj_enemy
+  a.relative = true;
+  a.negate = true;
+  a.argumentCount = 3;
+  a.argumentKinds = {5, 0, 10, 0, 0, 0, 0, 2};
+  a.argumentTexts = {"0", "image_index + 1", "7", "", "", "", "", "left over"};
+  return a;
+}
+
+inline RawSlot objectRecord(int which) {
+  qv::world::CObject o;
+  if (which == 0) {
+    o.sprite = 0;
+    o.solid = true;
+    o.depth = -10;
+    o.mask = 2;
+    o.parent = 3;  // a deleted slot: kept as its index
+    o.eventSlot(qv::world::ev_create, 0)->actions = {codeAction("lives = 3;\r\nscore = scr_add(1, 2);")};
+    o.eventSlot(qv::world::ev_step, qv::world::ev_step_end)->actions = {functionAction(), codeAction("")};
+    o.eventSlot(qv::world::ev_collision, 1)->actions = {codeAction("with (other) instance_destroy();")};
+    o.eventSlot(qv::world::ev_keyboard, 37);  // an event without actions
+    o.eventSlot(qv::world::ev_trigger, 2)->actions = {codeAction("x += 1;")};
+  } else {
+    o.visible = false;
+    o.persistent = true;
+    o.parent = 0;
+    o.sprite = 77;  // names no sprite
+    qv::world::CAction begin;
+    begin.kind = qv::world::act_begin;
+    o.eventSlot(qv::world::ev_alarm, 11)->actions = {begin, qv::world::CAction{}};
+  }
+  return record(which == 0 ? "obj_player" : "obj_enemy", o, qv::world::WriteObjectRecord);
+}
+
+inline RawSlot roomRecord(int which) {
+  qv::world::CRoom r;
+  r.caption = which == 0 ? "Start \xe9" : "";
+  if (which == 0) {
+    r.width = 800;
+    r.speed = 60;
+    r.persistent = true;
+    r.backgroundColor = 0x203040;
+    r.drawBackgroundColor = false;
+    r.creationCode = "global.level = 1;";
+    r.backgrounds[0].visible = true;
+    r.backgrounds[0].index = 0;
+    r.backgrounds[0].x = -4;
+    r.backgrounds[0].hspeed = 2;
+    r.backgrounds[0].stretch = true;
+    r.backgrounds[2].foreground = true;
+    r.backgrounds[2].index = 1;
+    r.backgrounds[2].htiled = false;
+    r.backgrounds[2].stretch = true;  // over an empty background: the scale stays 1, the flag is kept
+    r.viewsEnabled = true;
+    r.views[0] = {true, 10, 20, 320, 240, 0, 0, 640, 480, 0, 64, 48, 4, -1, 0};
+    r.views[1].object = 9;  // names no object
+    auto a = qv::world::NewInstance(0, 32, 48, 100001);
+    a->creationCode = "hp = 5;";
+    r.instances.push_back(std::move(a));
+    r.instances.push_back(qv::world::NewInstance(1, -16, 400, 100002));
+    qv::world::CTile t;
+    t.x = 16;
+    t.y = 32;
+    t.background = 0;
+    t.left = 4;
+    t.top = 2;
+    t.width = 8;
+    t.height = 6;
+    t.depth = 1000000;
+    t.id = 10000001;
+    r.tiles = {t, t};
+    r.tiles[1].background = 5;  // names no background
+    r.tiles[1].id = 10000002;
+  }
+  return record(which == 0 ? "room_start" : "room_two", r, qv::world::WriteRoomRecord);
+}
+
+inline RawSlot timeLineRecord() {
+  qv::world::CTimeLine t;
+  t.MomentAt(30).actions = {codeAction("instance_create(0, 0, obj_enemy);")};
+  t.MomentAt(0).actions = {functionAction()};
+  return record("tl_waves", t, qv::world::WriteTimeLineRecord);
+}
+
+inline RawSlot triggerRecord(const std::string& name, int32_t moment) {
+  qv::world::CTrigger t;
+  t.name = name;
+  t.condition = "return lives < 1;";
+  t.moment = moment;
+  t.constantName = "tr_" + name;
+  return record("", t, qv::world::WriteTriggerRecord);
+}
+
+inline std::vector<uint8_t> includedFile(const std::string& name, bool withData) {
+  qv::runner::CDataFile f;
+  f.fileName = name;
+  f.sourcePath = "C:\\game\\" + name;
+  f.hasData = f.dataFollows = withData;
+  if (withData) f.data = CStream(std::vector<uint8_t>{'l', 'e', 'v', 0, 1, 255});
+  f.sourceSize = withData ? 6 : 0;
+  f.exportKind = withData ? 1 : 3;
+  f.exportFolder = withData ? "" : "levels";
+  f.overwrite = withData;
+  f.freeAfterExport = !withData;
+  CStream s;
+  qv::runner::WriteDataFileRecord(s, f);
+  return s.bytes();
+}
 
 inline GamePackage richPackage() {
   GamePackage p;
@@ -154,8 +300,13 @@ inline GamePackage richPackage() {
   p.scripts.slots.push_back(script("var total;\r\ntotal = scr_add(1, 2);\r\nreturn pack_call(total) + MAX_LIVES;"));
   p.scripts.names.push_back("scr_use");
 
-  p.raw(ChunkId::Triggers) = {raw("", {1, 2, 3}), RawSlot{}, raw("", {})};
-  p.raw(ChunkId::Paths) = {raw("path_walk", {9, 8, 7})};
+  p.raw(ChunkId::Triggers) = {triggerRecord("dead", 0), RawSlot{}, triggerRecord("dead", 2)};  // names may repeat
+  qv::motion::CPath walk;
+  walk.kind = qv::motion::kPathSmooth;
+  walk.closed = false;
+  walk.precision = 6;
+  walk.points = {{0, 0, 100}, {32.5, -8, 50}, {1e-3, std::numeric_limits<double>::infinity(), 0}};
+  p.raw(ChunkId::Paths) = {record("path_walk", walk, qv::motion::WritePathRecord)};
   auto hud = std::make_unique<qv::graphics::CFont>();
   hud->name = "Liberation Sans";
   hud->size = 14;
@@ -183,13 +334,13 @@ inline GamePackage richPackage() {
   p.fonts.names.push_back("fnt_hud");
   p.fonts.slots.push_back(std::move(digits));
   p.fonts.names.push_back("fnt_digits");
-  p.raw(ChunkId::TimeLines) = {raw("tl_waves", {0, 0, 0, 1})};
-  p.raw(ChunkId::Objects) = {raw("obj_player", {5}), raw("obj_enemy", {6, 6})};
-  p.raw(ChunkId::Rooms) = {raw("room_start", {7}), raw("room_two", {8}), RawSlot{}};
+  p.raw(ChunkId::TimeLines) = {timeLineRecord()};
+  p.raw(ChunkId::Objects) = {objectRecord(0), objectRecord(1)};
+  p.raw(ChunkId::Rooms) = {roomRecord(0), roomRecord(1), RawSlot{}};
   p.last_instance_id = 100123;
   p.last_tile_id = 10000456;
   p.extension_packages = {extensionPackage(" pack_call ")};
-  p.included_files = {{1, 2, 3}, {}};
+  p.included_files = {includedFile("level1.txt", true), includedFile("data\\notes:1.txt", false)};
   p.game_information = {'{', '\\', 'r', 't', 'f', '}'};
   p.library_init_code = {"global.inited = 1;", ""};
   p.room_order = {1, 0};

@@ -26,8 +26,13 @@ TEST_F(RoundTrip, UnpackBuildUnpackGivesIdenticalFolders) {
   for (const char* file : {"game.json", "sprites/spr_hero.json", "sprites/spr_hero/0.png", "sprites/spr_hero/mask1.png",
                            "sprites/SPR_HERO~3.json", "sprites/wall___1~2/1.png", "sprites/wall___1~2/mask0.png",
                            "backgrounds/bg_sky.png", "backgrounds/bg_none.json", "sounds/snd_jump.wav", "sounds/snd_silent.bin",
-                           "scripts/scr_use.txt", "library_init/1.txt", "raw/rooms/room_two.bin", "fonts/fnt_hud.png", "fonts/fnt_digits.json", "raw/triggers/2.bin",
-                           "raw/extension_packages/0.bin", "raw/included_files/1.bin", "raw/game_information.bin",
+                           "scripts/scr_use.txt", "library_init/1.txt", "fonts/fnt_hud.png", "fonts/fnt_digits.json",
+                           "paths/path_walk.json", "objects/obj_player.json", "objects/obj_player/create_0_0.txt",
+                           "objects/obj_player/step_2_1.txt", "objects/obj_enemy.json", "time_lines/tl_waves.json",
+                           "time_lines/tl_waves/30_0.txt", "triggers/dead.json", "triggers/dead~2.txt", "rooms/room_start.json",
+                           "rooms/room_start/creation.txt", "rooms/room_start/instance_100001.txt", "rooms/room_two.json",
+                           "included_files/level1.txt.json", "included_files/data/level1.txt", "included_files/data_notes_1_txt~1.json",
+                           "extension_packages/Pack.json", "extension_packages/data/Pack.bin", "raw/game_information.bin",
                            "settings/loading_picture.png", "helper_library.bin"})
     EXPECT_TRUE(a.count(file)) << file;
   EXPECT_FALSE(a.count("sprites/spr_hero/2.png"));  // the empty frame has no picture
@@ -47,6 +52,43 @@ TEST_F(RoundTrip, BuildUnpackBuildKeepsEveryRecord) {
   GamePackage again;
   ASSERT_TRUE(LoadProject(dir / "q", again, errors));
   ExpectSameGame(original, readBack(WriteGamePackage(again, {})));
+}
+
+// A stretched layer over a background that cannot be measured (missing or empty) reads with scale
+// 1; its stored flag must still be written back, or unpacking a game would drop it.
+TEST_F(RoundTrip, ARoomKeepsTheStretchFlagOfALayerItCannotMeasure) {
+  qv::world::CRoom stored;
+  stored.backgrounds[1].index = 42;  // no such background
+  stored.backgrounds[1].xscale = 2;  // written as "stretch"
+  CStream first;
+  qv::world::WriteRoomRecord(first, stored);
+  qv::world::CRoom read;
+  CStream in(first.bytes());
+  ASSERT_TRUE(qv::world::ReadRoomRecord(in, read));
+  EXPECT_TRUE(read.backgrounds[1].stretch);
+  EXPECT_EQ(read.backgrounds[1].xscale, 1);
+  CStream second;
+  qv::world::WriteRoomRecord(second, read);
+  EXPECT_EQ(first.bytes(), second.bytes());
+}
+
+// A project written by hand (the demo game: few fields, code files of its own names) builds to the
+// same game again after unpacking, and unpacking that gives the same folder.
+TEST_F(RoundTrip, TheHandWrittenDemoSurvivesUnpackAndBuild) {
+  GamePackage demo;
+  std::vector<ProjectError> errors;
+  ASSERT_TRUE(LoadProject(fs::path(QV_SOURCE_DIR) / "examples" / "demo", demo, errors)) << errors[0].text();
+  EXPECT_EQ(SlotCount(demo, ChunkId::Objects), 5);
+  EXPECT_EQ(SlotCount(demo, ChunkId::Rooms), 2);
+  const GamePackage once = readBack(WriteGamePackage(demo, {}));
+  ExpectSameGame(demo, once);
+  std::string failure;
+  ASSERT_TRUE(UnpackProject(once, dir / "a", failure)) << failure;
+  GamePackage again;
+  ASSERT_TRUE(LoadProject(dir / "a", again, errors)) << errors[0].text();
+  ExpectSameGame(demo, readBack(WriteGamePackage(again, {})));
+  ASSERT_TRUE(UnpackProject(again, dir / "b", failure)) << failure;
+  EXPECT_EQ(tree(dir / "a"), tree(dir / "b"));
 }
 
 TEST_F(RoundTrip, UnpackRefusesAFolderInUseAndLeavesNothingHalfWritten) {

@@ -20,6 +20,7 @@
 #include "runner/included_files.h"
 #include "runner/loader.h"
 #include "runner/preparation.h"
+#include "runner/runner_main.h"
 #include "runner/settings.h"
 #include "world/event_names.h"
 #include "world/game_loop.h"
@@ -185,14 +186,7 @@ struct TestGame {
     RegisterTestFunctions();
     code::ResetErrorState();
     gameLog().clear();
-    runner::CStream file(bytes());
-    auto start = runner::FindGameData(file);
-    if (!start) return false;
-    runner::GameData data;
-    if (runner::ReadGameData(file, *start, runner::CurrentSettings(), data) != runner::LoadStatus::Ok) return false;
-    if (!runner::LoadAll(data.main)) return false;
-    world::InstallWorld();
-    return runner::PrepareAll(nullptr);
+    return runner::LoadGameInProcess(bytes());
   }
 
   // Loads and runs `steps` steps unpaced (or until the game ends); returns the steps run.

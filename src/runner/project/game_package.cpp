@@ -3,54 +3,13 @@
 #include <algorithm>
 
 #include "runner/game_writer.h"
+#include "runner/project/extension_package.h"
 
 namespace qv::runner::project {
 namespace {
 
-constexpr int32_t kExtensionRecordVersion = 700;
-constexpr int kExtensionArgumentTypes = 17;
-
 std::vector<uint8_t> rest(const CStream& s) {
   return std::vector<uint8_t>(s.bytes().begin() + std::ptrdiff_t(std::min(s.position(), s.size())), s.bytes().end());
-}
-
-// Steps over one extension package (its records, then its files block) without interpreting it,
-// so that the package's bytes can be kept whole. False on a record version other than 700 or an
-// impossible count; data that ends early throws.
-bool skipExtensionPackage(CStream& s, std::vector<std::string>* functionNames = nullptr) {
-  auto version = [&s] { return s.ReadInteger() == kExtensionRecordVersion; };
-  if (!version()) return false;
-  s.ReadString();  // name
-  s.ReadString();  // folder
-  auto files = ReadCount(s, 4);
-  if (!files) return false;
-  for (int32_t f = 0; f < *files; ++f) {
-    if (!version()) return false;
-    s.ReadString();   // file name
-    s.ReadInteger();  // kind
-    s.ReadString();   // initialization function
-    s.ReadString();   // finalization function
-    auto functions = ReadCount(s, 4);
-    if (!functions) return false;
-    for (int32_t i = 0; i < *functions; ++i) {
-      if (!version()) return false;
-      std::string name = s.ReadString();
-      if (functionNames) functionNames->push_back(std::move(name));
-      s.ReadString();                                 // external name
-      s.skip(4 * (3 + kExtensionArgumentTypes + 1));  // call type, id, count, types, result
-    }
-    auto constants = ReadCount(s, 4);
-    if (!constants) return false;
-    for (int32_t i = 0; i < *constants; ++i) {
-      if (!version()) return false;
-      s.ReadString();
-      s.ReadString();
-    }
-  }
-  const int32_t block = s.ReadInteger();  // the files block, kept compressed
-  if (block < 0) return false;
-  s.skip(block);
-  return true;
 }
 
 bool readRawFrame(CStream& main, ChunkId id, std::vector<RawSlot>& out) {
@@ -108,7 +67,8 @@ bool ReadChunks(CStream& main, GamePackage& out, std::string& chunkName) {
         if (!count) return false;
         for (int32_t i = 0; i < *count && ok; ++i) {
           const size_t from = main.position();
-          ok = skipExtensionPackage(main);
+          ExtensionPackage package;
+          ok = ReadExtensionPackage(main, package);
           out.extension_packages.emplace_back(main.bytes().begin() + std::ptrdiff_t(from),
                                               main.bytes().begin() + std::ptrdiff_t(main.position()));
         }
@@ -193,13 +153,17 @@ std::vector<uint8_t> afterName(const T* item, const std::string& name, WriteFn w
 
 }  // namespace
 
-bool ExtensionFunctionNames(const std::vector<uint8_t>& package, std::vector<std::string>& names) {
-  CStream s(package);
+bool ExtensionFunctionNames(const std::vector<uint8_t>& bytes, std::vector<std::string>& names) {
+  CStream s(bytes);
+  ExtensionPackage package;
   try {
-    return skipExtensionPackage(s, &names) && s.atEnd();
+    if (!ReadExtensionPackage(s, package) || !s.atEnd()) return false;
   } catch (const StreamError&) {
     return false;
   }
+  for (const ExtensionFile& file : package.files)
+    for (const ExtensionFunction& fn : file.functions) names.push_back(fn.name);
+  return true;
 }
 
 bool ReadGamePackage(const CStream& fileIn, GamePackage& out, ReadFailure& failure) {

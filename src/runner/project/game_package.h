@@ -1,10 +1,11 @@
 // GamePackage: a whole game held as records, read from a game file and written back through the
 // game writer. The packer's unpack and build meet here.
 //
-// Kinds whose records have readers (settings, constants, sounds, sprites, backgrounds, scripts, fonts,
-// library initialization code, room order) are held typed. Every other chunk is held as the raw
-// bytes of its records (one per slot or item), so that writing the package reproduces the game
-// until the owners of those kinds add their readers.
+// Settings, constants, sounds, sprites, backgrounds, scripts, fonts, library initialization code and
+// the room order are held typed. Every other chunk is held as the bytes of its records (one per
+// slot or item): the project folder reads and writes objects, rooms, time lines, triggers, paths,
+// included files and extension packages through their owners' record readers and writers; the game
+// information has no writer yet and stays bytes in the folder too.
 #pragma once
 
 #include <array>
@@ -25,7 +26,7 @@
 
 namespace qv::runner::project {
 
-// One slot of a chunk whose records have no reader yet: the record's bytes after the name.
+// One slot of a chunk held as bytes: the record's bytes after the name.
 struct RawSlot {
   bool exists = false;
   std::string name;  // empty in the trigger frame, whose records carry their own names
@@ -33,7 +34,7 @@ struct RawSlot {
   bool operator==(const RawSlot&) const = default;
 };
 
-// The chunks held raw, slot by slot.
+// The chunks held as record bytes, slot by slot.
 inline constexpr std::array<ChunkId, 5> kRawSlotChunks = {
     ChunkId::Triggers, ChunkId::Paths, ChunkId::TimeLines, ChunkId::Objects, ChunkId::Rooms};
 
@@ -59,7 +60,7 @@ struct GamePackage {
   int32_t last_instance_id = 100000;
   int32_t last_tile_id = 10000000;
 
-  // Raw chunks.
+  // Chunks held as record bytes.
   std::array<std::vector<RawSlot>, kChunkCount> raw_slots;  // indexed by ChunkId; kRawSlotChunks only
   std::vector<std::vector<uint8_t>> extension_packages;     // one package (records and files block) each
   std::vector<std::vector<uint8_t>> included_files;         // the content of each compressed block

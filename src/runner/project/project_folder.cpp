@@ -1,5 +1,7 @@
-// Sections: text and files | names and stems | settings | unpack | load (reading helpers, each
-// kind, references, scripts).
+// Sections: settings | unpack (the game's header and settings, then the typed kinds sprites,
+// backgrounds, sounds, scripts, fonts) | load (each of those kinds, code checks, game.json) | the
+// public functions. The kinds held as record bytes are in record_folders; the file and JSON
+// helpers in project_files.
 #include "runner/project/project_folder.h"
 
 #include <algorithm>
@@ -19,12 +21,10 @@
 #include "graphics/bitmap_ops.h"
 #include "graphics/mask.h"
 #include "platform/image_codecs.h"
-#include "system/host_path.h"
+#include "runner/project/project_files.h"
+#include "runner/project/record_folders.h"
 
 namespace qv::runner::project {
-
-namespace fs = std::filesystem;
-using json = nlohmann::ordered_json;
 
 std::string ProjectError::text() const {
   std::string out = file;
@@ -33,150 +33,6 @@ std::string ProjectError::text() const {
 }
 
 namespace {
-
-// --- text and files ------------------------------------------------------------------------------
-
-// Game strings are code page 1252; JSON and file names are UTF-8. Every byte has a code point
-// (the five bytes the code page leaves undefined keep their own), so the mapping is exact both ways.
-std::string toUtf8(std::string_view text) { return system::Cp1252ToUtf8(text); }
-
-std::optional<std::string> toCp1252(std::string_view utf8) {
-  static const std::map<char32_t, char> inverse = [] {
-    std::map<char32_t, char> m;
-    for (int b = 0; b < 256; ++b) {
-      std::string u = system::Cp1252ToUtf8(std::string(1, char(b)));
-      char32_t cp = 0;
-      if (u.size() == 1) cp = uint8_t(u[0]);
-      else if (u.size() == 2) cp = char32_t(uint8_t(u[0]) & 0x1F) << 6 | (uint8_t(u[1]) & 0x3F);
-      else cp = char32_t(uint8_t(u[0]) & 0x0F) << 12 | char32_t(uint8_t(u[1]) & 0x3F) << 6 | (uint8_t(u[2]) & 0x3F);
-      m[cp] = char(b);
-    }
-    return m;
-  }();
-  std::string out;
-  for (size_t i = 0; i < utf8.size();) {
-    const uint8_t c = uint8_t(utf8[i]);
-    size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-    if (n == 0 || i + n > utf8.size()) return std::nullopt;
-    char32_t cp = n == 1 ? c : n == 2 ? (c & 0x1F) : n == 3 ? (c & 0x0F) : (c & 0x07);
-    for (size_t k = 1; k < n; ++k) cp = cp << 6 | (uint8_t(utf8[i + k]) & 0x3F);
-    auto it = inverse.find(cp);
-    if (it == inverse.end()) return std::nullopt;
-    out.push_back(it->second);
-    i += n;
-  }
-  return out;
-}
-
-std::optional<std::vector<uint8_t>> readFile(const fs::path& p) {
-  std::error_code ec;
-  if (!fs::is_regular_file(p, ec)) return std::nullopt;
-  std::vector<uint8_t> bytes;
-  if (!graphics::ReadWholeFile(p.string(), bytes)) return std::nullopt;
-  return bytes;
-}
-
-void writeFile(const fs::path& p, const void* data, size_t size) {
-  fs::create_directories(p.parent_path());
-  std::ofstream f(p, std::ios::binary | std::ios::trunc);
-  f.write(static_cast<const char*>(data), std::streamsize(size));
-  if (!f) throw std::runtime_error("cannot write " + p.string());
-}
-void writeFile(const fs::path& p, const std::vector<uint8_t>& bytes) { writeFile(p, bytes.data(), bytes.size()); }
-void writeFile(const fs::path& p, const std::string& text) { writeFile(p, text.data(), text.size()); }
-// JSON laid out for people and line-based diffs: a container of scalars that fits in a short line
-// stays on one line ([8, -3], a glyph's six numbers, a box); others open one line per member.
-void layoutJson(std::string& out, const json& j, int indent) {
-  constexpr size_t kShortLine = 100;
-  if (!j.is_structured() || j.empty()) {
-    out += j.dump();
-    return;
-  }
-  const bool scalars = std::all_of(j.begin(), j.end(), [](const json& v) { return !v.is_structured(); });
-  const char open = j.is_object() ? '{' : '[', close = j.is_object() ? '}' : ']';
-  if (scalars) {
-    std::string line(1, open);
-    bool first = true;
-    for (auto it = j.begin(); it != j.end(); ++it, first = false) {
-      if (!first) line += ", ";
-      if (j.is_object()) line += json(it.key()).dump() + ": ";
-      line += it->dump();
-    }
-    line += close;
-    if (line.size() <= kShortLine) {
-      out += line;
-      return;
-    }
-  }
-  out += open;
-  out += '\n';
-  bool first = true;
-  for (auto it = j.begin(); it != j.end(); ++it, first = false) {
-    if (!first) out += ",\n";
-    out.append(size_t(indent + 2), ' ');
-    if (j.is_object()) out += json(it.key()).dump() + ": ";
-    layoutJson(out, *it, indent + 2);
-  }
-  out += '\n';
-  out.append(size_t(indent), ' ');
-  out += close;
-}
-
-void writeJson(const fs::path& p, const json& j) {
-  std::string out;
-  layoutJson(out, j, 0);
-  writeFile(p, out + "\n");
-}
-
-// Reals: JSON numbers, except the values JSON cannot write.
-json realToJson(double v) {
-  if (std::isnan(v)) return "nan";
-  if (std::isinf(v)) return v > 0 ? "inf" : "-inf";
-  return v;
-}
-
-std::string hex(const uint8_t* data, size_t size) {
-  static const char* digits = "0123456789abcdef";
-  std::string out;
-  for (size_t i = 0; i < size; ++i) {
-    out.push_back(digits[data[i] >> 4]);
-    out.push_back(digits[data[i] & 15]);
-  }
-  return out;
-}
-
-// --- names and stems -----------------------------------------------------------------------------
-
-// A name is used as the file stem when it is plain ASCII that every file system takes as it is.
-bool plainStem(const std::string& name) {
-  if (name.empty() || name.size() > 100 || name[0] == '.' || name[0] == '-') return false;
-  for (char c : name)
-    if (!(std::isalnum(uint8_t(c)) || c == '_' || c == '-' || c == '.' || c == ' ') || uint8_t(c) >= 0x80)
-      return false;
-  return name.back() != ' ' && name.back() != '.';
-}
-
-std::string lower(std::string s) {
-  for (char& c : s) c = char(std::tolower(uint8_t(c)));
-  return s;
-}
-
-// Chooses unique file stems within one kind folder (case-insensitively, for case-folding file
-// systems). A name that cannot be a stem gets a stem of its safe characters, "~" and its index.
-class StemPicker {
- public:
-  std::string pick(const std::string& name, int32_t index) {
-    if (plainStem(name) && used_.insert(lower(name)).second) return name;
-    std::string base;
-    for (char c : name.substr(0, 60)) base.push_back(std::isalnum(uint8_t(c)) && uint8_t(c) < 0x80 ? c : '_');
-    std::string stem = base.empty() ? std::to_string(index) : base + "~" + std::to_string(index);
-    while (!used_.insert(lower(stem)).second) stem += "~";
-    return stem;
-  }
-
- private:
-  std::set<std::string> used_;
-};
 
 // --- settings ------------------------------------------------------------------------------------
 
@@ -403,210 +259,8 @@ void unpackInto(const GamePackage& p, const fs::path& root) {
       writeJson(root / "fonts" / (toUtf8(stem) + ".json"), j);
     }
   }
-  for (ChunkId id : kRawSlotChunks) {
-    StemPicker stems;
-    const auto& slots = p.raw(id);
-    const fs::path folder = root / KindFolder(id);
-    for (int32_t i = 0; i < int32_t(slots.size()); ++i) {
-      if (!slots[size_t(i)].exists) continue;
-      const std::string& name = slots[size_t(i)].name;
-      const std::string stem = stems.pick(name, i);
-      json j = head(i, name, stem);
-      if (id == ChunkId::Triggers) j.erase("name");  // trigger records carry their own names
-      writeJson(folder / (toUtf8(stem) + ".json"), j);
-      writeFile(folder / (toUtf8(stem) + ".bin"), slots[size_t(i)].record);
-    }
-  }
-  for (size_t i = 0; i < p.extension_packages.size(); ++i)
-    writeFile(root / KindFolder(ChunkId::ExtensionPackages) / (std::to_string(i) + ".bin"), p.extension_packages[i]);
-  for (size_t i = 0; i < p.included_files.size(); ++i)
-    writeFile(root / KindFolder(ChunkId::IncludedFiles) / (std::to_string(i) + ".bin"), p.included_files[i]);
+  UnpackRecordFolders(p, root);
   writeFile(root / "raw" / "game_information.bin", p.game_information);
-}
-
-// --- load: reading helpers -----------------------------------------------------------------------
-
-// Thrown for the first problem of one file; the loader records it and goes on with the next file.
-struct Problem {
-  ProjectError error;
-};
-
-[[noreturn]] void fail(const std::string& file, const std::string& field, const std::string& message) {
-  throw Problem{ProjectError{file, field, message}};
-}
-
-// One JSON object read from a project file, with typed field access that names the field on error.
-class Fields {
- public:
-  Fields(std::string file, const json& j, std::string prefix = "") : file_(std::move(file)), j_(j), prefix_(std::move(prefix)) {
-    if (!j_.is_object()) fail(file_, prefix_, "an object is expected");
-  }
-  bool has(const char* key) const { return j_.contains(key) && !j_.at(key).is_null(); }
-  const json& at(const char* key) const { return j_.at(key); }
-  std::string field(const std::string& key) const { return prefix_.empty() ? key : prefix_ + "." + key; }
-  const std::string& file() const { return file_; }
-
-  bool boolean(const char* key, bool def) const {
-    if (!has(key)) return def;
-    if (!at(key).is_boolean()) fail(file_, field(key), "true or false is expected");
-    return at(key).get<bool>();
-  }
-  int32_t integer(const char* key, int32_t def) const {
-    if (!has(key)) return def;
-    return integerValue(at(key), field(key));
-  }
-  int32_t integerValue(const json& v, const std::string& name) const {
-    if (!v.is_number_integer()) fail(file_, name, "an integer is expected");
-    const int64_t n = v.is_number_unsigned() && v.get<uint64_t>() > uint64_t(INT64_MAX) ? INT64_MAX : v.get<int64_t>();
-    if (n < std::numeric_limits<int32_t>::min() || n > std::numeric_limits<int32_t>::max())
-      fail(file_, name, "the integer does not fit in 32 bits");
-    return int32_t(n);
-  }
-  double real(const char* key, double def) const {
-    if (!has(key)) return def;
-    const json& v = at(key);
-    if (v.is_number()) return v.get<double>();
-    if (v.is_string()) {
-      const std::string s = v.get<std::string>();
-      if (s == "nan") return std::numeric_limits<double>::quiet_NaN();
-      if (s == "inf") return std::numeric_limits<double>::infinity();
-      if (s == "-inf") return -std::numeric_limits<double>::infinity();
-    }
-    fail(file_, field(key), "a number is expected");
-  }
-  std::string string(const char* key, const std::string& def) const {
-    if (!has(key)) return def;
-    return stringValue(at(key), field(key));
-  }
-  std::string stringValue(const json& v, const std::string& name) const {
-    if (!v.is_string()) fail(file_, name, "a string is expected");
-    auto s = toCp1252(v.get<std::string>());
-    if (!s) fail(file_, name, "the text has a character outside code page 1252");
-    return *s;
-  }
-
- private:
-  std::string file_;
-  const json& j_;
-  std::string prefix_;
-};
-
-json parseJsonFile(const fs::path& root, const std::string& rel) {
-  auto bytes = readFile(root / rel);
-  if (!bytes) fail(rel, "", "missing file");
-  try {
-    return json::parse(bytes->begin(), bytes->end());
-  } catch (const json::parse_error& e) {
-    fail(rel, "", std::string("not valid JSON: ") + e.what());
-  }
-}
-
-std::vector<uint8_t> needFile(const fs::path& root, const std::string& rel, const std::string& from, const std::string& field) {
-  auto bytes = readFile(root / rel);
-  if (!bytes) fail(from, field, "missing file " + rel);
-  return *bytes;
-}
-
-graphics::TBitmap32 needPng(const fs::path& root, const std::string& rel, const std::string& from, const std::string& field) {
-  auto bytes = readFile(root / rel);
-  if (!bytes) fail(from, field, "missing image " + rel);
-  auto decoded = platform::DecodePng(bytes->data(), bytes->size());
-  if (!decoded) fail(rel, "", "not a readable PNG image");
-  graphics::TBitmap32 b(decoded->width, decoded->height);
-  b.pixels = std::move(decoded->pixels);
-  return b;
-}
-
-// Game code reads 0 to 99999 as a resource or object index and 100000 up as an instance id, so no
-// resource can live beyond; the bound also keeps a mistyped index from allocating millions of slots.
-constexpr int32_t kMaxResourceIndex = 99999;
-
-// One resource file found in a kind folder.
-struct Entry {
-  std::string file;  // relative path of its .json
-  std::string stem;  // UTF-8, as on disk
-  std::string name;  // code page 1252
-  int32_t index = -1;
-  json j;
-};
-
-// Lists the kind folder's .json files, reads name and index from each and gives indices to the
-// entries without one (after every explicit index, in name order). Duplicate names or indices are
-// errors. `withName` is false for kinds whose records carry their names (triggers).
-std::vector<Entry> listKind(const fs::path& root, const std::string& folder, bool withName,
-                            std::vector<ProjectError>& errors) {
-  std::vector<Entry> entries;
-  std::error_code ec;
-  if (!fs::is_directory(root / folder, ec)) return entries;
-  std::vector<fs::path> files;
-  for (const auto& it : fs::directory_iterator(root / folder))
-    if (it.is_regular_file() && it.path().extension() == ".json") files.push_back(it.path());
-  std::sort(files.begin(), files.end());
-  for (const fs::path& path : files) {
-    Entry e;
-    e.file = folder + "/" + path.filename().string();
-    e.stem = path.stem().string();
-    try {
-      e.j = parseJsonFile(root, e.file);
-      Fields f(e.file, e.j);
-      if (withName) {
-        if (f.has("name")) {
-          e.name = f.string("name", "");
-        } else {
-          auto n = toCp1252(e.stem);
-          if (!n) fail(e.file, "", "the file name has a character outside code page 1252; give the resource a \"name\"");
-          e.name = *n;
-        }
-      }
-      e.index = f.integer("index", -1);
-      if (f.has("index") && (e.index < 0 || e.index > kMaxResourceIndex))
-        fail(e.file, "index", "an index from 0 to " + std::to_string(kMaxResourceIndex) + " is expected");
-      entries.push_back(std::move(e));
-    } catch (const Problem& p) {
-      errors.push_back(p.error);
-    }
-  }
-  std::map<int32_t, std::string> byIndex;
-  std::map<std::string, std::string> byName;
-  for (Entry& e : entries) {
-    if (e.index >= 0 && !byIndex.emplace(e.index, e.file).second)
-      errors.push_back({e.file, "index", "index " + std::to_string(e.index) + " is also used by " + byIndex[e.index]});
-    if (withName && !byName.emplace(e.name, e.file).second)
-      errors.push_back({e.file, "name", "the name is also used by " + byName[e.name]});
-  }
-  int32_t next = byIndex.empty() ? 0 : byIndex.rbegin()->first + 1;
-  std::vector<Entry*> unindexed;
-  for (Entry& e : entries)
-    if (e.index < 0) unindexed.push_back(&e);
-  std::sort(unindexed.begin(), unindexed.end(), [](const Entry* a, const Entry* b) { return a->name < b->name; });
-  for (Entry* e : unindexed) {
-    if (next > kMaxResourceIndex) {
-      errors.push_back({e->file, "index", "no index is left below " + std::to_string(kMaxResourceIndex + 1)});
-      e->index = -1;
-      continue;
-    }
-    e->index = next++;
-  }
-  std::erase_if(entries, [](const Entry& e) { return e.index < 0; });
-  return entries;
-}
-
-template <class T>
-void placeSlot(graphics::ResourceList<T>& list, int32_t index, std::string name, std::unique_ptr<T> item) {
-  if (list.count() <= index) {
-    list.slots.resize(size_t(index) + 1);
-    list.names.resize(size_t(index) + 1);
-  }
-  list.slots[size_t(index)] = std::move(item);
-  list.names[size_t(index)] = std::move(name);
-}
-
-template <class T>
-void reserveSlots(graphics::ResourceList<T>& list, int32_t count) {
-  if (list.count() < count) {
-    list.slots.resize(size_t(count));
-    list.names.resize(size_t(count));
-  }
 }
 
 // --- load: each kind -----------------------------------------------------------------------------
@@ -821,7 +475,8 @@ std::string compileMessage(const std::string& formatted) {
 
 // Compiles every script with every script name known, as the runner does at start. The compiler's
 // message names the line and the position; CRs become line breaks for the terminal.
-void checkScripts(const GamePackage& p, const std::map<int32_t, std::string>& files, std::vector<ProjectError>& errors) {
+void checkScripts(const GamePackage& p, const std::map<int32_t, std::string>& files, const std::vector<CodeCheck>& code,
+                  std::vector<ProjectError>& errors) {
   code::ClearScripts();
   for (int32_t i = 0; i < p.scripts.count(); ++i)
     if (p.scripts.exists(i)) code::SetScript(i, p.scripts.names[size_t(i)], p.scripts.get(i)->text);
@@ -833,15 +488,17 @@ void checkScripts(const GamePackage& p, const std::map<int32_t, std::string>& fi
   }
   code::ExtensionFunctions* previous = code::extensionFunctions();
   code::SetExtensionFunctions(&extensions);
-  auto compile = [&](const std::string& text, const std::string& file) {
+  auto compile = [&](const std::string& text, const std::string& file, const std::string& field = "", bool expression = false) {
     code::ClearRecordedError();
-    code::CCode compiled(text, false);
+    code::CCode compiled(text, expression);
     if (compiled.Compile()) return;
-    errors.push_back({file, "", "does not compile: " + compileMessage(code::errorState().current)});
+    errors.push_back({file, field, "does not compile: " + compileMessage(code::errorState().current)});
   };
   for (const auto& [index, file] : files) compile(p.scripts.get(index)->text, file);
   for (size_t i = 0; i < p.library_init_code.size(); ++i)
     if (!p.library_init_code[i].empty()) compile(p.library_init_code[i], "library_init/" + std::to_string(i) + ".txt");
+  for (const CodeCheck& c : code)
+    if (!c.text.empty()) compile(c.text, c.file, c.field, c.expression);
   code::SetExtensionFunctions(previous);
   code::ClearRecordedError();
   code::ClearScripts();
@@ -953,25 +610,6 @@ void loadGameJson(const fs::path& root, GamePackage& p, std::vector<RoomRef>& ro
   });
 }
 
-// Files numbered 0.bin, 1.bin, ... in a folder, in order; a gap is an error.
-std::vector<std::vector<uint8_t>> numberedFiles(const fs::path& root, const std::string& folder, std::vector<ProjectError>& errors) {
-  std::vector<std::vector<uint8_t>> out;
-  std::error_code ec;
-  if (!fs::is_directory(root / folder, ec)) return out;
-  size_t count = 0;
-  for (const auto& it : fs::directory_iterator(root / folder))
-    if (it.path().extension() == ".bin") ++count;
-  for (size_t i = 0; i < count; ++i) {
-    auto bytes = readFile(root / folder / (std::to_string(i) + ".bin"));
-    if (!bytes) {
-      errors.push_back({folder + "/" + std::to_string(i) + ".bin", "", "missing file (files are numbered from 0 without gaps)"});
-      continue;
-    }
-    out.push_back(std::move(*bytes));
-  }
-  return out;
-}
-
 }  // namespace
 
 std::string KindFolder(ChunkId chunk) {
@@ -980,14 +618,14 @@ std::string KindFolder(ChunkId chunk) {
     case ChunkId::Backgrounds: return "backgrounds";
     case ChunkId::Sounds: return "sounds";
     case ChunkId::Scripts: return "scripts";
-    case ChunkId::Triggers: return "raw/triggers";
-    case ChunkId::Paths: return "raw/paths";
+    case ChunkId::Triggers: return "triggers";
+    case ChunkId::Paths: return "paths";
     case ChunkId::Fonts: return "fonts";
-    case ChunkId::TimeLines: return "raw/time_lines";
-    case ChunkId::Objects: return "raw/objects";
-    case ChunkId::Rooms: return "raw/rooms";
-    case ChunkId::ExtensionPackages: return "raw/extension_packages";
-    case ChunkId::IncludedFiles: return "raw/included_files";
+    case ChunkId::TimeLines: return "time_lines";
+    case ChunkId::Objects: return "objects";
+    case ChunkId::Rooms: return "rooms";
+    case ChunkId::ExtensionPackages: return "extension_packages";
+    case ChunkId::IncludedFiles: return "included_files";
     case ChunkId::GameInformation: return "raw";
     case ChunkId::LibraryInitCode: return "library_init";
     case ChunkId::Constants:
@@ -1046,28 +684,8 @@ bool LoadProject(const fs::path& root, GamePackage& p, std::vector<ProjectError>
     scriptFiles[e.index] = rel;
     return s;
   });
-  for (ChunkId id : kRawSlotChunks) {
-    auto& slots = p.raw(id);
-    for (Entry& e : listKind(root, KindFolder(id), id != ChunkId::Triggers, errors)) {
-      try {
-        RawSlot slot;
-        slot.exists = true;
-        slot.name = e.name;
-        slot.record = needFile(root, KindFolder(id) + "/" + e.stem + ".bin", e.file, "record");
-        if (slots.size() <= size_t(e.index)) slots.resize(size_t(e.index) + 1);
-        slots[size_t(e.index)] = std::move(slot);
-      } catch (const Problem& problem) {
-        errors.push_back(problem.error);
-      }
-    }
-  }
-  p.extension_packages = numberedFiles(root, KindFolder(ChunkId::ExtensionPackages), errors);
-  for (size_t i = 0; i < p.extension_packages.size(); ++i) {
-    std::vector<std::string> names;
-    if (!ExtensionFunctionNames(p.extension_packages[i], names))
-      errors.push_back({KindFolder(ChunkId::ExtensionPackages) + "/" + std::to_string(i) + ".bin", "", "not one extension package record"});
-  }
-  p.included_files = numberedFiles(root, KindFolder(ChunkId::IncludedFiles), errors);
+  std::vector<CodeCheck> code;
+  LoadRecordFolders(root, p, code, errors);
   if (auto info = readFile(root / "raw" / "game_information.bin")) p.game_information = std::move(*info);
 
   // Room order: names of rooms.
@@ -1088,7 +706,7 @@ bool LoadProject(const fs::path& root, GamePackage& p, std::vector<ProjectError>
     p.room_order.push_back(it->second);
   }
 
-  checkScripts(p, scriptFiles, errors);
+  checkScripts(p, scriptFiles, code, errors);
   return errors.empty();
 }
 

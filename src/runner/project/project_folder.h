@@ -6,8 +6,15 @@
 //   sounds/NAME.json, the sound's original bytes
 //   fonts/NAME.json, NAME.png     fields and glyphs; the glyph sheet's coverage as alpha
 //   scripts/NAME.json, NAME.txt   the script's text
+//   objects/NAME.json             fields, events and actions; code actions' code in .txt files
+//   time_lines/NAME.json          moments and their actions
+//   triggers/NAME.json, NAME.txt  fields; the condition
+//   rooms/NAME.json               fields, layers, views, instances, tiles; creation code in .txt files
+//   included_files/NAME.json      fields; the bytes in included_files/data/NAME
+//   extension_packages/NAME.json  files, functions, constants; the files block in data/NAME.bin
 //   library_init/N.txt            library initialization code, in order
-//   raw/KIND/INDEX.json, .bin     records of kinds that have no reader yet, kept byte for byte
+//   paths/NAME.json               kind and points
+//   raw/game_information.bin      the game information block, kept byte for byte
 //
 // Names, not indices, tie resources together; each resource's .json keeps its index so that
 // unpacking and building again reproduces the same game.
@@ -39,7 +46,7 @@ bool UnpackProject(const GamePackage& package, const std::filesystem::path& dir,
 // Scripts are compiled to find errors in them; the compiled code is not kept.
 bool LoadProject(const std::filesystem::path& dir, GamePackage& out, std::vector<ProjectError>& errors);
 
-// The folder name of each kind of chunk in a project ("sprites", "raw/rooms", ...).
+// The folder name of each kind of chunk in a project ("sprites", "rooms", "paths", ...).
 std::string KindFolder(ChunkId chunk);
 
 }  // namespace qv::runner::project

@@ -111,33 +111,53 @@ void ensureOwnBound() {
 
 }  // namespace
 
-RValue* scriptArguments() {
-  static RValue arguments[kScriptArgumentCount];
-  return arguments;
-}
+RValue g_scriptArguments[kScriptArgumentCount];
+constinit int g_scriptArgumentsInUse = 0;
 
-int& scriptArgumentsInUse() {
-  static int used = 0;
-  return used;
-}
-
-ScriptArgumentFrame::ScriptArgumentFrame(const RValue* args, int count) {
+int ScriptArgumentFrame::save(int count) {
   RValue* table = scriptArguments();
   int& used = scriptArgumentsInUse();
   savedCount_ = used;
-  for (int i = 0; i < savedCount_; ++i) new (&saved()[i]) RValue(std::move(table[i]));
+  for (int i = 0; i < savedCount_; ++i) {
+    if (table[i].kind == ty_real) {
+      savedReals_[i] = table[i].real;
+    } else {
+      new (&saved()[i]) RValue(std::move(table[i]));
+      savedStrings_ = static_cast<uint16_t>(savedStrings_ | (1u << i));
+    }
+  }
   if (count > kScriptArgumentCount) count = kScriptArgumentCount;
-  for (int i = 0; i < count; ++i) CopyValue(table[i], args[i]);
   for (int i = count; i < savedCount_; ++i) table[i].clear();
   used = count;
+  return count;
+}
+
+ScriptArgumentFrame::ScriptArgumentFrame(const RValue* args, int count) {
+  count = save(count);
+  RValue* table = scriptArguments();
+  for (int i = 0; i < count; ++i) CopyValue(table[i], args[i]);
+}
+
+ScriptArgumentFrame::ScriptArgumentFrame(const double* reals, int count) {
+  count = save(count);
+  RValue* table = scriptArguments();
+  for (int i = 0; i < count; ++i) {
+    table[i].kind = ty_real;
+    table[i].real = reals[i];
+  }
 }
 
 ScriptArgumentFrame::~ScriptArgumentFrame() {
   RValue* table = scriptArguments();
   int& used = scriptArgumentsInUse();
   for (int i = 0; i < savedCount_; ++i) {
-    table[i] = std::move(saved()[i]);
-    saved()[i].~RValue();
+    if (savedStrings_ & (1u << i)) {
+      table[i] = std::move(saved()[i]);
+      saved()[i].~RValue();
+    } else {
+      table[i].kind = ty_real;
+      table[i].real = savedReals_[i];
+    }
   }
   for (int i = savedCount_; i < used; ++i) table[i].clear();
   used = savedCount_;

@@ -54,10 +54,14 @@ bool WriteBuiltinVariable(int32_t id, world::CInstance* instance, int32_t index,
 
 // The shared script argument table behind argument0..argument15 and argument[i].
 inline constexpr int kScriptArgumentCount = 16;
-RValue* scriptArguments();
+// The table and its count live at namespace scope (no guard on each use):
+// every argument read of every script goes through them.
+extern RValue g_scriptArguments[kScriptArgumentCount];
+extern int g_scriptArgumentsInUse;
+inline RValue* scriptArguments() { return g_scriptArguments; }
 // Entries at and beyond this count are known to hold the real 0; calls save and restore only the
 // entries below it. Anything that writes an entry raises it (NoteArgumentWritten).
-int& scriptArgumentsInUse();
+inline int& scriptArgumentsInUse() { return g_scriptArgumentsInUse; }
 inline void NoteArgumentWritten(int index) {
   int& used = scriptArgumentsInUse();
   if (index >= used) used = index + 1;
@@ -68,15 +72,22 @@ inline void NoteArgumentWritten(int index) {
 class ScriptArgumentFrame {
  public:
   ScriptArgumentFrame(const RValue* args, int count);
+  // The same with `count` reals.
+  ScriptArgumentFrame(const double* reals, int count);
   ~ScriptArgumentFrame();
   ScriptArgumentFrame(const ScriptArgumentFrame&) = delete;
   ScriptArgumentFrame& operator=(const ScriptArgumentFrame&) = delete;
 
  private:
-  // Raw storage: only the entries in use are moved here, so a call with one argument moves one.
+  // Only the entries in use are saved: a real as its number, a string moved into raw storage, so
+  // that a call with one real argument saves one double.
   alignas(RValue) unsigned char saved_[kScriptArgumentCount * sizeof(RValue)];
+  double savedReals_[kScriptArgumentCount];
+  uint16_t savedStrings_ = 0;  // bit i: entry i was a string, moved into saved()[i]
   int savedCount_;
   RValue* saved() { return reinterpret_cast<RValue*>(saved_); }
+  // Saves the entries in use and makes the entries from `count` on zero; returns the count kept.
+  int save(int count);
 };
 
 }  // namespace qv::code

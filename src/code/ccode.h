@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "code/numeric_form.h"
 #include "code/tokens.h"
 #include "code/value.h"
 
@@ -20,25 +21,9 @@ namespace qv::code {
 enum CodeKind : int32_t { kProgram = 1, kExpression = 2, kConstantExpression = 3 };
 
 struct Node;
-
-// A numeric subtree flattened into postfix operations on doubles (see Node::numeric).
-struct NumericOp {
-  enum Code : uint8_t {
-    Constant, Local, Variable, Negate, Binary,  // Binary: any other operator, through `arg`
-    Argument,  // a script argument, `arg` its entry
-    Element,  // an element of an own array variable: `arg` indices on the stack, `node` the variable
-    Add, Subtract, Multiply, Less, LessEqual, Greater, GreaterEqual
-  };
-  Code code;
-  int32_t arg;        // Local: the slot; Binary: the operator
-  double constant;    // Constant
-  const Node* node;   // Variable: the variable node (own instance variable)
-};
-struct NumericProgram {
-  std::vector<NumericOp> ops;
-};
-// Programs deeper than this keep the tree walk (the evaluation stack is a fixed array).
-inline constexpr int kNumericStackSize = 32;
+struct Frame;
+// A statement's own function, chosen after the check pass for common shapes (see interpreter.h).
+using StatementFn = int (*)(const Node* n, Frame& f, RValue& slot);
 
 // One node of the tree. `kind`, `id`, `instance`, `value`, `children` and `position` are the
 // node as the parser and the check pass define it; `slot` is filled after the check pass.
@@ -53,8 +38,11 @@ struct Node {
   // the interpreter may try it on doubles alone and fall back to the full walk (nothing is
   // evaluated twice that could be observed).
   bool numeric = false;
-  std::unique_ptr<NumericProgram> program;  // set on the roots of numeric subtrees
-  mutable int32_t cache = -1;  // instance variables: last position found in the store
+  std::unique_ptr<NumericForm> program;  // set on the roots of numeric subtrees and on indices
+  StatementFn run = nullptr;  // statements: the function that runs this one, when chosen
+  // Instance variables: last position found in the store. Calls: 1 for a script call whose
+  // arguments all have numeric forms (set once after the check pass).
+  mutable int32_t cache = -1;
   RValue value;
   std::vector<std::unique_ptr<Node>> children;
 

@@ -15,6 +15,7 @@
 #include "code/builtin_variables.h"
 #include "code/ccode.h"
 #include "code/errors.h"
+#include "code/interpreter.h"
 #include "code/lexer.h"
 #include "code/operators.h"
 #include "code/registry.h"
@@ -107,6 +108,7 @@ class Compiler {
     if (failed_) return false;
     assignSlots(*root);
     buildPrograms(*root, false);
+    PrepareStatements(*root);
     if (code_.kind_ == kExpression && root->kind == nk_constant) {
       code_.kind_ = kConstantExpression;
       code_.constant_ = root->value;
@@ -655,57 +657,13 @@ class Compiler {
     }
   }
 
-  // Emits the postfix form of a numeric subtree; returns the stack depth it needs.
-  static int emit(const Node& n, NumericProgram& p) {
-    switch (n.kind) {
-      case nk_constant:
-        p.ops.push_back({NumericOp::Constant, 0, n.value.real, nullptr});
-        return 1;
-      case nk_fixed_variable:
-        if (n.slot >= 0) p.ops.push_back({NumericOp::Local, n.slot, 0.0, nullptr});
-        else if (isArgument(n.id)) p.ops.push_back({NumericOp::Argument, n.id - bv_argument0, 0.0, nullptr});
-        else p.ops.push_back({NumericOp::Variable, 0, 0.0, &n});
-        return 1;
-      case nk_unary: {
-        const int d = emit(*n.children[0], p);
-        p.ops.push_back({NumericOp::Negate, 0, 0.0, nullptr});
-        return d;
-      }
-      case nk_variable: {
-        int depth = 1;
-        for (size_t i = 1; i < n.children.size(); ++i)
-          depth = std::max(depth, emit(*n.children[i], p) + static_cast<int>(i) - 1);
-        p.ops.push_back({NumericOp::Element, static_cast<int32_t>(n.children.size() - 1), 0.0, &n});
-        return depth;
-      }
-      default: {
-        const int l = emit(*n.children[0], p);
-        const int r = emit(*n.children[1], p);
-        NumericOp::Code code = NumericOp::Binary;
-        switch (n.id) {
-          case tk_plus: code = NumericOp::Add; break;
-          case tk_minus: code = NumericOp::Subtract; break;
-          case tk_times: code = NumericOp::Multiply; break;
-          case tk_less: code = NumericOp::Less; break;
-          case tk_less_equal: code = NumericOp::LessEqual; break;
-          case tk_greater: code = NumericOp::Greater; break;
-          case tk_greater_equal: code = NumericOp::GreaterEqual; break;
-          default: break;
-        }
-        p.ops.push_back({code, n.id, 0.0, nullptr});
-        return std::max(l, r + 1);
-      }
-    }
-  }
-
-  // Numeric subtrees that are not part of a larger one get their postfix program.
+  // Numeric subtrees that are not part of a larger one get their numeric form; so do the indices
+  // of every variable node, which assignments to elements evaluate on their own.
   static void buildPrograms(Node& n, bool insideNumeric) {
-    if (n.numeric && !insideNumeric &&
-        (n.kind == nk_binary || n.kind == nk_unary || n.kind == nk_variable)) {
-      auto program = std::make_unique<NumericProgram>();
-      if (emit(n, *program) <= kNumericStackSize) n.program = std::move(program);
-    }
-    for (auto& c : n.children) buildPrograms(*c, insideNumeric || n.numeric);
+    if (n.numeric && !insideNumeric) n.program = BuildNumericForm(n);
+    const bool indices = n.kind == nk_variable;
+    for (size_t i = 0; i < n.children.size(); ++i)
+      buildPrograms(*n.children[i], (insideNumeric || n.numeric) && !(indices && i > 0));
   }
 
   // Variables with a fixed local prefix get a slot in the execution's frame.

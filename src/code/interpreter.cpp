@@ -16,6 +16,7 @@
 
 #include "code/builtin_variables.h"
 #include "code/errors.h"
+#include "code/frame.h"
 #include "code/instance_world.h"
 #include "code/operators.h"
 #include "code/registry.h"
@@ -34,26 +35,6 @@ CodeSettings& codeSettings() {
 
 // ---- 1. frames, locals and the stack guard ----
 namespace {
-
-struct LocalSlot {
-  bool exists = false;
-  RVariable var;
-};
-
-struct Frame {
-  CInstance* self;
-  CInstance* other;
-  const CCode* code;
-  bool localsCreated = false;
-  std::vector<LocalSlot> locals;  // by slot
-  std::unique_ptr<CVariableList> extraLocals;  // locals reached through a computed `local` prefix
-
-  void createLocals() {
-    if (localsCreated) return;
-    localsCreated = true;
-    locals.resize(static_cast<size_t>(code->localSlotCount()));
-  }
-};
 
 int g_executionDepth = 0;
 const char* g_stackBase = nullptr;
@@ -157,7 +138,7 @@ bool readRef(Frame& f, int32_t scope, int32_t id, int32_t index, RValue& out) {
   switch (scope) {
     case -7: return readLocal(f, id, index, out);
     case -6:
-      if (globalStore().isGlobal(id)) {
+      if (IsDeclaredGlobal(id)) {
         const RValue* v = globalStore().list().get(id, index);
         if (!v) return false;
         copyValue(out, *v);
@@ -190,7 +171,7 @@ bool writeRef(Frame& f, int32_t scope, int32_t id, int32_t index, const RValue& 
     case -7:
       return writeLocal(f, id, index, value);
     case -6:
-      if (globalStore().isGlobal(id)) return globalStore().list().set(id, index, value);
+      if (IsDeclaredGlobal(id)) return globalStore().list().set(id, index, value);
       return writeInstance(f.self, id, index, value);
     case -5:
       return globalStore().list().set(id, index, value);
@@ -233,7 +214,7 @@ struct Ref {
 
 bool eval(const Node* n, Frame& f, RValue& out);
 
-bool evalNumeric(const Node* n, Frame& f, double& out);
+inline bool evalNumeric(const Node* n, Frame& f, double& out);
 
 bool indexValue(const Node* n, Frame& f, int64_t& out) {
   double d;
@@ -288,27 +269,12 @@ bool unknownVariable(Frame& f, const Node* n, int32_t index) {
   return fail(f, n->position, message);
 }
 
-// The variable of a fixed self or unprefixed user variable, through the site's cache.
-RVariable* selfVariable(Frame& f, const Node* n) {
-  CVariableList& list = f.self->variables;
-  const int32_t c = n->cache;
-  if (c >= 0 && static_cast<size_t>(c) < list.size() && list.at(static_cast<size_t>(c))->id == n->id)
-    return list.at(static_cast<size_t>(c));
-  const int32_t p = list.positionOf(n->id);
-  if (p < 0) return nullptr;
-  n->cache = p;
-  return list.at(static_cast<size_t>(p));
-}
-
-// A fixed variable that lives in the executing instance's own store.
-inline bool isSelfUser(const Node* n) {
-  return n->id >= kUserVariableBase &&
-         (n->instance == -1 || (n->instance == -6 && !globalStore().isGlobal(n->id)));
-}
+RVariable* selfVariable(Frame& f, const Node* n) { return SelfVariable(f, n); }
+inline bool isSelfUser(const Node* n) { return IsSelfUser(n); }
 
 // A reference into the executing instance's own user variables.
 inline bool ownUserScope(const Ref& r) {
-  return r.id >= kUserVariableBase && (r.scope == -1 || (r.scope == -6 && !globalStore().isGlobal(r.id)));
+  return r.id >= kUserVariableBase && (r.scope == -1 || (r.scope == -6 && !IsDeclaredGlobal(r.id)));
 }
 
 bool readVariable(const Node* n, Frame& f, RValue& out) {
@@ -326,6 +292,10 @@ bool readVariable(const Node* n, Frame& f, RValue& out) {
         copyValue(out, v->value);
         return true;
       }
+    } else if (n->id >= bv_argument0 && n->id <= bv_argument15 && (n->instance == -1 || n->instance == -6)) {
+      // The script arguments: what their getters read, without the table lookup.
+      copyValue(out, scriptArguments()[n->id - bv_argument0]);
+      return true;
     } else if (n->id < kBuiltinVariableLimit && (n->instance == -1 || n->instance == -6)) {
       // Built-in variables of the executing instance (ids below 100000 are never global).
       if (ReadBuiltinVariable(n->id, f.self, 0, out)) return true;
@@ -359,22 +329,79 @@ bool readVariable(const Node* n, Frame& f, RValue& out) {
 
 // ---- 3. expressions and calls ----
 
-// Call arguments; a script call fills only the entries it passes, a built-in gets the whole table
-// of 16 (the entries after the given ones hold the real 0).
+// Argument tables of kMaxArguments entries, one per level of calls whose arguments are being
+// evaluated or passed, reused so that a call constructs no values. Outside the entries of the call
+// in progress every entry holds the real 0, so a built-in sees the whole table of 16 as the
+// language defines it. Tables never move (a built-in may run code that nests deeper).
+class ArgumentTables {
+ public:
+  static constexpr size_t kKeptCapacity = 1024;  // larger argument strings are freed after the call
+
+  RValue* acquire() {
+    if (depth_ == tables_.size()) tables_.push_back(std::make_unique<RValue[]>(kMaxArguments));
+    return tables_[depth_++].get();
+  }
+  // Gives back the table last acquired, its first `used` entries made fresh zero values again:
+  // built-ins read the field they need without checking the kind, so a real argument must carry
+  // an empty string and a string argument a real 0, as a new value does.
+  void release(RValue* table, int used) {
+    for (int i = 0; i < used; ++i) {
+      RValue& v = table[i];
+      v.kind = ty_real;
+      v.real = 0.0;
+      if (v.str.capacity() > kKeptCapacity) std::string().swap(v.str);
+      else v.str.clear();
+    }
+    --depth_;
+  }
+
+ private:
+  std::vector<std::unique_ptr<RValue[]>> tables_;
+  size_t depth_ = 0;
+};
+ArgumentTables g_argumentTables;
+
+struct ArgumentTable {
+  RValue* values = g_argumentTables.acquire();
+  int used = 0;
+  ArgumentTable() = default;
+  ~ArgumentTable() { g_argumentTables.release(values, used); }
+  ArgumentTable(const ArgumentTable&) = delete;
+  ArgumentTable& operator=(const ArgumentTable&) = delete;
+};
+
+bool callScriptWithReals(const Node* n, Frame& f, RValue& out, bool& done);
+
+// Scripts whose arguments are all numeric (chosen per call node after the check pass).
+inline bool numericArguments(const Node* n) {
+  if (n->id < kScriptIndexBase || n->id >= kExtensionIndexBase) return false;
+  for (const auto& c : n->children)
+    if (!c->program) return false;
+  return true;
+}
+
+// Call arguments are evaluated in order into the table; the first failure ends the call.
 bool evalCall(const Node* n, Frame& f, RValue& out) {
   const int argc = static_cast<int>(n->children.size());
   const int32_t index = n->id;
-  if (index >= kScriptIndexBase && index < kExtensionIndexBase) {
-    RValue args[4];
-    if (argc <= 4) {
-      for (int i = 0; i < argc; ++i)
-        if (!eval(n->child(static_cast<size_t>(i)), f, args[i])) return false;
-      return CallScript(index - kScriptIndexBase, f.self, f.other, out, args, argc);
+  if (n->cache == 1) {
+    bool done = false;
+    const bool ok = callScriptWithReals(n, f, out, done);
+    if (done) return ok;
+  }
+  ArgumentTable table;
+  RValue* args = table.values;
+  table.used = argc;
+  for (int i = 0; i < argc; ++i) {
+    const Node* a = n->child(static_cast<size_t>(i));
+    double d;
+    if (a->program && RunNumeric(*a->program, f, d)) {
+      args[i].kind = ty_real;
+      args[i].real = d;
+    } else if (!eval(a, f, args[i])) {
+      return false;
     }
   }
-  RValue args[kMaxArguments];
-  for (int i = 0; i < argc; ++i)
-    if (!eval(n->child(static_cast<size_t>(i)), f, args[i])) return false;
   if (index >= kExtensionIndexBase) {
     ExtensionFunctions* ext = extensionFunctions();
     return ext && ext->call(index - kExtensionIndexBase, f.self, f.other, out, args, argc);
@@ -384,7 +411,7 @@ bool evalCall(const Node* n, Frame& f, RValue& out) {
   RValue result;
   BuiltinCall call{f.self, f.other, argc, args, result};
   fn->handler(call);
-  out = std::move(result);
+  MoveValue(out, std::move(result));
   return true;
 }
 
@@ -399,6 +426,7 @@ bool fastReal(const Node* n, Frame& f, double& out) {
   if (n->kind != nk_fixed_variable) return false;
   const RValue* v = nullptr;
   if (n->id >= bv_argument0 && n->id <= bv_argument15) {
+    if (n->instance != -1 && n->instance != -6) return false;
     v = &scriptArguments()[n->id - bv_argument0];
   } else if (n->slot >= 0) {
     if (!f.localsCreated) return false;
@@ -457,113 +485,10 @@ __attribute__((always_inline)) inline bool fastArithmetic(int32_t op, double& l,
   }
 }
 
-// Runs a numeric program; false (nothing recorded) means "take the tree walk".
-bool runNumeric(const NumericProgram& p, Frame& f, double& out) {
-  double stack[kNumericStackSize];
-  int sp = 0;
-  for (const NumericOp& op : p.ops) {
-    switch (op.code) {
-      case NumericOp::Constant:
-        stack[sp++] = op.constant;
-        break;
-      case NumericOp::Local: {
-        if (!f.localsCreated) return false;
-        const LocalSlot& s = f.locals[static_cast<size_t>(op.arg)];
-        if (!s.exists || s.var.value.kind != ty_real) return false;
-        stack[sp++] = s.var.value.real;
-        break;
-      }
-      case NumericOp::Variable:
-        if (!fastReal(op.node, f, stack[sp])) return false;
-        ++sp;
-        break;
-      case NumericOp::Binary:
-        --sp;
-        if (!fastArithmetic(op.arg, stack[sp - 1], stack[sp])) return false;
-        break;
-      case NumericOp::Negate:
-        stack[sp - 1] = -stack[sp - 1];
-        break;
-      case NumericOp::Argument: {
-        const RValue& a = scriptArguments()[op.arg];
-        if (a.kind != ty_real) return false;
-        stack[sp++] = a.real;
-        break;
-      }
-      case NumericOp::Element: {
-        // Indices outside 0..31999, a missing element or a string: the tree walk reports it.
-        int64_t flat = 0;
-        sp -= op.arg;
-        for (int k = 0; k < op.arg; ++k) {
-          const int64_t i = roundIndex(stack[sp + k]);
-          if (i < 0 || i >= kArrayDimension) return false;
-          flat = flat * kArrayDimension + i;
-        }
-        const Node* n = op.node;
-        if (n->children[0]->value.real == -6.0 && globalStore().isGlobal(n->id)) return false;
-        const RVariable* v = selfVariable(f, n);
-        if (!v) return false;
-        const RValue* e = v->get(static_cast<int32_t>(flat));
-        if (!e || e->kind != ty_real) return false;
-        stack[sp++] = e->real;
-        break;
-      }
-      case NumericOp::Add:
-        --sp;
-        stack[sp - 1] += stack[sp];
-        break;
-      case NumericOp::Subtract:
-        --sp;
-        stack[sp - 1] -= stack[sp];
-        break;
-      case NumericOp::Multiply:
-        --sp;
-        stack[sp - 1] *= stack[sp];
-        break;
-      case NumericOp::Less:
-        --sp;
-        stack[sp - 1] = truthValue(stack[sp - 1] - stack[sp] < -kCompareEpsilon);
-        break;
-      case NumericOp::LessEqual:
-        --sp;
-        stack[sp - 1] = truthValue(stack[sp - 1] - stack[sp] <= kCompareEpsilon);
-        break;
-      case NumericOp::Greater:
-        --sp;
-        stack[sp - 1] = truthValue(stack[sp - 1] - stack[sp] > kCompareEpsilon);
-        break;
-      case NumericOp::GreaterEqual:
-        --sp;
-        stack[sp - 1] = truthValue(stack[sp - 1] - stack[sp] >= -kCompareEpsilon);
-        break;
-    }
-  }
-  out = stack[0];
-  return true;
-}
-
 // A numeric subtree on doubles alone; false (with nothing recorded) sends the caller to the full
 // walk, which then meets and reports whatever stopped this one.
-bool evalNumeric(const Node* n, Frame& f, double& out) {
-  if (n->program) return runNumeric(*n->program, f, out);
-  switch (n->kind) {
-    case nk_variable:
-      return false;  // elements run only inside programs
-    case nk_constant:
-    case nk_fixed_variable:
-      return fastReal(n, f, out);
-    case nk_binary: {
-      double r;
-      if (!evalNumeric(n->child(0), f, out) || !evalNumeric(n->child(1), f, r)) return false;
-      return fastArithmetic(n->id, out, r);
-    }
-    case nk_unary:
-      if (!evalNumeric(n->child(0), f, out)) return false;
-      out = -out;
-      return true;
-    default:
-      return false;
-  }
+inline bool evalNumeric(const Node* n, Frame& f, double& out) {
+  return n->program && RunNumeric(*n->program, f, out);
 }
 
 bool eval(const Node* n, Frame& f, RValue& out) {
@@ -576,7 +501,7 @@ bool eval(const Node* n, Frame& f, RValue& out) {
     case nk_variable:
       if (n->program) {
         double d;
-        if (runNumeric(*n->program, f, d)) {
+        if (RunNumeric(*n->program, f, d)) {
           out.kind = ty_real;
           out.real = d;
           return true;
@@ -621,7 +546,11 @@ bool eval(const Node* n, Frame& f, RValue& out) {
 
 // ---- 4. statements ----
 
-int exec(const Node* n, Frame& f, RValue& slot);
+int execGeneral(const Node* n, Frame& f, RValue& slot);
+// Runs a statement through its own function when one was chosen, else through the general walk.
+inline int exec(const Node* n, Frame& f, RValue& slot) {
+  return n->run ? n->run(n, f, slot) : execGeneral(n, f, slot);
+}
 
 int compoundOperator(int32_t assignKind) {
   switch (assignKind) {
@@ -739,19 +668,21 @@ int execAssign(const Node* n, Frame& f, RValue& slot) {
   return 0;
 }
 
-bool condition(const Node* n, Frame& f, const char* message, bool& truth) {
-  if (n->numeric) {
-    double d;
-    if (evalNumeric(n, f, d)) {
-      truth = d >= 0.5;
-      return true;
-    }
-  }
+__attribute__((noinline)) bool conditionByWalk(const Node* n, Frame& f, const char* message, bool& truth) {
   RValue v;
   if (!eval(n, f, v)) return false;
   if (!v.isReal()) return fail(f, n->position, message);
   truth = v.real >= 0.5;
   return true;
+}
+
+inline bool condition(const Node* n, Frame& f, const char* message, bool& truth) {
+  double d;
+  if (n->program && RunNumeric(*n->program, f, d)) {
+    truth = d >= 0.5;
+    return true;
+  }
+  return conditionByWalk(n, f, message, truth);
 }
 
 // How a loop goes on after its body: -1 for "go on", else the loop's own status.
@@ -853,7 +784,7 @@ int execWith(const Node* n, Frame& f, RValue& slot) {
   return 0;  // noone and specifiers below -7 visit nothing
 }
 
-int exec(const Node* n, Frame& f, RValue& slot) {
+int execGeneral(const Node* n, Frame& f, RValue& slot) {
   switch (n->kind) {
     case nk_block:
       for (const auto& c : n->children) {
@@ -866,7 +797,7 @@ int exec(const Node* n, Frame& f, RValue& slot) {
     case nk_call: {
       RValue result;
       if (!evalCall(n, f, result)) return -1;
-      slot = std::move(result);
+      MoveValue(slot, std::move(result));
       return 0;
     }
     case nk_if: {
@@ -925,9 +856,16 @@ int exec(const Node* n, Frame& f, RValue& slot) {
     case nk_switch:
       return execSwitch(n, f, slot);
     case nk_return: {
+      // The value goes to the slot only when its evaluation succeeds.
+      double d;
+      if (evalNumeric(n->child(0), f, d)) {
+        slot.kind = ty_real;
+        slot.real = d;
+        return -2;
+      }
       RValue value;
       if (!eval(n->child(0), f, value)) return -1;
-      slot = std::move(value);
+      MoveValue(slot, std::move(value));
       return -2;
     }
     case nk_exit: return -2;
@@ -960,32 +898,334 @@ struct ExecutionDepth {
   }
 };
 
+// ---- statement functions for common shapes ----
+// Each takes its fast path only when every operand is a real and every target exists as needed;
+// otherwise it hands the whole statement to the general walk, which evaluates it again from the
+// start. Only side-effect-free parts (numeric forms, index checks) run before such a hand-over,
+// so nothing observable happens twice.
+
+int runBlock(const Node* n, Frame& f, RValue& slot) {
+  for (const auto& c : n->children) {
+    const int s = exec(c.get(), f, slot);
+    if (s != 0) return s;
+  }
+  return 0;
+}
+
+int runIf(const Node* n, Frame& f, RValue& slot) {
+  bool truth = false;
+  if (!condition(n->child(0), f, "Expression expected", truth)) return -1;
+  if (truth) return exec(n->child(1), f, slot);
+  if (n->children.size() > 2) return exec(n->child(2), f, slot);
+  return 0;
+}
+
+int runWhile(const Node* n, Frame& f, RValue& slot) {
+  const Node* test = n->child(0);
+  const Node* body = n->child(1);
+  for (;;) {
+    bool truth = false;
+    if (!condition(test, f, "Boolean expression expected", truth)) return -1;
+    if (!truth) return 0;
+    const int s = loopBody(exec(body, f, slot));
+    if (s != kGoOn) return s;
+    if (!tick(f, n->position)) return -1;
+  }
+}
+
+int runFor(const Node* n, Frame& f, RValue& slot) {
+  int s = exec(n->child(0), f, slot);
+  if (s != 0) return s;
+  const Node* test = n->child(1);
+  const Node* step = n->child(2);
+  const Node* body = n->child(3);
+  for (;;) {
+    bool truth = false;
+    if (!condition(test, f, "Expression expected", truth)) return -1;
+    if (!truth) return 0;
+    s = loopBody(exec(body, f, slot));
+    if (s != kGoOn) return s;
+    s = exec(step, f, slot);
+    if (s != 0) return s;
+    if (!tick(f, n->position)) return -1;
+  }
+}
+
+// `for (...; ...; local += constant)`: the step runs inline while the local holds a real; with
+// `Below`, the test is `local < constant` on the same local and runs inline too.
+template <bool Below>
+int runCountingFor(const Node* n, Frame& f, RValue& slot) {
+  int s = exec(n->child(0), f, slot);
+  if (s != 0) return s;
+  const Node* test = n->child(1);
+  const Node* step = n->child(2);
+  const Node* body = n->child(3);
+  const size_t counter = static_cast<size_t>(step->child(0)->slot);
+  const double increment = step->child(1)->value.real;
+  const double limit = Below ? test->child(1)->value.real : 0.0;
+  for (;;) {
+    bool truth = false;
+    const RValue* c = Below ? f.localValue(static_cast<int32_t>(counter)) : nullptr;
+    if (Below && c && c->kind == ty_real) {
+      truth = c->real - limit < -kCompareEpsilon;
+    } else if (!condition(test, f, "Expression expected", truth)) {
+      return -1;
+    }
+    if (!truth) return 0;
+    s = loopBody(exec(body, f, slot));
+    if (s != kGoOn) return s;
+    RValue* v = f.localsCreated && f.locals[counter].exists ? &f.locals[counter].var.value : nullptr;
+    if (v && v->kind == ty_real) {
+      v->real += increment;
+      slot.kind = ty_real;
+      slot.real = v->real;
+    } else {
+      s = exec(step, f, slot);
+      if (s != 0) return s;
+    }
+    if (!tick(f, n->position)) return -1;
+  }
+}
+
+// The value of a numeric right-hand side: a real constant directly, else its numeric form.
+inline bool numericValue(const Node* v, Frame& f, double& d) {
+  if (v->kind == nk_constant) {
+    d = v->value.real;
+    return true;
+  }
+  return RunNumeric(*v->program, f, d);
+}
+
+// `op` applied in place for the compound operators with a fast form; false hands over.
+template <int Op>
+inline bool update(double& current, double d) {
+  if constexpr (Op == tk_add_assign) current += d;
+  if constexpr (Op == tk_sub_assign) current -= d;
+  if constexpr (Op == tk_mul_assign) current *= d;
+  if constexpr (Op == tk_div_assign) {
+    if (d == 0.0) return false;
+    current /= d;
+  }
+  return true;
+}
+
+inline void setReal(RValue& v, double d) {
+  v.kind = ty_real;
+  v.real = d;
+}
+
+// `local = numeric`
+int runSetLocal(const Node* n, Frame& f, RValue& slot) {
+  double d;
+  if (!numericValue(n->child(1), f, d)) return execAssign(n, f, slot);
+  f.createLocals();
+  LocalSlot& s = f.locals[static_cast<size_t>(n->child(0)->slot)];
+  s.exists = true;
+  setReal(slot, d);
+  setReal(s.var.value, d);
+  return 0;
+}
+
+// `local op= numeric`
+template <int Op>
+int runUpdateLocal(const Node* n, Frame& f, RValue& slot) {
+  double d;
+  if (f.localsCreated && numericValue(n->child(1), f, d)) {
+    LocalSlot& s = f.locals[static_cast<size_t>(n->child(0)->slot)];
+    RValue& v = s.var.value;
+    if (s.exists && v.kind == ty_real) {
+      double r = v.real;
+      if (update<Op>(r, d)) {
+        setReal(slot, r);
+        v.real = r;
+        return 0;
+      }
+    }
+  }
+  return execAssign(n, f, slot);
+}
+
+// `own = numeric` (an unprefixed or `self` user variable that is not global)
+int runSetOwn(const Node* n, Frame& f, RValue& slot) {
+  const Node* target = n->child(0);
+  double d;
+  if (!IsSelfUser(target) || !numericValue(n->child(1), f, d)) return execAssign(n, f, slot);
+  RVariable* v = SelfVariable(f, target);
+  if (!v) v = &f.self->variables.ensure(target->id);
+  setReal(slot, d);
+  setReal(v->value, d);
+  return 0;
+}
+
+// `own op= numeric`
+template <int Op>
+int runUpdateOwn(const Node* n, Frame& f, RValue& slot) {
+  const Node* target = n->child(0);
+  double d;
+  if (IsSelfUser(target) && numericValue(n->child(1), f, d)) {
+    if (RVariable* v = SelfVariable(f, target); v && v->value.kind == ty_real) {
+      double r = v->value.real;
+      if (update<Op>(r, d)) {
+        setReal(slot, r);
+        v->value.real = r;
+        return 0;
+      }
+    }
+  }
+  return execAssign(n, f, slot);
+}
+
+// A numeric index in 0..31999, or false.
+inline bool numericIndex(const Node* i, Frame& f, int64_t& out) {
+  double d;
+  if (i->kind == nk_fixed_variable && i->slot >= 0) {
+    const RValue* v = f.localValue(i->slot);
+    if (!v || v->kind != ty_real) return false;
+    d = v->real;
+  } else if (!RunNumeric(*i->program, f, d)) {
+    return false;
+  }
+  out = roundIndex(d);
+  return out >= 0 && out < kArrayDimension;
+}
+
+// `own[i] = numeric` and `own[i, j] = numeric`: the indices first, then the value, as the
+// general walk evaluates them.
+int runSetOwnElement(const Node* n, Frame& f, RValue& slot) {
+  const Node* target = n->child(0);
+  int64_t row = 0;
+  int64_t column = 0;
+  double d;
+  if (!numericIndex(target->child(1), f, column)) return execAssign(n, f, slot);
+  if (target->children.size() > 2) {
+    row = column;
+    if (!numericIndex(target->child(2), f, column)) return execAssign(n, f, slot);
+  }
+  if (!numericValue(n->child(1), f, d)) return execAssign(n, f, slot);
+  if (g_globalsDeclared && target->child(0)->value.real == -6.0 && IsDeclaredGlobal(target->id)) return execAssign(n, f, slot);
+  RVariable* v = SelfVariable(f, target);
+  if (!v) v = &f.self->variables.ensure(target->id);
+  RValue* e = v->elementAt(static_cast<size_t>(row), static_cast<size_t>(column));
+  if (!e) return execAssign(n, f, slot);  // beyond the array limit: the walk reports it
+  setReal(slot, d);
+  setReal(*e, d);
+  return 0;
+}
+
+// `return value`: the value goes to the slot only when its evaluation succeeds.
+int runReturn(const Node* n, Frame& f, RValue& slot) {
+  const Node* v = n->child(0);
+  double d;
+  if (v->program && RunNumeric(*v->program, f, d)) {
+    setReal(slot, d);
+    return -2;
+  }
+  RValue value;
+  if (!eval(v, f, value)) return -1;
+  MoveValue(slot, std::move(value));
+  return -2;
+}
+
+template <template <int> class Pick>
+StatementFn byOperator(int32_t op) {
+  switch (op) {
+    case tk_add_assign: return Pick<tk_add_assign>::fn;
+    case tk_sub_assign: return Pick<tk_sub_assign>::fn;
+    case tk_mul_assign: return Pick<tk_mul_assign>::fn;
+    case tk_div_assign: return Pick<tk_div_assign>::fn;
+    default: return nullptr;
+  }
+}
+template <int Op>
+struct PickUpdateLocal {
+  static constexpr StatementFn fn = &runUpdateLocal<Op>;
+};
+template <int Op>
+struct PickUpdateOwn {
+  static constexpr StatementFn fn = &runUpdateOwn<Op>;
+};
+
+StatementFn assignmentFunction(const Node& n) {
+  const Node& target = *n.children[0];
+  const Node& value = *n.children[1];
+  const bool numericValue = value.kind == nk_constant ? value.value.isReal() : value.program != nullptr;
+  if (!numericValue) return nullptr;
+  if (target.kind == nk_fixed_variable) {
+    if (target.slot >= 0) return n.id == tk_assign ? &runSetLocal : byOperator<PickUpdateLocal>(n.id);
+    const bool own = target.id >= kUserVariableBase && (target.instance == -1 || target.instance == -6);
+    if (own) return n.id == tk_assign ? &runSetOwn : byOperator<PickUpdateOwn>(n.id);
+    return nullptr;
+  }
+  if (target.kind == nk_variable && n.id == tk_assign && target.numeric && target.children.size() > 1) {
+    for (size_t i = 1; i < target.children.size(); ++i)
+      if (!target.children[i]->program) return nullptr;
+    return &runSetOwnElement;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 // ---- 5. entry points ----
 
-bool Execute(const CCode& code, CInstance* self, CInstance* other, RValue& result) {
-  ClearRecordedError();
-  if (!code.compiled()) {
-    RecordCodeError(code, 0, "Internal Error: Executing non-compiled code.");
-    return false;
+void PrepareStatements(Node& n) {
+  for (auto& c : n.children) PrepareStatements(*c);
+  switch (n.kind) {
+    case nk_block: n.run = &runBlock; break;
+    case nk_if: n.run = &runIf; break;
+    case nk_while: n.run = &runWhile; break;
+    case nk_for: {
+      if (n.children.size() != 4) break;  // every checked for has init, test, step and body
+      const Node& step = *n.children[2];
+      const bool counting = step.kind == nk_assign && step.id == tk_add_assign &&
+                            step.children[0]->kind == nk_fixed_variable && step.children[0]->slot >= 0 &&
+                            step.children[1]->kind == nk_constant && step.children[1]->value.isReal();
+      const Node& test = *n.children[1];
+      const bool below = counting && test.kind == nk_binary && test.id == tk_less &&
+                         test.children[0]->kind == nk_fixed_variable &&
+                         test.children[0]->slot == step.children[0]->slot &&
+                         test.children[1]->kind == nk_constant && test.children[1]->value.isReal();
+      n.run = below ? &runCountingFor<true> : counting ? &runCountingFor<false> : &runFor;
+      break;
+    }
+    case nk_return: n.run = &runReturn; break;
+    case nk_call: n.cache = numericArguments(&n) ? 1 : -1; break;
+    case nk_assign: n.run = assignmentFunction(n); break;
+    default: break;
   }
+}
+
+namespace {
+
+__attribute__((noinline, cold)) bool failBeforeRun(const CCode& code, const char* message) {
+  RecordCodeError(code, 0, message);
+  return false;
+}
+
+// The steps of Execute, inline in the script call path.
+__attribute__((always_inline)) inline bool executeCode(const CCode& code, CInstance* self, CInstance* other,
+                                                       RValue& result) {
+  ClearRecordedError();
+  if (!code.compiled()) return failBeforeRun(code, "Internal Error: Executing non-compiled code.");
   if (code.kind() == kConstantExpression) {
     result = code.constant();
     return true;
   }
-  if (!self || !other) {
-    RecordCodeError(code, 0, "Internal Error: Executing code for nil instance.");
-    return false;
-  }
+  if (!self || !other) return failBeforeRun(code, "Internal Error: Executing code for nil instance.");
   ExecutionDepth depth;
-  Frame f{self, other, &code, false, {}, {}};
+  Frame f{self, other, &code};
   if (ExecutionDepth::exhausted()) return fail(f, 0, kDepthMessage);
   const Node* root = code.root();
   if (code.kind() == kExpression) return eval(root, f, result);
   if (root->kind == nk_empty_program) return true;
   if (root->kind != nk_block) return fail(f, root->position, "This is not a program.");
   return exec(root, f, result) != -1;
+}
+
+}  // namespace
+
+bool Execute(const CCode& code, CInstance* self, CInstance* other, RValue& result) {
+  return executeCode(code, self, other, result);
 }
 
 bool ExecuteAction(const CCode& code, CInstance* self, CInstance* other, RValue& result) {
@@ -1002,8 +1242,12 @@ bool ExecuteValue(const CCode& code, CInstance* self, CInstance* other, RValue& 
   return false;
 }
 
-bool CallScript(int32_t index, CInstance* self, CInstance* other, RValue& result, const RValue* args,
-                int count) {
+namespace {
+
+// CallScript with the arguments given as RValues or as reals.
+template <typename Argument>
+inline bool callScript(int32_t index, CInstance* self, CInstance* other, RValue& result, const Argument* args,
+                       int count) {
   const CScript* script = Script(index);
   if (!script || !script->code) return false;
   // The shared argument table is saved and restored around the call, on failure too.
@@ -1016,23 +1260,48 @@ bool CallScript(int32_t index, CInstance* self, CInstance* other, RValue& result
     --g_stepsLeft;
   }
   result.setReal(0.0);
-  if (ExecuteValue(*script->code, self, other, result)) return true;
+  if (executeCode(*script->code, self, other, result)) return true;
+  result.setString(std::string_view("ERROR"));  // as ExecuteValue leaves it
   ErrorState& state = errorState();
   state.current = "In script " + ScriptName(index) + ":\r" + state.current;
   return false;
 }
 
+// A script call whose arguments all have numeric forms: when every form finishes, the reals go
+// straight into the argument table. False in `done` means nothing was called (and nothing
+// observable happened): the general call path takes over.
+bool callScriptWithReals(const Node* n, Frame& f, RValue& out, bool& done) {
+  const int argc = static_cast<int>(n->children.size());
+  double reals[kMaxArguments];
+  for (int i = 0; i < argc; ++i) {
+    const Node* a = n->child(static_cast<size_t>(i));
+    if (!RunNumeric(*a->program, f, reals[i])) {
+      done = false;
+      return false;
+    }
+  }
+  done = true;
+  return callScript(n->id - kScriptIndexBase, f.self, f.other, out, reals, argc);
+}
+
+}  // namespace
+
+bool CallScript(int32_t index, CInstance* self, CInstance* other, RValue& result, const RValue* args,
+                int count) {
+  return callScript(index, self, other, result, args, count);
+}
+
 bool ReadVariable(CInstance* self, CInstance* other, int32_t specifier, int32_t id, int32_t index,
                   RValue& out) {
   static const CCode none("", false);
-  Frame f{self, other, &none, false, {}, {}};
+  Frame f{self, other, &none};
   return readRef(f, specifier, id, index, out);
 }
 
 bool WriteVariable(CInstance* self, CInstance* other, int32_t specifier, int32_t id, int32_t index,
                    const RValue& value) {
   static const CCode none("", false);
-  Frame f{self, other, &none, false, {}, {}};
+  Frame f{self, other, &none};
   return writeRef(f, specifier, id, index, value);
 }
 

@@ -23,6 +23,10 @@ struct CodeSettings {
 };
 CodeSettings& codeSettings();
 
+// Chooses the functions that run the common shapes of statements in a checked tree (the compiler
+// calls it once per compilation); statements without one take the general walk.
+void PrepareStatements(Node& root);
+
 bool Execute(const CCode& code, world::CInstance* self, world::CInstance* other, RValue& result);
 // Execute; a failure is reported as a non-fatal error of the running action.
 bool ExecuteAction(const CCode& code, world::CInstance* self, world::CInstance* other, RValue& result);

@@ -48,6 +48,16 @@ inline void CopyValue(RValue& to, const RValue& from) {
   }
 }
 
+// Moves a value; a real moves only its real, as CopyValue copies it.
+inline void MoveValue(RValue& to, RValue&& from) {
+  if (from.kind == ty_real) {
+    to.kind = ty_real;
+    to.real = from.real;
+  } else {
+    to = std::move(from);
+  }
+}
+
 // Truth values given to game code are the reals 1 and 0.
 inline double truthValue(bool b) { return b ? 1.0 : 0.0; }
 

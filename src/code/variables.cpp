@@ -178,13 +178,15 @@ VariableNames& variableNames() {
 // ---- GlobalStore ----
 
 namespace {
-constexpr size_t kInitialFlags = 10000;
 constexpr size_t kFlagGrowth = 1000;
 }  // namespace
 
+bool g_globalsDeclared = false;
+
 void GlobalStore::reset() {
   list_.clear();
-  flags_.assign(kInitialFlags, 0);
+  flags_.assign(kInitialFlagCount, 0);
+  if (this == &globalStore()) g_globalsDeclared = false;
 }
 
 void GlobalStore::markGlobal(int32_t id) {
@@ -192,6 +194,7 @@ void GlobalStore::markGlobal(int32_t id) {
   const size_t k = static_cast<size_t>(id - kUserVariableBase);
   if (k >= flags_.size()) flags_.resize(k + kFlagGrowth, 0);
   flags_[k] = 1;
+  g_globalsDeclared = true;
   list_.ensure(id);
 }
 
@@ -214,6 +217,7 @@ bool GlobalStore::load(runner::CStream& stream) {
   for (auto& f : flags) f = stream.ReadBoolean() ? 1 : 0;
   list_ = std::move(list);
   flags_ = std::move(flags);
+  g_globalsDeclared = true;  // whatever the flags hold
   return true;
 }
 

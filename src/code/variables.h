@@ -41,9 +41,11 @@ struct RVariable {
   // The element at a flat index, or nullptr when it lies outside the rows. Inline: array loops
   // reach it once per element access.
   const RValue* get(int32_t index) const {
-    if (index == 0) return &value;
-    const size_t row = static_cast<size_t>(index / kArrayDimension);
-    const size_t column = static_cast<size_t>(index % kArrayDimension);
+    return getAt(static_cast<size_t>(index / kArrayDimension), static_cast<size_t>(index % kArrayDimension));
+  }
+  // The same by row and column (both below kArrayDimension), as the two indices give them.
+  const RValue* getAt(size_t row, size_t column) const {
+    if (row == 0 && column == 0) return &value;
     if (row >= rows.size() || column >= rows[row].size()) return nullptr;
     return &rows[row][column];
   }
@@ -51,9 +53,10 @@ struct RVariable {
   // nullptr when that would take the variable beyond kMaxArrayElements. The existing-element
   // path is inline; growing the rows is not.
   RValue* element(int32_t index) {
-    if (index == 0) return &value;
-    const size_t row = static_cast<size_t>(index / kArrayDimension);
-    const size_t column = static_cast<size_t>(index % kArrayDimension);
+    return elementAt(static_cast<size_t>(index / kArrayDimension), static_cast<size_t>(index % kArrayDimension));
+  }
+  RValue* elementAt(size_t row, size_t column) {
+    if (row == 0 && column == 0) return &value;
     if (row < rows.size() && column < rows[row].size()) return &rows[row][column];
     return grow(row, column);
   }
@@ -129,9 +132,10 @@ VariableNames& variableNames();
 // The global variables and the declared-global flags (one byte per user id).
 class GlobalStore {
  public:
-  GlobalStore() { reset(); }
+  GlobalStore() : flags_(kInitialFlagCount, 0) {}
   // Empty store and a flag table of 10000 entries, as at game start and restart.
   void reset();
+  static constexpr size_t kInitialFlagCount = 10000;
   CVariableList& list() { return list_; }
   void markGlobal(int32_t id);
   bool isGlobal(int32_t id) const {
@@ -147,5 +151,11 @@ class GlobalStore {
   std::vector<uint8_t> flags_;
 };
 GlobalStore& globalStore();
+
+// False until a `globalvar` runs (or flags are loaded) after the global store's last reset: until
+// then no name is global, and the hot paths skip the flag table.
+extern bool g_globalsDeclared;
+// is_global of the global store.
+inline bool IsDeclaredGlobal(int32_t id) { return g_globalsDeclared && globalStore().isGlobal(id); }
 
 }  // namespace qv::code

@@ -1,0 +1,78 @@
+// The execution context of one run of a CCode, shared by the interpreter and the numeric form.
+//
+// Locals are a slot table created by the first write, so that a local that was never written
+// ("absent") stays different from one holding 0.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "code/ccode.h"
+#include "code/numeric_form.h"
+#include "code/variables.h"
+#include "world/instance.h"
+
+namespace qv::code {
+
+struct LocalSlot {
+  bool exists = false;
+  RVariable var;
+};
+
+struct Frame {
+  Frame(world::CInstance* s, world::CInstance* o, const CCode* c) : self(s), other(o), code(c) {}
+
+  world::CInstance* self;
+  world::CInstance* other;
+  const CCode* code;
+  bool localsCreated = false;
+  bool numericFailed = false;  // set by a numeric form that could not finish
+  std::vector<LocalSlot> locals;  // by slot
+  std::unique_ptr<CVariableList> extraLocals;  // locals reached through a computed `local` prefix
+
+  void createLocals() {
+    if (localsCreated) return;
+    localsCreated = true;
+    locals.resize(static_cast<size_t>(code->localSlotCount()));
+  }
+  // The value of a local slot when it exists, else nullptr.
+  const RValue* localValue(int32_t slot) const {
+    if (!localsCreated) return nullptr;
+    const LocalSlot& s = locals[static_cast<size_t>(slot)];
+    return s.exists ? &s.var.value : nullptr;
+  }
+};
+
+// A fixed variable that lives in the executing instance's own store: an unprefixed or `self`
+// user variable that no executed `globalvar` has made global.
+inline bool IsSelfUser(const Node* n) {
+  return n->id >= kUserVariableBase &&
+         (n->instance == -1 || (n->instance == -6 && !IsDeclaredGlobal(n->id)));
+}
+
+// The variable of a fixed self or unprefixed user variable node, through the node's cache of its
+// position in the store (checked on every use); nullptr when the instance has no such variable.
+inline RVariable* SelfVariable(const Frame& f, const Node* n) {
+  CVariableList& list = f.self->variables;
+  const int32_t c = n->cache;
+  if (c >= 0 && static_cast<size_t>(c) < list.size()) {
+    RVariable* v = list.at(static_cast<size_t>(c));
+    if (v->id == n->id) return v;
+  }
+  const int32_t p = list.positionOf(n->id);
+  if (p < 0) return nullptr;
+  n->cache = p;
+  return list.at(static_cast<size_t>(p));
+}
+
+// Runs a numeric form; false (nothing evaluated that could be observed, nothing recorded) sends the
+// caller to the tree walk.
+inline bool RunNumeric(const NumericForm& form, Frame& f, double& out) {
+  f.numericFailed = false;
+  out = form.root->fn(*form.root, f);
+  return !f.numericFailed;
+}
+
+}  // namespace qv::code

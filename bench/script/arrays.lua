@@ -1,7 +1,7 @@
 -- Filling and summing a 30000-element array and a 2D array, several times.
 local a, b = {}, {}
 local s = 0
-for r = 0, 59 do
+for r = 0, 599 do
   for i = 0, 29999 do a[i] = i * 2 end
   for i = 0, 29999 do s = s + a[i] end
   for i = 0, 99 do

@@ -113,7 +113,9 @@ bool walkChain(int32_t object, Visit visit) {
 }
 }  // namespace
 
-InheritedEvent FindEventInherited(int32_t object, int32_t kind, int32_t number) {
+namespace {
+
+InheritedEvent lookUpInherited(int32_t object, int32_t kind, int32_t number) {
   InheritedEvent found;
   auto lookFor = [&](int32_t num) {
     return walkChain(object, [&](int32_t o) {
@@ -131,6 +133,48 @@ InheritedEvent FindEventInherited(int32_t object, int32_t kind, int32_t number) 
     walkChain(first, [&](int32_t ancestor) { return ancestor != number && lookFor(ancestor); });
   }
   return found;
+}
+
+// Every step performs the same few events for thousands of instances, so what the walk through
+// the parents found is remembered per object for event numbers below 256 of every kind but
+// collisions. Any change of the object list, a parent or an event advances the objects'
+// generation, which forgets it all (the entries point into the objects' event maps).
+constexpr int32_t kCachedNumbers = 256;
+
+struct CachedEvent {
+  bool known = false;
+  InheritedEvent found;
+};
+
+struct InheritedEventCache {
+  uint64_t generation = ~uint64_t{0};
+  std::vector<std::vector<CachedEvent>> byObject;
+};
+
+InheritedEventCache& inheritedEventCache() {
+  static InheritedEventCache cache;
+  return cache;
+}
+
+}  // namespace
+
+InheritedEvent FindEventInherited(int32_t object, int32_t kind, int32_t number) {
+  if (kind == ev_collision || kind < 0 || kind >= kEventKindCount || number < 0 || number >= kCachedNumbers ||
+      !ObjectExists(object))
+    return lookUpInherited(object, kind, number);
+  InheritedEventCache& cache = inheritedEventCache();
+  if (cache.generation != ObjectGeneration()) {
+    cache.byObject.assign(static_cast<size_t>(ObjectCount()), {});
+    cache.generation = ObjectGeneration();
+  }
+  auto& entries = cache.byObject[static_cast<size_t>(object)];
+  if (entries.empty()) entries.resize(static_cast<size_t>(kEventKindCount * kCachedNumbers));
+  CachedEvent& entry = entries[static_cast<size_t>(kind * kCachedNumbers + number)];
+  if (!entry.known) {
+    entry.found = lookUpInherited(object, kind, number);
+    entry.known = true;
+  }
+  return entry.found;
 }
 
 bool HasEventKind(int32_t object, int32_t kind) {

@@ -12,9 +12,4 @@ bool clipboardHasText();
 std::string clipboardText();  // "" when the clipboard holds no text
 void setClipboardText(std::string_view cp1252);
 
-// Conversions used at every text boundary of the clipboard. Characters outside code page 1252
-// become "?".
-std::string cp1252ToUtf8(std::string_view text);
-std::string utf8ToCp1252(std::string_view text);
-
 }  // namespace qv::platform

@@ -4,9 +4,9 @@
 #include <cmath>
 
 #include "platform/automation.h"
+#include "platform/code_page.h"
 #include "platform/loading_window_view.h"
 #include "runner/settings.h"
-#include "system/host_path.h"
 
 namespace qv::runner {
 namespace {
@@ -53,7 +53,7 @@ platform::LoadingWindowFrame frame(const LoadingWindowState& s) {
   f.labelTop = s.label_top;
   f.labelWidth = s.label_width;
   f.labelHeight = s.label_height;
-  f.labelText = system::Cp1252ToUtf8(s.label);
+  f.labelText = platform::Cp1252ToUtf8(s.label);
   return f;
 }
 

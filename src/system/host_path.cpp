@@ -1,5 +1,7 @@
 #include "system/host_path.h"
 
+#include "platform/code_page.h"
+
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -8,13 +10,6 @@ namespace qv::system {
 namespace fs = std::filesystem;
 
 namespace {
-
-// Code points of 0x80..0x9F in code page 1252 (0 where the code page leaves the byte undefined,
-// which then maps to the same code point, as the platform's conversion does).
-constexpr char16_t kHighControls[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 
@@ -38,26 +33,6 @@ std::string matchComponent(const fs::path& dir, const std::string& name) {
 
 }  // namespace
 
-std::string Cp1252ToUtf8(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (unsigned char c : text) {
-    char32_t cp = c;
-    if (c >= 0x80 && c <= 0x9F && kHighControls[c - 0x80]) cp = kHighControls[c - 0x80];
-    if (cp < 0x80) {
-      out.push_back(char(cp));
-    } else if (cp < 0x800) {
-      out.push_back(char(0xC0 | (cp >> 6)));
-      out.push_back(char(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(char(0xE0 | (cp >> 12)));
-      out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(char(0x80 | (cp & 0x3F)));
-    }
-  }
-  return out;
-}
-
 std::string HostTempDirectory() {
   std::error_code ec;
   fs::path p = fs::temp_directory_path(ec);
@@ -69,7 +44,7 @@ std::string HostTempDirectory() {
 
 std::string HostPath(std::string_view gamePath) {
   const bool trailing = !gamePath.empty() && (gamePath.back() == '\\' || gamePath.back() == '/');
-  std::string path = Cp1252ToUtf8(gamePath);
+  std::string path = platform::Cp1252ToUtf8(gamePath);
   for (char& c : path)
     if (c == '\\') c = '/';
 

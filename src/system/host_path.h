@@ -19,7 +19,4 @@ std::string HostPath(std::string_view gamePath);
 // The host's temporary directory (TMPDIR or /tmp), without a trailing separator.
 std::string HostTempDirectory();
 
-// Code page 1252 bytes as UTF-8.
-std::string Cp1252ToUtf8(std::string_view text);
-
 }  // namespace qv::system

@@ -1,10 +1,10 @@
 #include "windows/game_information.h"
+#include "platform/code_page.h"
 
 #include <fstream>
 #include <optional>
 #include <sstream>
 
-#include "platform/clipboard.h"
 #include "platform/message_box.h"
 #include "runner/container.h"
 #include "runner/loader.h"
@@ -96,8 +96,8 @@ GameInformation CurrentGameInformation() {
 
 void ShowGameInformation() {
   const GameInformation info = CurrentGameInformation();
-  platform::showInformationBox(platform::cp1252ToUtf8(info.caption),
-                           platform::cp1252ToUtf8(RichTextToPlain(info.richText)));
+  platform::showInformationBox(platform::Cp1252ToUtf8(info.caption),
+                           platform::Cp1252ToUtf8(RichTextToPlain(info.richText)));
   world::ClearInput();
 }
 

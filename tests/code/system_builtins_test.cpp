@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 
 #include "platform/clipboard.h"
+#include "platform/code_page.h"
 #include "platform/game_window.h"
 #include "support/builtin_call.h"
 
@@ -26,8 +27,8 @@ TEST(SystemFunctions, ClipboardRoundTripInCodePage1252) {
   Call("clipboard_set_text", {RValue(text)});
   EXPECT_EQ(Call("clipboard_has_text").real, 1);
   EXPECT_EQ(Call("clipboard_get_text").str, text);
-  EXPECT_EQ(qv::platform::cp1252ToUtf8(text), "caf\xC3\xA9 \xE2\x82\xAC \xE2\x80\x9Cquoted\xE2\x80\x9D");
-  EXPECT_EQ(qv::platform::utf8ToCp1252("\xE4\xB8\xAD" "a\xC3\xA9\xC3"), "?a\xE9?");  // outside 1252; cut short
+  EXPECT_EQ(qv::platform::Cp1252ToUtf8(text), "caf\xC3\xA9 \xE2\x82\xAC \xE2\x80\x9Cquoted\xE2\x80\x9D");
+  EXPECT_EQ(qv::platform::Utf8ToCp1252("\xE4\xB8\xAD" "a\xC3\xA9\xC3"), "?a\xE9?");  // outside 1252; cut short
 }
 
 TEST(SystemFunctions, ApplicationTitleTakesStringsOnly) {

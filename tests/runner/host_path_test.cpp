@@ -7,8 +7,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/code_page.h"
+
 namespace fs = std::filesystem;
-using qv::system::Cp1252ToUtf8;
+using qv::platform::Cp1252ToUtf8;
 using qv::system::HostPath;
 using qv::system::HostTempDirectory;
 

@@ -5,8 +5,8 @@
 #include <nlohmann/json.hpp>
 #include <random>
 
+#include "platform/code_page.h"
 #include "platform/process.h"
-#include "system/host_path.h"
 
 namespace qv::runner::project {
 
@@ -87,7 +87,7 @@ json summary(const GamePackage& p) {
   for (int32_t room : p.room_order) {
     std::string name = SlotName(p, ChunkId::Rooms, room);
     if (name.empty()) order.push_back(room);
-    else order.push_back(system::Cp1252ToUtf8(name));
+    else order.push_back(platform::Cp1252ToUtf8(name));
   }
   j["room_order"] = order;
   return j;

@@ -1,12 +1,13 @@
 #include "runner/project/project_files.h"
 
+#include "platform/code_page.h"
+
 #include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <map>
 
 #include "platform/image_codecs.h"
-#include "system/host_path.h"
 
 namespace qv::runner::project {
 
@@ -14,35 +15,9 @@ namespace qv::runner::project {
 
 // Game strings are code page 1252; JSON and file names are UTF-8. Every byte has a code point
 // (the five bytes the code page leaves undefined keep their own), so the mapping is exact both ways.
-std::string toUtf8(std::string_view text) { return system::Cp1252ToUtf8(text); }
+std::string toUtf8(std::string_view text) { return platform::Cp1252ToUtf8(text); }
 
-std::optional<std::string> toCp1252(std::string_view utf8) {
-  static const std::map<char32_t, char> inverse = [] {
-    std::map<char32_t, char> m;
-    for (int b = 0; b < 256; ++b) {
-      std::string u = system::Cp1252ToUtf8(std::string(1, char(b)));
-      char32_t cp = 0;
-      if (u.size() == 1) cp = uint8_t(u[0]);
-      else if (u.size() == 2) cp = char32_t(uint8_t(u[0]) & 0x1F) << 6 | (uint8_t(u[1]) & 0x3F);
-      else cp = char32_t(uint8_t(u[0]) & 0x0F) << 12 | char32_t(uint8_t(u[1]) & 0x3F) << 6 | (uint8_t(u[2]) & 0x3F);
-      m[cp] = char(b);
-    }
-    return m;
-  }();
-  std::string out;
-  for (size_t i = 0; i < utf8.size();) {
-    const uint8_t c = uint8_t(utf8[i]);
-    size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-    if (n == 0 || i + n > utf8.size()) return std::nullopt;
-    char32_t cp = n == 1 ? c : n == 2 ? (c & 0x1F) : n == 3 ? (c & 0x0F) : (c & 0x07);
-    for (size_t k = 1; k < n; ++k) cp = cp << 6 | (uint8_t(utf8[i + k]) & 0x3F);
-    auto it = inverse.find(cp);
-    if (it == inverse.end()) return std::nullopt;
-    out.push_back(it->second);
-    i += n;
-  }
-  return out;
-}
+std::optional<std::string> toCp1252(std::string_view utf8) { return platform::Utf8ToCp1252Exact(utf8); }
 
 std::optional<std::vector<uint8_t>> readFile(const fs::path& p) {
   std::error_code ec;

@@ -5,6 +5,8 @@
 
 namespace qv::world {
 
+struct CRoom;
+
 // event_perform, event_perform_object, event_user, event_inherited.
 code::BuiltinFamily EventFunctions();
 // object_* (resource functions on objects).
@@ -16,6 +18,11 @@ code::BuiltinFamily InstanceFunctions();
 code::BuiltinFamily RoomFunctions();
 // tile_* (the tiles of the current room).
 code::BuiltinFamily TileFunctions();
+// Adds to `room` the tile that the arguments from `first` on describe (background, left, top,
+// width, height, x, y, depth) with the given scale and alpha and a new id; the result is that id,
+// or -1 after "Background does not exist.". Shared by tile_add and room_tile_add(_ext).
+void AddTileFromArguments(CRoom& room, code::BuiltinCall& c, int first, double xscale = 1, double yscale = 1,
+                          double alpha = 1);
 // keyboard_*, mouse_*, io_* and sleep.
 code::BuiltinFamily InputFunctions();
 

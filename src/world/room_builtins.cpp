@@ -143,26 +143,7 @@ void addTile(BuiltinCall& c, double xscale, double yscale, double alpha) {
     c.result.setReal(-1);
     return;
   }
-  if (!graphics::backgrounds().exists(c.integer(1))) {
-    code::ReportActionError("Background does not exist.");
-    c.result.setReal(-1);
-    return;
-  }
-  CTile t;
-  t.background = c.integer(1);
-  t.left = c.integer(2);
-  t.top = c.integer(3);
-  t.width = c.integer(4);
-  t.height = c.integer(5);
-  t.x = c.real(6);
-  t.y = c.real(7);
-  t.depth = c.real(8);
-  t.xscale = xscale;
-  t.yscale = yscale;
-  t.alpha = alpha;
-  t.id = ++lastTileId();
-  r->tiles.push_back(t);
-  c.result.setReal(t.id);
+  AddTileFromArguments(*r, c, 1, xscale, yscale, alpha);
 }
 void room_tile_add(BuiltinCall& c) { addTile(c, 1, 1, 1); }
 void room_tile_add_ext(BuiltinCall& c) { addTile(c, c.real(9), c.real(10), c.real(11)); }
@@ -200,6 +181,29 @@ constexpr code::BuiltinFunction kRoomFunctions[] = {
 };
 
 }  // namespace
+
+void AddTileFromArguments(CRoom& room, BuiltinCall& c, int first, double xscale, double yscale, double alpha) {
+  if (!graphics::backgrounds().exists(c.integer(first))) {
+    code::ReportActionError("Background does not exist.");
+    c.result.setReal(-1);
+    return;
+  }
+  CTile t;
+  t.background = c.integer(first);
+  t.left = c.integer(first + 1);
+  t.top = c.integer(first + 2);
+  t.width = c.integer(first + 3);
+  t.height = c.integer(first + 4);
+  t.x = c.real(first + 5);
+  t.y = c.real(first + 6);
+  t.depth = c.real(first + 7);
+  t.xscale = xscale;
+  t.yscale = yscale;
+  t.alpha = alpha;
+  t.id = ++lastTileId();
+  room.tiles.push_back(t);
+  c.result.setReal(t.id);
+}
 
 code::BuiltinFamily RoomFunctions() { return kRoomFunctions; }
 

@@ -49,24 +49,7 @@ void removeWhere(Keep remove) {
   list.erase(std::remove_if(list.begin(), list.end(), remove), list.end());
 }
 
-void tile_add(BuiltinCall& c) {
-  if (!backgroundOrReport(c.integer(0))) {
-    c.result.setReal(-1);
-    return;
-  }
-  CTile t;
-  t.background = c.integer(0);
-  t.left = c.integer(1);
-  t.top = c.integer(2);
-  t.width = c.integer(3);
-  t.height = c.integer(4);
-  t.x = c.real(5);
-  t.y = c.real(6);
-  t.depth = c.real(7);
-  t.id = ++lastTileId();
-  tiles().push_back(t);
-  c.result.setReal(t.id);
-}
+void tile_add(BuiltinCall& c) { AddTileFromArguments(CurrentRoom(), c, 0); }
 void tile_delete(BuiltinCall& c) {
   if (const CTile* t = tileArgument(c)) {
     const int32_t id = t->id;

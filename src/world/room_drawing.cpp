@@ -1,5 +1,7 @@
 #include "world/room_drawing.h"
 
+#include "graphics/display.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -95,7 +97,7 @@ double nextParticleDepthBelow(double depth) {
 void drawDepthMerge(CRoom& room, const Bounds& area) {
   size_t i = 0, j = 0;
   double p = nextParticleDepthBelow(std::numeric_limits<double>::infinity());
-  while (i < room.tiles.size() || j < room.instances.size() || p > -1e8) {
+  while (i < room.tiles.size() || j < room.instances.size() || p > kNoParticles) {
     CInstance* in = j < room.instances.size() ? room.instances[j].get() : nullptr;
     const CTile* tile = i < room.tiles.size() ? &room.tiles[i] : nullptr;
     if (in && (in->destroyed || !in->visible)) {
@@ -106,7 +108,7 @@ void drawDepthMerge(CRoom& room, const Bounds& area) {
       ++i;
       continue;
     }
-    if ((in && p < in->depth) || (tile && p < tile->depth) || p <= -1e8) {
+    if ((in && p < in->depth) || (tile && p < tile->depth) || p <= kNoParticles) {
       if (!in || (tile && in->depth < tile->depth)) {
         ++i;
         drawTile(*tile, area);  // tiles run no game code: the reference stays valid
@@ -285,8 +287,6 @@ void SizeRegionForRoom(const CRoom& room) {
   d.setDefault();
   d.setRenderSize(w, h);
 }
-
-graphics::Point WindowToRoom(int mx, int my) { return display().windowToRoomAllViews(mx, my); }
 
 void AttachRoomDrawing() { display().drawRoom = DrawCurrentRoom; }
 

@@ -8,7 +8,6 @@
 #include <functional>
 #include <string>
 
-#include "graphics/display.h"
 #include "world/room.h"
 
 namespace qv::world {
@@ -33,10 +32,6 @@ void RefreshViewMappings(const CRoom& room);
 
 // The window caption: the room caption with the score, lives and health as the game shows them.
 std::string RoomCaptionText(const CRoom& room);
-
-// The mouse position in room coordinates for a cursor at (mx, my) in the window's client area,
-// through the view ports of the last drawing (the region mapping when no view is shown).
-graphics::Point WindowToRoom(int mx, int my);
 
 // Particle systems drawn with the room (filled in by the particle subsystem; nothing until then).
 // `nextDepthBelow(d)` gives the largest depth of an automatically drawn system below d (d may be

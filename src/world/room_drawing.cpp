@@ -1,7 +1,5 @@
 #include "world/room_drawing.h"
 
-#include "graphics/display.h"
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -9,6 +7,7 @@
 #include "code/rounding.h"
 #include "graphics/background.h"
 #include "graphics/colour.h"
+#include "graphics/display.h"
 #include "graphics/draw_state.h"
 #include "graphics/drawing.h"
 #include "graphics/sprite.h"

@@ -269,9 +269,6 @@ bool unknownVariable(Frame& f, const Node* n, int32_t index) {
   return fail(f, n->position, message);
 }
 
-RVariable* selfVariable(Frame& f, const Node* n) { return SelfVariable(f, n); }
-inline bool isSelfUser(const Node* n) { return IsSelfUser(n); }
-
 // A reference into the executing instance's own user variables.
 inline bool ownUserScope(const Ref& r) {
   return r.id >= kUserVariableBase && (r.scope == -1 || (r.scope == -6 && !IsDeclaredGlobal(r.id)));
@@ -287,8 +284,8 @@ bool readVariable(const Node* n, Frame& f, RValue& out) {
           return true;
         }
       }
-    } else if (isSelfUser(n)) {
-      if (RVariable* v = selfVariable(f, n)) {
+    } else if (IsSelfUser(n)) {
+      if (RVariable* v = SelfVariable(f, n)) {
         copyValue(out, v->value);
         return true;
       }
@@ -311,7 +308,7 @@ bool readVariable(const Node* n, Frame& f, RValue& out) {
   Ref r;
   if (!resolveRef(n, f, r)) return false;
   if (ownUserScope(r)) {
-    if (RVariable* v = selfVariable(f, n)) {
+    if (RVariable* v = SelfVariable(f, n)) {
       if (const RValue* e = v->get(r.index)) {
         copyValue(out, *e);
         return true;
@@ -433,8 +430,8 @@ bool fastReal(const Node* n, Frame& f, double& out) {
     const LocalSlot& s = f.locals[static_cast<size_t>(n->slot)];
     if (!s.exists) return false;
     v = &s.var.value;
-  } else if (isSelfUser(n)) {
-    const RVariable* var = selfVariable(f, n);
+  } else if (IsSelfUser(n)) {
+    const RVariable* var = SelfVariable(f, n);
     if (!var) return false;
     v = &var->value;
   } else {
@@ -579,8 +576,8 @@ RValue* directTarget(const Node* t, Frame& f, bool create) {
     }
     return &s.var.value;
   }
-  if (!isSelfUser(t)) return nullptr;
-  if (RVariable* v = selfVariable(f, t)) return &v->value;
+  if (!IsSelfUser(t)) return nullptr;
+  if (RVariable* v = SelfVariable(f, t)) return &v->value;
   if (!create) return nullptr;
   return &f.self->variables.ensure(t->id).value;
 }
@@ -589,7 +586,7 @@ int execAssign(const Node* n, Frame& f, RValue& slot) {
   const Node* target = n->child(0);
   const int op = compoundOperator(n->id);
   const bool direct = target->kind == nk_fixed_variable &&
-                      (target->slot >= 0 || isSelfUser(target));
+                      (target->slot >= 0 || IsSelfUser(target));
   if (direct) {
     const Node* valueNode = n->child(1);
     double d;
@@ -633,7 +630,7 @@ int execAssign(const Node* n, Frame& f, RValue& slot) {
   if (op == 0 && valueNode->numeric && ownUserScope(r)) {
     double d;
     if (evalNumeric(valueNode, f, d)) {
-      RVariable* v = selfVariable(f, target);
+      RVariable* v = SelfVariable(f, target);
       if (!v) v = &f.self->variables.ensure(r.id);
       slot.kind = ty_real;
       slot.real = d;
@@ -657,7 +654,7 @@ int execAssign(const Node* n, Frame& f, RValue& slot) {
   }
   copyValue(slot, value);
   if (ownUserScope(r)) {
-    RVariable* v = selfVariable(f, target);
+    RVariable* v = SelfVariable(f, target);
     if (!v) v = &f.self->variables.ensure(r.id);
     RValue* e = v->element(r.index);
     if (!e) return fail(f, n->position, "Cannot assign to the variable") ? 0 : -1;

@@ -40,11 +40,9 @@ constexpr int kRoomWidth = 1600, kRoomHeight = 1200;
 
 template <class Write>
 void addRecord(runner::CGameWriter& w, runner::ChunkId chunk, int32_t index, const std::string& name, Write write) {
-  runner::CStream full, prefix;
-  write(full);
-  prefix.WriteBoolean(true);
-  prefix.WriteString(name);
-  w.Record(chunk, index, name).WriteBytes(full.bytes().data() + prefix.size(), full.size() - prefix.size());
+  runner::CStream record;
+  write(record);
+  w.WholeRecord(chunk, index, record);
 }
 
 std::vector<uint8_t> WriteGame() {

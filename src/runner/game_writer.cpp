@@ -28,6 +28,16 @@ CStream& CGameWriter::Record(ChunkId chunk, int32_t index, std::string_view name
   return slot.record;
 }
 
+void CGameWriter::WholeRecord(ChunkId chunk, int32_t index, const CStream& record) {
+  CStream in(record.bytes());
+  if (!in.ReadBoolean()) {
+    ReserveSlots(chunk, index + 1);
+    return;
+  }
+  const std::string name = in.ReadString();
+  Record(chunk, index, name).WriteBytes(in.bytes().data() + in.position(), in.remaining());
+}
+
 void CGameWriter::ReserveSlots(ChunkId chunk, int32_t count) {
   requireFrame(chunk, {ChunkFrame::Standard, ChunkFrame::Trigger});
   auto& slots = chunks_[size_t(chunk)].slots;

@@ -39,6 +39,9 @@ class CGameWriter {
   // Standard and trigger chunks: the record stream of slot `index` (after its name), marking the
   // slot as existing. Slots below `index` not written stay empty (a deleted resource).
   CStream& Record(ChunkId chunk, int32_t index, std::string_view name = {});
+  // Standard chunks: stores a record that its owner's block writer wrote whole (existence flag and
+  // name first, as WriteSpriteRecord and WriteBackgroundRecord do) as slot `index`.
+  void WholeRecord(ChunkId chunk, int32_t index, const CStream& record);
   // Makes the chunk hold at least `count` slots (the new ones empty).
   void ReserveSlots(ChunkId chunk, int32_t count);
   // Counted and compressed-item chunks: appends one item and returns its stream.

@@ -32,11 +32,9 @@ void blockSprite(runner::CGameWriter& w, int32_t index, const std::string& name)
   graphics::CSprite sprite;
   sprite.frames.push_back(graphics::TBitmap32(8, 8, 0xFFFFFFFF));
   graphics::ComputeDefaultMasks(sprite);
-  runner::CStream full, prefix;
-  graphics::WriteSpriteRecord(full, &sprite, name);
-  prefix.WriteBoolean(true);
-  prefix.WriteString(name);
-  w.Record(runner::ChunkId::Sprites, index, name).WriteBytes(full.bytes().data() + prefix.size(), full.size() - prefix.size());
+  runner::CStream record;
+  graphics::WriteSpriteRecord(record, &sprite, name);
+  w.WholeRecord(runner::ChunkId::Sprites, index, record);
 }
 
 void place(world::CRoom& room, int32_t object, double x, double y, int32_t id) {

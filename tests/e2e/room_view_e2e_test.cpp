@@ -33,21 +33,17 @@ void addSprite(runner::CGameWriter& w, int32_t index, const std::string& name, g
   graphics::CSprite sprite;
   sprite.frames.push_back(std::move(frame));
   graphics::ComputeDefaultMasks(sprite);
-  runner::CStream full, prefix;
-  graphics::WriteSpriteRecord(full, &sprite, name);
-  prefix.WriteBoolean(true);
-  prefix.WriteString(name);
-  w.Record(runner::ChunkId::Sprites, index, name).WriteBytes(full.bytes().data() + prefix.size(), full.size() - prefix.size());
+  runner::CStream record;
+  graphics::WriteSpriteRecord(record, &sprite, name);
+  w.WholeRecord(runner::ChunkId::Sprites, index, record);
 }
 
 void addBackground(runner::CGameWriter& w, int32_t index, const std::string& name, graphics::TBitmap32 image) {
   graphics::CBackground back;
   back.image = std::move(image);
-  runner::CStream full, prefix;
-  graphics::WriteBackgroundRecord(full, &back, name);
-  prefix.WriteBoolean(true);
-  prefix.WriteString(name);
-  w.Record(runner::ChunkId::Backgrounds, index, name).WriteBytes(full.bytes().data() + prefix.size(), full.size() - prefix.size());
+  runner::CStream record;
+  graphics::WriteBackgroundRecord(record, &back, name);
+  w.WholeRecord(runner::ChunkId::Backgrounds, index, record);
 }
 
 // Sky: 32 x 32 with a light band over a darker one. Ground set: a 32 x 16 sheet of grass

@@ -80,12 +80,9 @@ void writeSprite(CGameWriter& w, int32_t index, const std::string& name) {
   qv::graphics::CSprite sprite;
   sprite.frames.push_back(qv::graphics::TBitmap32(4, 4, 0xFF00FF00));
   qv::graphics::ComputeDefaultMasks(sprite);
-  CStream full, prefix;
-  qv::graphics::WriteSpriteRecord(full, &sprite, name);
-  prefix.WriteBoolean(true);
-  prefix.WriteString(name);
-  const auto& bytes = full.bytes();
-  w.Record(ChunkId::Sprites, index, name).WriteBytes(bytes.data() + prefix.size(), bytes.size() - prefix.size());
+  CStream record;
+  qv::graphics::WriteSpriteRecord(record, &sprite, name);
+  w.WholeRecord(ChunkId::Sprites, index, record);
 }
 
 CGameWriter richGame() {

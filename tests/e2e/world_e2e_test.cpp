@@ -189,12 +189,9 @@ TEST(WorldE2E, TheRoomDrawsItsColourAndTheInstanceSpritesAtTheirPixels) {
   graphics::CSprite sprite;
   sprite.frames.push_back(graphics::TBitmap32(4, 3, 0xFF00FF00));
   graphics::ComputeDefaultMasks(sprite);
-  runner::CStream full, prefix;
-  graphics::WriteSpriteRecord(full, &sprite, "spr");
-  prefix.WriteBoolean(true);
-  prefix.WriteString("spr");
-  w.Record(runner::ChunkId::Sprites, 0, "spr")
-      .WriteBytes(full.bytes().data() + prefix.size(), full.bytes().size() - prefix.size());
+  runner::CStream record;
+  graphics::WriteSpriteRecord(record, &sprite, "spr");
+  w.WholeRecord(runner::ChunkId::Sprites, 0, record);
   world::CObject object;
   object.sprite = 0;
   world::WriteObjectRecord(w.Record(runner::ChunkId::Objects, 0, "obj"), object);

@@ -117,12 +117,9 @@ struct TestGame {
     graphics::CSprite sprite;
     for (int i = 0; i < frames; ++i) sprite.frames.push_back(graphics::TBitmap32(w, h, 0xFFFFFFFF));
     graphics::ComputeDefaultMasks(sprite);
-    runner::CStream full, prefix;
-    graphics::WriteSpriteRecord(full, &sprite, name);
-    prefix.WriteBoolean(true);
-    prefix.WriteString(name);
-    writer.Record(runner::ChunkId::Sprites, index, name)
-        .WriteBytes(full.bytes().data() + prefix.size(), full.size() - prefix.size());
+    runner::CStream record;
+    graphics::WriteSpriteRecord(record, &sprite, name);
+    writer.WholeRecord(runner::ChunkId::Sprites, index, record);
   }
 
   // A sprite of one frame filled with `argb` (origin 0, 0).
@@ -130,24 +127,18 @@ struct TestGame {
     graphics::CSprite sprite;
     sprite.frames.push_back(graphics::TBitmap32(w, h, argb));
     graphics::ComputeDefaultMasks(sprite);
-    runner::CStream full, prefix;
-    graphics::WriteSpriteRecord(full, &sprite, name);
-    prefix.WriteBoolean(true);
-    prefix.WriteString(name);
-    writer.Record(runner::ChunkId::Sprites, index, name)
-        .WriteBytes(full.bytes().data() + prefix.size(), full.size() - prefix.size());
+    runner::CStream record;
+    graphics::WriteSpriteRecord(record, &sprite, name);
+    writer.WholeRecord(runner::ChunkId::Sprites, index, record);
   }
 
   // A background with the given picture.
   void background(int32_t index, const std::string& name, graphics::TBitmap32 image) {
     graphics::CBackground back;
     back.image = std::move(image);
-    runner::CStream full, prefix;
-    graphics::WriteBackgroundRecord(full, &back, name);
-    prefix.WriteBoolean(true);
-    prefix.WriteString(name);
-    writer.Record(runner::ChunkId::Backgrounds, index, name)
-        .WriteBytes(full.bytes().data() + prefix.size(), full.size() - prefix.size());
+    runner::CStream record;
+    graphics::WriteBackgroundRecord(record, &back, name);
+    writer.WholeRecord(runner::ChunkId::Backgrounds, index, record);
   }
 
   ObjectSpec& object(std::string name) {

@@ -14,18 +14,14 @@
 #include "world/event_names.h"
 #include "world/object.h"
 #include "world/room.h"
+#include "support/whole_file.h"
 
 namespace fs = std::filesystem;
 using namespace qv;
 
 namespace {
 
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+using qv::testing::ReadWholeFile;
 
 // An opaque 8 x 8 sprite with its origin at the top left, as sprite `index`.
 void blockSprite(runner::CGameWriter& w, int32_t index, const std::string& name) {
@@ -84,9 +80,9 @@ TEST(CollisionE2E, ABallBouncesBetweenSolidWallsAndAProbeStopsAtABlock) {
                           "' game.exe >out.txt 2>err.txt";
   const int raw = std::system(cmd.c_str());
   ASSERT_TRUE(WIFEXITED(raw));
-  EXPECT_EQ(WEXITSTATUS(raw), 0) << slurp(dir / "err.txt");
+  EXPECT_EQ(WEXITSTATUS(raw), 0) << ReadWholeFile(dir / "err.txt");
   // Step 9 carries the ball from 52 into the right wall: back at 52 it turns; step 20 carries it
   // from 8 into the left wall: back at 8 it turns again.
-  EXPECT_EQ(slurp(dir / "out.txt"), "contact 42\nbounce at 52 hspeed -4\nbounce at 8 hspeed 4\n");
+  EXPECT_EQ(ReadWholeFile(dir / "out.txt"), "contact 42\nbounce at 52 hspeed -4\nbounce at 8 hspeed 4\n");
   fs::remove_all(dir);
 }

@@ -11,18 +11,14 @@
 #include "runner/game_writer.h"
 #include "world/object.h"
 #include "world/room.h"
+#include "support/whole_file.h"
 
 namespace fs = std::filesystem;
 using namespace qv;
 
 namespace {
 
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+using qv::testing::ReadWholeFile;
 
 TEST(PathsE2E, WalkersFollowAPathWithEachEndAction) {
   const fs::path dir = fs::temp_directory_path() / "qv_paths_e2e";
@@ -61,11 +57,11 @@ TEST(PathsE2E, WalkersFollowAPathWithEachEndAction) {
                           "' game.exe >out.txt 2>err.txt";
   const int raw = std::system(cmd.c_str());
   ASSERT_TRUE(WIFEXITED(raw));
-  EXPECT_EQ(WEXITSTATUS(raw), 0) << slurp(dir / "err.txt");
+  EXPECT_EQ(WEXITSTATUS(raw), 0) << ReadWholeFile(dir / "err.txt");
   // 100 pixels at 25 a step: every walker reaches the end in step 4. After step 6 the stopped one
   // stands at the end without a path, the restarted one is half way again, the continuing one has
   // gone on past the end by the same amount, the reversed one is half way back.
-  EXPECT_EQ(slurp(dir / "out.txt"),
+  EXPECT_EQ(ReadWholeFile(dir / "out.txt"),
             "end 0\nend 1\nend 2\nend 3\n"
             "0 110 -1\n1 60 0\n2 160 0\n3 60 0\n");
   fs::remove_all(dir);

@@ -16,18 +16,14 @@
 #include "runner/game_writer.h"
 #include "world/object.h"
 #include "world/room.h"
+#include "support/whole_file.h"
 
 namespace fs = std::filesystem;
 using namespace qv;
 
 namespace {
 
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+using qv::testing::ReadWholeFile;
 
 void addSprite(runner::CGameWriter& w, int32_t index, const std::string& name, graphics::TBitmap32 frame) {
   graphics::CSprite sprite;
@@ -144,11 +140,11 @@ TEST(RoomViewE2E, AGameWithViewsTilesAndAScoreDisplayDrawsItsFrame) {
                           "QUORVANE_SCREENSHOT_STEP=40 '" + QV_RUNNER_PATH + "' game.exe >out.txt 2>err.txt";
   const int raw = std::system(cmd.c_str());
   ASSERT_TRUE(WIFEXITED(raw));
-  EXPECT_EQ(WEXITSTATUS(raw), 0) << slurp(dir / "err.txt");
-  EXPECT_EQ(slurp(dir / "out.txt"), "Quest Score: 1234 Lives: 3\n") << "the caption after a drawing";
-  const std::string png = slurp(dir / "frame.png");
+  EXPECT_EQ(WEXITSTATUS(raw), 0) << ReadWholeFile(dir / "err.txt");
+  EXPECT_EQ(ReadWholeFile(dir / "out.txt"), "Quest Score: 1234 Lives: 3\n") << "the caption after a drawing";
+  const std::string png = ReadWholeFile(dir / "frame.png");
   auto image = graphics::DecodeImage(reinterpret_cast<const uint8_t*>(png.data()), png.size(), ".png");
-  ASSERT_TRUE(image.has_value()) << slurp(dir / "err.txt");
+  ASSERT_TRUE(image.has_value()) << ReadWholeFile(dir / "err.txt");
   ASSERT_EQ(image->width, 400) << "the region is the extent of the ports";
   ASSERT_EQ(image->height, 240);
   // After 40 steps the player is at x 200: the view keeps it 32 pixels from its right edge, so the

@@ -15,6 +15,7 @@
 #include "runner/included_files.h"
 #include "world/object.h"
 #include "world/room.h"
+#include "support/whole_file.h"
 
 namespace fs = std::filesystem;
 using namespace qv;
@@ -33,12 +34,7 @@ fs::path scratch(const std::string& name) {
   return d;
 }
 
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+using qv::testing::ReadWholeFile;
 
 Played play(const fs::path& dir, const std::vector<uint8_t>& game, const std::string& env) {
   runner::CStream(game).SaveToFile((dir / "game.exe").string());
@@ -46,8 +42,8 @@ Played play(const fs::path& dir, const std::vector<uint8_t>& game, const std::st
   const int raw = std::system(cmd.c_str());
   Played r;
   r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-  r.out = slurp(dir / "out.txt");
-  r.err = slurp(dir / "err.txt");
+  r.out = ReadWholeFile(dir / "out.txt");
+  r.err = ReadWholeFile(dir / "err.txt");
   return r;
 }
 
@@ -168,7 +164,7 @@ TEST(WorldE2E, TheScreenshotOfTheChosenStepIsAPngOfTheWindowSize) {
   const Played r = play(dir, w.Write(), "QUORVANE_STEPS=3 QUORVANE_SCREENSHOT=frame.png QUORVANE_SCREENSHOT_STEP=2");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
-  const std::string png = slurp(dir / "frame.png");
+  const std::string png = ReadWholeFile(dir / "frame.png");
   ASSERT_GE(png.size(), 24u) << r.err;
   EXPECT_EQ(png.substr(1, 3), "PNG");
   auto be32 = [&](size_t at) {
@@ -206,7 +202,7 @@ TEST(WorldE2E, TheRoomDrawsItsColourAndTheInstanceSpritesAtTheirPixels) {
   world::WriteRoomOrderItem(w.Item(runner::ChunkId::RoomOrder), 0);
   const Played r = play(dir, w.Write(), "QUORVANE_STEPS=2 QUORVANE_SCREENSHOT=frame.png QUORVANE_SCREENSHOT_STEP=1");
   EXPECT_EQ(r.status, 0) << r.err;
-  const std::string png = slurp(dir / "frame.png");
+  const std::string png = ReadWholeFile(dir / "frame.png");
   auto image = graphics::DecodeImage(reinterpret_cast<const uint8_t*>(png.data()), png.size(), ".png");
   ASSERT_TRUE(image.has_value());
   auto rgb = [&](int x, int y) { return image->pixel(x, y) & 0xFFFFFF; };

@@ -5,7 +5,7 @@
 
 namespace qv::world {
 
-struct CRoom;
+class CRoom;
 
 // event_perform, event_perform_object, event_user, event_inherited.
 code::BuiltinFamily EventFunctions();

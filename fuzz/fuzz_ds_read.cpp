@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "datastructures/builtins.h"
-#include "runner/stream.h"
+#include "data/stream.h"
 
 using qv::code::RValue;
 
@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   std::string text;
   if (data[0] % 2 == 0) {
-    qv::runner::CStream raw(std::vector<uint8_t>(data + 1, data + size));
+    qv::data::CStream raw(std::vector<uint8_t>(data + 1, data + size));
     text = raw.ToHex();
   } else {
     text.assign(reinterpret_cast<const char*>(data + 1), size - 1);
@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string before = call(k.write, {id}).str;
     try {
       call(k.read, {id, text});
-    } catch (const qv::runner::StreamError&) {
+    } catch (const qv::data::StreamError&) {
       check(call(k.write, {id}).str == before, "a refused read changed the container");
       continue;
     }

@@ -3,14 +3,14 @@
 #include <cstdint>
 
 #include "graphics/font.h"
-#include "runner/stream.h"
+#include "data/stream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  qv::runner::CStream s(std::vector<uint8_t>(data, data + size));
+  qv::data::CStream s(std::vector<uint8_t>(data, data + size));
   qv::graphics::ResourceList<qv::graphics::CFont> list;
   try {
     if (!qv::graphics::ReadFontBlock(s, list)) return 0;
-  } catch (const qv::runner::StreamError&) {
+  } catch (const qv::data::StreamError&) {
     return 0;
   }
   // Every font read keeps its range within the tables and its sheet the size it claims.

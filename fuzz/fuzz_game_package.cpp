@@ -6,16 +6,18 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "runner/project/game_package.h"
+#include "game/families.h"
+#include "project/game_package.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  qv::game::UseGameFamilies();
   using namespace qv::runner;
-  CStream main(std::vector<uint8_t>(data, data + size));
+  data::CStream main(std::vector<uint8_t>(data, data + size));
   project::GamePackage package;
   std::string chunk;
   try {
     if (project::ReadChunks(main, package, chunk)) (void)project::WriteGamePackage(package, {});
-  } catch (const StreamError&) {
+  } catch (const data::StreamError&) {
   }
   return 0;
 }

@@ -5,20 +5,22 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "runner/container.h"
+#include "game/families.h"
+#include "data/container.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  qv::game::UseGameFamilies();
   using namespace qv::runner;
-  CStream file(std::vector<uint8_t>(data, data + size));
-  (void)FindGameData(file);
-  GameSettings settings;
-  GameData game;
+  data::CStream file(std::vector<uint8_t>(data, data + size));
+  (void)data::FindGameData(file);
+  data::GameSettings settings;
+  data::GameData game;
   try {
-    if (ReadGameData(file, 0, settings, game) == LoadStatus::Ok) {
+    if (data::ReadGameData(file, 0, settings, game) == data::LoadStatus::Ok) {
       // The chunk readers come later; the first chunk's version is at least readable or throws.
       if (game.main.remaining() >= 4) (void)game.main.ReadInteger();
     }
-  } catch (const StreamError&) {
+  } catch (const data::StreamError&) {
   }
   return 0;
 }

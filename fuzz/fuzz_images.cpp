@@ -9,7 +9,7 @@
 #include "graphics/background.h"
 #include "graphics/bitmap_ops.h"
 #include "graphics/sprite.h"
-#include "runner/stream.h"
+#include "data/stream.h"
 
 using namespace qv;
 
@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       break;
     }
     case 4: {
-      std::vector<graphics::TBitmap32> frames = graphics::ComposeGifFrames(body, n);
+      std::vector<data::TBitmap32> frames = graphics::ComposeGifFrames(body, n);
       for (const auto& f : frames)
         if (f.pixels.size() != size_t(f.width) * size_t(f.height)) __builtin_trap();
       break;
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case 7:
     case 8: {
       // One record as the loader reads it from an inflated block; running out of data throws.
-      runner::CStream s(std::vector<uint8_t>(body, body + n));
+      data::CStream s(std::vector<uint8_t>(body, body + n));
       try {
         std::string name;
         if (kind % 9 == 7) {
@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           std::unique_ptr<graphics::CBackground> bg;
           graphics::ReadBackgroundRecord(s, bg, name);
         }
-      } catch (const runner::StreamError&) {
+      } catch (const data::StreamError&) {
       }
       break;
     }

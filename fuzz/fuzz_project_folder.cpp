@@ -13,8 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "runner/project/game_package.h"
-#include "runner/project/project_folder.h"
+#include "game/families.h"
+#include "project/game_package.h"
+#include "project/project_folder.h"
 
 namespace {
 
@@ -59,7 +60,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  using namespace qv::runner::project;
+  qv::game::UseGameFamilies();
+  using namespace qv::project;
   if (size == 0) return 0;
   Project& p = project();
   const fs::path file = p.root / p.jsonFiles[data[0] % p.jsonFiles.size()];

@@ -7,7 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "runner/stream.h"
+#include "game/families.h"
+#include "data/stream.h"
 #include "saved_game_world.h"
 #include "world/game_world.h"
 #include "world/saved_game.h"
@@ -27,12 +28,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  qv::game::UseGameFamilies();
   using namespace qv;
-  runner::CStream(std::vector<uint8_t>(data, data + size)).SaveToFile(savePath());
+  data::CStream(std::vector<uint8_t>(data, data + size)).SaveToFile(savePath());
   if (world::LoadGame(savePath())) {
     // A loaded world is whole: the current room and its instances can be walked and saved again.
     for (const auto& in : world::CurrentRoom().instances) (void)in->id;
-    runner::CStream again;
+    data::CStream again;
     world::WriteSavedGame(again);
   }
   return 0;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "game/families.h"
 #include "code/ccode.h"
 #include "code/errors.h"
 #include "code/instance_world.h"
@@ -17,6 +18,7 @@ constexpr int64_t kStepBudget = 20000;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  qv::game::UseGameFamilies();
   using namespace qv::code;
   static bool initialised = [] {
     setenv("QUORVANE_HEADLESS", "1", 1);
@@ -29,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)initialised;
   static SimpleInstanceWorld world;
   world.clear();
-  qv::world::CInstance& self = world.add(100000, 0);
+  auto& self = world.add(100000, 0);
   world.add(100001, 1);
   SetInstanceWorld(&world);
   globalStore().reset();

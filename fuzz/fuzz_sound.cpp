@@ -5,7 +5,7 @@
 #include <span>
 
 #include "platform/sound_decoder.h"
-#include "runner/stream.h"
+#include "data/stream.h"
 #include "sound/sound.h"
 #include "sound/sound_format.h"
 
@@ -18,11 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto midi = qv::sound::FindMidiData(bytes);
   if (!midi.empty()) (void)qv::sound::IsStandardMidiFile(midi);
 
-  qv::runner::CStream stream(std::vector<uint8_t>(data, data + size));
+  qv::data::CStream stream(std::vector<uint8_t>(data, data + size));
   qv::sound::CSound sound;
   try {
     (void)qv::sound::ReadSoundRecord(stream, sound);
-  } catch (const qv::runner::StreamError&) {
+  } catch (const qv::data::StreamError&) {
   }
   return 0;
 }

@@ -5,27 +5,29 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "runner/stream.h"
+#include "game/families.h"
+#include "data/stream.h"
 #include "world/object.h"
 #include "world/room.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  qv::game::UseGameFamilies();
   using namespace qv;
   const std::vector<uint8_t> bytes(data, data + size);
   try {
-    runner::CStream s(bytes);
+    data::CStream s(bytes);
     world::CObject object;
     if (world::ReadObjectRecord(s, object)) {
       for (int32_t kind = 0; kind < world::kEventKindCount; ++kind)
         (void)object.findEvent(kind, 0);
     }
-  } catch (const runner::StreamError&) {
+  } catch (const data::StreamError&) {
   }
   try {
-    runner::CStream s(bytes);
+    data::CStream s(bytes);
     world::CRoom room;
     if (world::ReadRoomRecord(s, room)) (void)room.InstancesOf(0);
-  } catch (const runner::StreamError&) {
+  } catch (const data::StreamError&) {
   }
   return 0;
 }

@@ -5,23 +5,23 @@
 #include <filesystem>
 #include <string>
 
-#include "graphics/bmp_file.h"
+#include "data/bmp_file.h"
 #include "graphics/font.h"
-#include "runner/game_writer.h"
+#include "data/game_writer.h"
 #include "saved_game_world.h"
 #include "world/saved_game.h"
 
 using namespace qv::runner;
-using qv::graphics::TBitmap32;
+using qv::data::TBitmap32;
 
 namespace {
 
 void save(const std::filesystem::path& file, const std::vector<uint8_t>& bytes) {
   std::filesystem::create_directories(file.parent_path());
-  CStream(bytes).SaveToFile(file.string());
+  data::CStream(bytes).SaveToFile(file.string());
 }
 
-std::vector<uint8_t> gameData(CGameWriter& w) { return w.WriteGameData().bytes(); }
+std::vector<uint8_t> gameData(data::CGameWriter& w) { return w.WriteGameData().bytes(); }
 
 }  // namespace
 
@@ -34,33 +34,33 @@ int main(int argc, char** argv) {
   {
     // A save of the saved-game target's own running game.
     if (!qv::fuzzing::StartSavedGameWorld()) return 1;
-    CStream s;
+    data::CStream s;
     qv::world::WriteSavedGame(s);
     save(dir / "fuzz_saved_game" / "started", s.bytes());
   }
   {
-    CGameWriter w;
+    data::CGameWriter w;
     w.random_seed = 1;
     save(dir / "fuzz_gamefile" / "plain", gameData(w));
   }
   {
-    CGameWriter w;
+    data::CGameWriter w;
     w.random_seed = 2;
     w.debug_mode = true;
     w.game_id = 31337;
     w.settings.show_progress_bar = true;
-    w.settings.empty_bar_picture = TBitmap32(2, 1, 0xFF000000);
-    w.settings.full_bar_picture = TBitmap32(2, 1, 0xFF00FF00);
-    w.settings.loading_picture = TBitmap32(2, 2, 0xFF0000FF);
-    w.Record(ChunkId::Sprites, 1, "spr").WriteInteger(800);
-    w.Item(ChunkId::RoomOrder).WriteInteger(0);
+    w.settings.empty_bar_picture = data::TBitmap32(2, 1, 0xFF000000);
+    w.settings.full_bar_picture = data::TBitmap32(2, 1, 0xFF00FF00);
+    w.settings.loading_picture = data::TBitmap32(2, 2, 0xFF0000FF);
+    w.Record(data::ChunkId::Sprites, 1, "spr").WriteInteger(800);
+    w.Item(data::ChunkId::RoomOrder).WriteInteger(0);
     save(dir / "fuzz_gamefile" / "pictures", gameData(w));
   }
   {
-    CGameWriter w;
+    data::CGameWriter w;
     w.random_seed = 3;
     w.settings.show_progress_bar = false;
-    w.settings.loading_picture = TBitmap32(1, 1, 0xFFFFFFFF);
+    w.settings.loading_picture = data::TBitmap32(1, 1, 0xFFFFFFFF);
     w.helper_library = {1, 2, 3, 4};
     save(dir / "fuzz_gamefile" / "no_bar", gameData(w));
   }
@@ -81,20 +81,20 @@ int main(int argc, char** argv) {
     fonts.names.push_back("fnt_small");
     fonts.slots.push_back(nullptr);
     fonts.names.push_back("");
-    CStream block;
+    data::CStream block;
     qv::graphics::WriteFontBlock(block, fonts);
     save(dir / "fuzz_font_record" / "typeface", block.bytes());
     fonts.slots.resize(1);
     fonts.names.resize(1);
     fonts.slots[0]->alpha.clear();
     fonts.slots[0]->sheetWidth = fonts.slots[0]->sheetHeight = 0;
-    CStream empty;
+    data::CStream empty;
     qv::graphics::WriteFontBlock(empty, fonts);
     save(dir / "fuzz_font_record" / "no_sheet", empty.bytes());
   }
-  TBitmap32 img(3, 2);
+  data::TBitmap32 img(3, 2);
   for (int i = 0; i < 6; ++i) img.pixels[size_t(i)] = 0x80000000u | uint32_t(i * 0x101010);
-  save(dir / "fuzz_bmp" / "v4_32bit", qv::graphics::EncodeBmp(img));
+  save(dir / "fuzz_bmp" / "v4_32bit", qv::data::EncodeBmp(img));
   // An 8-bit run-length file and a 16-bit bitfields file, written byte by byte.
   const std::vector<uint8_t> rle8 = {
       'B', 'M', 72, 0, 0, 0, 0, 0, 0, 0, 62, 0, 0, 0,          // file header

@@ -7,14 +7,15 @@
 #include <memory>
 
 #include "code/registry.h"
-#include "runner/container.h"
-#include "runner/game_writer.h"
+#include "data/container.h"
+#include "data/game_writer.h"
 #include "runner/loader.h"
 #include "runner/preparation.h"
 #include "runner/runner_main.h"
-#include "runner/settings.h"
+#include "data/settings.h"
 #include "world/event_names.h"
-#include "world/game_loop.h"
+#include "game/families.h"
+#include "game/game_loop.h"
 #include "world/object.h"
 #include "world/room.h"
 
@@ -26,14 +27,15 @@ inline constexpr int32_t kSavedGameWorldId = 4242;
 inline bool StartSavedGameWorld() {
   setenv("QUORVANE_HEADLESS", "1", 1);
   setenv("QUORVANE_ERROR_ANSWER", "ignore", 1);
+  game::UseGameFamilies();
   code::EnsureBuiltinsRegistered();
-  runner::CGameWriter w;
+  data::CGameWriter w;
   w.game_id = kSavedGameWorldId;
   w.random_seed = 7;
   world::CObject object;
   object.eventSlot(world::ev_create, 0)
       ->actions.push_back(world::CodeAction("v = id; a[2] = 'two'; g[1, 3] = 1.5; alarm[4] = 9; global.n = id;"));
-  world::WriteObjectRecord(w.Record(runner::ChunkId::Objects, 0, "obj"), object);
+  world::WriteObjectRecord(w.Record(data::ChunkId::Objects, 0, "obj"), object);
   for (int32_t r = 0; r < 3; ++r) {
     world::CRoom room;
     room.persistent = r == 1;
@@ -45,8 +47,8 @@ inline bool StartSavedGameWorld() {
       in->id = 100001 + 10 * r + i;
       room.instances.push_back(std::move(in));
     }
-    world::WriteRoomRecord(w.Record(runner::ChunkId::Rooms, r, "room" + std::to_string(r)), room);
-    world::WriteRoomOrderItem(w.Item(runner::ChunkId::RoomOrder), r);
+    world::WriteRoomRecord(w.Record(data::ChunkId::Rooms, r, "room" + std::to_string(r)), room);
+    world::WriteRoomOrderItem(w.Item(data::ChunkId::RoomOrder), r);
   }
   if (!runner::LoadGameInProcess(w.Write())) return false;
   world::StartGame();

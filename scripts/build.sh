@@ -7,6 +7,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
 shift || true
 jobs=${QV_JOBS:-$(nproc)}
+# ccache (when present) shares objects between clones and work trees: paths count from the root.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
 gen=()
 command -v ninja >/dev/null && gen=(-G Ninja)
 cmake -S "$root" -B "$build" "${gen[@]}" -DQV_WERROR="${QV_WERROR:-0}" "$@" >/dev/null

@@ -19,13 +19,13 @@
 #include "graphics/sprite.h"
 #include "platform/game_window.h"
 #include "platform/recording_device.h"
-#include "runner/container.h"
-#include "runner/game_writer.h"
+#include "data/container.h"
+#include "data/game_writer.h"
 #include "runner/loader.h"
 #include "runner/preparation.h"
 #include "runner/runner_main.h"
-#include "runner/settings.h"
-#include "world/game_loop.h"
+#include "data/settings.h"
+#include "game/game_loop.h"
 #include "world/game_world.h"
 #include "world/object.h"
 #include "world/room.h"
@@ -39,29 +39,29 @@ constexpr int kInstances = 5000, kTiles = 2000, kSprites = 8;
 constexpr int kRoomWidth = 1600, kRoomHeight = 1200;
 
 template <class Write>
-void addRecord(runner::CGameWriter& w, runner::ChunkId chunk, int32_t index, const std::string& name, Write write) {
-  runner::CStream record;
+void addRecord(data::CGameWriter& w, data::ChunkId chunk, int32_t index, const std::string& name, Write write) {
+  data::CStream record;
   write(record);
   w.WholeRecord(chunk, index, record);
 }
 
 std::vector<uint8_t> WriteGame() {
-  runner::CGameWriter w;
+  data::CGameWriter w;
   for (int i = 0; i < kSprites; ++i) {
     graphics::CSprite s;
-    s.frames.push_back(graphics::TBitmap32(16, 16, 0xFF000000u | uint32_t(i * 30) << 16 | 0x80A0));
+    s.frames.push_back(data::TBitmap32(16, 16, 0xFF000000u | uint32_t(i * 30) << 16 | 0x80A0));
     graphics::ComputeDefaultMasks(s);
     const std::string name = "spr" + std::to_string(i);
-    addRecord(w, runner::ChunkId::Sprites, i, name, [&](runner::CStream& out) { graphics::WriteSpriteRecord(out, &s, name); });
+    addRecord(w, data::ChunkId::Sprites, i, name, [&](data::CStream& out) { graphics::WriteSpriteRecord(out, &s, name); });
     world::CObject o;
     o.sprite = i;
-    world::WriteObjectRecord(w.Record(runner::ChunkId::Objects, i, "obj" + std::to_string(i)), o);
+    world::WriteObjectRecord(w.Record(data::ChunkId::Objects, i, "obj" + std::to_string(i)), o);
   }
   for (int i = 0; i < 2; ++i) {
     graphics::CBackground b;
-    b.image = graphics::TBitmap32(64, 64, i == 0 ? 0xFF305080 : 0x40FFFFFF);
+    b.image = data::TBitmap32(64, 64, i == 0 ? 0xFF305080 : 0x40FFFFFF);
     const std::string name = "bk" + std::to_string(i);
-    addRecord(w, runner::ChunkId::Backgrounds, i, name, [&](runner::CStream& out) { graphics::WriteBackgroundRecord(out, &b, name); });
+    addRecord(w, data::ChunkId::Backgrounds, i, name, [&](data::CStream& out) { graphics::WriteBackgroundRecord(out, &b, name); });
   }
   world::CRoom room;
   room.width = kRoomWidth;
@@ -101,8 +101,8 @@ std::vector<uint8_t> WriteGame() {
   }
   w.last_instance_id = 100000 + kInstances;
   w.last_tile_id = 10000000 + kTiles;
-  world::WriteRoomRecord(w.Record(runner::ChunkId::Rooms, 0, "rm"), room);
-  world::WriteRoomOrderItem(w.Item(runner::ChunkId::RoomOrder), 0);
+  world::WriteRoomRecord(w.Record(data::ChunkId::Rooms, 0, "rm"), room);
+  world::WriteRoomOrderItem(w.Item(data::ChunkId::RoomOrder), 0);
   w.random_seed = 1;
   return w.Write();
 }
@@ -131,7 +131,7 @@ struct RoomScene {
 void Build(RoomScene& s) {
   auto& d = graphics::display();
   if (d.device() || !LoadGame()) return;
-  world::StartGame();
+  game::StartGame();
   auto recording = std::make_unique<platform::RecordingDevice>();
   platform::RecordingDevice* counter = recording.get();
   d.useDevice(std::move(recording));
@@ -149,7 +149,7 @@ void Build(RoomScene& s) {
 }
 
 void TearDown(RoomScene& s) {
-  world::EndGame();
+  game::EndGame();
   graphics::display().releaseDevice();
   graphics::display().bindWindow(nullptr);
   s.window.reset();

@@ -46,7 +46,7 @@ Scene& scene() {
     graphics::display().applyRenderStates();
     for (int t = 0; t < kTextures; ++t) {
       graphics::CSprite spr;
-      spr.frames = {graphics::TBitmap32(kSide, kSide, 0x80000000u | uint32_t(t * 12) << 16 | 0x8040)};
+      spr.frames = {data::TBitmap32(kSide, kSide, 0x80000000u | uint32_t(t * 12) << 16 | 0x8040)};
       graphics::CreateSpriteTextures(spr);
       sc.sprites.push_back(std::move(spr));
     }

@@ -13,11 +13,12 @@
 
 #include "code/registry.h"
 #include "graphics/sprite.h"
-#include "motion/bounding_box.h"
+#include "world/bounding_box.h"
 #include "motion/broad_phase.h"
 #include "motion/collision_events.h"
 #include "world/event_performer.h"
-#include "world/game_loop.h"
+#include "game/families.h"
+#include "game/game_loop.h"
 #include "world/game_world.h"
 #include "world/instances.h"
 #include "world/object.h"
@@ -36,7 +37,7 @@ void makeSprite() {
   auto& list = qv::graphics::sprites();
   list.clear();
   auto s = std::make_unique<qv::graphics::CSprite>();
-  s->frames.push_back(qv::graphics::TBitmap32(kSize, kSize, 0xFFFFFFFF));
+  s->frames.push_back(qv::data::TBitmap32(kSize, kSize, 0xFFFFFFFF));
   qv::graphics::ComputeDefaultMasks(*s);
   list.slots.push_back(std::move(s));
   list.names.push_back("spr_block");
@@ -59,8 +60,9 @@ struct Objects {
 void setUpRoom(const Objects& events, int count, bool solidFifth) {
   static bool installed = false;
   if (!installed) {
+    qv::game::UseGameFamilies();
     qv::code::EnsureBuiltinsRegistered();
-    InstallWorld();
+    qv::game::InstallGame();
     installed = true;
   }
   EndWorld();
@@ -102,14 +104,14 @@ void resetPositions() {
   auto& list = CurrentRoom().instances;
   for (size_t k = 0; k < list.size(); ++k) {
     const Start s = startOf(int(k));
-    qv::motion::SetPosition(*list[k], s.x, s.y);
+    qv::world::SetPosition(*list[k], s.x, s.y);
     if (!list[k]->solid) list[k]->hspeed = s.hspeed;
   }
 }
 
 void runSteps(benchmark::State& state, int steps = kStepsPerRound) {
   for (auto _ : state) {
-    for (int k = 0; k < steps; ++k) Step();
+    for (int k = 0; k < steps; ++k) qv::game::Step();
     state.PauseTiming();
     resetPositions();
     state.ResumeTiming();

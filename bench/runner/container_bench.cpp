@@ -5,28 +5,28 @@
 
 #include <cstring>
 
-#include "graphics/bmp_file.h"
-#include "runner/container.h"
-#include "runner/game_writer.h"
+#include "data/bmp_file.h"
+#include "data/container.h"
+#include "data/game_writer.h"
 
-using namespace qv::runner;
+using namespace qv;
 
 namespace {
 
-CStream scrambledSection(size_t length) {
+data::CStream scrambledSection(size_t length) {
   std::mt19937 rng(1);
   std::vector<uint8_t> plain(length);
   for (auto& b : plain) b = uint8_t(rng());
-  CStream out;
-  CGameWriter::Scramble(out, CStream(plain), rng);
+  data::CStream out;
+  data::CGameWriter::Scramble(out, data::CStream(plain), rng);
   return out;
 }
 
 void BM_Unscramble(benchmark::State& state) {
-  CStream stored = scrambledSection(size_t(state.range(0)));
+  data::CStream stored = scrambledSection(size_t(state.range(0)));
   for (auto _ : state) {
     stored.seek(0);
-    CStream plain = Unscramble(stored);
+    data::CStream plain = data::Unscramble(stored);
     benchmark::DoNotOptimize(plain.bytes().data());
   }
   state.SetBytesProcessed(int64_t(state.iterations()) * state.range(0));
@@ -45,26 +45,26 @@ void BM_CopyFloor(benchmark::State& state) {
 BENCHMARK(BM_CopyFloor)->Arg(1 << 20)->Arg(16 << 20);
 
 void BM_ReadGameData(benchmark::State& state) {
-  CGameWriter w;
+  data::CGameWriter w;
   w.random_seed = 2;
-  w.settings.loading_picture = qv::graphics::TBitmap32(400, 300, 0xFF336699);
+  w.settings.loading_picture = qv::data::TBitmap32(400, 300, 0xFF336699);
   for (int i = 0; i < 1000; ++i) {
-    CStream& r = w.Record(ChunkId::Sprites, i, "spr_" + std::to_string(i));
+    data::CStream& r = w.Record(data::ChunkId::Sprites, i, "spr_" + std::to_string(i));
     for (int k = 0; k < 256; ++k) r.WriteInteger(i * k);
   }
-  CStream data = w.WriteGameData();
+  data::CStream data = w.WriteGameData();
   for (auto _ : state) {
-    GameSettings settings;
-    GameData game;
-    benchmark::DoNotOptimize(ReadGameData(data, 0, settings, game));
+    data::GameSettings settings;
+    data::GameData game;
+    benchmark::DoNotOptimize(data::ReadGameData(data, 0, settings, game));
   }
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(data.size()));
 }
 BENCHMARK(BM_ReadGameData);
 
 void BM_DecodeBmp(benchmark::State& state) {
-  auto bytes = qv::graphics::EncodeBmp(qv::graphics::TBitmap32(640, 480, 0xFF102030));
-  for (auto _ : state) benchmark::DoNotOptimize(qv::graphics::DecodeBmp(bytes.data(), bytes.size()));
+  auto bytes = qv::data::EncodeBmp(qv::data::TBitmap32(640, 480, 0xFF102030));
+  for (auto _ : state) benchmark::DoNotOptimize(qv::data::DecodeBmp(bytes.data(), bytes.size()));
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes.size()));
 }
 BENCHMARK(BM_DecodeBmp);

@@ -16,7 +16,8 @@
 #include "code/instance_world.h"
 #include "code/registry.h"
 #include "world/event_performer.h"
-#include "world/game_loop.h"
+#include "game/families.h"
+#include "game/game_loop.h"
 #include "world/game_world.h"
 #include "world/instances.h"
 #include "world/object.h"
@@ -50,8 +51,9 @@ using namespace qv::world;
 void setUpWorld(const char* createCode, const char* stepCode) {
   static bool installed = false;
   if (!installed) {
+    qv::game::UseGameFamilies();
     qv::code::EnsureBuiltinsRegistered();
-    InstallWorld();
+    qv::game::InstallGame();
     installed = true;
   }
   EndWorld();
@@ -147,7 +149,7 @@ BENCHMARK(BM_StepEventFloor)->Unit(benchmark::kMillisecond);
 void BM_StepsOfABusyRoom(benchmark::State& state) {
   setUpWorld("hspeed = 1; counter = 0", "counter += 1; if x > 1000 { x = 0 } y = counter mod 7");
   for (int i = 0; i < 10000; ++i) CreateInstance(0, i % 1000, 0);
-  for (auto _ : state) Step();
+  for (auto _ : state) qv::game::Step();
   state.counters["steps per second"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_StepsOfABusyRoom)->Unit(benchmark::kMillisecond);
@@ -229,10 +231,10 @@ void BM_PacingAt60(benchmark::State& state) {
     rooms()[0]->speed = 60;
     rooms()[0]->instances.push_back(NewInstance(0, 0, 0, 100001));
     ticks().clear();
-    LoopOptions options;
+    qv::game::LoopOptions options;
     options.maxSteps = 600;
     options.paced = true;
-    RunGameLoop(options);
+    qv::game::RunGameLoop(options);
   }
   std::vector<double> periods;
   for (size_t i = 1; i < ticks().size(); ++i) periods.push_back(double(ticks()[i] - ticks()[i - 1]) / 1000.0);

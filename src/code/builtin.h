@@ -11,17 +11,15 @@
 #include "code/rounding.h"
 #include "code/value.h"
 
-namespace qv::world {
-class CInstance;
-}
-
 namespace qv::code {
+
+class CInstanceBase;
 
 // One call of a built-in function. A handler reads its arguments, writes `result` (which starts as
 // the real 0) and reports its own errors through ReportActionError; it returns nothing.
 struct BuiltinCall {
-  world::CInstance* self;
-  world::CInstance* other;
+  CInstanceBase* self;
+  CInstanceBase* other;
   int argc;             // number of arguments actually given (0 to 16)
   const RValue* args;   // argc values
   RValue& result;

@@ -41,50 +41,50 @@ bool getArgumentN(int32_t id, RValue& out) {
 // `argument[i]`: an index outside the table means entry 0.
 int32_t argumentIndex(int32_t index) { return index >= 0 && index < kScriptArgumentCount ? index : 0; }
 
-bool getArgument(world::CInstance*, int32_t index, RValue& out) {
+bool getArgument(CInstanceBase*, int32_t index, RValue& out) {
   CopyValue(out, scriptArguments()[argumentIndex(index)]);
   return true;
 }
-bool setArgument(world::CInstance*, int32_t index, const RValue& value) {
+bool setArgument(CInstanceBase*, int32_t index, const RValue& value) {
   NoteArgumentWritten(argumentIndex(index));
   scriptArguments()[argumentIndex(index)] = value;
   return true;
 }
 
 template <int N>
-bool getArgumentFixed(world::CInstance*, int32_t, RValue& out) {
+bool getArgumentFixed(CInstanceBase*, int32_t, RValue& out) {
   return getArgumentN(bv_argument0 + N, out);
 }
 template <int N>
-bool setArgumentFixed(world::CInstance*, int32_t, const RValue& value) {
+bool setArgumentFixed(CInstanceBase*, int32_t, const RValue& value) {
   NoteArgumentWritten(N);
   scriptArguments()[N] = value;
   return true;
 }
 
-bool getArgumentRelative(world::CInstance*, int32_t, RValue& out) {
+bool getArgumentRelative(CInstanceBase*, int32_t, RValue& out) {
   out.setReal(0.0);  // no action is running until the world binds this to its action context
   return true;
 }
 
-bool getErrorOccurred(world::CInstance*, int32_t, RValue& out) {
+bool getErrorOccurred(CInstanceBase*, int32_t, RValue& out) {
   out.setReal(truthValue(errorState().occurred));
   return true;
 }
 // This one compares the value itself with 0.5, not its rounding.
-bool setErrorOccurred(world::CInstance*, int32_t, const RValue& value) {
+bool setErrorOccurred(CInstanceBase*, int32_t, const RValue& value) {
   errorState().occurred = value.isReal() && value.real >= 0.5;
   return true;
 }
-bool getErrorLast(world::CInstance*, int32_t, RValue& out) {
+bool getErrorLast(CInstanceBase*, int32_t, RValue& out) {
   out.setString(errorState().last);
   return true;
 }
-bool setErrorLast(world::CInstance*, int32_t, const RValue& value) {
+bool setErrorLast(CInstanceBase*, int32_t, const RValue& value) {
   errorState().last = value.isString() ? value.str : std::string();
   return true;
 }
-bool getVersion(world::CInstance*, int32_t, RValue& out) {
+bool getVersion(CInstanceBase*, int32_t, RValue& out) {
   out.setReal(800.0);
   return true;
 }
@@ -188,7 +188,7 @@ bool BindBuiltinVariable(std::string_view name, VariableGetter getter, VariableS
   return BindBuiltinVariable(FindBuiltinVariable(name), getter, setter);
 }
 
-bool ReadBuiltinVariable(int32_t id, world::CInstance* instance, int32_t index, RValue& out) {
+bool ReadBuiltinVariable(int32_t id, CInstanceBase* instance, int32_t index, RValue& out) {
   const BuiltinVariable* v = BuiltinVariableEntry(id);
   if (!v) return false;  // an id of 0..9999 without an entry
   if (!v->getter) {
@@ -198,7 +198,7 @@ bool ReadBuiltinVariable(int32_t id, world::CInstance* instance, int32_t index, 
   return v->getter(instance, index, out);
 }
 
-bool WriteBuiltinVariable(int32_t id, world::CInstance* instance, int32_t index, const RValue& value) {
+bool WriteBuiltinVariable(int32_t id, CInstanceBase* instance, int32_t index, const RValue& value) {
   const BuiltinVariable* v = BuiltinVariableEntry(id);
   if (!v || !v->writable) return false;
   if (!v->setter) return true;

@@ -12,11 +12,9 @@
 
 #include "code/value.h"
 
-namespace qv::world {
-class CInstance;
-}
-
 namespace qv::code {
+
+class CInstanceBase;
 
 enum BuiltinVariableId : int32_t {
 #define QV_ENUM_ENTRY(name, writable) bv_##name,
@@ -27,9 +25,9 @@ enum BuiltinVariableId : int32_t {
 };
 
 // A getter writes the value for the instance and the flat index (0..31999) and returns success.
-using VariableGetter = bool (*)(world::CInstance* instance, int32_t index, RValue& out);
+using VariableGetter = bool (*)(CInstanceBase* instance, int32_t index, RValue& out);
 // A setter stores the value and returns success.
-using VariableSetter = bool (*)(world::CInstance* instance, int32_t index, const RValue& value);
+using VariableSetter = bool (*)(CInstanceBase* instance, int32_t index, const RValue& value);
 
 struct BuiltinVariable {
   const char* name;
@@ -49,8 +47,8 @@ bool BindBuiltinVariable(int32_t id, VariableGetter getter, VariableSetter sette
 bool BindBuiltinVariable(std::string_view name, VariableGetter getter, VariableSetter setter);
 
 // Reading and writing through the table (the read-only check comes first on writes).
-bool ReadBuiltinVariable(int32_t id, world::CInstance* instance, int32_t index, RValue& out);
-bool WriteBuiltinVariable(int32_t id, world::CInstance* instance, int32_t index, const RValue& value);
+bool ReadBuiltinVariable(int32_t id, CInstanceBase* instance, int32_t index, RValue& out);
+bool WriteBuiltinVariable(int32_t id, CInstanceBase* instance, int32_t index, const RValue& value);
 
 // The shared script argument table behind argument0..argument15 and argument[i].
 inline constexpr int kScriptArgumentCount = 16;

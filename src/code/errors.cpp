@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "code/ccode.h"
-#include "platform/error_window.h"
+#include "platform/error_answer.h"
 
 namespace qv::code {
 
@@ -20,6 +20,14 @@ ActionHeaderSource& headerSource() {
 std::function<void()>& inputClearHandler() {
   static std::function<void()> handler;
   return handler;
+}
+platform::ErrorAnswer headlessWindow(std::vector<std::string>&, const std::vector<std::string>& newLines,
+                                     bool allowIgnore) {
+  return platform::HeadlessErrorAnswer(newLines, allowIgnore);
+}
+ErrorWindow& errorWindow() {
+  static ErrorWindow window = headlessWindow;
+  return window;
 }
 std::function<void()>& abortHandler() {
   static std::function<void()> handler;
@@ -48,7 +56,7 @@ bool showInWindow(std::string_view message, bool fatal) {
   lines.emplace_back(43, '_');
   const std::vector<std::string> pieces = splitLines(message);
   lines.insert(lines.end(), pieces.begin(), pieces.end());
-  return platform::ShowErrorWindow(lines, pieces, !fatal) == platform::ErrorAnswer::Abort;
+  return errorWindow()(lines, pieces, !fatal) == platform::ErrorAnswer::Abort;
 }
 
 void writeLog(std::string_view message) {
@@ -167,6 +175,7 @@ void ClearRecordedError() {
 void SetActionHeaderSource(ActionHeaderSource source) { headerSource() = std::move(source); }
 void SetInputClearHandler(std::function<void()> handler) { inputClearHandler() = std::move(handler); }
 void SetAbortHandler(std::function<void()> handler) { abortHandler() = std::move(handler); }
+void SetErrorWindow(ErrorWindow window) { errorWindow() = window ? window : headlessWindow; }
 
 void ResetErrorState() {
   errorState() = ErrorState{};

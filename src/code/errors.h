@@ -11,6 +11,9 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "platform/error_answer.h"
 
 namespace qv::code {
 
@@ -62,6 +65,12 @@ std::string FormatActionError(const ActionHeader& header, std::string_view messa
 
 // Hooks of the runner: clearing the input state after the window, and ending the game on abort.
 void SetInputClearHandler(std::function<void()> handler);
+// The error window that shows a message and asks whether to abort: `lines` is its whole text,
+// `newLines` the new message, `allowIgnore` false for fatal errors. Until a program sets one (the
+// game sets the platform's window), the message goes to stderr with the headless answer.
+using ErrorWindow = platform::ErrorAnswer (*)(std::vector<std::string>& lines,
+                                              const std::vector<std::string>& newLines, bool allowIgnore);
+void SetErrorWindow(ErrorWindow window);
 void SetAbortHandler(std::function<void()> handler);
 
 // Back to the state of a fresh run (tests and game restart keep `aborting` cleared only here).

@@ -1,4 +1,8 @@
-// The list of built-in function families: each subsystem's table, one line per family.
+// Built-in function families: which tables a program registers, and the language's own.
+//
+// The registry registers its families on first use. A program chooses the list first: the game's
+// list (every subsystem's table) lives above every subsystem, qvscript keeps a short list of its
+// own, and a program that chooses nothing gets the language's own families.
 #pragma once
 
 #include <vector>
@@ -7,7 +11,12 @@
 
 namespace qv::code {
 
-std::vector<BuiltinFamily> AllFamilies();
+// Chooses the families that the registry registers, in order (the order fixes the function
+// indices). Must come before the first registration; later it throws std::logic_error.
+void SetBuiltinFamilies(std::vector<BuiltinFamily> families);
+
+// The language's own families: maths, strings, scripts, dynamic code, dates.
+std::vector<BuiltinFamily> CoreFamilies();
 
 // The families of the scripting subsystem itself.
 BuiltinFamily ScriptFamily();   // script_*

@@ -12,7 +12,7 @@
 #include "code/ccode.h"
 #include "code/numeric_form.h"
 #include "code/variables.h"
-#include "world/instance.h"
+#include "code/instance_base.h"
 
 namespace qv::code {
 
@@ -22,10 +22,10 @@ struct LocalSlot {
 };
 
 struct Frame {
-  Frame(world::CInstance* s, world::CInstance* o, const CCode* c) : self(s), other(o), code(c) {}
+  Frame(CInstanceBase* s, CInstanceBase* o, const CCode* c) : self(s), other(o), code(c) {}
 
-  world::CInstance* self;
-  world::CInstance* other;
+  CInstanceBase* self;
+  CInstanceBase* other;
   const CCode* code;
   bool localsCreated = false;
   bool numericFailed = false;  // set by a numeric form that could not finish

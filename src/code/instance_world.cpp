@@ -2,9 +2,19 @@
 
 namespace qv::code {
 
-world::CInstance& SimpleInstanceWorld::add(int32_t id, int32_t objectIndex) {
-  instances_.push_back(std::make_unique<world::CInstance>());
-  world::CInstance& i = *instances_.back();
+namespace {
+std::unique_ptr<CInstanceBase> makeBaseRecord() { return std::make_unique<CInstanceBase>(); }
+InstanceFactory& instanceFactory() {
+  static InstanceFactory factory = makeBaseRecord;
+  return factory;
+}
+}  // namespace
+
+void SetInstanceFactory(InstanceFactory factory) { instanceFactory() = factory ? factory : makeBaseRecord; }
+
+CInstanceBase& SimpleInstanceWorld::add(int32_t id, int32_t objectIndex) {
+  instances_.push_back(instanceFactory()());
+  CInstanceBase& i = *instances_.back();
   i.id = id;
   i.objectIndex = objectIndex;
   return i;
@@ -15,7 +25,7 @@ void SimpleInstanceWorld::clear() {
   cache_[0] = cache_[1] = -1;
 }
 
-world::CInstance* SimpleInstanceWorld::findById(int32_t id) {
+CInstanceBase* SimpleInstanceWorld::findById(int32_t id) {
   for (int32_t& c : cache_)
     if (c >= 0 && c < count() && instances_[static_cast<size_t>(c)]->id == id) {
       // A cached position is only right when no later entry has the same id.
@@ -34,24 +44,24 @@ world::CInstance* SimpleInstanceWorld::findById(int32_t id) {
   return nullptr;
 }
 
-world::CInstance* SimpleInstanceWorld::firstWithId(int32_t id) {
+CInstanceBase* SimpleInstanceWorld::firstWithId(int32_t id) {
   for (auto& i : instances_)
     if (i->id == id) return i.get();
   return nullptr;
 }
 
-world::CInstance* SimpleInstanceWorld::firstOfObject(int32_t objectIndex) {
+CInstanceBase* SimpleInstanceWorld::firstOfObject(int32_t objectIndex) {
   for (auto& i : instances_)
     if (i->objectIndex == objectIndex && !i->destroyed) return i.get();
   return nullptr;
 }
 
-void SimpleInstanceWorld::collectObject(int32_t objectIndex, std::vector<world::CInstance*>& out) {
+void SimpleInstanceWorld::collectObject(int32_t objectIndex, std::vector<CInstanceBase*>& out) {
   for (auto& i : instances_)
     if (i->objectIndex == objectIndex && !i->destroyed) out.push_back(i.get());
 }
 
-world::CInstance* SimpleInstanceWorld::at(int32_t position) {
+CInstanceBase* SimpleInstanceWorld::at(int32_t position) {
   return position >= 0 && position < count() ? instances_[static_cast<size_t>(position)].get() : nullptr;
 }
 

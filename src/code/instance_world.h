@@ -17,36 +17,41 @@
 #include <memory>
 #include <vector>
 
-#include "world/instance.h"
+#include "code/instance_base.h"
 
 namespace qv::code {
 
 class InstanceWorld {
  public:
   virtual ~InstanceWorld() = default;
-  virtual world::CInstance* findById(int32_t id) = 0;
-  virtual world::CInstance* firstWithId(int32_t id) = 0;
-  virtual world::CInstance* firstOfObject(int32_t objectIndex) = 0;
-  virtual void collectObject(int32_t objectIndex, std::vector<world::CInstance*>& out) = 0;
+  virtual CInstanceBase* findById(int32_t id) = 0;
+  virtual CInstanceBase* firstWithId(int32_t id) = 0;
+  virtual CInstanceBase* firstOfObject(int32_t objectIndex) = 0;
+  virtual void collectObject(int32_t objectIndex, std::vector<CInstanceBase*>& out) = 0;
   virtual int32_t count() = 0;
-  virtual world::CInstance* at(int32_t position) = 0;
+  virtual CInstanceBase* at(int32_t position) = 0;
 };
+
+// Makes the instance records of plain instance lists: base records until a program whose
+// built-ins need more (the game's) sets its own.
+using InstanceFactory = std::unique_ptr<CInstanceBase> (*)();
+void SetInstanceFactory(InstanceFactory factory);
 
 // A plain instance list without objects' parents: what qvscript and the tests run against until
 // the world sets its own.
 class SimpleInstanceWorld : public InstanceWorld {
  public:
-  world::CInstance& add(int32_t id, int32_t objectIndex);
+  CInstanceBase& add(int32_t id, int32_t objectIndex);
   void clear();
-  world::CInstance* findById(int32_t id) override;
-  world::CInstance* firstWithId(int32_t id) override;
-  world::CInstance* firstOfObject(int32_t objectIndex) override;
-  void collectObject(int32_t objectIndex, std::vector<world::CInstance*>& out) override;
+  CInstanceBase* findById(int32_t id) override;
+  CInstanceBase* firstWithId(int32_t id) override;
+  CInstanceBase* firstOfObject(int32_t objectIndex) override;
+  void collectObject(int32_t objectIndex, std::vector<CInstanceBase*>& out) override;
   int32_t count() override { return static_cast<int32_t>(instances_.size()); }
-  world::CInstance* at(int32_t position) override;
+  CInstanceBase* at(int32_t position) override;
 
  private:
-  std::vector<std::unique_ptr<world::CInstance>> instances_;
+  std::vector<std::unique_ptr<CInstanceBase>> instances_;
   int32_t cache_[2] = {-1, -1};  // the last two positions found by id
 };
 

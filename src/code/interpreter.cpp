@@ -22,11 +22,10 @@
 #include "code/registry.h"
 #include "code/rounding.h"
 #include "code/variables.h"
-#include "world/instance.h"
+#include "code/instance_base.h"
 
 namespace qv::code {
 
-using world::CInstance;
 
 CodeSettings& codeSettings() {
   static CodeSettings settings;
@@ -74,7 +73,7 @@ void SetStepBudget(int64_t steps) { g_stepsLeft = steps; }
 // ---- 2. variable access through specifiers ----
 namespace {
 
-bool readInstance(CInstance* inst, int32_t id, int32_t index, RValue& out) {
+bool readInstance(CInstanceBase* inst, int32_t id, int32_t index, RValue& out) {
   if (id < kBuiltinVariableLimit) return ReadBuiltinVariable(id, inst, index, out);
   const RValue* v = inst->variables.get(id, index);
   if (!v) return false;
@@ -82,23 +81,23 @@ bool readInstance(CInstance* inst, int32_t id, int32_t index, RValue& out) {
   return true;
 }
 
-bool writeInstance(CInstance* inst, int32_t id, int32_t index, const RValue& value) {
+bool writeInstance(CInstanceBase* inst, int32_t id, int32_t index, const RValue& value) {
   if (id < kBuiltinVariableLimit) return WriteBuiltinVariable(id, inst, index, value);
   return inst->variables.set(id, index, value);
 }
 
-CInstance* firstLive() {
+CInstanceBase* firstLive() {
   InstanceWorld& w = instanceWorld();
   const int32_t n = w.count();
   for (int32_t i = 0; i < n; ++i) {
-    CInstance* inst = w.at(i);
+    CInstanceBase* inst = w.at(i);
     if (inst && !inst->destroyed) return inst;
   }
   return nullptr;
 }
 
-CInstance* liveById(int32_t id) {
-  CInstance* inst = instanceWorld().findById(id);
+CInstanceBase* liveById(int32_t id) {
+  CInstanceBase* inst = instanceWorld().findById(id);
   return inst && !inst->destroyed ? inst : nullptr;
 }
 
@@ -153,7 +152,7 @@ bool readRef(Frame& f, int32_t scope, int32_t id, int32_t index, RValue& out) {
     }
     case -4: return false;
     case -3: {
-      CInstance* inst = firstLive();
+      CInstanceBase* inst = firstLive();
       return inst && readInstance(inst, id, index, out);
     }
     case -2: return readInstance(f.other, id, index, out);
@@ -162,7 +161,7 @@ bool readRef(Frame& f, int32_t scope, int32_t id, int32_t index, RValue& out) {
       break;
   }
   if (scope < -7) return false;
-  CInstance* inst = scope < kUserVariableBase ? instanceWorld().firstOfObject(scope) : liveById(scope);
+  CInstanceBase* inst = scope < kUserVariableBase ? instanceWorld().firstOfObject(scope) : liveById(scope);
   return inst && readInstance(inst, id, index, out);
 }
 
@@ -182,7 +181,7 @@ bool writeRef(Frame& f, int32_t scope, int32_t id, int32_t index, const RValue& 
       InstanceWorld& w = instanceWorld();
       const int32_t n = w.count();
       for (int32_t i = 0; i < n && i < w.count(); ++i) {
-        CInstance* inst = w.at(i);
+        CInstanceBase* inst = w.at(i);
         if (inst && !inst->destroyed) result = writeInstance(inst, id, index, value);
       }
       return result;
@@ -194,14 +193,14 @@ bool writeRef(Frame& f, int32_t scope, int32_t id, int32_t index, const RValue& 
   }
   if (scope < -7) return false;
   if (scope < kUserVariableBase) {
-    std::vector<CInstance*> targets;
+    std::vector<CInstanceBase*> targets;
     instanceWorld().collectObject(scope, targets);
     bool result = true;
-    for (CInstance* inst : targets)
+    for (CInstanceBase* inst : targets)
       if (!inst->destroyed) result = writeInstance(inst, id, index, value);
     return result;
   }
-  CInstance* inst = liveById(scope);
+  CInstanceBase* inst = liveById(scope);
   return inst ? writeInstance(inst, id, index, value) : true;  // a missing instance: nothing written
 }
 
@@ -726,9 +725,9 @@ int execSwitch(const Node* n, Frame& f, RValue& slot) {
   return 0;
 }
 
-int withOne(const Node* body, Frame& f, RValue& slot, CInstance* inst) {
-  CInstance* savedSelf = f.self;
-  CInstance* savedOther = f.other;
+int withOne(const Node* body, Frame& f, RValue& slot, CInstanceBase* inst) {
+  CInstanceBase* savedSelf = f.self;
+  CInstanceBase* savedOther = f.other;
   f.other = f.self;
   f.self = inst;
   const int s = exec(body, f, slot);
@@ -756,7 +755,7 @@ int execWith(const Node* n, Frame& f, RValue& slot) {
     InstanceWorld& w = instanceWorld();
     const int32_t count = w.count();
     for (int32_t i = 0; i < count && i < w.count(); ++i) {
-      CInstance* inst = w.at(i);
+      CInstanceBase* inst = w.at(i);
       if (!inst || inst->destroyed) continue;
       const int s = after(withOne(body, f, slot, inst));
       if (s != kGoOn) return s;
@@ -764,15 +763,15 @@ int execWith(const Node* n, Frame& f, RValue& slot) {
     return 0;
   }
   if (scope >= kUserVariableBase) {
-    CInstance* inst = instanceWorld().firstWithId(scope);
+    CInstanceBase* inst = instanceWorld().firstWithId(scope);
     if (!inst || inst->destroyed) return 0;
     const int s = after(withOne(body, f, slot, inst));
     return s == kGoOn ? 0 : s;
   }
   if (scope >= 0) {
-    std::vector<CInstance*> targets;
+    std::vector<CInstanceBase*> targets;
     instanceWorld().collectObject(scope, targets);
-    for (CInstance* inst : targets) {
+    for (CInstanceBase* inst : targets) {
       if (inst->destroyed) continue;
       const int s = after(withOne(body, f, slot, inst));
       if (s != kGoOn) return s;
@@ -1200,7 +1199,7 @@ __attribute__((noinline, cold)) bool failBeforeRun(const CCode& code, const char
 }
 
 // The steps of Execute, inline in the script call path.
-__attribute__((always_inline)) inline bool executeCode(const CCode& code, CInstance* self, CInstance* other,
+__attribute__((always_inline)) inline bool executeCode(const CCode& code, CInstanceBase* self, CInstanceBase* other,
                                                        RValue& result) {
   ClearRecordedError();
   if (!code.compiled()) return failBeforeRun(code, "Internal Error: Executing non-compiled code.");
@@ -1221,11 +1220,11 @@ __attribute__((always_inline)) inline bool executeCode(const CCode& code, CInsta
 
 }  // namespace
 
-bool Execute(const CCode& code, CInstance* self, CInstance* other, RValue& result) {
+bool Execute(const CCode& code, CInstanceBase* self, CInstanceBase* other, RValue& result) {
   return executeCode(code, self, other, result);
 }
 
-bool ExecuteAction(const CCode& code, CInstance* self, CInstance* other, RValue& result) {
+bool ExecuteAction(const CCode& code, CInstanceBase* self, CInstanceBase* other, RValue& result) {
   if (Execute(code, self, other, result)) return true;
   const std::string message = errorState().current;
   ClearRecordedError();
@@ -1233,7 +1232,7 @@ bool ExecuteAction(const CCode& code, CInstance* self, CInstance* other, RValue&
   return false;
 }
 
-bool ExecuteValue(const CCode& code, CInstance* self, CInstance* other, RValue& result) {
+bool ExecuteValue(const CCode& code, CInstanceBase* self, CInstanceBase* other, RValue& result) {
   if (Execute(code, self, other, result)) return true;
   result.setString(std::string_view("ERROR"));
   return false;
@@ -1243,7 +1242,7 @@ namespace {
 
 // CallScript with the arguments given as RValues or as reals.
 template <typename Argument>
-inline bool callScript(int32_t index, CInstance* self, CInstance* other, RValue& result, const Argument* args,
+inline bool callScript(int32_t index, CInstanceBase* self, CInstanceBase* other, RValue& result, const Argument* args,
                        int count) {
   const CScript* script = Script(index);
   if (!script || !script->code) return false;
@@ -1283,19 +1282,19 @@ bool callScriptWithReals(const Node* n, Frame& f, RValue& out, bool& done) {
 
 }  // namespace
 
-bool CallScript(int32_t index, CInstance* self, CInstance* other, RValue& result, const RValue* args,
+bool CallScript(int32_t index, CInstanceBase* self, CInstanceBase* other, RValue& result, const RValue* args,
                 int count) {
   return callScript(index, self, other, result, args, count);
 }
 
-bool ReadVariable(CInstance* self, CInstance* other, int32_t specifier, int32_t id, int32_t index,
+bool ReadVariable(CInstanceBase* self, CInstanceBase* other, int32_t specifier, int32_t id, int32_t index,
                   RValue& out) {
   static const CCode none("", false);
   Frame f{self, other, &none};
   return readRef(f, specifier, id, index, out);
 }
 
-bool WriteVariable(CInstance* self, CInstance* other, int32_t specifier, int32_t id, int32_t index,
+bool WriteVariable(CInstanceBase* self, CInstanceBase* other, int32_t specifier, int32_t id, int32_t index,
                    const RValue& value) {
   static const CCode none("", false);
   Frame f{self, other, &none};

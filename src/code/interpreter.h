@@ -11,11 +11,9 @@
 #include "code/ccode.h"
 #include "code/value.h"
 
-namespace qv::world {
-class CInstance;
-}
-
 namespace qv::code {
+
+class CInstanceBase;
 
 // Game settings the interpreter follows.
 struct CodeSettings {
@@ -27,21 +25,21 @@ CodeSettings& codeSettings();
 // calls it once per compilation); statements without one take the general walk.
 void PrepareStatements(Node& root);
 
-bool Execute(const CCode& code, world::CInstance* self, world::CInstance* other, RValue& result);
+bool Execute(const CCode& code, CInstanceBase* self, CInstanceBase* other, RValue& result);
 // Execute; a failure is reported as a non-fatal error of the running action.
-bool ExecuteAction(const CCode& code, world::CInstance* self, world::CInstance* other, RValue& result);
+bool ExecuteAction(const CCode& code, CInstanceBase* self, CInstanceBase* other, RValue& result);
 // Execute; a failure turns the result into the string "ERROR".
-bool ExecuteValue(const CCode& code, world::CInstance* self, world::CInstance* other, RValue& result);
+bool ExecuteValue(const CCode& code, CInstanceBase* self, CInstanceBase* other, RValue& result);
 // Runs script `index` with up to 16 arguments; on failure the recorded message gets an
 // "In script <name>:" line in front.
-bool CallScript(int32_t index, world::CInstance* self, world::CInstance* other, RValue& result,
+bool CallScript(int32_t index, CInstanceBase* self, CInstanceBase* other, RValue& result,
                 const RValue* args, int count);
 
 // Variable access through an instance specifier, for code that names variables at run time.
 // Reads return false on a miss (the uninitialised-as-0 setting is the caller's business).
-bool ReadVariable(world::CInstance* self, world::CInstance* other, int32_t specifier, int32_t id,
+bool ReadVariable(CInstanceBase* self, CInstanceBase* other, int32_t specifier, int32_t id,
                   int32_t index, RValue& out);
-bool WriteVariable(world::CInstance* self, world::CInstance* other, int32_t specifier, int32_t id,
+bool WriteVariable(CInstanceBase* self, CInstanceBase* other, int32_t specifier, int32_t id,
                    int32_t index, const RValue& value);
 
 // Native recursion (scripts calling scripts, `with`, executed strings, events performed from code)

@@ -3,15 +3,16 @@
 #include <array>
 #include <deque>
 #include <optional>
+#include <stdexcept>
 #include <unordered_map>
 
 #include "code/ccode.h"
 #include "code/constant_catalogue.h"
 #include "code/errors.h"
 #include "code/families.h"
+#include "code/instance_base.h"
 #include "code/interpreter.h"
-#include "runner/stream.h"
-#include "world/instance.h"
+#include "data/stream.h"
 
 namespace qv::code {
 
@@ -91,12 +92,30 @@ CScript& CScript::operator=(CScript&&) noexcept = default;
 
 // ---- functions ----
 
+namespace {
+struct FamilyChoice {
+  std::vector<BuiltinFamily> families;
+  bool chosen = false;
+  bool registered = false;
+};
+FamilyChoice& familyChoice() {
+  static FamilyChoice choice;
+  return choice;
+}
+}  // namespace
+
+void SetBuiltinFamilies(std::vector<BuiltinFamily> families) {
+  FamilyChoice& c = familyChoice();
+  if (c.registered) throw std::logic_error("built-in families chosen after their registration");
+  c.families = std::move(families);
+  c.chosen = true;
+}
+
 void EnsureBuiltinsRegistered() {
-  static const bool done = [] {
-    for (BuiltinFamily family : AllFamilies()) RegisterFamily(family);
-    return true;
-  }();
-  (void)done;
+  FamilyChoice& c = familyChoice();
+  if (c.registered) return;
+  c.registered = true;
+  for (BuiltinFamily family : c.chosen ? c.families : CoreFamilies()) RegisterFamily(family);
 }
 
 int32_t RegisterFunction(std::string_view name, BuiltinHandler handler, int argumentCount) {
@@ -193,7 +212,7 @@ bool PrepareConstants(const std::vector<std::pair<std::string, std::string>>& li
     bool ok = code.Compile();
     if (ok) {
       // A temporary instance whose fields are all zero stands for self and other.
-      world::CInstance temporary;
+      CInstanceBase temporary;
       ok = ExecuteValue(code, &temporary, &temporary, value);
     }
     ClearRecordedError();
@@ -276,26 +295,26 @@ namespace {
 constexpr int32_t kScriptVersion = 800;
 }
 
-bool ReadScriptRecord(runner::CStream& stream, CScript& script) {
+bool ReadScriptRecord(data::CStream& stream, CScript& script) {
   if (stream.ReadInteger() != kScriptVersion) return false;
   script.text = stream.ReadString();
   script.code.reset();
   return true;
 }
 
-void WriteScriptRecord(runner::CStream& stream, const CScript& script) {
+void WriteScriptRecord(data::CStream& stream, const CScript& script) {
   stream.WriteInteger(kScriptVersion);
   stream.WriteString(script.text);
 }
 
-bool ReadScriptsChunk(runner::CStream& stream) {
+bool ReadScriptsChunk(data::CStream& stream) {
   ClearScripts();
   if (stream.ReadInteger() != kScriptVersion) return false;
   const int32_t count = stream.ReadInteger();
   // Each slot is at least one block length: a count beyond the bytes left is corrupt data.
   if (count < 0 || static_cast<uint64_t>(count) * 4 > stream.remaining()) return false;
   for (int32_t i = 0; i < count; ++i) {
-    runner::CStream block = stream.ReadCompressedBlock();
+    data::CStream block = stream.ReadCompressedBlock();
     if (!block.ReadBoolean()) {
       scripts().slots.emplace_back();
       scripts().names.emplace_back();
@@ -310,11 +329,11 @@ bool ReadScriptsChunk(runner::CStream& stream) {
   return true;
 }
 
-void WriteScriptsChunk(runner::CStream& stream) {
+void WriteScriptsChunk(data::CStream& stream) {
   stream.WriteInteger(kScriptVersion);
   stream.WriteInteger(ScriptCount());
   for (int32_t i = 0; i < ScriptCount(); ++i) {
-    runner::CStream block;
+    data::CStream block;
     if (const CScript* s = Script(i)) {
       block.WriteBoolean(true);
       block.WriteString(ScriptName(i));

@@ -16,11 +16,13 @@
 #include "code/builtin.h"
 #include "code/value.h"
 
-namespace qv::runner {
+namespace qv::data {
 class CStream;
 }
 
 namespace qv::code {
+
+class CInstanceBase;
 
 class CCode;
 
@@ -47,7 +49,7 @@ class ExtensionFunctions {
   virtual int32_t find(std::string_view name) = 0;  // index or -1
   virtual int32_t argumentCount(int32_t index) = 0;
   // Runs function `index`; false when it failed (the call then fails).
-  virtual bool call(int32_t index, world::CInstance* self, world::CInstance* other, RValue& result,
+  virtual bool call(int32_t index, CInstanceBase* self, CInstanceBase* other, RValue& result,
                     const RValue* args, int argc) = 0;
 };
 void SetExtensionFunctions(ExtensionFunctions* functions);
@@ -99,9 +101,9 @@ const CScript* Script(int32_t index);
 bool CompileScripts();
 
 // The scripts chunk and the script record (version 800) of the game data.
-bool ReadScriptRecord(runner::CStream& stream, CScript& script);
-void WriteScriptRecord(runner::CStream& stream, const CScript& script);
-bool ReadScriptsChunk(runner::CStream& stream);
-void WriteScriptsChunk(runner::CStream& stream);
+bool ReadScriptRecord(data::CStream& stream, CScript& script);
+void WriteScriptRecord(data::CStream& stream, const CScript& script);
+bool ReadScriptsChunk(data::CStream& stream);
+void WriteScriptsChunk(data::CStream& stream);
 
 }  // namespace qv::code

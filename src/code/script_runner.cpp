@@ -74,7 +74,7 @@ int RunScriptFiles(const std::string& programPath, const std::vector<std::string
   }
   // The blank instance is entry 0 of the instance list: id 100000, object 0.
   SimpleInstanceWorld world;
-  world::CInstance& self = world.add(100000, 0);
+  CInstanceBase& self = world.add(100000, 0);
   SetInstanceWorld(&world);
   RValue result;
   // An exception ends the running step in the runner (a ds_*_read of broken text, for one); here

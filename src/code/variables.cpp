@@ -1,7 +1,7 @@
 #include "code/variables.h"
 
 #include "code/builtin_variables.h"
-#include "runner/stream.h"
+#include "data/stream.h"
 
 namespace qv::code {
 
@@ -72,13 +72,13 @@ void CVariableList::reindex() {
   for (size_t i = 0; i < entries_.size(); ++i) index_[entries_[i].id] = static_cast<int32_t>(i);
 }
 
-void SaveValue(runner::CStream& stream, const RValue& value) {
+void SaveValue(data::CStream& stream, const RValue& value) {
   stream.WriteInteger(value.kind);
   stream.WriteReal(value.isReal() ? value.real : 0.0);
   stream.WriteString(value.isString() ? std::string_view(value.str) : std::string_view());
 }
 
-bool LoadValue(runner::CStream& stream, RValue& value) {
+bool LoadValue(data::CStream& stream, RValue& value) {
   const int32_t kind = stream.ReadInteger();
   const double real = stream.ReadReal();
   std::string str = stream.ReadString();
@@ -96,7 +96,7 @@ constexpr size_t kMinValueBytes = 4 + 8 + 4;
 constexpr size_t kMinEntryBytes = 4 + kMinValueBytes + 4;
 }  // namespace
 
-void CVariableList::save(runner::CStream& stream) const {
+void CVariableList::save(data::CStream& stream) const {
   stream.WriteInteger(kListVersion);
   stream.WriteInteger(static_cast<int32_t>(entries_.size()));
   for (const RVariable& v : entries_) {
@@ -112,7 +112,7 @@ void CVariableList::save(runner::CStream& stream) const {
 
 // Counts are checked against the bytes left and against the array dimension before anything is
 // allocated: a saved list is untrusted input.
-bool CVariableList::load(runner::CStream& stream) {
+bool CVariableList::load(data::CStream& stream) {
   clear();
   if (stream.ReadInteger() != kListVersion) return false;
   const int32_t count = stream.ReadInteger();
@@ -198,7 +198,7 @@ void GlobalStore::markGlobal(int32_t id) {
   list_.ensure(id);
 }
 
-void GlobalStore::save(runner::CStream& stream) const {
+void GlobalStore::save(data::CStream& stream) const {
   stream.WriteInteger(kGlobalsVersion);
   list_.save(stream);
   stream.WriteInteger(static_cast<int32_t>(flags_.size()));
@@ -207,7 +207,7 @@ void GlobalStore::save(runner::CStream& stream) const {
 
 // A wrong version or a corrupt list fails the load and leaves the store as it was, so the caller
 // can treat the whole saved game as unreadable instead of reading on at a wrong offset.
-bool GlobalStore::load(runner::CStream& stream) {
+bool GlobalStore::load(data::CStream& stream) {
   if (stream.ReadInteger() != kGlobalsVersion) return false;
   CVariableList list;
   if (!list.load(stream)) return false;

@@ -17,7 +17,7 @@
 
 #include "code/value.h"
 
-namespace qv::runner {
+namespace qv::data {
 class CStream;
 }
 
@@ -97,8 +97,8 @@ class CVariableList {
 
   // The saved form (version 440). load() empties the list first and fails on a wrong version or
   // on counts that no index could reach.
-  void save(runner::CStream& stream) const;
-  bool load(runner::CStream& stream);
+  void save(data::CStream& stream) const;
+  bool load(data::CStream& stream);
 
  private:
   void reindex();
@@ -109,8 +109,8 @@ class CVariableList {
 };
 
 // Writing and reading one value in the saved form: kind, real, string.
-void SaveValue(runner::CStream& stream, const RValue& value);
-bool LoadValue(runner::CStream& stream, RValue& value);
+void SaveValue(data::CStream& stream, const RValue& value);
+bool LoadValue(data::CStream& stream, RValue& value);
 
 // The table of user variable names. Names are entered on first resolution and never removed.
 class VariableNames {
@@ -143,8 +143,8 @@ class GlobalStore {
     return k >= 0 && k < static_cast<int64_t>(flags_.size()) && flags_[static_cast<size_t>(k)] != 0;
   }
   // The saved block (version 700).
-  void save(runner::CStream& stream) const;
-  bool load(runner::CStream& stream);
+  void save(data::CStream& stream) const;
+  bool load(data::CStream& stream);
 
  private:
   CVariableList list_;

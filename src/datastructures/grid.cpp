@@ -179,10 +179,10 @@ bool CDS_Grid::read(CStream& s, CDS_Grid& out) {
   if (s.ReadInteger() != kGridRecord) return false;
   int64_t width = s.ReadInteger();
   int64_t height = s.ReadInteger();
-  if (width < 0 || height < 0) throw runner::StreamError("grid text holds a negative size");
+  if (width < 0 || height < 0) throw data::StreamError("grid text holds a negative size");
   // 64-bit product: 65536 x 65536 must not wrap to 0. The bytes must hold every cell.
   if (static_cast<uint64_t>(width * height) * kMinValueBytes > s.remaining() || width * height > kMaxCells)
-    throw runner::StreamError("grid text holds more cells than its bytes");
+    throw data::StreamError("grid text holds more cells than its bytes");
   CDS_Grid fresh;
   fresh.width_ = width;
   fresh.height_ = height;

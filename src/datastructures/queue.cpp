@@ -37,7 +37,7 @@ bool CDS_Queue::read(CStream& s, CDS_Queue& out) {
   int32_t capacity = ReadCount(s, 1);
   // Positions outside the array would make the next enqueue or dequeue reach past it.
   if (fresh.head_ < 0 || fresh.head_ > fresh.tail_ || fresh.tail_ > capacity)
-    throw runner::StreamError("queue text holds head and tail outside its array");
+    throw data::StreamError("queue text holds head and tail outside its array");
   fresh.values_.reserve(static_cast<size_t>(capacity));
   for (int32_t i = 0; i < capacity; ++i) fresh.values_.push_back(ReadValue(s));
   out = std::move(fresh);

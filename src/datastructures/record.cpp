@@ -23,7 +23,7 @@ bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'
 CStream DecodeRecordText(std::string_view hex) {
   for (size_t i = 0; i + 1 < hex.size(); i += 2)
     if (!isHexDigit(hex[i]) || !isHexDigit(hex[i + 1]))
-      throw runner::StreamError("data structure text holds a character that is not a hexadecimal digit");
+      throw data::StreamError("data structure text holds a character that is not a hexadecimal digit");
   CStream s;
   s.FromHex(hex);
   return s;
@@ -32,7 +32,7 @@ CStream DecodeRecordText(std::string_view hex) {
 int32_t ReadCount(CStream& s, size_t perItem) {
   int32_t count = s.ReadInteger();
   if (count < 0 || static_cast<uint64_t>(count) * kMinValueBytes * perItem > s.remaining())
-    throw runner::StreamError("data structure text holds a count its bytes cannot hold");
+    throw data::StreamError("data structure text holds a count its bytes cannot hold");
   return count;
 }
 

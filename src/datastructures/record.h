@@ -5,18 +5,18 @@
 // Reading is all-or-nothing: each kind parses the whole record into a new container and only then
 // replaces the old content. A wrong record number returns false (the container stays as it was);
 // a pair that is not two hexadecimal digits, a record that ends early or counts that contradict
-// each other throw runner::StreamError, which ends the current step as any exception does.
+// each other throw data::StreamError, which ends the current step as any exception does.
 #pragma once
 
 #include <string_view>
 
 #include "code/value.h"
-#include "runner/stream.h"
+#include "data/stream.h"
 
 namespace qv::datastructures {
 
 using code::RValue;
-using runner::CStream;
+using data::CStream;
 
 // Record numbers of the six kinds.
 inline constexpr int32_t kStackRecord = 101;

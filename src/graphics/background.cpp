@@ -8,7 +8,7 @@
 #include "graphics/bitmap_ops.h"
 #include "graphics/colour.h"
 #include "graphics/texture_table.h"
-#include "runner/stream.h"
+#include "data/stream.h"
 
 namespace qv::graphics {
 
@@ -38,7 +38,7 @@ constexpr int32_t kBackgroundBlockVersion = 800;
 constexpr int32_t kFileMagic = 1234321;
 }  // namespace
 
-bool ReadBackgroundRecord(runner::CStream& s, std::unique_ptr<CBackground>& out, std::string& name) {
+bool ReadBackgroundRecord(data::CStream& s, std::unique_ptr<CBackground>& out, std::string& name) {
   out.reset();
   name.clear();
   if (!s.ReadBoolean()) return true;
@@ -50,7 +50,7 @@ bool ReadBackgroundRecord(runner::CStream& s, std::unique_ptr<CBackground>& out,
   return true;
 }
 
-void WriteBackgroundRecord(runner::CStream& s, const CBackground* b, const std::string& name) {
+void WriteBackgroundRecord(data::CStream& s, const CBackground* b, const std::string& name) {
   s.WriteBoolean(b != nullptr);
   if (!b) return;
   s.WriteString(name);
@@ -58,13 +58,13 @@ void WriteBackgroundRecord(runner::CStream& s, const CBackground* b, const std::
   WriteImageRecord(s, b->image);
 }
 
-bool ReadBackgroundBlock(runner::CStream& s, ResourceList<CBackground>& list) {
+bool ReadBackgroundBlock(data::CStream& s, ResourceList<CBackground>& list) {
   list.clear();
   if (s.ReadInteger() != kBackgroundBlockVersion) return false;
   const int32_t count = s.ReadInteger();
   if (count < 0 || size_t(count) > s.remaining() / 4) return false;
   for (int32_t i = 0; i < count; ++i) {
-    runner::CStream block = s.ReadCompressedBlock();
+    data::CStream block = s.ReadCompressedBlock();
     std::unique_ptr<CBackground> b;
     std::string name;
     if (!ReadBackgroundRecord(block, b, name)) return false;
@@ -74,11 +74,11 @@ bool ReadBackgroundBlock(runner::CStream& s, ResourceList<CBackground>& list) {
   return true;
 }
 
-void WriteBackgroundBlock(runner::CStream& s, const ResourceList<CBackground>& list) {
+void WriteBackgroundBlock(data::CStream& s, const ResourceList<CBackground>& list) {
   s.WriteInteger(kBackgroundBlockVersion);
   s.WriteInteger(list.count());
   for (int i = 0; i < list.count(); ++i) {
-    runner::CStream block;
+    data::CStream block;
     WriteBackgroundRecord(block, list.get(i), list.names[size_t(i)]);
     s.WriteCompressedBlock(block);
   }
@@ -86,30 +86,30 @@ void WriteBackgroundBlock(runner::CStream& s, const ResourceList<CBackground>& l
 
 // --- background files ----------------------------------------------------------------------------
 
-std::optional<TBitmap32> ReadBackgroundFile(const uint8_t* data, size_t size) {
+std::optional<data::TBitmap32> ReadBackgroundFile(const uint8_t* data, size_t size) {
   try {
-    runner::CStream file(std::vector<uint8_t>(data, data + size));
+    data::CStream file(std::vector<uint8_t>(data, data + size));
     if (file.ReadInteger() != kFileMagic) return std::nullopt;
-    runner::CStream s = file.ReadCompressedBlock();
+    data::CStream s = file.ReadCompressedBlock();
     if (s.ReadInteger() != kBackgroundVersion) return std::nullopt;
     s.ReadBoolean();  // tile-set settings: read and ignored
     for (int i = 0; i < 6; ++i) s.ReadInteger();
-    TBitmap32 image;
+    data::TBitmap32 image;
     if (!ReadImageRecord(s, image)) return std::nullopt;
     BleedColours(image);
     return image;
-  } catch (const runner::StreamError&) {
+  } catch (const data::StreamError&) {
     return std::nullopt;
   }
 }
 
-std::vector<uint8_t> WriteBackgroundFile(const TBitmap32& image) {
-  runner::CStream s;
+std::vector<uint8_t> WriteBackgroundFile(const data::TBitmap32& image) {
+  data::CStream s;
   s.WriteInteger(kBackgroundVersion);
   s.WriteBoolean(false);
   for (int i = 0; i < 6; ++i) s.WriteInteger(0);
   WriteImageRecord(s, image);
-  runner::CStream file;
+  data::CStream file;
   file.WriteInteger(kFileMagic);
   file.WriteCompressedBlock(s);
   return file.bytes();
@@ -123,7 +123,7 @@ std::vector<uint8_t> WriteBackgroundFile(const TBitmap32& image) {
 namespace {
 class Painter {
  public:
-  explicit Painter(TBitmap32& b) : b_(b) {}
+  explicit Painter(data::TBitmap32& b) : b_(b) {}
   void plot(int x, int y, uint32_t c) {
     if (x >= 0 && y >= 0 && x < b_.width && y < b_.height) b_.setPixel(x, y, c);
   }
@@ -154,14 +154,14 @@ class Painter {
   }
 
  private:
-  TBitmap32& b_;
+  data::TBitmap32& b_;
 };
 }  // namespace
 
-TBitmap32 MakeGradient(int w, int h, int32_t col1, int32_t col2, int kind) {
-  if (w < 1 || h < 1 || w > kMaxBitmapSide || h > kMaxBitmapSide) return TBitmap32();
+data::TBitmap32 MakeGradient(int w, int h, int32_t col1, int32_t col2, int kind) {
+  if (w < 1 || h < 1 || w > data::kMaxBitmapSide || h > data::kMaxBitmapSide) return data::TBitmap32();
   auto merge = [&](int32_t a, int32_t b, double t) { return ScriptToDevice(int32_t(MergeColour(uint32_t(a), uint32_t(b), t)), 1.0); };
-  TBitmap32 out(w, h, ScriptToDevice(col1, 1.0));
+  data::TBitmap32 out(w, h, ScriptToDevice(col1, 1.0));
   Painter p(out);
   switch (kind) {
     case 0:

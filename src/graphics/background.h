@@ -8,17 +8,17 @@
 #include <string>
 #include <vector>
 
-#include "graphics/bitmap32.h"
+#include "data/bitmap32.h"
 #include "graphics/resource_list.h"
 
-namespace qv::runner {
+namespace qv::data {
 class CStream;
 }
 
 namespace qv::graphics {
 
 struct CBackground {
-  TBitmap32 image;
+  data::TBitmap32 image;
   int texture = -1;
   int width() const { return image.width; }
   int height() const { return image.height; }
@@ -28,17 +28,17 @@ void CreateBackgroundTexture(CBackground& b);
 void FreeBackgroundTexture(CBackground& b);
 
 // Game data: the content of one background's compressed block (exists, name, version 710, image).
-bool ReadBackgroundRecord(runner::CStream& s, std::unique_ptr<CBackground>& out, std::string& name);
-void WriteBackgroundRecord(runner::CStream& s, const CBackground* b, const std::string& name);
-bool ReadBackgroundBlock(runner::CStream& s, ResourceList<CBackground>& list);
-void WriteBackgroundBlock(runner::CStream& s, const ResourceList<CBackground>& list);
+bool ReadBackgroundRecord(data::CStream& s, std::unique_ptr<CBackground>& out, std::string& name);
+void WriteBackgroundRecord(data::CStream& s, const CBackground* b, const std::string& name);
+bool ReadBackgroundBlock(data::CStream& s, ResourceList<CBackground>& list);
+void WriteBackgroundBlock(data::CStream& s, const ResourceList<CBackground>& list);
 
 // Background file (1234321, then a compressed block); the image gets colour bleeding.
-std::optional<TBitmap32> ReadBackgroundFile(const uint8_t* data, size_t size);
-std::vector<uint8_t> WriteBackgroundFile(const TBitmap32& image);
+std::optional<data::TBitmap32> ReadBackgroundFile(const uint8_t* data, size_t size);
+std::vector<uint8_t> WriteBackgroundFile(const data::TBitmap32& image);
 
 // A w x h picture painted with the gradient `kind` from script colour col1 to col2, opaque.
-TBitmap32 MakeGradient(int w, int h, int32_t col1, int32_t col2, int kind);
+data::TBitmap32 MakeGradient(int w, int h, int32_t col1, int32_t col2, int kind);
 
 ResourceList<CBackground>& backgrounds();
 

@@ -21,14 +21,14 @@ constexpr const char* kNewBackground = "__newbackground";
 CBackground* Background(const BuiltinCall& c, int i) { return backgrounds().get(c.integer(i)); }
 bool Above(const BuiltinCall& c, int i) { return c.real(i) > 0.5; }
 
-int AppendImage(TBitmap32 image) {
+int AppendImage(data::TBitmap32 image) {
   auto b = std::make_unique<CBackground>();
   b->image = std::move(image);
   CreateBackgroundTexture(*b);
   return backgrounds().append(std::move(b), kNewBackground);
 }
 
-void SetImage(CBackground& b, TBitmap32 image) {
+void SetImage(CBackground& b, data::TBitmap32 image) {
   b.image = std::move(image);
   CreateBackgroundTexture(b);
 }
@@ -57,13 +57,13 @@ void background_set_alpha_from_background(BuiltinCall& c) {
   CBackground* b = Background(c, 0);
   const CBackground* from = Background(c, 1);
   if (!b || !from) return;
-  const TBitmap32 source = from->image;  // the two may be the same background
+  const data::TBitmap32 source = from->image;  // the two may be the same background
   AlphaFrom(b->image, source);
   CreateBackgroundTexture(*b);
 }
 
 void background_create_from_screen(BuiltinCall& c) {
-  TBitmap32 image = display().capture(c.integer(0), c.integer(1), c.integer(2), c.integer(3));
+  data::TBitmap32 image = display().capture(c.integer(0), c.integer(1), c.integer(2), c.integer(3));
   ProcessAddedImage(image, Above(c, 4), Above(c, 5));
   c.result = double(AppendImage(std::move(image)));
 }
@@ -80,9 +80,9 @@ void background_create_from_surface(BuiltinCall& c) {
 
 void background_create_color(BuiltinCall& c) {
   const int w = c.integer(0), h = c.integer(1);
-  TBitmap32 image;
-  if (w >= 1 && h >= 1 && w <= kMaxBitmapSide && h <= kMaxBitmapSide)
-    image = TBitmap32(w, h, ScriptToDevice(c.integer(2), 1.0));
+  data::TBitmap32 image;
+  if (w >= 1 && h >= 1 && w <= data::kMaxBitmapSide && h <= data::kMaxBitmapSide)
+    image = data::TBitmap32(w, h, ScriptToDevice(c.integer(2), 1.0));
   c.result = double(AppendImage(std::move(image)));
 }
 
@@ -107,7 +107,7 @@ void background_replace(BuiltinCall& c) {
     return;
   }
   FreeBackgroundTexture(*b);
-  b->image = TBitmap32();
+  b->image = data::TBitmap32();
   auto image = ReadImageFile(HostPath(c.string(1)));
   if (!image) return;
   ProcessAddedImage(*image, c.truth(2), c.truth(3));
@@ -115,7 +115,7 @@ void background_replace(BuiltinCall& c) {
   c.result = 1.0;
 }
 
-std::optional<TBitmap32> LoadBackgroundFile(const std::string& gamePath) {
+std::optional<data::TBitmap32> LoadBackgroundFile(const std::string& gamePath) {
   std::vector<uint8_t> bytes;
   if (!ReadWholeFile(HostPath(gamePath), bytes)) return std::nullopt;
   return ReadBackgroundFile(bytes.data(), bytes.size());
@@ -137,7 +137,7 @@ void background_replace_background(BuiltinCall& c) {
     return;
   }
   FreeBackgroundTexture(*b);
-  b->image = TBitmap32();
+  b->image = data::TBitmap32();
   auto image = LoadBackgroundFile(c.string(1));
   if (!image) return;
   SetImage(*b, std::move(*image));
@@ -174,7 +174,7 @@ void background_assign(BuiltinCall& c) {
     return;
   }
   if (ind == from) return;
-  TBitmap32 image = src->image;
+  data::TBitmap32 image = src->image;
   auto& slot = backgrounds().slots[size_t(ind)];
   if (!slot) slot = std::make_unique<CBackground>();
   SetImage(*slot, std::move(image));

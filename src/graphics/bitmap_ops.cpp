@@ -9,31 +9,31 @@
 #include <cstdio>
 #include <fstream>
 
-#include "graphics/bmp_file.h"
+#include "data/bmp_file.h"
 #include "platform/image_codecs.h"
-#include "runner/stream.h"
+#include "data/stream.h"
 
 
 namespace qv::graphics {
 
 // --- basic operations ----------------------------------------------------------------------------
 
-void SetSize(TBitmap32& b, int w, int h) {
+void SetSize(data::TBitmap32& b, int w, int h) {
   if (w < 1 || h < 1 || (w == b.width && h == b.height)) return;
-  b = TBitmap32(w, h, 0);
+  b = data::TBitmap32(w, h, 0);
 }
 
-void SetSizeAndFill(TBitmap32& b, int w, int h, uint32_t argb) {
+void SetSizeAndFill(data::TBitmap32& b, int w, int h, uint32_t argb) {
   SetSize(b, w, h);
   std::fill(b.pixels.begin(), b.pixels.end(), argb);
 }
 
-uint32_t GetPixel(const TBitmap32& b, int x, int y) {
+uint32_t GetPixel(const data::TBitmap32& b, int x, int y) {
   if (x < 0 || y < 0 || x >= b.width || y >= b.height) return 0;
   return b.pixel(x, y);
 }
 
-void CopyRect(TBitmap32& dst, int dx, int dy, const TBitmap32& src, int sx, int sy, int w, int h) {
+void CopyRect(data::TBitmap32& dst, int dx, int dy, const data::TBitmap32& src, int sx, int sy, int w, int h) {
   // Clip the source rectangle to the source, then the destination, moving both corners together.
   if (sx < 0) { dx -= sx; w += sx; sx = 0; }
   if (sy < 0) { dy -= sy; h += sy; sy = 0; }
@@ -45,7 +45,7 @@ void CopyRect(TBitmap32& dst, int dx, int dy, const TBitmap32& src, int sx, int 
   for (int y = 0; y < h; ++y) std::copy_n(src.row(sy + y) + sx, w, dst.row(dy + y) + dx);
 }
 
-Box AlphaBoundingBox(const TBitmap32& b, int tolerance) {
+Box AlphaBoundingBox(const data::TBitmap32& b, int tolerance) {
   Box box{b.width - 1, b.height - 1, 0, 0};
   for (int y = 0; y < b.height; ++y) {
     const uint32_t* row = b.row(y);
@@ -63,9 +63,9 @@ Box AlphaBoundingBox(const TBitmap32& b, int tolerance) {
 
 // --- resizing and alpha --------------------------------------------------------------------------
 
-TBitmap32 Resized(const TBitmap32& src, int newW, int newH, int factor) {
-  if (newW < 1 || newH < 1) return TBitmap32();
-  TBitmap32 out(newW, newH, 0);
+data::TBitmap32 Resized(const data::TBitmap32& src, int newW, int newH, int factor) {
+  if (newW < 1 || newH < 1) return data::TBitmap32();
+  data::TBitmap32 out(newW, newH, 0);
   if (src.empty()) return out;
   const int n = std::max(factor, 1);
   const double fx = double(newW) / src.width, fy = double(newH) / src.height;
@@ -91,7 +91,7 @@ TBitmap32 Resized(const TBitmap32& src, int newW, int newH, int factor) {
   return out;
 }
 
-void AlphaFrom(TBitmap32& b, const TBitmap32& other) {
+void AlphaFrom(data::TBitmap32& b, const data::TBitmap32& other) {
   const int w = std::min(b.width, other.width), h = std::min(b.height, other.height);
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
@@ -106,14 +106,14 @@ void AlphaFrom(TBitmap32& b, const TBitmap32& other) {
 
 // --- processing of added images ------------------------------------------------------------------
 
-void MakeBackgroundTransparent(TBitmap32& b) {
+void MakeBackgroundTransparent(data::TBitmap32& b) {
   if (b.empty()) return;
   const uint32_t key = b.pixel(0, b.height - 1) & 0x00FFFFFF;
   for (uint32_t& p : b.pixels)
     if ((p & 0x00FFFFFF) == key) p &= 0x00FFFFFF;
 }
 
-void SmoothEdges(TBitmap32& b) {
+void SmoothEdges(data::TBitmap32& b) {
   // In place, in visiting order: a neighbour brought to 0 earlier acts as transparent later.
   for (int y = 0; y < b.height; ++y) {
     for (int x = 0; x < b.width; ++x) {
@@ -129,7 +129,7 @@ void SmoothEdges(TBitmap32& b) {
   }
 }
 
-void BleedColours(TBitmap32& b) {
+void BleedColours(data::TBitmap32& b) {
   auto visible = [&](int x, int y) { return x >= 0 && y >= 0 && x < b.width && y < b.height && (b.pixel(x, y) >> 24) != 0; };
   for (int y = 0; y < b.height; ++y) {
     for (int x = 0; x < b.width; ++x) {
@@ -149,7 +149,7 @@ void BleedColours(TBitmap32& b) {
   }
 }
 
-void ProcessAddedImage(TBitmap32& b, bool removeBack, bool smooth) {
+void ProcessAddedImage(data::TBitmap32& b, bool removeBack, bool smooth) {
   if (removeBack) MakeBackgroundTransparent(b);
   if (smooth) SmoothEdges(b);
   if (removeBack) BleedColours(b);
@@ -161,28 +161,28 @@ namespace {
 constexpr int32_t kImageRecordVersion = 800;
 }
 
-bool ReadImageRecord(runner::CStream& s, TBitmap32& out) {
-  out = TBitmap32();
+bool ReadImageRecord(data::CStream& s, data::TBitmap32& out) {
+  out = data::TBitmap32();
   if (s.ReadInteger() != kImageRecordVersion) return false;
   const int64_t w = s.ReadInteger(), h = s.ReadInteger();
   if (w < 0 || h < 0) return false;  // a negative side is corrupt data (and two would pass w*h >= 1)
   if (w * h < 1) return true;         // no pixel block follows; the picture is empty
   // The block must be read to stay in step with the stream; the length read from it bounds nothing
   // by itself: the stream checks it against the bytes that are really left.
-  runner::CStream block = s.ReadRawBlock();
-  if (w > kMaxBitmapSide || h > kMaxBitmapSide || block.size() != size_t(w * h * 4)) return false;
-  TBitmap32 b(static_cast<int>(w), static_cast<int>(h), 0);
+  data::CStream block = s.ReadRawBlock();
+  if (w > data::kMaxBitmapSide || h > data::kMaxBitmapSide || block.size() != size_t(w * h * 4)) return false;
+  data::TBitmap32 b(static_cast<int>(w), static_cast<int>(h), 0);
   block.ReadBytes(b.pixels.data(), block.size());
   out = std::move(b);
   return true;
 }
 
-void WriteImageRecord(runner::CStream& s, const TBitmap32& b) {
+void WriteImageRecord(data::CStream& s, const data::TBitmap32& b) {
   s.WriteInteger(kImageRecordVersion);
   s.WriteInteger(b.width);
   s.WriteInteger(b.height);
   if (int64_t(b.width) * b.height < 1) return;
-  runner::CStream block;
+  data::CStream block;
   block.WriteBytes(b.pixels.data(), b.pixels.size() * 4);
   s.WriteRawBlock(block);
 }
@@ -208,7 +208,7 @@ void PutChunk(std::vector<uint8_t>& out, const char type[4], const std::vector<u
 }
 }  // namespace
 
-std::vector<uint8_t> EncodePng(const TBitmap32& b) {
+std::vector<uint8_t> EncodePng(const data::TBitmap32& b) {
   static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   std::vector<uint8_t> out(kSignature, kSignature + 8);
   std::vector<uint8_t> ihdr;
@@ -225,7 +225,7 @@ std::vector<uint8_t> EncodePng(const TBitmap32& b) {
       raw.insert(raw.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p), uint8_t(p >> 24)});
     }
   }
-  PutChunk(out, "IDAT", runner::Deflate(raw.data(), raw.size()));
+  PutChunk(out, "IDAT", data::Deflate(raw.data(), raw.size()));
   PutChunk(out, "IEND", {});
   return out;
 }
@@ -239,9 +239,9 @@ bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) 
 }
 }  // namespace
 
-bool SavePng(const TBitmap32& b, const std::string& hostPath) { return WriteWholeFile(hostPath, EncodePng(b)); }
+bool SavePng(const data::TBitmap32& b, const std::string& hostPath) { return WriteWholeFile(hostPath, EncodePng(b)); }
 
-bool SaveBmp(const TBitmap32& b, const std::string& hostPath) { return WriteWholeFile(hostPath, EncodeBmp(b)); }
+bool SaveBmp(const data::TBitmap32& b, const std::string& hostPath) { return WriteWholeFile(hostPath, data::EncodeBmp(b)); }
 
 // --- image files ---------------------------------------------------------------------------------
 
@@ -270,8 +270,8 @@ namespace {
 // The colour decoded pictures are laid on: red 254, green 255, blue 255.
 constexpr uint32_t kFileFill = 0x00FEFFFF;
 
-TBitmap32 FromDecoded(platform::DecodedImage&& d) {
-  TBitmap32 b;
+data::TBitmap32 FromDecoded(platform::DecodedImage&& d) {
+  data::TBitmap32 b;
   b.width = d.width;
   b.height = d.height;
   b.pixels = std::move(d.pixels);
@@ -285,7 +285,7 @@ TBitmap32 FromDecoded(platform::DecodedImage&& d) {
 }
 }  // namespace
 
-std::optional<TBitmap32> DecodeImage(const uint8_t* data, size_t size, const std::string& ext) {
+std::optional<data::TBitmap32> DecodeImage(const uint8_t* data, size_t size, const std::string& ext) {
   std::optional<platform::DecodedImage> d;
   if (ext == ".png") {
     d = platform::DecodePng(data, size);
@@ -297,7 +297,7 @@ std::optional<TBitmap32> DecodeImage(const uint8_t* data, size_t size, const std
   } else if (ext == ".tif" || ext == ".tiff" || ext == ".fax") {
     d = platform::DecodeTiff(data, size);
   } else if (ext == ".bmp" || ext == ".dib" || ext == ".rle") {
-    auto b = DecodeBmp(data, size);
+    auto b = data::DecodeBmp(data, size);
     if (!b) return std::nullopt;
     platform::DecodedImage img{b->width, b->height, std::move(b->pixels), true};
     d = std::move(img);
@@ -306,7 +306,7 @@ std::optional<TBitmap32> DecodeImage(const uint8_t* data, size_t size, const std
   return FromDecoded(std::move(*d));
 }
 
-std::optional<TBitmap32> ReadImageFile(const std::string& hostPath) {
+std::optional<data::TBitmap32> ReadImageFile(const std::string& hostPath) {
   std::vector<uint8_t> bytes;
   if (!ReadWholeFile(hostPath, bytes)) return std::nullopt;
   return DecodeImage(bytes.data(), bytes.size(), FileExtension(hostPath));

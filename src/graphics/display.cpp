@@ -570,15 +570,15 @@ void Display::moveMouseToRegion(double rx, double ry) {
 
 // --- captures ------------------------------------------------------------------------------------
 
-TBitmap32 Display::capture(int x, int y, int w, int h) {
+data::TBitmap32 Display::capture(int x, int y, int w, int h) {
   x = std::max(x, 0);
   y = std::max(y, 0);
   w = std::min(w, renderWidth - x);
   h = std::min(h, renderHeight - y);
-  if (w < 1 || h < 1 || !device_) return TBitmap32();
+  if (w < 1 || h < 1 || !device_) return data::TBitmap32();
   std::vector<uint32_t> pixels = device_->capture(Rect{x, y, w, h});
-  if (pixels.size() != size_t(w) * size_t(h)) return TBitmap32();
-  TBitmap32 b;
+  if (pixels.size() != size_t(w) * size_t(h)) return data::TBitmap32();
+  data::TBitmap32 b;
   b.width = w;
   b.height = h;
   b.pixels = std::move(pixels);
@@ -588,7 +588,7 @@ TBitmap32 Display::capture(int x, int y, int w, int h) {
 }
 
 bool Display::saveScreen(const std::string& hostPath, int x, int y, int w, int h) {
-  TBitmap32 b = capture(x, y, w, h);
+  data::TBitmap32 b = capture(x, y, w, h);
   if (b.empty()) return false;
   if (FileExtension(hostPath) == ".png") return SavePng(b, hostPath);
   return SaveBmp(b, hostPath);

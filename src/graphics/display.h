@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "graphics/bitmap32.h"
+#include "data/bitmap32.h"
 #include "platform/device.h"
 #include "platform/game_window.h"
 
@@ -169,7 +169,7 @@ class Display {
 
   // --- captures ---
   // Back-buffer rectangle (clamped to the render size), opaque; empty when nothing is left.
-  TBitmap32 capture(int x, int y, int w, int h);
+  data::TBitmap32 capture(int x, int y, int w, int h);
   // screen_save / screen_save_part: PNG (alpha 255) for ".png", otherwise a 32-bit Windows bitmap.
   bool saveScreen(const std::string& hostPath, int x, int y, int w, int h);
 

@@ -100,7 +100,7 @@ void draw_clear_alpha(BuiltinCall& c) {
 }
 
 void draw_getpixel(BuiltinCall& c) {
-  const TBitmap32 px = display().capture(c.integer(0), c.integer(1), 1, 1);
+  const data::TBitmap32 px = display().capture(c.integer(0), c.integer(1), 1, 1);
   c.result = px.pixels.empty() ? 0.0 : double(DeviceToScript(px.pixels[0]));
 }
 

@@ -189,7 +189,7 @@ void PrimitiveEnd() {
 Image SpriteImage(const CSprite& s, int subimg) {
   const int i = s.frameIndex(subimg);
   if (i < 0) return {};
-  const TBitmap32& f = s.frames[size_t(i)];
+  const data::TBitmap32& f = s.frames[size_t(i)];
   return Image{s.frameTexture(i), f.width, f.height, s.xOrigin, s.yOrigin};
 }
 

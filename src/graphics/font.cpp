@@ -9,7 +9,7 @@
 #include "graphics/sprite.h"
 #include "graphics/texture_table.h"
 #include "platform/font_face.h"
-#include "runner/stream.h"
+#include "data/stream.h"
 
 namespace qv::graphics {
 
@@ -111,7 +111,7 @@ CFont MakeSpriteFont(const CSprite& s, int spriteIndex, int first, bool proporti
   f.first = ClampByte(first);
   f.last = int32_t(std::min<int64_t>(int64_t(f.first) + s.frameCount() - 1, 255));
   for (int c = f.first; c <= f.last; ++c) {
-    const TBitmap32& frame = s.frames[size_t(c - f.first)];
+    const data::TBitmap32& frame = s.frames[size_t(c - f.first)];
     Box box{0, 0, s.width(), s.height()};
     if (proportional) box = AlphaBoundingBox(frame, 0);  // right edge inclusive
     f.glyphWidth[size_t(c)] = s.width();
@@ -136,7 +136,7 @@ void FreeFontTexture(CFont& f) {
 
 // --- records -------------------------------------------------------------------------------------
 
-bool ReadFontRecord(runner::CStream& s, CFont& f) {
+bool ReadFontRecord(data::CStream& s, CFont& f) {
   if (s.ReadInteger() != kFontVersion) return false;
   CFont r;
   r.name = s.ReadString();
@@ -158,14 +158,14 @@ bool ReadFontRecord(runner::CStream& s, CFont& f) {
   r.sheetHeight = s.ReadInteger();
   if (r.sheetWidth < 0 || r.sheetHeight < 0 || r.sheetWidth > kMaxSheetSide || r.sheetHeight > kMaxSheetSide)
     return false;
-  runner::CStream map = s.ReadRawBlock();
+  data::CStream map = s.ReadRawBlock();
   if (map.size() != size_t(r.sheetWidth) * size_t(r.sheetHeight)) return false;
   r.alpha = std::move(map.bytes());
   f = std::move(r);
   return true;
 }
 
-void WriteFontRecord(runner::CStream& s, const CFont& f) {
+void WriteFontRecord(data::CStream& s, const CFont& f) {
   s.WriteInteger(kFontVersion);
   s.WriteString(f.name);
   s.WriteInteger(f.size);
@@ -183,18 +183,18 @@ void WriteFontRecord(runner::CStream& s, const CFont& f) {
   }
   s.WriteInteger(f.sheetWidth);
   s.WriteInteger(f.sheetHeight);
-  runner::CStream map(f.alpha);
+  data::CStream map(f.alpha);
   s.WriteRawBlock(map);
 }
 
-bool ReadFontBlock(runner::CStream& s, ResourceList<CFont>& list) {
+bool ReadFontBlock(data::CStream& s, ResourceList<CFont>& list) {
   list.clear();
   if (s.ReadInteger() != kFontVersion) return false;
   const int32_t count = s.ReadInteger();
   // Each font is at least a block length: a count the data cannot hold is refused.
   if (count < 0 || size_t(count) > s.remaining() / 4) return false;
   for (int32_t i = 0; i < count; ++i) {
-    runner::CStream block = s.ReadCompressedBlock();
+    data::CStream block = s.ReadCompressedBlock();
     std::unique_ptr<CFont> font;
     std::string name;
     if (block.ReadBoolean()) {
@@ -208,11 +208,11 @@ bool ReadFontBlock(runner::CStream& s, ResourceList<CFont>& list) {
   return true;
 }
 
-void WriteFontBlock(runner::CStream& s, const ResourceList<CFont>& list) {
+void WriteFontBlock(data::CStream& s, const ResourceList<CFont>& list) {
   s.WriteInteger(kFontVersion);
   s.WriteInteger(list.count());
   for (int i = 0; i < list.count(); ++i) {
-    runner::CStream block;
+    data::CStream block;
     const CFont* f = list.get(i);
     block.WriteBoolean(f != nullptr);
     if (f) {

@@ -14,7 +14,7 @@
 
 #include "graphics/resource_list.h"
 
-namespace qv::runner {
+namespace qv::data {
 class CStream;
 }
 namespace qv::platform {
@@ -68,11 +68,11 @@ void FreeFontTexture(CFont& f);
 
 // Game data: one font's record after its exists flag and name (version 800, ...). False for
 // another version or a sheet that does not match its sizes. Data ending early throws StreamError.
-bool ReadFontRecord(runner::CStream& s, CFont& f);
-void WriteFontRecord(runner::CStream& s, const CFont& f);
+bool ReadFontRecord(data::CStream& s, CFont& f);
+void WriteFontRecord(data::CStream& s, const CFont& f);
 // The whole font block: version 800, count, one compressed block (exists, name, record) per font.
-bool ReadFontBlock(runner::CStream& s, ResourceList<CFont>& list);
-void WriteFontBlock(runner::CStream& s, const ResourceList<CFont>& list);
+bool ReadFontBlock(data::CStream& s, ResourceList<CFont>& list);
+void WriteFontBlock(data::CStream& s, const ResourceList<CFont>& list);
 
 ResourceList<CFont>& fonts();
 

@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
-#include "runner/stream.h"
+#include "data/stream.h"
 
 namespace qv::graphics {
 
 namespace {
 
 // Sets the bits of a box by shape; the box is already clipped to the mask.
-void FillShape(TMask& m, const TBitmap32* frame, const Box& b, int shape, int tolerance) {
+void FillShape(TMask& m, const data::TBitmap32* frame, const Box& b, int shape, int tolerance) {
   const double cx = (b.left + b.right) / 2.0, rx = cx - b.left + 0.5;
   const double cy = (b.top + b.bottom) / 2.0, ry = cy - b.top + 0.5;
   if ((shape == kShapeEllipse || shape == kShapeDiamond) && !(rx > 0.0 && ry > 0.0)) return;
@@ -43,7 +43,7 @@ Box ClipBox(const TMask& m, Box b) {
 
 }  // namespace
 
-TMask ComputeMask(const TBitmap32& frame, int boxKind, const Box& manual, int shape, int tolerance) {
+TMask ComputeMask(const data::TBitmap32& frame, int boxKind, const Box& manual, int shape, int tolerance) {
   TMask m;
   m.width = std::max(frame.width, 0);
   m.height = std::max(frame.height, 0);
@@ -87,7 +87,7 @@ namespace {
 constexpr int32_t kMaskVersion = 800;
 }
 
-bool ReadMaskRecord(runner::CStream& s, TMask& out) {
+bool ReadMaskRecord(data::CStream& s, TMask& out) {
   out = TMask();
   if (s.ReadInteger() != kMaskVersion) return true;  // an empty mask, all fields 0
   const int64_t w = s.ReadInteger(), h = s.ReadInteger();
@@ -97,7 +97,7 @@ bool ReadMaskRecord(runner::CStream& s, TMask& out) {
   m.bottom = s.ReadInteger();
   m.top = s.ReadInteger();
   // Each bit is four bytes in the data: a size the stream cannot hold is refused before allocating.
-  if (w < 0 || h < 0 || w > kMaxBitmapSide || h > kMaxBitmapSide || uint64_t(w * h) * 4 > s.remaining()) return false;
+  if (w < 0 || h < 0 || w > data::kMaxBitmapSide || h > data::kMaxBitmapSide || uint64_t(w * h) * 4 > s.remaining()) return false;
   m.width = int(w);
   m.height = int(h);
   m.bits.assign(size_t(w * h), 0);
@@ -107,7 +107,7 @@ bool ReadMaskRecord(runner::CStream& s, TMask& out) {
   return true;
 }
 
-void WriteMaskRecord(runner::CStream& s, const TMask& m) {
+void WriteMaskRecord(data::CStream& s, const TMask& m) {
   s.WriteInteger(kMaskVersion);
   s.WriteInteger(m.width);
   s.WriteInteger(m.height);

@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "graphics/bitmap32.h"
+#include "data/bitmap32.h"
 #include "graphics/bitmap_ops.h"
 
-namespace qv::runner {
+namespace qv::data {
 class CStream;
 }
 
@@ -32,13 +32,13 @@ struct TMask {
 
 // The mask of one frame for a box kind (manual box used for kBoxManual and any unknown kind),
 // a shape and a tolerance.
-TMask ComputeMask(const TBitmap32& frame, int boxKind, const Box& manual, int shape, int tolerance);
+TMask ComputeMask(const data::TBitmap32& frame, int boxKind, const Box& manual, int shape, int tolerance);
 // Merges `other` into the shared mask `into` (box union, then bits by shape).
 void MergeMask(TMask& into, const TMask& other, int shape);
 
 // Mask record (version 800, box stored as left, right, bottom, top, bits row by row). Another
 // version gives an empty mask. False for sizes that do not fit the data.
-bool ReadMaskRecord(runner::CStream& s, TMask& out);
-void WriteMaskRecord(runner::CStream& s, const TMask& m);
+bool ReadMaskRecord(data::CStream& s, TMask& out);
+void WriteMaskRecord(data::CStream& s, const TMask& m);
 
 }  // namespace qv::graphics

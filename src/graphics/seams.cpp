@@ -7,11 +7,11 @@ GraphicsSeams& seams() {
   return s;
 }
 
-double CallerImageIndex(world::CInstance* self) { return seams().imageIndex ? seams().imageIndex(self) : 0.0; }
+double CallerImageIndex(code::CInstanceBase* self) { return seams().imageIndex ? seams().imageIndex(self) : 0.0; }
 
 std::string HostPath(const std::string& gamePath) { return seams().hostPath ? seams().hostPath(gamePath) : gamePath; }
 
-std::optional<TBitmap32> SurfaceRect(int surface, int x, int y, int w, int h) {
+std::optional<data::TBitmap32> SurfaceRect(int surface, int x, int y, int w, int h) {
   if (!seams().surfaceRect) return std::nullopt;
   return seams().surfaceRect(surface, x, y, w, h);
 }

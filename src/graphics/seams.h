@@ -7,29 +7,29 @@
 #include <optional>
 #include <string>
 
-#include "graphics/bitmap32.h"
+#include "data/bitmap32.h"
 
-namespace qv::world {
-class CInstance;
+namespace qv::code {
+class CInstanceBase;
 }
 
 namespace qv::graphics {
 
 struct GraphicsSeams {
   // `image_index` of the calling instance (for sprite_get_texture with a negative subimg); 0 by default.
-  std::function<double(world::CInstance*)> imageIndex;
+  std::function<double(code::CInstanceBase*)> imageIndex;
   // Host path of a game file name (the file layer maps Windows paths); unchanged by default.
   std::function<std::string(const std::string&)> hostPath;
   // A rectangle of a surface as a bitmap; nullopt when the surface does not exist (always, until
   // surfaces exist).
-  std::function<std::optional<TBitmap32>(int surface, int x, int y, int w, int h)> surfaceRect;
+  std::function<std::optional<data::TBitmap32>(int surface, int x, int y, int w, int h)> surfaceRect;
 };
 
 GraphicsSeams& seams();
 
 // Helpers that apply the seams with their defaults.
-double CallerImageIndex(world::CInstance* self);
+double CallerImageIndex(code::CInstanceBase* self);
 std::string HostPath(const std::string& gamePath);
-std::optional<TBitmap32> SurfaceRect(int surface, int x, int y, int w, int h);
+std::optional<data::TBitmap32> SurfaceRect(int surface, int x, int y, int w, int h);
 
 }  // namespace qv::graphics

@@ -6,7 +6,7 @@
 #include "graphics/bitmap_ops.h"
 #include "graphics/texture_table.h"
 #include "platform/image_codecs.h"
-#include "runner/stream.h"
+#include "data/stream.h"
 
 namespace qv::graphics {
 
@@ -65,7 +65,7 @@ void ComputeSpriteMasks(CSprite& s, bool separate, int tolerance, int shape, int
     return;
   }
   if (separate) {
-    for (const TBitmap32& f : s.frames) s.masks.push_back(ComputeMask(f, boxKind, manual, shape, tolerance));
+    for (const data::TBitmap32& f : s.frames) s.masks.push_back(ComputeMask(f, boxKind, manual, shape, tolerance));
   } else {
     s.masks.push_back(ComputeMask(s.frames[0], boxKind, manual, shape, tolerance));
     for (size_t i = 1; i < s.frames.size(); ++i)
@@ -87,7 +87,7 @@ void FreeSpriteTextures(CSprite& s) {
 
 void CreateSpriteTextures(CSprite& s) {
   FreeSpriteTextures(s);
-  for (const TBitmap32& f : s.frames) {
+  for (const data::TBitmap32& f : s.frames) {
     const int t = textures().fromBitmap(f);
     textures().bind(t);
     s.textures.push_back(t);
@@ -103,17 +103,17 @@ constexpr int32_t kFileMagic = 1234321;
 // remaining bytes cannot hold are refused before anything is allocated.
 constexpr size_t kMinImageRecordSize = 12;
 
-bool ReadFrames(runner::CStream& s, std::vector<TBitmap32>& frames) {
+bool ReadFrames(data::CStream& s, std::vector<data::TBitmap32>& frames) {
   const int32_t count = s.ReadInteger();
   if (count < 0 || size_t(count) > s.remaining() / kMinImageRecordSize) return false;
   frames.resize(size_t(count));
-  for (TBitmap32& f : frames)
+  for (data::TBitmap32& f : frames)
     if (!ReadImageRecord(s, f)) return false;
   return true;
 }
 }  // namespace
 
-bool ReadSpriteRecord(runner::CStream& s, std::unique_ptr<CSprite>& out, std::string& name) {
+bool ReadSpriteRecord(data::CStream& s, std::unique_ptr<CSprite>& out, std::string& name) {
   out.reset();
   name.clear();
   if (!s.ReadBoolean()) return true;
@@ -136,7 +136,7 @@ bool ReadSpriteRecord(runner::CStream& s, std::unique_ptr<CSprite>& out, std::st
   return true;
 }
 
-void WriteSpriteRecord(runner::CStream& s, const CSprite* sprite, const std::string& name) {
+void WriteSpriteRecord(data::CStream& s, const CSprite* sprite, const std::string& name) {
   s.WriteBoolean(sprite != nullptr);
   if (!sprite) return;
   s.WriteString(name);
@@ -144,7 +144,7 @@ void WriteSpriteRecord(runner::CStream& s, const CSprite* sprite, const std::str
   s.WriteInteger(sprite->xOrigin);
   s.WriteInteger(sprite->yOrigin);
   s.WriteInteger(sprite->frameCount());
-  for (const TBitmap32& f : sprite->frames) WriteImageRecord(s, f);
+  for (const data::TBitmap32& f : sprite->frames) WriteImageRecord(s, f);
   s.WriteBoolean(sprite->separateMasks);
   if (sprite->frames.empty()) return;
   const size_t n = sprite->separateMasks ? sprite->frames.size() : 1;
@@ -157,14 +157,14 @@ void WriteSpriteRecord(runner::CStream& s, const CSprite* sprite, const std::str
   }
 }
 
-bool ReadSpriteBlock(runner::CStream& s, ResourceList<CSprite>& list) {
+bool ReadSpriteBlock(data::CStream& s, ResourceList<CSprite>& list) {
   list.clear();
   if (s.ReadInteger() != kSpriteVersion) return false;
   const int32_t count = s.ReadInteger();
   // Each sprite is at least a block length: a count the data cannot hold is refused.
   if (count < 0 || size_t(count) > s.remaining() / 4) return false;
   for (int32_t i = 0; i < count; ++i) {
-    runner::CStream block = s.ReadCompressedBlock();
+    data::CStream block = s.ReadCompressedBlock();
     std::unique_ptr<CSprite> sprite;
     std::string name;
     if (!ReadSpriteRecord(block, sprite, name)) return false;
@@ -174,11 +174,11 @@ bool ReadSpriteBlock(runner::CStream& s, ResourceList<CSprite>& list) {
   return true;
 }
 
-void WriteSpriteBlock(runner::CStream& s, const ResourceList<CSprite>& list) {
+void WriteSpriteBlock(data::CStream& s, const ResourceList<CSprite>& list) {
   s.WriteInteger(kSpriteVersion);
   s.WriteInteger(list.count());
   for (int i = 0; i < list.count(); ++i) {
-    runner::CStream block;
+    data::CStream block;
     WriteSpriteRecord(block, list.get(i), list.names[size_t(i)]);
     s.WriteCompressedBlock(block);
   }
@@ -188,9 +188,9 @@ void WriteSpriteBlock(runner::CStream& s, const ResourceList<CSprite>& list) {
 
 std::optional<CSprite> ReadSpriteFile(const uint8_t* data, size_t size) {
   try {
-    runner::CStream file(std::vector<uint8_t>(data, data + size));
+    data::CStream file(std::vector<uint8_t>(data, data + size));
     if (file.ReadInteger() != kFileMagic) return std::nullopt;
-    runner::CStream s = file.ReadCompressedBlock();
+    data::CStream s = file.ReadCompressedBlock();
     if (s.ReadInteger() != kSpriteVersion) return std::nullopt;
     CSprite sprite;
     sprite.xOrigin = s.ReadInteger();
@@ -205,22 +205,22 @@ std::optional<CSprite> ReadSpriteFile(const uint8_t* data, size_t size) {
     set.manual.right = s.ReadInteger();
     set.manual.bottom = s.ReadInteger();
     set.manual.top = s.ReadInteger();
-    for (TBitmap32& f : sprite.frames) BleedColours(f);
+    for (data::TBitmap32& f : sprite.frames) BleedColours(f);
     ComputeSpriteMasks(sprite, set.separate, set.tolerance, set.shape, set.boxKind, set.manual);
     sprite.textures.assign(sprite.frames.size(), -1);
     return sprite;
-  } catch (const runner::StreamError&) {
+  } catch (const data::StreamError&) {
     return std::nullopt;
   }
 }
 
 std::vector<uint8_t> WriteSpriteFile(const CSprite& sprite, const SpriteFileSettings& set) {
-  runner::CStream s;
+  data::CStream s;
   s.WriteInteger(kSpriteVersion);
   s.WriteInteger(sprite.xOrigin);
   s.WriteInteger(sprite.yOrigin);
   s.WriteInteger(sprite.frameCount());
-  for (const TBitmap32& f : sprite.frames) WriteImageRecord(s, f);
+  for (const data::TBitmap32& f : sprite.frames) WriteImageRecord(s, f);
   s.WriteInteger(set.shape);
   s.WriteInteger(set.tolerance);
   s.WriteBoolean(set.separate);
@@ -229,7 +229,7 @@ std::vector<uint8_t> WriteSpriteFile(const CSprite& sprite, const SpriteFileSett
   s.WriteInteger(set.manual.right);
   s.WriteInteger(set.manual.bottom);
   s.WriteInteger(set.manual.top);
-  runner::CStream file;
+  data::CStream file;
   file.WriteInteger(kFileMagic);
   file.WriteCompressedBlock(s);
   return file.bytes();
@@ -237,13 +237,13 @@ std::vector<uint8_t> WriteSpriteFile(const CSprite& sprite, const SpriteFileSett
 
 // --- image files and GIFs ------------------------------------------------------------------------
 
-std::vector<TBitmap32> ComposeGifFrames(const uint8_t* data, size_t size) {
+std::vector<data::TBitmap32> ComposeGifFrames(const uint8_t* data, size_t size) {
   auto anim = platform::DecodeGifAnimation(data, size);
   if (!anim) return {};
   // The canvas colour: script colour 32832 (red 64, green 128, blue 0), opaque.
   constexpr uint32_t kCanvas = 0xFF408000;
-  TBitmap32 canvas(anim->width, anim->height, kCanvas);
-  std::vector<TBitmap32> frames;
+  data::TBitmap32 canvas(anim->width, anim->height, kCanvas);
+  std::vector<data::TBitmap32> frames;
   for (const platform::GifFrame& f : anim->frames) {
     // Images reaching outside the logical screen are clipped to it.
     for (int y = 0; y < f.height; ++y) {
@@ -263,7 +263,7 @@ std::vector<TBitmap32> ComposeGifFrames(const uint8_t* data, size_t size) {
 }
 
 bool LoadSpriteFrames(const std::string& hostPath, int imageCount, bool removeBack, bool smooth,
-                      std::vector<TBitmap32>& frames) {
+                      std::vector<data::TBitmap32>& frames) {
   frames.clear();
   std::vector<uint8_t> bytes;
   if (!ReadWholeFile(hostPath, bytes)) return false;
@@ -278,12 +278,12 @@ bool LoadSpriteFrames(const std::string& hostPath, int imageCount, bool removeBa
     const int count = std::clamp(imageCount, 1, std::max(image->width, 1));
     const int fw = image->width / count;
     for (int i = 0; i < count; ++i) {
-      TBitmap32 f(fw, image->height, 0);
+      data::TBitmap32 f(fw, image->height, 0);
       CopyRect(f, 0, 0, *image, i * fw, 0, fw, image->height);
       frames.push_back(std::move(f));
     }
   }
-  for (TBitmap32& f : frames) ProcessAddedImage(f, removeBack, smooth);
+  for (data::TBitmap32& f : frames) ProcessAddedImage(f, removeBack, smooth);
   return true;
 }
 

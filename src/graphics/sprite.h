@@ -7,18 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "graphics/bitmap32.h"
+#include "data/bitmap32.h"
 #include "graphics/mask.h"
 #include "graphics/resource_list.h"
 
-namespace qv::runner {
+namespace qv::data {
 class CStream;
 }
 
 namespace qv::graphics {
 
 struct CSprite {
-  std::vector<TBitmap32> frames;
+  std::vector<data::TBitmap32> frames;
   int xOrigin = 0, yOrigin = 0;
   Box bbox{0, 0, 0, 0};
   std::vector<TMask> masks;  // one per frame with separate masks, otherwise one (none without frames)
@@ -48,11 +48,11 @@ void FreeSpriteTextures(CSprite& s);
 
 // Game data: the content of one sprite's compressed block (exists, name, version 800, ...).
 // `out` is null when the slot is empty. False for another version or data that does not fit.
-bool ReadSpriteRecord(runner::CStream& s, std::unique_ptr<CSprite>& out, std::string& name);
-void WriteSpriteRecord(runner::CStream& s, const CSprite* sprite, const std::string& name);
+bool ReadSpriteRecord(data::CStream& s, std::unique_ptr<CSprite>& out, std::string& name);
+void WriteSpriteRecord(data::CStream& s, const CSprite* sprite, const std::string& name);
 // The whole sprite block: version 800, count, one compressed block per sprite.
-bool ReadSpriteBlock(runner::CStream& s, ResourceList<CSprite>& list);
-void WriteSpriteBlock(runner::CStream& s, const ResourceList<CSprite>& list);
+bool ReadSpriteBlock(data::CStream& s, ResourceList<CSprite>& list);
+void WriteSpriteBlock(data::CStream& s, const ResourceList<CSprite>& list);
 
 // Sprite file (1234321, then a compressed block): masks are computed from the stored settings and
 // every frame gets colour bleeding. std::nullopt when unreadable.
@@ -67,9 +67,9 @@ std::vector<uint8_t> WriteSpriteFile(const CSprite& s, const SpriteFileSettings&
 // Frames from an image file: a ".gif" becomes its animation, any other picture a strip of
 // `imageCount` frames. Each frame is processed (removeBack, smooth). False when unreadable.
 bool LoadSpriteFrames(const std::string& hostPath, int imageCount, bool removeBack, bool smooth,
-                      std::vector<TBitmap32>& frames);
+                      std::vector<data::TBitmap32>& frames);
 // Composition of an animated GIF on its canvas (fill colour script 32832; disposal 1 keeps the picture).
-std::vector<TBitmap32> ComposeGifFrames(const uint8_t* data, size_t size);
+std::vector<data::TBitmap32> ComposeGifFrames(const uint8_t* data, size_t size);
 
 ResourceList<CSprite>& sprites();
 

@@ -43,8 +43,8 @@ CSprite DeepCopy(const CSprite& src) {
 
 // Appends frames to a sprite: each is resized to frame 0's size (factor 1); the first frame of an
 // empty sprite keeps its own size. Textures and default masks are made again.
-void AppendFrames(CSprite& s, std::vector<TBitmap32> frames) {
-  for (TBitmap32& f : frames) {
+void AppendFrames(CSprite& s, std::vector<data::TBitmap32> frames) {
+  for (data::TBitmap32& f : frames) {
     if (!s.frames.empty() && (f.width != s.frames[0].width || f.height != s.frames[0].height))
       f = Resized(f, s.frames[0].width, s.frames[0].height, 1);
     s.frames.push_back(std::move(f));
@@ -53,7 +53,7 @@ void AppendFrames(CSprite& s, std::vector<TBitmap32> frames) {
   ComputeDefaultMasks(s);
 }
 
-void SetFrames(CSprite& s, std::vector<TBitmap32> frames, int xorig, int yorig) {
+void SetFrames(CSprite& s, std::vector<data::TBitmap32> frames, int xorig, int yorig) {
   s.frames = std::move(frames);
   s.xOrigin = xorig;
   s.yOrigin = yorig;
@@ -103,7 +103,7 @@ void sprite_set_alpha_from_sprite(BuiltinCall& c) {
   CSprite* s = Sprite(c, 0);
   const CSprite* from = Sprite(c, 1);
   if (!s || !from || from->frames.empty()) return;
-  const std::vector<TBitmap32> source = from->frames;  // the two may be the same sprite
+  const std::vector<data::TBitmap32> source = from->frames;  // the two may be the same sprite
   for (size_t i = 0; i < s->frames.size(); ++i) AlphaFrom(s->frames[i], source[i % source.size()]);
   CreateSpriteTextures(*s);  // masks stay as they are
 }
@@ -111,7 +111,7 @@ void sprite_set_alpha_from_sprite(BuiltinCall& c) {
 // --- adding and replacing ------------------------------------------------------------------------
 
 void sprite_add(BuiltinCall& c) {
-  std::vector<TBitmap32> frames;
+  std::vector<data::TBitmap32> frames;
   if (!LoadSpriteFrames(HostPath(c.string(0)), c.integer(1), c.truth(2), c.truth(3), frames)) {
     c.result = -1.0;  // no slot is taken, so the next new sprite gets this index
     return;
@@ -128,7 +128,7 @@ void sprite_replace(BuiltinCall& c) {
     return;
   }
   FreeSprite(*s);
-  std::vector<TBitmap32> frames;
+  std::vector<data::TBitmap32> frames;
   if (!LoadSpriteFrames(HostPath(c.string(1)), c.integer(2), c.truth(3), c.truth(4), frames)) return;
   SetFrames(*s, std::move(frames), c.integer(5), c.integer(6));
   c.result = 1.0;
@@ -166,10 +166,10 @@ void sprite_replace_sprite(BuiltinCall& c) {
 }
 
 void sprite_create_from_screen(BuiltinCall& c) {
-  TBitmap32 frame = display().capture(c.integer(0), c.integer(1), c.integer(2), c.integer(3));
+  data::TBitmap32 frame = display().capture(c.integer(0), c.integer(1), c.integer(2), c.integer(3));
   ProcessAddedImage(frame, Above(c, 4), Above(c, 5));
   auto s = std::make_unique<CSprite>();
-  std::vector<TBitmap32> frames;
+  std::vector<data::TBitmap32> frames;
   frames.push_back(std::move(frame));
   SetFrames(*s, std::move(frames), c.integer(6), c.integer(7));
   c.result = double(sprites().append(std::move(s), kNewSprite));
@@ -181,9 +181,9 @@ void sprite_add_from_screen(BuiltinCall& c) {
     ReportActionError("Trying to add to non-existing sprite.");
     return;
   }
-  TBitmap32 frame = display().capture(c.integer(1), c.integer(2), c.integer(3), c.integer(4));
+  data::TBitmap32 frame = display().capture(c.integer(1), c.integer(2), c.integer(3), c.integer(4));
   ProcessAddedImage(frame, Above(c, 5), Above(c, 6));
-  std::vector<TBitmap32> frames;
+  std::vector<data::TBitmap32> frames;
   frames.push_back(std::move(frame));
   AppendFrames(*s, std::move(frames));
 }
@@ -196,7 +196,7 @@ void sprite_create_from_surface(BuiltinCall& c) {
   }
   ProcessAddedImage(*frame, Above(c, 5), Above(c, 6));
   auto s = std::make_unique<CSprite>();
-  std::vector<TBitmap32> frames;
+  std::vector<data::TBitmap32> frames;
   frames.push_back(std::move(*frame));
   SetFrames(*s, std::move(frames), c.integer(7), c.integer(8));
   c.result = double(sprites().append(std::move(s), kNewSprite));
@@ -211,7 +211,7 @@ void sprite_add_from_surface(BuiltinCall& c) {
   auto frame = SurfaceRect(c.integer(1), c.integer(2), c.integer(3), c.integer(4), c.integer(5));
   if (!frame) return;
   ProcessAddedImage(*frame, Above(c, 6), Above(c, 7));
-  std::vector<TBitmap32> frames;
+  std::vector<data::TBitmap32> frames;
   frames.push_back(std::move(*frame));
   AppendFrames(*s, std::move(frames));
 }
@@ -284,7 +284,7 @@ void sprite_save(BuiltinCall& c) {
   }
   const int subimg = c.integer(1);
   if (subimg < 0 || subimg >= s->frameCount()) return;
-  const TBitmap32& f = s->frames[size_t(subimg)];
+  const data::TBitmap32& f = s->frames[size_t(subimg)];
   const std::string path = HostPath(name);
   if (FileExtension(name) == ".png") {
     SavePng(f, path);
@@ -306,8 +306,8 @@ void sprite_save_strip(BuiltinCall& c) {
   }
   if (s->frames.empty()) return;
   const int w = s->frames[0].width, h = s->frames[0].height;
-  if (int64_t(w) * s->frameCount() > kMaxBitmapSide || w < 1 || h < 1) return;
-  TBitmap32 strip(w * s->frameCount(), h, 0);
+  if (int64_t(w) * s->frameCount() > data::kMaxBitmapSide || w < 1 || h < 1) return;
+  data::TBitmap32 strip(w * s->frameCount(), h, 0);
   for (int i = 0; i < s->frameCount(); ++i) CopyRect(strip, i * w, 0, s->frames[size_t(i)], 0, 0, w, h);
   SavePng(strip, HostPath(name));
 }

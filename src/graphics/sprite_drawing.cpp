@@ -48,7 +48,7 @@ void DrawQuad(int texture, int w, int h, double x, double y, double left, double
 void DrawSprite(const CSprite& s, int subimg, double x, double y) {
   const int i = s.frameIndex(subimg);
   if (i < 0) return;
-  const TBitmap32& f = s.frames[size_t(i)];
+  const data::TBitmap32& f = s.frames[size_t(i)];
   const double left = -s.xOrigin - 0.5, top = -s.yOrigin - 0.5;
   DrawQuad(s.frameTexture(i), f.width, f.height, x, y, left, top, left + f.width, top + f.height, 0.0, 0xFFFFFFFF);
 }
@@ -57,7 +57,7 @@ void DrawSpriteExt(const CSprite& s, int subimg, double x, double y, double xsca
                    int32_t colour, double alpha) {
   const int i = s.frameIndex(subimg);
   if (i < 0) return;
-  const TBitmap32& f = s.frames[size_t(i)];
+  const data::TBitmap32& f = s.frames[size_t(i)];
   const double left = -xscale * s.xOrigin - 0.5, top = -yscale * s.yOrigin - 0.5;
   DrawQuad(s.frameTexture(i), f.width, f.height, x, y, left, top, left + xscale * f.width, top + yscale * f.height,
            rot, ScriptToDevice(colour, alpha));

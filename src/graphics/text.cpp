@@ -171,7 +171,7 @@ void DrawText(CFont& f, double x, double y, const std::string& text, const TextS
         if (sprite) {
           const int frame = sprite->frameIndex(ch - f.first);
           if (frame >= 0) {
-            const TBitmap32& img = sprite->frames[size_t(frame)];
+            const data::TBitmap32& img = sprite->frames[size_t(frame)];
             const double left = -xs * sprite->xOrigin - 0.5, top = -ys * sprite->yOrigin - 0.5;
             DrawTexturedQuad(sprite->frameTexture(frame), 0, 0, img.width, img.height, gx, gy, left, top,
                              left + xs * img.width, top + ys * img.height, angle, corners);

@@ -51,7 +51,7 @@ bool TextureTable::upload(int id, const uint32_t* pixels) {
   return D3DXLoadSurfaceFromMemory(*device_, e.handle, buffer.data(), uw, uh, uw);
 }
 
-int TextureTable::fromBitmap(const TBitmap32& b) {
+int TextureTable::fromBitmap(const data::TBitmap32& b) {
   if (b.empty()) return -1;  // a picture without pixels has no edge to repeat and draws nothing
   const int id = create(b.width, b.height, false);
   if (id < 0) return -1;
@@ -64,7 +64,7 @@ int TextureTable::fromBitmap(const TBitmap32& b) {
 
 int TextureTable::fromAlphaMap(int w, int h, const uint8_t* alpha) {
   if (w < 1 || h < 1) return -1;
-  TBitmap32 b(w, h);
+  data::TBitmap32 b(w, h);
   for (size_t i = 0; i < b.pixels.size(); ++i) b.pixels[i] = uint32_t(alpha[i]) << 24 | 0x00FFFFFF;
   return fromBitmap(b);
 }

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "graphics/bitmap32.h"
+#include "data/bitmap32.h"
 #include "platform/device.h"
 
 namespace qv::graphics {
@@ -30,7 +30,7 @@ class TextureTable {
   // A zero-filled texture for an image of w x h; -1 when the device refuses it.
   int create(int w, int h, bool renderTarget);
   // Texture of the bitmap's size with its pixels; -1 for an empty bitmap or on failure.
-  int fromBitmap(const TBitmap32& b);
+  int fromBitmap(const data::TBitmap32& b);
   // White pixels whose alpha is the byte, row by row (font glyph sheets).
   int fromAlphaMap(int w, int h, const uint8_t* alpha);
   // Uploads image-size pixels, with the one-pixel border of repeated edges when the texture is larger.

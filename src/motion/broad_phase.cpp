@@ -4,7 +4,7 @@
 #include <cmath>
 #include <unordered_map>
 
-#include "motion/bounding_box.h"
+#include "world/bounding_box.h"
 #include "world/game_world.h"
 #include "world/instance.h"
 #include "world/object.h"
@@ -139,7 +139,7 @@ BoxGrid* GridFor(int64_t key, size_t size, const ListFiller& fill) {
   CachedGrid& g = grids()[key];
   world::CRoom& room = world::CurrentRoom();
   if (g.built && g.room == &room && g.lists == world::RoomListsVersion() && g.objects == world::ObjectGeneration() &&
-      g.boxes == BoxVersion() && g.size == size)
+      g.boxes == world::BoxVersion() && g.size == size)
     return &g.grid;
   std::vector<world::CInstance*> members;
   members.reserve(size);
@@ -148,7 +148,7 @@ BoxGrid* GridFor(int64_t key, size_t size, const ListFiller& fill) {
   g.room = &room;
   g.lists = world::RoomListsVersion();
   g.objects = world::ObjectGeneration();
-  g.boxes = BoxVersion();
+  g.boxes = world::BoxVersion();
   g.size = members.size();
   g.built = true;
   return &g.grid;

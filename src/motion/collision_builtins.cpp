@@ -24,8 +24,8 @@ double idOf(const CInstance* in) { return in ? in->id : kNoone; }
 
 // place_meeting and position_meeting name self and other by their ids.
 int32_t translated(const BuiltinCall& c, int32_t object) {
-  if (object == kSelf) return c.self ? c.self->id : kNoone;
-  if (object == kOther) return c.other ? c.other->id : kNoone;
+  if (object == kSelf) return world::Self(c) ? world::Self(c)->id : kNoone;
+  if (object == kOther) return world::Other(c) ? world::Other(c)->id : kNoone;
   return object;
 }
 
@@ -37,14 +37,14 @@ CInstance* atPoint(double x, double y, int32_t object) {
                       [&](CInstance& in) { return InstanceTouchesPoint(in, x, y, true); });
 }
 
-void place_free(BuiltinCall& c) { c.result.setReal(code::truthValue(!c.self || PlaceFree(*c.self, c.real(0), c.real(1)))); }
-void place_empty(BuiltinCall& c) { c.result.setReal(code::truthValue(!c.self || PlaceEmpty(*c.self, c.real(0), c.real(1)))); }
+void place_free(BuiltinCall& c) { c.result.setReal(code::truthValue(!world::Self(c) || PlaceFree(*world::Self(c), c.real(0), c.real(1)))); }
+void place_empty(BuiltinCall& c) { c.result.setReal(code::truthValue(!world::Self(c) || PlaceEmpty(*world::Self(c), c.real(0), c.real(1)))); }
 void place_meeting(BuiltinCall& c) {
-  const bool meets = c.self && PlaceCollision(*c.self, c.real(0), c.real(1), translated(c, c.integer(2)), false);
+  const bool meets = world::Self(c) && PlaceCollision(*world::Self(c), c.real(0), c.real(1), translated(c, c.integer(2)), false);
   c.result.setReal(code::truthValue(meets));
 }
 void instance_place(BuiltinCall& c) {
-  c.result.setReal(idOf(c.self ? PlaceCollision(*c.self, c.real(0), c.real(1), c.integer(2), false) : nullptr));
+  c.result.setReal(idOf(world::Self(c) ? PlaceCollision(*world::Self(c), c.real(0), c.real(1), c.integer(2), false) : nullptr));
 }
 
 void instance_position(BuiltinCall& c) { c.result.setReal(idOf(atPoint(c.real(0), c.real(1), c.integer(2)))); }
@@ -89,7 +89,7 @@ void shapeSearch(BuiltinCall& c, double x1, double y1, double x2, double y2, int
   Area area;
   const bool bounded = AreaAround(x1, y1, x2, y2, area);
   CInstance* found = FindInstance(object, bounded ? &area : nullptr, [&](CInstance& in) {
-    return !(notme && &in == c.self) && touches(in, x1, y1, x2, y2, precise);
+    return !(notme && &in == world::Self(c)) && touches(in, x1, y1, x2, y2, precise);
   });
   c.result.setReal(idOf(found));
 }

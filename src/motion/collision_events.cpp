@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "motion/bounding_box.h"
+#include "world/bounding_box.h"
 #include "motion/broad_phase.h"
 #include "motion/collision.h"
 #include "motion/path_following.h"
@@ -23,7 +23,7 @@ std::vector<CollisionPair>& pairs() {
 }
 
 void moveBack(world::CInstance& in) {
-  SetPosition(in, in.xprevious, in.yprevious);
+  world::SetPosition(in, in.xprevious, in.yprevious);
   SetPathPosition(in, in.pathPositionprevious);
 }
 
@@ -39,8 +39,8 @@ void collide(world::CInstance& i, world::CInstance& j) {
   if (i.solid || j.solid) {
     PathStep(i);  // the end-of-path result is of no interest here
     PathStep(j);
-    SetPosition(i, i.x + i.hspeed, i.y + i.vspeed);
-    SetPosition(j, j.x + j.hspeed, j.y + j.vspeed);
+    world::SetPosition(i, i.x + i.hspeed, i.y + i.vspeed);
+    world::SetPosition(j, j.x + j.hspeed, j.y + j.vspeed);
     if (InstancesCollide(i, j, true)) {
       moveBack(i);
       moveBack(j);
@@ -58,14 +58,14 @@ class Candidates {
   // there is none.
   size_t Next(const std::vector<world::CInstance*>& list, const world::CInstance& i, size_t from, size_t end) {
     if (list.size() < kBroadPhaseMinimum || !BroadPhaseOn()) return from;
-    if (!(for_ == &i && boxes_ == BoxVersion() && lists_ == world::RoomListsVersion() &&
+    if (!(for_ == &i && boxes_ == world::BoxVersion() && lists_ == world::RoomListsVersion() &&
           objects_ == world::ObjectGeneration() && size_ == list.size())) {
       BoxGrid* grid = GridFor(ListKey(ListKind::ExactObject, object_), list.size(),
                               [&](std::vector<world::CInstance*>& out) { out = list; });
       grid->Query(Area{i.bboxLeft, i.bboxTop, i.bboxRight, i.bboxBottom}, found_);
       cursor_ = 0;
       for_ = &i;
-      boxes_ = BoxVersion();
+      boxes_ = world::BoxVersion();
       lists_ = world::RoomListsVersion();
       objects_ = world::ObjectGeneration();
       size_ = list.size();
@@ -85,9 +85,23 @@ class Candidates {
 
 }  // namespace
 
-const std::vector<CollisionPair>& CollisionPairs() { return pairs(); }
+namespace {
+// The object generation the pair list was built for; a change of parents or events (which moves
+// the generation on) makes the next use rebuild it.
+uint64_t& pairsGeneration() {
+  static uint64_t generation = ~uint64_t{0};
+  return generation;
+}
+const std::vector<CollisionPair>& currentPairs() {
+  if (pairsGeneration() != world::ObjectGeneration()) RebuildCollisionPairs();
+  return pairs();
+}
+}  // namespace
+
+const std::vector<CollisionPair>& CollisionPairs() { return currentPairs(); }
 
 void RebuildCollisionPairs() {
+  pairsGeneration() = world::ObjectGeneration();
   std::vector<CollisionPair>& list = pairs();
   list.clear();
   // Only objects whose chain holds a collision event can name a partner; every pair is found from
@@ -104,7 +118,7 @@ void RebuildCollisionPairs() {
 
 void CollisionEventPass() {
   // Events may rebuild the pair list; this pass walks it as it was when the pass began.
-  const std::vector<CollisionPair> walked = pairs();
+  const std::vector<CollisionPair> walked = currentPairs();
   world::CRoom& room = world::CurrentRoom();
   for (const auto& [a, b] : walked) {
     const size_t countA = room.InstancesOfObjectOnly(a).size();

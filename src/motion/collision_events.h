@@ -4,8 +4,8 @@
 //
 // Pair list invariant: (a, b) with a <= b, in ascending order of a then b, for every pair of
 // existing objects where a (or an ancestor) has a collision event for b (or an ancestor of b), or
-// the other way round. It is rebuilt at game start and when a parent or an event changes, never on
-// a room change.
+// the other way round. It is rebuilt at game start and, on its next use, after a parent or an
+// event changed (the object generation moved on); never on a room change.
 #pragma once
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "motion/bounding_box.h"
+#include "world/bounding_box.h"
 #include "motion/collision.h"
 #include "world/game_world.h"
 #include "world/instance.h"
@@ -101,16 +101,16 @@ world::CInstance* FindInstance(int32_t object, const Area* area, const InstanceT
 world::CInstance* PlaceCollision(world::CInstance& self, double x, double y, int32_t object, bool solidOnly) {
   const NamedList named = openList(object, true);
   const double oldX = self.x, oldY = self.y;
-  const uint64_t version = BoxVersion();
+  const uint64_t version = world::BoxVersion();
   const int32_t l = self.bboxLeft, t = self.bboxTop, r = self.bboxRight, b = self.bboxBottom;
-  SetPosition(self, x, y);
+  world::SetPosition(self, x, y);
   const Area area{self.bboxLeft, self.bboxTop, self.bboxRight, self.bboxBottom};
   world::CInstance* found = named.find(&area, [&](world::CInstance& other) {
     return (!solidOnly || other.solid) && InstancesCollide(other, self, true);
   });
-  SetPosition(self, oldX, oldY);
+  world::SetPosition(self, oldX, oldY);
   // The trial move was undone exactly and nothing was built on it: the boxes are as they were.
-  if (self.bboxLeft == l && self.bboxTop == t && self.bboxRight == r && self.bboxBottom == b) RestoreBoxVersion(version);
+  if (self.bboxLeft == l && self.bboxTop == t && self.bboxRight == r && self.bboxBottom == b) world::RestoreBoxVersion(version);
   return found;
 }
 

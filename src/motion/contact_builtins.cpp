@@ -7,10 +7,10 @@
 #include "code/random.h"
 #include "code/rounding.h"
 #include "graphics/sprite.h"
-#include "motion/bounding_box.h"
+#include "world/bounding_box.h"
 #include "motion/collision_builtins.h"
 #include "motion/collision_search.h"
-#include "motion/motion_setters.h"
+#include "world/motion_setters.h"
 #include "world/game_world.h"
 #include "world/instance.h"
 #include "world/room.h"
@@ -47,7 +47,7 @@ void moveContact(CInstance& self, double direction, double maxdist, bool solidOn
   for (int64_t k = 0; k < steps; ++k) {
     const double nx = self.x + ux, ny = self.y + uy;
     if (!freeAt(self, nx, ny, solidOnly)) return;
-    SetPosition(self, nx, ny);
+    world::SetPosition(self, nx, ny);
   }
 }
 
@@ -57,7 +57,7 @@ void moveOutside(CInstance& self, double direction, double maxdist, bool solidOn
   const double ux = std::cos(radians(direction)), uy = -std::sin(radians(direction));
   if (freeAt(self, self.x, self.y, solidOnly)) return;
   for (int64_t k = 0; k < steps; ++k) {
-    SetPosition(self, self.x + ux, self.y + uy);
+    world::SetPosition(self, self.x + ux, self.y + uy);
     if (freeAt(self, self.x, self.y, solidOnly)) return;
   }
 }
@@ -65,7 +65,7 @@ void moveOutside(CInstance& self, double direction, double maxdist, bool solidOn
 void moveBounce(CInstance& self, bool advanced, bool solidOnly) {
   bool bounced = false;
   if (!freeAt(self, self.x, self.y, solidOnly)) {
-    SetPosition(self, self.xprevious, self.yprevious);
+    world::SetPosition(self, self.xprevious, self.yprevious);
     bounced = true;
   }
   const double x0 = self.x, y0 = self.y;
@@ -88,39 +88,39 @@ void moveBounce(CInstance& self, bool advanced, bool solidOnly) {
       if (openAt(second)) break;
       bounced = true;
     }
-    if (bounced) SetDirection(self, first + second + 180 - base);
+    if (bounced) world::SetDirection(self, first + second + 180 - base);
     return;
   }
   const bool h = !freeAt(self, self.x + self.hspeed, self.y, solidOnly);
   const bool v = !freeAt(self, self.x, self.y + self.vspeed, solidOnly);
   const bool d = !freeAt(self, self.x + self.hspeed, self.y + self.vspeed, solidOnly);
   if ((h && v) || (!h && !v && d)) {
-    SetHspeed(self, -self.hspeed);
-    SetVspeed(self, -self.vspeed);
+    world::SetHspeed(self, -self.hspeed);
+    world::SetVspeed(self, -self.vspeed);
   } else if (h) {
-    SetHspeed(self, -self.hspeed);
+    world::SetHspeed(self, -self.hspeed);
   } else if (v) {
-    SetVspeed(self, -self.vspeed);
+    world::SetVspeed(self, -self.vspeed);
   }
 }
 
-void move_contact_solid(BuiltinCall& c) { if (c.self) moveContact(*c.self, c.real(0), c.real(1), true); }
-void move_contact_all(BuiltinCall& c) { if (c.self) moveContact(*c.self, c.real(0), c.real(1), false); }
-void move_outside_solid(BuiltinCall& c) { if (c.self) moveOutside(*c.self, c.real(0), c.real(1), true); }
-void move_outside_all(BuiltinCall& c) { if (c.self) moveOutside(*c.self, c.real(0), c.real(1), false); }
+void move_contact_solid(BuiltinCall& c) { if (world::Self(c)) moveContact(*world::Self(c), c.real(0), c.real(1), true); }
+void move_contact_all(BuiltinCall& c) { if (world::Self(c)) moveContact(*world::Self(c), c.real(0), c.real(1), false); }
+void move_outside_solid(BuiltinCall& c) { if (world::Self(c)) moveOutside(*world::Self(c), c.real(0), c.real(1), true); }
+void move_outside_all(BuiltinCall& c) { if (world::Self(c)) moveOutside(*world::Self(c), c.real(0), c.real(1), false); }
 void move_contact(BuiltinCall& c) {
-  if (!c.self) return;
-  if (PlaceFree(*c.self, c.self->x, c.self->y)) moveContact(*c.self, c.real(0), -1, true);
-  else moveOutside(*c.self, c.real(0), -1, true);
+  if (!world::Self(c)) return;
+  if (PlaceFree(*world::Self(c), world::Self(c)->x, world::Self(c)->y)) moveContact(*world::Self(c), c.real(0), -1, true);
+  else moveOutside(*world::Self(c), c.real(0), -1, true);
 }
-void move_bounce_solid(BuiltinCall& c) { if (c.self) moveBounce(*c.self, c.truth(0), true); }
-void move_bounce_all(BuiltinCall& c) { if (c.self) moveBounce(*c.self, c.truth(0), false); }
+void move_bounce_solid(BuiltinCall& c) { if (world::Self(c)) moveBounce(*world::Self(c), c.truth(0), true); }
+void move_bounce_all(BuiltinCall& c) { if (world::Self(c)) moveBounce(*world::Self(c), c.truth(0), false); }
 
 // A random free position, snapped, with the whole box inside the room when there is one; up to 100
 // tries, each drawing x and then y.
 void move_random(BuiltinCall& c) {
-  if (!c.self) return;
-  CInstance& self = *c.self;
+  if (!world::Self(c)) return;
+  CInstance& self = *world::Self(c);
   const world::CRoom& room = world::CurrentRoom();
   int64_t lowX = 0, highX = room.width, lowY = 0, highY = room.height;
   if (graphics::sprites().exists(self.maskIndex >= 0 ? self.maskIndex : self.spriteIndex)) {
@@ -140,7 +140,7 @@ void move_random(BuiltinCall& c) {
     if (hs > 0) rx = std::floor(rx / static_cast<double>(hs)) * static_cast<double>(hs);
     if (vs > 0) ry = std::floor(ry / static_cast<double>(vs)) * static_cast<double>(vs);
     if (PlaceFree(self, rx, ry)) {
-      SetPosition(self, rx, ry);
+      world::SetPosition(self, rx, ry);
       return;
     }
   }
@@ -150,8 +150,8 @@ void move_random(BuiltinCall& c) {
 // without the one-pixel extension of the collision tests).
 void distance_to_object(BuiltinCall& c) {
   double best = 1000000;
-  if (c.self) {
-    const CInstance& self = *c.self;
+  if (world::Self(c)) {
+    const CInstance& self = *world::Self(c);
     auto consider = [&](const CInstance* other) {
       if (!other || other == &self || other->destroyed) return;
       double dx = 0, dy = 0;
@@ -164,7 +164,7 @@ void distance_to_object(BuiltinCall& c) {
     const int32_t object = c.integer(0);
     world::CRoom& room = world::CurrentRoom();
     if (object == kOther) {
-      consider(c.other);
+      consider(world::Other(c));
     } else if (object == kAll) {
       for (auto& in : room.instances) consider(in.get());
     } else if (object >= 0 && object < kFirstInstanceId) {

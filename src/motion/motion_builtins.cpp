@@ -2,9 +2,9 @@
 #include <cmath>
 
 #include "code/builtin.h"
-#include "motion/bounding_box.h"
+#include "world/bounding_box.h"
 #include "motion/builtins.h"
-#include "motion/motion_setters.h"
+#include "world/motion_setters.h"
 #include "motion/movement.h"
 #include "motion/path_following.h"
 #include "world/game_world.h"
@@ -22,31 +22,31 @@ double snappedTo(double c, double snap) { return snap > 0 ? std::nearbyint(c / s
 bool onGrid(double c, double snap) { return snap <= 0 || std::fabs(c - std::nearbyint(c / snap) * snap) < 0.001; }
 
 void motion_set(BuiltinCall& c) {
-  if (!c.self) return;
-  SetDirection(*c.self, c.real(0));
-  SetSpeed(*c.self, c.real(1));
+  if (!world::Self(c)) return;
+  world::SetDirection(*world::Self(c), c.real(0));
+  world::SetSpeed(*world::Self(c), c.real(1));
 }
 
 void motion_add(BuiltinCall& c) {
-  if (c.self) MotionAdd(*c.self, c.real(0), c.real(1));
+  if (world::Self(c)) MotionAdd(*world::Self(c), c.real(0), c.real(1));
 }
 
 void move_towards_point(BuiltinCall& c) {
-  if (!c.self) return;
-  world::CInstance& in = *c.self;
-  SetHspeed(in, c.real(0) - in.x);
-  SetVspeed(in, c.real(1) - in.y);
-  SetSpeed(in, c.real(2));
+  if (!world::Self(c)) return;
+  world::CInstance& in = *world::Self(c);
+  world::SetHspeed(in, c.real(0) - in.x);
+  world::SetVspeed(in, c.real(1) - in.y);
+  world::SetSpeed(in, c.real(2));
 }
 
 void move_snap(BuiltinCall& c) {
-  if (!c.self) return;
-  world::CInstance& in = *c.self;
-  SetPosition(in, snappedTo(in.x, c.real(0)), snappedTo(in.y, c.real(1)));
+  if (!world::Self(c)) return;
+  world::CInstance& in = *world::Self(c);
+  world::SetPosition(in, snappedTo(in.x, c.real(0)), snappedTo(in.y, c.real(1)));
 }
 
 void place_snapped(BuiltinCall& c) {
-  if (c.self) c.result = code::truthValue(onGrid(c.self->x, c.real(0)) && onGrid(c.self->y, c.real(1)));
+  if (world::Self(c)) c.result = code::truthValue(onGrid(world::Self(c)->x, c.real(0)) && onGrid(world::Self(c)->y, c.real(1)));
 }
 
 // Wraps one coordinate around [-margin, size + margin].
@@ -57,18 +57,18 @@ double wrapped(double c, double size, double margin) {
 }
 
 void move_wrap(BuiltinCall& c) {
-  if (!c.self) return;
-  world::CInstance& in = *c.self;
+  if (!world::Self(c)) return;
+  world::CInstance& in = *world::Self(c);
   const world::CRoom& room = world::CurrentRoom();
   const double margin = c.real(2);
-  if (c.truth(0)) SetPosition(in, wrapped(in.x, room.width, margin), in.y);
-  if (c.truth(1)) SetPosition(in, in.x, wrapped(in.y, room.height, margin));
+  if (c.truth(0)) world::SetPosition(in, wrapped(in.x, room.width, margin), in.y);
+  if (c.truth(1)) world::SetPosition(in, in.x, wrapped(in.y, room.height, margin));
 }
 
 // The distance from the point to the bounding box (0 inside it); the box edges as they are.
 void distance_to_point(BuiltinCall& c) {
-  if (!c.self) return;
-  const world::CInstance& in = *c.self;
+  if (!world::Self(c)) return;
+  const world::CInstance& in = *world::Self(c);
   const double px = c.real(0), py = c.real(1);
   const double dx = px > in.bboxRight ? px - in.bboxRight : px < in.bboxLeft ? px - in.bboxLeft : 0;
   const double dy = py > in.bboxBottom ? py - in.bboxBottom : py < in.bboxTop ? py - in.bboxTop : 0;
@@ -76,11 +76,11 @@ void distance_to_point(BuiltinCall& c) {
 }
 
 void path_start(BuiltinCall& c) {
-  if (c.self) PathStart(*c.self, c.integer(0), c.real(1), c.integer(2), c.truth(3));
+  if (world::Self(c)) PathStart(*world::Self(c), c.integer(0), c.real(1), c.integer(2), c.truth(3));
 }
 
 void path_end(BuiltinCall& c) {
-  if (c.self) PathEnd(*c.self);
+  if (world::Self(c)) PathEnd(*world::Self(c));
 }
 
 constexpr BuiltinFunction kMotionFunctions[] = {

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "motion/bounding_box.h"
-#include "motion/motion_setters.h"
+#include "world/bounding_box.h"
+#include "world/motion_setters.h"
 #include "motion/path_following.h"
 #include "world/event_names.h"
 #include "world/event_performer.h"
@@ -23,9 +23,9 @@ void ApplyFriction(world::CInstance& in) {
   if (in.friction == 0) return;
   const double s = in.speed > 0 ? in.speed - in.friction : in.speed + in.friction;
   if ((in.speed > 0 && s < 0) || (in.speed < 0 && s > 0)) {
-    SetSpeed(in, 0);
+    world::SetSpeed(in, 0);
   } else if (in.speed != 0) {
-    SetSpeed(in, s);
+    world::SetSpeed(in, s);
   }
 }
 
@@ -37,7 +37,7 @@ void MoveInstance(world::CInstance& in) {
   ApplyFriction(in);
   ApplyGravity(in);
   if (PathStep(in)) world::PerformEvent(&in, &in, in.objectIndex, world::ev_other, world::ev_end_of_path);
-  SetPosition(in, in.x + in.hspeed, in.y + in.vspeed);
+  world::SetPosition(in, in.x + in.hspeed, in.y + in.vspeed);
 }
 
 }  // namespace qv::motion

@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "code/registry.h"
-#include "runner/container.h"
-#include "runner/stream.h"
+#include "data/container.h"
+#include "data/stream.h"
 
 namespace qv::motion {
 
@@ -104,13 +104,13 @@ int32_t FindPath(std::string_view name) {
   return -1;
 }
 
-bool ReadPathRecord(runner::CStream& s, CPath& path) {
+bool ReadPathRecord(data::CStream& s, CPath& path) {
   if (s.ReadInteger() != kPathRecordVersion) return false;
   path.kind = s.ReadInteger();
   path.closed = s.ReadBoolean();
   // A stored depth beyond 8 would multiply the computed points without bound.
   path.precision = std::clamp(s.ReadInteger(), 0, kMaxPathPrecision);
-  const auto count = runner::ReadCount(s, 3 * sizeof(double));
+  const auto count = data::ReadCount(s, 3 * sizeof(double));
   if (!count) return false;
   path.points.assign(static_cast<size_t>(*count), {});
   for (RPathPoint& p : path.points) {
@@ -122,7 +122,7 @@ bool ReadPathRecord(runner::CStream& s, CPath& path) {
   return true;
 }
 
-void WritePathRecord(runner::CStream& s, const CPath& path) {
+void WritePathRecord(data::CStream& s, const CPath& path) {
   s.WriteInteger(kPathRecordVersion);
   s.WriteInteger(path.kind);
   s.WriteBoolean(path.closed);
@@ -135,11 +135,11 @@ void WritePathRecord(runner::CStream& s, const CPath& path) {
   }
 }
 
-bool ReadPathsChunk(runner::CStream& s) {
+bool ReadPathsChunk(data::CStream& s) {
   auto& list = paths();
   list.clear();
   code::SetResourceNameLookup(code::ResourceKind::Path, FindPath);
-  return runner::ReadStandardFrame(s, runner::Chunk(runner::ChunkId::Paths).version, [&](runner::FrameSlot& slot) {
+  return data::ReadStandardFrame(s, data::Chunk(data::ChunkId::Paths).version, [&](data::FrameSlot& slot) {
     const auto index = static_cast<size_t>(slot.index);
     if (list.slots.size() <= index) {
       list.slots.resize(index + 1);

@@ -10,7 +10,7 @@
 
 #include "graphics/resource_list.h"
 
-namespace qv::runner {
+namespace qv::data {
 class CStream;
 }
 
@@ -62,10 +62,10 @@ int32_t FindPath(std::string_view name);
 // Path record (version 530): kind, closed, precision, point count, then x, y, speed per point.
 // The reader refuses another version, a point count the data cannot hold, and clamps the
 // precision to 0..8; it builds the computed points.
-bool ReadPathRecord(runner::CStream& s, CPath& path);
-void WritePathRecord(runner::CStream& s, const CPath& path);
+bool ReadPathRecord(data::CStream& s, CPath& path);
+void WritePathRecord(data::CStream& s, const CPath& path);
 // The paths chunk (standard frame, version 800) into paths(); path names become constants of
 // game code.
-bool ReadPathsChunk(runner::CStream& s);
+bool ReadPathsChunk(data::CStream& s);
 
 }  // namespace qv::motion

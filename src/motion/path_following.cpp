@@ -4,8 +4,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "motion/bounding_box.h"
-#include "motion/motion_setters.h"
+#include "world/bounding_box.h"
+#include "world/motion_setters.h"
 #include "motion/path.h"
 #include "world/instance.h"
 
@@ -87,7 +87,7 @@ void PathStart(world::CInstance& in, int32_t path, double speed, int32_t endActi
   in.pathYorigin = in.y;
   if (absolute) {
     const RPathPoint first = PathPoint(*p, 0), start = PathPoint(*p, in.pathPosition);
-    SetPosition(in, start.x, start.y);
+    world::SetPosition(in, start.x, start.y);
     in.pathXorigin = first.x;
     in.pathYorigin = first.y;
   }
@@ -129,10 +129,10 @@ bool PathStep(world::CInstance& in) {
   const double tx = in.pathXorigin + rx, ty = in.pathYorigin + ry;
   // The speed vector points along the move (which turns the direction), then the speed is 0 so
   // that the movement stage adds nothing to the path's own move.
-  SetHspeed(in, tx - in.x);
-  SetVspeed(in, ty - in.y);
-  SetSpeed(in, 0);
-  SetPosition(in, tx, ty);
+  world::SetHspeed(in, tx - in.x);
+  world::SetVspeed(in, ty - in.y);
+  world::SetSpeed(in, 0);
+  world::SetPosition(in, tx, ty);
   return ended;
 }
 

@@ -4,6 +4,7 @@
 #include "motion/builtins.h"
 #include "motion/path_following.h"
 #include "world/instance.h"
+#include "world/variable_binding.h"
 
 namespace qv::motion {
 
@@ -39,14 +40,14 @@ bool setEndaction(CInstance* in, int32_t, const RValue& v) {
 
 void BindPathVariables() {
   using namespace code;
-  BindBuiltinVariable(bv_path_index, &getField<&CInstance::pathIndex>, nullptr);
-  BindBuiltinVariable(bv_path_position, &getField<&CInstance::pathPosition>, &setPosition);
-  BindBuiltinVariable(bv_path_positionprevious, &getField<&CInstance::pathPositionprevious>, &setPositionPrevious);
-  BindBuiltinVariable(bv_path_speed, &getField<&CInstance::pathSpeed>, &setReal<&CInstance::pathSpeed>);
-  BindBuiltinVariable(bv_path_scale, &getField<&CInstance::pathScale>, &setReal<&CInstance::pathScale>);
-  BindBuiltinVariable(bv_path_orientation, &getField<&CInstance::pathOrientation>,
-                      &setReal<&CInstance::pathOrientation>);
-  BindBuiltinVariable(bv_path_endaction, &getField<&CInstance::pathEndaction>, &setEndaction);
+  BindBuiltinVariable(bv_path_index, &world::ReadFor<&getField<&CInstance::pathIndex>>, nullptr);
+  BindBuiltinVariable(bv_path_position, &world::ReadFor<&getField<&CInstance::pathPosition>>, &world::WriteFor<&setPosition>);
+  BindBuiltinVariable(bv_path_positionprevious, &world::ReadFor<&getField<&CInstance::pathPositionprevious>>, &world::WriteFor<&setPositionPrevious>);
+  BindBuiltinVariable(bv_path_speed, &world::ReadFor<&getField<&CInstance::pathSpeed>>, &world::WriteFor<&setReal<&CInstance::pathSpeed>>);
+  BindBuiltinVariable(bv_path_scale, &world::ReadFor<&getField<&CInstance::pathScale>>, &world::WriteFor<&setReal<&CInstance::pathScale>>);
+  BindBuiltinVariable(bv_path_orientation, &world::ReadFor<&getField<&CInstance::pathOrientation>>,
+                      &world::WriteFor<&setReal<&CInstance::pathOrientation>>);
+  BindBuiltinVariable(bv_path_endaction, &world::ReadFor<&getField<&CInstance::pathEndaction>>, &world::WriteFor<&setEndaction>);
 }
 
 }  // namespace qv::motion

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/code_page.h"
+
 namespace qv::platform {
 
 namespace {
@@ -23,20 +25,6 @@ constexpr int kLineHeight = 15;
 constexpr int kVisibleLines = (kTextH - 4) / kLineHeight;
 constexpr uint32_t kFace = 0xFFF0F0F0, kWhite = 0xFFFFFFFF,
                    kBorder = 0xFF7A7A7A, kButtonFace = 0xFFE1E1E1, kDefaultBorder = 0xFF0078D7;
-
-std::string toUtf8(const std::string& cp1252) {
-  std::string out;
-  out.reserve(cp1252.size());
-  for (unsigned char c : cp1252) {
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  return out;
-}
 
 // The monospaced face of the text box ("Courier New" through fontconfig's substitution).
 class Font {
@@ -150,15 +138,6 @@ int maxScroll(const std::vector<std::string>& lines) {
   return std::max(0, static_cast<int>(lines.size()) - kVisibleLines);
 }
 
-ErrorAnswer headlessAnswer(const std::vector<std::string>& newLines, bool allowIgnore) {
-  for (const std::string& line : newLines) std::fprintf(stderr, "%s\n", line.c_str());
-  std::fflush(stderr);
-  if (!allowIgnore) return ErrorAnswer::Abort;
-  const char* answer = std::getenv("QUORVANE_ERROR_ANSWER");
-  if (answer && std::strcmp(answer, "abort") == 0) return ErrorAnswer::Abort;
-  return ErrorAnswer::Ignore;
-}
-
 }  // namespace
 
 std::vector<uint32_t> RenderErrorWindow(const std::vector<std::string>& lines, bool allowIgnore,
@@ -179,23 +158,14 @@ std::vector<uint32_t> RenderErrorWindow(const std::vector<std::string>& lines, b
   return px;
 }
 
-bool HeadlessRun() {
-  const char* headless = std::getenv("QUORVANE_HEADLESS");
-  if (headless && std::strcmp(headless, "1") == 0) return true;
-  const char* driver = std::getenv("SDL_VIDEODRIVER");
-  if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0))
-    return true;
-  return std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr;
-}
-
 ErrorAnswer ShowErrorWindow(std::vector<std::string>& lines, const std::vector<std::string>& newLines,
                             bool allowIgnore) {
-  if (HeadlessRun()) return headlessAnswer(newLines, allowIgnore);
+  if (HeadlessRun()) return HeadlessErrorAnswer(newLines, allowIgnore);
   if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-    return headlessAnswer(newLines, allowIgnore);
+    return HeadlessErrorAnswer(newLines, allowIgnore);
   SDL_Window* window = SDL_CreateWindow("Error Messages", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                         kErrorWindowWidth, kErrorWindowHeight, SDL_WINDOW_ALWAYS_ON_TOP);
-  if (!window) return headlessAnswer(newLines, allowIgnore);
+  if (!window) return HeadlessErrorAnswer(newLines, allowIgnore);
   SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
   SDL_Texture* texture = renderer ? SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
                                                       kErrorWindowWidth, kErrorWindowHeight)
@@ -238,7 +208,7 @@ ErrorAnswer ShowErrorWindow(std::vector<std::string>& lines, const std::vector<s
           done = true;
         } else if (inside(e.button.x, e.button.y, kCopyX)) {
           std::string text;
-          for (const std::string& l : lines) text += toUtf8(l) + "\n";
+          for (const std::string& l : lines) text += Cp1252ToUtf8(l) + "\n";
           SDL_SetClipboardText(text.c_str());
         } else if (inside(e.button.x, e.button.y, kClearX)) {
           lines.clear();

@@ -16,17 +16,14 @@
 #include <string>
 #include <vector>
 
-namespace qv::platform {
+#include "platform/error_answer.h"
 
-enum class ErrorAnswer { Abort, Ignore };
+namespace qv::platform {
 
 // `lines` is the whole text of the window (CP1252; Clear empties it), `newLines` the lines of the
 // new message, `allowIgnore` false for fatal errors.
 ErrorAnswer ShowErrorWindow(std::vector<std::string>& lines, const std::vector<std::string>& newLines,
                             bool allowIgnore);
-
-// True when no modal window may be shown.
-bool HeadlessRun();
 
 // Draws the window's client area into 499 x 361 pixels of 0xAARRGGBB, as shown (text scrolled
 // `scrollLines` from the top). Used by the window and by tests.

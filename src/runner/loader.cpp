@@ -8,9 +8,9 @@
 #include "graphics/sprite.h"
 #include "motion/path.h"
 #include "platform/message_box.h"
-#include "runner/included_files.h"
+#include "game/included_files.h"
 #include "runner/loading_window.h"
-#include "runner/messages.h"
+#include "data/messages.h"
 #include "runner/runner_main.h"
 #include "sound/sound.h"
 #include "world/object.h"
@@ -22,15 +22,15 @@ namespace qv::runner {
 
 namespace {
 
-std::array<std::vector<KeptRecord>, kChunkCount>& kept() {
-  static std::array<std::vector<KeptRecord>, kChunkCount> k;
+std::array<std::vector<KeptRecord>, data::kChunkCount>& kept() {
+  static std::array<std::vector<KeptRecord>, data::kChunkCount> k;
   return k;
 }
 
 // The extension packages chunk, walked record by record (its layout has no frame to skip by):
 // packages are kept whole (their file records and contents), one record per package.
-bool keepExtensionPackages(CStream& s) {
-  auto& list = keptRecords(ChunkId::ExtensionPackages);
+bool keepExtensionPackages(data::CStream& s) {
+  auto& list = keptRecords(data::ChunkId::ExtensionPackages);
   list.clear();
   constexpr int32_t kVersion = 700;
   // Any other version means "no packages"; what follows is the next chunk.
@@ -39,7 +39,7 @@ bool keepExtensionPackages(CStream& s) {
     s.seek(start + 4);
     return true;
   }
-  const auto packages = ReadCount(s, 4);
+  const auto packages = data::ReadCount(s, 4);
   if (!packages) return false;
   for (int32_t p = 0; p < *packages; ++p) {
     const size_t from = s.position();
@@ -48,7 +48,7 @@ bool keepExtensionPackages(CStream& s) {
     r.exists = true;
     r.name = s.ReadString();
     s.ReadString();  // folder
-    const auto files = ReadCount(s, 4);
+    const auto files = data::ReadCount(s, 4);
     if (!files) return false;
     for (int32_t f = 0; f < *files; ++f) {
       if (s.ReadInteger() != kVersion) return false;
@@ -56,7 +56,7 @@ bool keepExtensionPackages(CStream& s) {
       s.ReadInteger();  // kind
       s.ReadString();   // initialization function
       s.ReadString();   // finalization function
-      const auto functions = ReadCount(s, 4);
+      const auto functions = data::ReadCount(s, 4);
       if (!functions) return false;
       for (int32_t k = 0; k < *functions; ++k) {
         if (s.ReadInteger() != kVersion) return false;
@@ -64,7 +64,7 @@ bool keepExtensionPackages(CStream& s) {
         s.ReadString();
         for (int n = 0; n < 3 + 17 + 1; ++n) s.ReadInteger();  // call type, id, count, 17 types, result
       }
-      const auto constants = ReadCount(s, 4);
+      const auto constants = data::ReadCount(s, 4);
       if (!constants) return false;
       for (int32_t k = 0; k < *constants; ++k) {
         if (s.ReadInteger() != kVersion) return false;
@@ -74,18 +74,18 @@ bool keepExtensionPackages(CStream& s) {
     }
     s.ReadCompressedBlock();
     const auto& bytes = s.bytes();
-    r.record = CStream(std::vector<uint8_t>(bytes.begin() + static_cast<std::ptrdiff_t>(from),
+    r.record = data::CStream(std::vector<uint8_t>(bytes.begin() + static_cast<std::ptrdiff_t>(from),
                                             bytes.begin() + static_cast<std::ptrdiff_t>(s.position())));
     list.push_back(std::move(r));
   }
   return true;
 }
 
-bool readConstants(CStream& s) {
+bool readConstants(data::CStream& s) {
   auto& list = gameConstants();
   list.clear();
-  if (s.ReadInteger() != Chunk(ChunkId::Constants).version) return false;
-  const auto count = ReadCount(s, 8);
+  if (s.ReadInteger() != data::Chunk(data::ChunkId::Constants).version) return false;
+  const auto count = data::ReadCount(s, 8);
   if (!count) return false;
   for (int32_t i = 0; i < *count; ++i) {
     std::string name = s.ReadString();
@@ -94,10 +94,10 @@ bool readConstants(CStream& s) {
   return true;
 }
 
-bool keepGameInformation(CStream& s) {
-  auto& list = keptRecords(ChunkId::GameInformation);
+bool keepGameInformation(data::CStream& s) {
+  auto& list = keptRecords(data::ChunkId::GameInformation);
   list.clear();
-  if (s.ReadInteger() != Chunk(ChunkId::GameInformation).version) return false;
+  if (s.ReadInteger() != data::Chunk(data::ChunkId::GameInformation).version) return false;
   KeptRecord r;
   r.exists = true;
   r.record = s.ReadCompressedBlock();
@@ -105,31 +105,31 @@ bool keepGameInformation(CStream& s) {
   return true;
 }
 
-bool readChunk(ChunkId chunk, CStream& s) {
+bool readChunk(data::ChunkId chunk, data::CStream& s) {
   switch (chunk) {
-    case ChunkId::ExtensionPackages: return keepExtensionPackages(s);
-    case ChunkId::Triggers: return world::ReadTriggersChunk(s);
-    case ChunkId::Constants: return readConstants(s);
-    case ChunkId::Sounds: return sound::ReadSoundsChunk(s, sound::soundList());
-    case ChunkId::Sprites: return graphics::ReadSpriteBlock(s, graphics::sprites());
-    case ChunkId::Backgrounds: return graphics::ReadBackgroundBlock(s, graphics::backgrounds());
-    case ChunkId::Paths: return motion::ReadPathsChunk(s);
-    case ChunkId::Fonts: return graphics::ReadFontBlock(s, graphics::fonts());
-    case ChunkId::TimeLines: return world::ReadTimeLinesChunk(s);
-    case ChunkId::Scripts: return code::ReadScriptsChunk(s);
-    case ChunkId::Objects: return world::ReadObjectsChunk(s);
-    case ChunkId::Rooms: return world::ReadRoomsChunk(s);
-    case ChunkId::IncludedFiles: return ReadIncludedFilesChunk(s);
-    case ChunkId::GameInformation: return keepGameInformation(s);
-    case ChunkId::LibraryInitCode: return ReadLibraryInitChunk(s);
-    case ChunkId::RoomOrder: return world::ReadRoomOrderChunk(s);
+    case data::ChunkId::ExtensionPackages: return keepExtensionPackages(s);
+    case data::ChunkId::Triggers: return world::ReadTriggersChunk(s);
+    case data::ChunkId::Constants: return readConstants(s);
+    case data::ChunkId::Sounds: return sound::ReadSoundsChunk(s, sound::soundList());
+    case data::ChunkId::Sprites: return graphics::ReadSpriteBlock(s, graphics::sprites());
+    case data::ChunkId::Backgrounds: return graphics::ReadBackgroundBlock(s, graphics::backgrounds());
+    case data::ChunkId::Paths: return motion::ReadPathsChunk(s);
+    case data::ChunkId::Fonts: return graphics::ReadFontBlock(s, graphics::fonts());
+    case data::ChunkId::TimeLines: return world::ReadTimeLinesChunk(s);
+    case data::ChunkId::Scripts: return code::ReadScriptsChunk(s);
+    case data::ChunkId::Objects: return world::ReadObjectsChunk(s);
+    case data::ChunkId::Rooms: return world::ReadRoomsChunk(s);
+    case data::ChunkId::IncludedFiles: return game::ReadIncludedFilesChunk(s);
+    case data::ChunkId::GameInformation: return keepGameInformation(s);
+    case data::ChunkId::LibraryInitCode: return game::ReadLibraryInitChunk(s);
+    case data::ChunkId::RoomOrder: return world::ReadRoomOrderChunk(s);
   }
   return false;
 }
 
 }  // namespace
 
-std::vector<KeptRecord>& keptRecords(ChunkId chunk) { return kept()[static_cast<size_t>(chunk)]; }
+std::vector<KeptRecord>& keptRecords(data::ChunkId chunk) { return kept()[static_cast<size_t>(chunk)]; }
 
 std::vector<std::pair<std::string, std::string>>& gameConstants() {
   static std::vector<std::pair<std::string, std::string>> constants;
@@ -138,33 +138,33 @@ std::vector<std::pair<std::string, std::string>>& gameConstants() {
 
 const std::vector<LoadStep>& LoadSteps() {
   static const std::vector<LoadStep> steps = {
-      {ChunkId::ExtensionPackages, 0, "Loading extension packages"},
-      {ChunkId::Triggers, 5, "Loading triggers"},
-      {ChunkId::Constants, 6, "Loading constants"},
-      {ChunkId::Sounds, 7, "Loading sounds"},
-      {ChunkId::Sprites, 10, "Loading sprites"},
-      {ChunkId::Backgrounds, 23, "Loading backgrounds"},
-      {ChunkId::Paths, 30, "Loading paths"},
-      {ChunkId::Scripts, 32, "Loading scripts"},
-      {ChunkId::Fonts, 34, "Loading fonts"},
-      {ChunkId::TimeLines, 36, "Loading time lines"},
-      {ChunkId::Objects, 38, "Loading objects"},
-      {ChunkId::Rooms, 40, "Loading rooms"},
-      {ChunkId::IncludedFiles, 43, "Loading included files"},
-      {ChunkId::GameInformation, 45, "Loading help"},
-      {ChunkId::LibraryInitCode, 47, "Loading library init code"},
-      {ChunkId::RoomOrder, 49, "Loading room order"},
+      {data::ChunkId::ExtensionPackages, 0, "Loading extension packages"},
+      {data::ChunkId::Triggers, 5, "Loading triggers"},
+      {data::ChunkId::Constants, 6, "Loading constants"},
+      {data::ChunkId::Sounds, 7, "Loading sounds"},
+      {data::ChunkId::Sprites, 10, "Loading sprites"},
+      {data::ChunkId::Backgrounds, 23, "Loading backgrounds"},
+      {data::ChunkId::Paths, 30, "Loading paths"},
+      {data::ChunkId::Scripts, 32, "Loading scripts"},
+      {data::ChunkId::Fonts, 34, "Loading fonts"},
+      {data::ChunkId::TimeLines, 36, "Loading time lines"},
+      {data::ChunkId::Objects, 38, "Loading objects"},
+      {data::ChunkId::Rooms, 40, "Loading rooms"},
+      {data::ChunkId::IncludedFiles, 43, "Loading included files"},
+      {data::ChunkId::GameInformation, 45, "Loading help"},
+      {data::ChunkId::LibraryInitCode, 47, "Loading library init code"},
+      {data::ChunkId::RoomOrder, 49, "Loading room order"},
   };
   return steps;
 }
 
-bool LoadAll(CStream& main) {
+bool LoadAll(data::CStream& main) {
   for (const LoadStep& step : LoadSteps()) {
     Progress(step.percent, step.text);
     if (!readChunk(step.chunk, main)) {
-      if (step.chunk == ChunkId::ExtensionPackages)
+      if (step.chunk == data::ChunkId::ExtensionPackages)
         platform::showMessageBox(ApplicationTitle(), "Error in loading extension packages.");
-      platform::showMessageBox(ApplicationTitle(), messages::kResourceData);
+      platform::showMessageBox(ApplicationTitle(), data::messages::kResourceData);
       return false;
     }
   }

@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "runner/container.h"
-#include "runner/stream.h"
+#include "data/container.h"
+#include "data/stream.h"
 
 namespace qv::runner {
 
@@ -19,16 +19,16 @@ namespace qv::runner {
 struct KeptRecord {
   bool exists = false;
   std::string name;
-  CStream record;
+  data::CStream record;
 };
-std::vector<KeptRecord>& keptRecords(ChunkId chunk);
+std::vector<KeptRecord>& keptRecords(data::ChunkId chunk);
 
 // The game's constants as (name, value text) pairs, prepared later.
 std::vector<std::pair<std::string, std::string>>& gameConstants();
 
 // The loading table's row for a chunk: its percentage and its text.
 struct LoadStep {
-  ChunkId chunk;
+  data::ChunkId chunk;
   int percent;
   const char* text;
 };
@@ -36,6 +36,6 @@ const std::vector<LoadStep>& LoadSteps();
 
 // Reads every chunk from `main` (positioned at the first chunk); shows the failure messages. A
 // stream that ends early throws StreamError, which start-up turns into its own message.
-bool LoadAll(CStream& main);
+bool LoadAll(data::CStream& main);
 
 }  // namespace qv::runner

@@ -6,7 +6,7 @@
 #include "platform/automation.h"
 #include "platform/code_page.h"
 #include "platform/loading_window_view.h"
-#include "runner/settings.h"
+#include "data/settings.h"
 
 namespace qv::runner {
 namespace {
@@ -24,7 +24,7 @@ platform::LoadingWindowView& view() {
   return v;
 }
 
-platform::PixelImage image(const std::optional<graphics::TBitmap32>& b) {
+platform::PixelImage image(const std::optional<data::TBitmap32>& b) {
   if (!b || b->empty()) return {};
   return {b->width, b->height, b->pixels.data()};
 }
@@ -62,7 +62,7 @@ platform::LoadingWindowFrame frame(const LoadingWindowState& s) {
 const LoadingWindowState& LoadingWindow() { return state(); }
 
 void ShowLoadingWindow(bool showText) {
-  GameSettings& settings = CurrentSettings();
+  data::GameSettings& settings = data::CurrentSettings();
   LoadingWindowState& s = state();
   s = LoadingWindowState{};
   // 1. The picture, its transparency and alpha.

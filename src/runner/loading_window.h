@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "graphics/bitmap32.h"
+#include "data/bitmap32.h"
 
 namespace qv::runner {
 
@@ -19,7 +19,7 @@ struct LoadingWindowState {
   bool shown = false;
   int client_width = 332, client_height = 92;
   int left = 0, top = 0;
-  std::optional<graphics::TBitmap32> picture, empty_bar, full_bar;  // the controls' pictures
+  std::optional<data::TBitmap32> picture, empty_bar, full_bar;  // the controls' pictures
   bool transparent = false;
   uint32_t transparent_colour = 0;  // the picture's bottom-left pixel
   int alpha = 255;

@@ -9,11 +9,11 @@
 #include "graphics/display.h"
 #include "platform/game_window.h"
 #include "platform/message_box.h"
-#include "runner/included_files.h"
+#include "game/included_files.h"
 #include "runner/loader.h"
 #include "runner/loading_window.h"
 #include "runner/runner_main.h"
-#include "runner/settings.h"
+#include "data/settings.h"
 #include "sound/sound.h"
 #include "world/object.h"
 #include "world/time_line.h"
@@ -39,7 +39,7 @@ bool PrepareGameGraphics() {
     return false;
   }
   graphics::display().bindWindow(window);
-  const GameSettings& g = CurrentSettings();
+  const data::GameSettings& g = data::CurrentSettings();
   graphics::DisplaySettings d;
   d.fullScreen = g.start_fullscreen;
   d.interpolate = g.interpolate_pixels;
@@ -60,14 +60,14 @@ bool PrepareGameGraphics() {
 
 bool PrepareAll(const std::function<bool()>& prepareGraphics) {
   // The error handler follows the game's settings from here on.
-  const GameSettings& settings = CurrentSettings();
+  const data::GameSettings& settings = data::CurrentSettings();
   code::errorSettings().display = settings.display_errors;
   code::errorSettings().log = settings.write_errors;
   code::errorSettings().abortOnAll = settings.abort_on_errors;
   code::codeSettings().uninitializedAsZero = settings.uninitialized_zero;
 
   Progress(50, "Extracting included files");
-  ExtractIncludedFiles();
+  game::ExtractIncludedFiles();
 
   // Extension packages are read and kept; preparing them (and binding their functions) belongs
   // to the extension subsystem, which is not built yet, so there is nothing to fail here.
@@ -107,7 +107,7 @@ bool PrepareAll(const std::function<bool()>& prepareGraphics) {
 
 void CleanUpGame() {
   sound::CloseSounds();
-  RemoveIncludedFiles();
+  game::RemoveIncludedFiles();
 }
 
 }  // namespace qv::runner

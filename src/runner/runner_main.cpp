@@ -9,6 +9,13 @@
 
 #include "code/date.h"
 #include "code/debug_output.h"
+#include "data/container.h"
+#include "data/messages.h"
+#include "data/runner_state.h"
+#include "data/settings.h"
+#include "data/temp_directory.h"
+#include "game/families.h"
+#include "game/game_loop.h"
 #include "graphics/display.h"
 #include "graphics/seams.h"
 #include "platform/automation.h"
@@ -16,19 +23,13 @@
 #include "platform/process.h"
 #include "platform/process_control.h"
 #include "platform/screen_saver.h"
-#include "runner/container.h"
 #include "runner/game_parameters.h"
 #include "runner/loader.h"
 #include "runner/loading_window.h"
-#include "runner/messages.h"
 #include "runner/preparation.h"
-#include "runner/runner_state.h"
-#include "runner/settings.h"
-#include "runner/temp_directory.h"
 #include "sound/sound_backend.h"
 #include "system/host_path.h"
 #include "system/secure_mode.h"
-#include "world/game_loop.h"
 #include "world/room_drawing.h"
 #include "world/saved_game.h"
 #include "world/input.h"
@@ -51,7 +52,7 @@ std::string stemOf(const std::string& path) { return fs::path(path).stem().strin
 // The game file: the runner's own image when it carries game data, else the first argument.
 struct GameFile {
   std::string path;
-  CStream bytes;
+  data::CStream bytes;
   size_t start = 0;
 };
 
@@ -59,21 +60,21 @@ std::optional<GameFile> locateGame(const std::string& executable, const std::vec
   GameFile game;
   game.path = executable;
   if (!game.bytes.LoadFromFile(executable)) {
-    showMessage(messages::kCannotReadGame);
+    showMessage(data::messages::kCannotReadGame);
     return std::nullopt;
   }
-  auto start = FindGameData(game.bytes);
+  auto start = data::FindGameData(game.bytes);
   if (!start && !arguments.empty()) {
     game.path = arguments[0];
     title() = stemOf(game.path);
     if (!game.bytes.LoadFromFile(game.path)) {
-      showMessage(messages::kCannotReadGame);
+      showMessage(data::messages::kCannotReadGame);
       return std::nullopt;
     }
-    start = FindGameData(game.bytes);
+    start = data::FindGameData(game.bytes);
   }
   if (!start) {
-    showMessage(messages::kNotValidGame);
+    showMessage(data::messages::kNotValidGame);
     return std::nullopt;
   }
   game.start = *start;
@@ -102,7 +103,7 @@ void cleanUpAfterGame() {
 const std::string& ApplicationTitle() { return title(); }
 
 bool RunGame(const std::string& executable, const std::vector<std::string>& arguments) {
-  GameData game;
+  data::GameData game;
   std::string gamePath;
   // 1. Open and read: any exception here means the data is corrupt.
   try {
@@ -114,15 +115,15 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
     parameters.insert(parameters.end(), arguments.begin() + (fromArgument ? 1 : 0), arguments.end());
     SetGameParameters(std::move(parameters));
 
-    LoadStatus status = ReadGameData(file->bytes, file->start, CurrentSettings(), game, [](bool debug) {
-      Runner().debug_mode = debug;
-      platform::setScreenSaverAllowed(!CurrentSettings().disable_screensaver);
+    data::LoadStatus status = data::ReadGameData(file->bytes, file->start, data::CurrentSettings(), game, [](bool debug) {
+      data::Runner().debug_mode = debug;
+      platform::setScreenSaverAllowed(!data::CurrentSettings().disable_screensaver);
       Progress(1, "Reading data");
       ShowLoadingWindow(debug);
     });
-    if (status != LoadStatus::Ok) {
+    if (status != data::LoadStatus::Ok) {
       HideLoadingWindow();
-      showMessage(LoadStatusMessage(status));
+      showMessage(data::LoadStatusMessage(status));
       return false;
     }
     if (!LoadAll(game.main)) {
@@ -131,12 +132,12 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
     }
   } catch (const std::exception&) {
     HideLoadingWindow();
-    showMessage(messages::kCorrupted);
+    showMessage(data::messages::kCorrupted);
     return false;
   }
   // 2. to 4. Prepare and run.
   try {
-    platform::raisePriority(EffectivePriority(CurrentSettings()));
+    platform::raisePriority(data::EffectivePriority(data::CurrentSettings()));
     enterGameDirectory(gamePath, game.header.game_id);
     world::currentGameId() = game.header.game_id;
     if (!PrepareAll(PrepareGameGraphics)) {
@@ -144,14 +145,14 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
       CleanUpGame();
       return false;
     }
-    world::LoopOptions loop;
+    game::LoopOptions loop;
     if (auto steps = platform::environmentVariable("QUORVANE_STEPS")) {
       loop.maxSteps = std::atoll(steps->c_str());
       loop.paced = false;
     }
     graphics::display().inputHandler = world::HandleWindowInput;
     {
-      const auto& settings = CurrentSettings();
+      const auto& settings = data::CurrentSettings();
       world::InputSettings& keys = world::inputSettings();
       keys.f1Information = settings.key_f1_information;
       keys.escEnds = settings.key_esc_ends;
@@ -183,10 +184,10 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
         loop.beforeStep = [input](int64_t step) { input->deliverBefore(step); };
       }
     }
-    world::RunGameLoop(loop);
+    game::RunGameLoop(loop);
   } catch (const std::exception&) {
     HideLoadingWindow();
-    showMessage(messages::kUnexpected);
+    showMessage(data::messages::kUnexpected);
     return false;
   }
   return true;
@@ -201,28 +202,31 @@ int RunnerMain(int argc, char** argv) {
   sound::soundBackend().setMessageHandler([](std::string_view message) { showMessage(std::string(message).c_str()); });
   const std::string executable = platform::executablePath();
   title() = stemOf(executable.empty() ? std::string(argc > 0 ? argv[0] : "quorvane") : executable);
-  if (!CreateTempDirectory(fs::path(executable).parent_path().string(), platform::environmentVariable))
-    showMessage(messages::kTempDirFailed);
+  if (!data::CreateTempDirectory(fs::path(executable).parent_path().string(), platform::environmentVariable,
+                                 [](const std::string& gamePath) { return system::HostPath(gamePath); }))
+    showMessage(data::messages::kTempDirFailed);
   std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   system::ReadSecureMode();
-  world::InstallWorld();
+  game::UseGameFamilies();
+  game::InstallGame();
   // Headless runs have no debug window: debug messages go to stdout, where automation reads them.
   if (platform::headlessMode())
     code::SetDebugMessageSink([](const std::string& line) { std::fprintf(stdout, "%s\n", line.c_str()); });
   const bool played = RunGame(executable, arguments);
   if (played) cleanUpAfterGame();
-  RemoveTempDirectory();
+  data::RemoveTempDirectory();
   return played ? 0 : 1;
 }
 
 bool LoadGameInProcess(std::vector<uint8_t> file) {
-  CStream stream(std::move(file));
-  const auto start = FindGameData(stream);
+  data::CStream stream(std::move(file));
+  const auto start = data::FindGameData(stream);
   if (!start) return false;
-  GameData data;
-  if (ReadGameData(stream, *start, CurrentSettings(), data) != LoadStatus::Ok) return false;
+  data::GameData data;
+  if (data::ReadGameData(stream, *start, data::CurrentSettings(), data) != data::LoadStatus::Ok) return false;
   if (!LoadAll(data.main)) return false;
-  world::InstallWorld();
+  game::UseGameFamilies();
+  game::InstallGame();
   return PrepareAll(nullptr);
 }
 

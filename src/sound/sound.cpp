@@ -6,10 +6,10 @@
 #include <random>
 
 #include "platform/sound_decoder.h"
-#include "runner/container.h"
-#include "runner/game_writer.h"
-#include "runner/stream.h"
-#include "runner/temp_directory.h"
+#include "data/container.h"
+#include "data/game_writer.h"
+#include "data/stream.h"
+#include "data/temp_directory.h"
 #include "system/host_path.h"
 #include "sound/sound_backend.h"
 
@@ -78,7 +78,7 @@ std::string extensionPart(const std::string& name) {
 
 }  // namespace
 
-bool ReadSoundRecord(runner::CStream& s, CSound& sound) {
+bool ReadSoundRecord(data::CStream& s, CSound& sound) {
   if (s.ReadInteger() != kSoundRecordVersion) return false;
   CSound fresh;  // filled whole, then moved in: a record that throws midway changes nothing
   fresh.kind = s.ReadInteger();
@@ -93,13 +93,13 @@ bool ReadSoundRecord(runner::CStream& s, CSound& sound) {
   return true;
 }
 
-void WriteSoundRecord(runner::CStream& s, const CSound& sound) {
+void WriteSoundRecord(data::CStream& s, const CSound& sound) {
   s.WriteInteger(kSoundRecordVersion);
   s.WriteInteger(sound.kind);
   s.WriteString(sound.fileType);
   s.WriteString(sound.fileName);
   s.WriteBoolean(sound.data.has_value());
-  if (sound.data) s.WriteRawBlock(runner::CStream(*sound.data));
+  if (sound.data) s.WriteRawBlock(data::CStream(*sound.data));
   s.WriteInteger(sound.effects);
   s.WriteReal(sound.volume);
   s.WriteReal(sound.pan);
@@ -121,9 +121,9 @@ SoundList& soundList() {
   return list;
 }
 
-bool ReadSoundsChunk(runner::CStream& s, SoundList& list) {
+bool ReadSoundsChunk(data::CStream& s, SoundList& list) {
   SoundList fresh;  // filled whole, then moved in
-  const bool ok = runner::ReadStandardFrame(s, kSoundsChunkVersion, [&](runner::FrameSlot& slot) {
+  const bool ok = data::ReadStandardFrame(s, kSoundsChunkVersion, [&](data::FrameSlot& slot) {
     std::unique_ptr<CSound> sound;
     if (slot.exists) {
       sound = std::make_unique<CSound>();
@@ -138,11 +138,11 @@ bool ReadSoundsChunk(runner::CStream& s, SoundList& list) {
   return true;
 }
 
-void WriteSoundsChunk(runner::CStream& s, const SoundList& list) {
+void WriteSoundsChunk(data::CStream& s, const SoundList& list) {
   s.WriteInteger(kSoundsChunkVersion);
   s.WriteInteger(list.count());
   for (int i = 0; i < list.count(); ++i) {
-    runner::CStream block;
+    data::CStream block;
     const CSound* sound = list.get(i);
     block.WriteBoolean(sound != nullptr);
     if (sound != nullptr) {
@@ -153,10 +153,10 @@ void WriteSoundsChunk(runner::CStream& s, const SoundList& list) {
   }
 }
 
-void WriteSounds(runner::CGameWriter& writer, const SoundList& list) {
-  writer.ReserveSlots(runner::ChunkId::Sounds, list.count());
+void WriteSounds(data::CGameWriter& writer, const SoundList& list) {
+  writer.ReserveSlots(data::ChunkId::Sounds, list.count());
   for (int i = 0; i < list.count(); ++i) {
-    if (const CSound* sound = list.get(i)) WriteSoundRecord(writer.Record(runner::ChunkId::Sounds, i, list.names[static_cast<size_t>(i)]), *sound);
+    if (const CSound* sound = list.get(i)) WriteSoundRecord(writer.Record(data::ChunkId::Sounds, i, list.names[static_cast<size_t>(i)]), *sound);
   }
 }
 
@@ -200,7 +200,7 @@ void PrepareSound(CSound& sound) {
       // The runner's temporary directory when it has one; a private one when it made none (a
       // game run from tests or tools).
       const std::string path = namer                              ? namer(suffix)
-                               : !runner::TempDirectory().empty() ? runner::TempFileName(suffix)
+                               : !data::TempDirectory().empty() ? data::TempFileName(suffix)
                                                                   : defaultTemporaryFile(suffix);
       if (!path.empty()) {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace qv::runner {
+namespace qv::data {
 class CStream;
 class CGameWriter;
 }
@@ -35,8 +35,8 @@ struct CSound {
 
 // Record: version 800, kind, file type, file name, has data, [data block], effects, volume, pan,
 // preload. False (the sound left at its defaults) for another version; data that ends early throws.
-bool ReadSoundRecord(runner::CStream& s, CSound& sound);
-void WriteSoundRecord(runner::CStream& s, const CSound& sound);
+bool ReadSoundRecord(data::CStream& s, CSound& sound);
+void WriteSoundRecord(data::CStream& s, const CSound& sound);
 
 // The sounds of the game. Invariant: `items` and `names` have the same length; an empty item is a
 // deleted or never loaded index.
@@ -54,10 +54,10 @@ SoundList& soundList();
 // The sounds chunk: version 800, entry count, then per entry one compressed block holding an
 // existence flag and, when it exists, the name and the record. False for a wrong version, a
 // negative or impossible count, or a record of another version (the list is then unchanged).
-bool ReadSoundsChunk(runner::CStream& s, SoundList& list);
-void WriteSoundsChunk(runner::CStream& s, const SoundList& list);
+bool ReadSoundsChunk(data::CStream& s, SoundList& list);
+void WriteSoundsChunk(data::CStream& s, const SoundList& list);
 // Puts every sound of `list` into the game writer's sounds chunk (empty indices stay empty).
-void WriteSounds(runner::CGameWriter& writer, const SoundList& list);
+void WriteSounds(data::CGameWriter& writer, const SoundList& list);
 
 // Connections to the rest of the runner.
 // Names a new file in the temporary directory ending in `suffix`; empty when there is none. Unset,

@@ -6,9 +6,9 @@
 #include <sstream>
 
 #include "platform/message_box.h"
-#include "runner/container.h"
+#include "data/container.h"
 #include "runner/loader.h"
-#include "runner/stream.h"
+#include "data/stream.h"
 #include "system/host_path.h"
 #include "windows/rich_text.h"
 #include "world/input.h"
@@ -44,7 +44,7 @@ const code::BuiltinFunction kGameInformationFunctions[] = {
 
 }  // namespace
 
-bool ReadGameInformation(runner::CStream& s, GameInformation& out) {
+bool ReadGameInformation(data::CStream& s, GameInformation& out) {
   try {
     out.backgroundColour = s.ReadInteger();
     out.showInMainWindow = s.ReadBoolean();
@@ -57,15 +57,15 @@ bool ReadGameInformation(runner::CStream& s, GameInformation& out) {
     out.sizeable = s.ReadBoolean();
     out.stayOnTop = s.ReadBoolean();
     out.gameWaits = s.ReadBoolean();
-    runner::CStream text = s.ReadRawBlock();
+    data::CStream text = s.ReadRawBlock();
     out.richText.assign(reinterpret_cast<const char*>(text.bytes().data()), text.size());
-  } catch (const runner::StreamError&) {
+  } catch (const data::StreamError&) {
     return false;
   }
   return true;
 }
 
-void WriteGameInformation(runner::CStream& s, const GameInformation& info) {
+void WriteGameInformation(data::CStream& s, const GameInformation& info) {
   s.WriteInteger(info.backgroundColour);
   s.WriteBoolean(info.showInMainWindow);
   s.WriteString(info.caption);
@@ -77,16 +77,16 @@ void WriteGameInformation(runner::CStream& s, const GameInformation& info) {
   s.WriteBoolean(info.sizeable);
   s.WriteBoolean(info.stayOnTop);
   s.WriteBoolean(info.gameWaits);
-  runner::CStream text;
+  data::CStream text;
   text.WriteBytes(info.richText.data(), info.richText.size());
   s.WriteRawBlock(text);
 }
 
 GameInformation CurrentGameInformation() {
   GameInformation info;
-  const auto& kept = runner::keptRecords(runner::ChunkId::GameInformation);
+  const auto& kept = runner::keptRecords(data::ChunkId::GameInformation);
   if (!kept.empty() && kept.front().exists) {
-    runner::CStream record = kept.front().record;
+    data::CStream record = kept.front().record;
     record.seek(0);
     if (!ReadGameInformation(record, info)) info = GameInformation{};
   }

@@ -9,7 +9,7 @@
 
 #include "code/builtin.h"
 
-namespace qv::runner {
+namespace qv::data {
 class CStream;
 }
 
@@ -26,10 +26,10 @@ struct GameInformation {
 
 // Reads the contents of the game information block (after its version number). False when the
 // block ends early.
-bool ReadGameInformation(runner::CStream& block, GameInformation& out);
+bool ReadGameInformation(data::CStream& block, GameInformation& out);
 
 // Writes what ReadGameInformation reads.
-void WriteGameInformation(runner::CStream& block, const GameInformation& info);
+void WriteGameInformation(data::CStream& block, const GameInformation& info);
 
 // The game's information, from the record the game data carried (defaults when it has none) or
 // from the last `load_info`.

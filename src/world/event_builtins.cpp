@@ -2,7 +2,6 @@
 #include <memory>
 
 #include "code/errors.h"
-#include "motion/collision_events.h"
 #include "world/builtins.h"
 #include "world/event_performer.h"
 #include "world/instance.h"
@@ -14,15 +13,15 @@ namespace {
 
 using code::BuiltinCall;
 
-void event_perform(BuiltinCall& c) { PerformEventFor(c.self, c.other, c.integer(0), c.integer(1)); }
+void event_perform(BuiltinCall& c) { PerformEventFor(Self(c), Other(c), c.integer(0), c.integer(1)); }
 void event_perform_object(BuiltinCall& c) {
-  PerformEvent(c.self, c.other, c.integer(0), c.integer(1), c.integer(2));
+  PerformEvent(Self(c), Other(c), c.integer(0), c.integer(1), c.integer(2));
 }
-void event_user(BuiltinCall& c) { PerformEventFor(c.self, c.other, ev_other, c.integer(0) + ev_user0); }
+void event_user(BuiltinCall& c) { PerformEventFor(Self(c), Other(c), ev_other, c.integer(0) + ev_user0); }
 void event_inherited(BuiltinCall& c) {
   const EventContext& ctx = eventContext();
   const CObject* o = GetObject(ctx.object);
-  if (o && ObjectExists(o->parent)) PerformEvent(c.self, c.other, o->parent, ctx.kind, ctx.number);
+  if (o && ObjectExists(o->parent)) PerformEvent(Self(c), Other(c), o->parent, ctx.kind, ctx.number);
 }
 
 constexpr code::BuiltinFunction kEventFunctions[] = {
@@ -87,7 +86,6 @@ void object_set_parent(BuiltinCall& c) {
     o->parent = obj;
   }
   objectsChanged();
-  motion::RebuildCollisionPairs();
 }
 
 void object_add(BuiltinCall& c) {
@@ -114,7 +112,6 @@ void object_event_clear(BuiltinCall& c) {
   // A fresh empty event replaces the old one, which stays alive while it may be running.
   o->events[static_cast<size_t>(kind)][number] = std::make_shared<CEvent>();
   objectsChanged();
-  motion::RebuildCollisionPairs();
 }
 
 void object_event_add(BuiltinCall& c) {
@@ -129,7 +126,6 @@ void object_event_add(BuiltinCall& c) {
   grown->actions.push_back(std::move(action));
   slot = std::move(grown);
   objectsChanged();
-  motion::RebuildCollisionPairs();
 }
 
 constexpr code::BuiltinFunction kObjectFunctions[] = {

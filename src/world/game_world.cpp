@@ -6,11 +6,16 @@
 #include "code/errors.h"
 #include "code/instance_world.h"
 #include "code/interpreter.h"
+#include "code/registry.h"
 #include "world/event_performer.h"
 #include "world/instances.h"
 #include "world/object.h"
 #include "world/room_drawing.h"
+#include "world/room_variables.h"
+#include "world/time_line.h"
 #include "world/transfer.h"
+#include "world/trigger.h"
+#include "world/variables.h"
 
 namespace qv::world {
 
@@ -43,7 +48,7 @@ class RoomInstanceWorld final : public code::InstanceWorld {
       if (!i->destroyed) return i;
     return nullptr;
   }
-  void collectObject(int32_t object, std::vector<CInstance*>& out) override {
+  void collectObject(int32_t object, std::vector<code::CInstanceBase*>& out) override {
     for (CInstance* i : CurrentRoom().InstancesOf(object))
       if (!i->destroyed) out.push_back(i);
   }
@@ -80,6 +85,28 @@ void ReplaceWorkingCopies(std::vector<std::unique_ptr<CRoom>> copies, int32_t cu
   placeholder().instances.clear();
   placeholder().ListsChanged();
   CurrentRoom().ListsChanged();
+}
+
+void InstallWorld() {
+  code::SetResourceNameLookup(code::ResourceKind::Object, [](std::string_view n) { return FindObject(n); });
+  code::SetResourceNameLookup(code::ResourceKind::TimeLine, [](std::string_view n) { return FindTimeLine(n); });
+  code::SetResourceNameLookup(code::ResourceKind::Room, [](std::string_view n) { return FindRoom(n); });
+  code::SetResourceNameLookup(code::ResourceKind::Trigger, [](std::string_view n) { return FindTriggerByConstant(n); });
+  InstallInstanceWorld();
+  InstallEventHooks();
+  BindWorldVariables();
+  BindRoomVariables();
+  BindRunnerVariables();
+}
+
+int64_t& stepCounter() {
+  static int64_t counter = 0;
+  return counter;
+}
+
+int32_t& framesPerSecond() {
+  static int32_t fps = 0;
+  return fps;
 }
 
 void InstallInstanceWorld() {

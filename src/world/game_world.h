@@ -50,6 +50,14 @@ void ReplaceWorkingCopies(std::vector<std::unique_ptr<CRoom>> copies, int32_t cu
 
 // Makes the world the interpreter's instance list (once, at start).
 void InstallInstanceWorld();
+// Everything the world sets up once per process: the resource names of its kinds, the
+// interpreter's instance list, the action error headers, the abort hook, its built-in variables.
+void InstallWorld();
+
+// Steps completed since the game started (saved with the game).
+int64_t& stepCounter();
+// Frames counted in the last full second (`fps`).
+int32_t& framesPerSecond();
 
 // Runs code on a temporary instance (id 0, object 0, at 0, 0, never in a room): room creation code
 // and library initialization code.

@@ -55,6 +55,9 @@ void OnCloseButton();
 // the close button).
 // Mouse positions stay in the window's client coordinates until the mouse stage maps them.
 void HandleWindowInput(const platform::WindowEvent& e);
+// The mouse position the handlers saw last, in the window's client coordinates.
+double& windowMouseX();
+double& windowMouseY();
 
 // Forgets every key, button, flag and the last key and character (the typed string stays).
 void ClearInput();
@@ -70,18 +73,4 @@ struct InputSettings {
   bool freezeWhenInactive = false;
 };
 InputSettings& inputSettings();
-// Stage 2 of the step: the function key in keyboard_lastkey, when its setting is on, clears
-// keyboard_lastkey and acts: F1 shows the game information, Esc requests the end of the game, F4 switches between full screen
-// and window, F5 saves and F6 loads "_save" + game id + ".sav", F9 saves "screenshot" + n + ".png"
-// with n the first free number from 100.
-void HandleFunctionKeys();
-
-// The keyboard, key-press and key-release passes of the step.
-void RaiseKeyboardEvents();
-// The joystick stage of the step: for each joystick that answers, the stick beyond 20000 or 44000
-// on an axis and buttons 1 to 8 raise their mouse events for every instance that has them.
-void RaiseJoystickEvents();
-// The mouse stage of the step: button, press, release, enter, leave and wheel events.
-void RaiseMouseEvents();
-
 }  // namespace qv::world

@@ -2,7 +2,7 @@
 //
 // Every field of the instance record, with its initial value. Field names follow the script
 // variable names. Position, sprite, scale and angle are written through the setters of
-// motion/bounding_box.h and motion/motion_setters.h so that the bounding box and the speed vector
+// world/bounding_box.h and world/motion_setters.h so that the bounding box and the speed vector
 // stay consistent; everything else is plain data.
 #pragma once
 
@@ -10,20 +10,16 @@
 #include <cstdint>
 #include <string>
 
-#include "code/variables.h"
+#include "code/builtin.h"
+#include "code/instance_base.h"
 
 namespace qv::world {
 
 inline constexpr int kAlarmCount = 12;
 
-class CInstance {
+// Id, object, marks and variables come from the language's base record.
+class CInstance : public code::CInstanceBase {
  public:
-  int32_t id = 0;              // 100000 and above for instances of a room
-  int32_t objectIndex = 0;     // `object_index`
-  bool destroyed = false;      // marked as destroyed: skipped by variable access and `with`
-  bool active = true;          // deactivated instances are not in the instance list walks
-  code::CVariableList variables;  // user variables (ids of 100000 and above)
-
   int32_t spriteIndex = -1;
   double imageIndex = 0;
   double imageSpeed = 1;
@@ -61,6 +57,13 @@ class CInstance {
   bool timelineLoop = false;
   std::string creationCode;
 };
+
+// The world instance behind a record the language hands over (a built-in's self or other, a
+// built-in variable's instance). Every instance that game code runs for is a world instance.
+inline CInstance* AsInstance(code::CInstanceBase* base) { return static_cast<CInstance*>(base); }
+inline const CInstance* AsInstance(const code::CInstanceBase* base) { return static_cast<const CInstance*>(base); }
+inline CInstance* Self(const code::BuiltinCall& call) { return AsInstance(call.self); }
+inline CInstance* Other(const code::BuiltinCall& call) { return AsInstance(call.other); }
 
 // Every field of `source` into `target`: id, object, marks, a deep copy of the variables and the
 // creation code included.

@@ -21,7 +21,7 @@ template <class F>
 void forNamed(BuiltinCall& c, int32_t who, F f) {
   CRoom& room = CurrentRoom();
   if (who == kSelf || who == kOther) {
-    CInstance* in = who == kSelf ? c.self : c.other;
+    CInstance* in = who == kSelf ? Self(c) : Other(c);
     if (in && IsLive(*in)) f(in);
   } else if (who == kAll) {
     for (size_t k = 0; k < room.instances.size(); ++k)
@@ -48,13 +48,13 @@ void instance_create(BuiltinCall& c) {
   // No instance, no id: the caller gets noone.
   c.result.setReal(in ? in->id : kNoone);
 }
-void instance_destroy(BuiltinCall& c) { if (c.self) DestroyInstance(*c.self); }
-void instance_change(BuiltinCall& c) { if (c.self) ChangeInstance(*c.self, c.integer(0), c.truth(1)); }
+void instance_destroy(BuiltinCall& c) { if (Self(c)) DestroyInstance(*Self(c)); }
+void instance_change(BuiltinCall& c) { if (Self(c)) ChangeInstance(*Self(c), c.integer(0), c.truth(1)); }
 void instance_copy(BuiltinCall& c) {
-  CInstance* in = c.self ? CopyInstance(*c.self, c.truth(0)) : nullptr;
+  CInstance* in = Self(c) ? CopyInstance(*Self(c), c.truth(0)) : nullptr;
   c.result.setReal(in ? in->id : kNoone);
 }
-void instance_sprite(BuiltinCall& c) { if (c.self) SetSprite(*c.self, c.integer(0)); }
+void instance_sprite(BuiltinCall& c) { if (Self(c)) SetSprite(*Self(c), c.integer(0)); }
 
 void instance_exists(BuiltinCall& c) {
   bool found = false;
@@ -109,8 +109,8 @@ void activateWhere(auto choose) {
 // Whether a deactivated or active instance is named by a specifier (for activation, where the
 // lookups of live instances do not reach).
 bool named(BuiltinCall& c, int32_t who, const CInstance& in) {
-  if (who == kSelf) return &in == c.self;
-  if (who == kOther) return &in == c.other;
+  if (who == kSelf) return &in == Self(c);
+  if (who == kOther) return &in == Other(c);
   if (who == kAll) return true;
   if (who >= kFirstId) return in.id == who;
   if (who >= 0) return in.objectIndex == who || IsAncestor(in.objectIndex, who);
@@ -119,7 +119,7 @@ bool named(BuiltinCall& c, int32_t who, const CInstance& in) {
 
 void instance_deactivate_all(BuiltinCall& c) {
   const bool notme = c.truth(0);
-  deactivateWhere(c, [&](const CInstance& in) { return !(notme && &in == c.self); });
+  deactivateWhere(c, [&](const CInstance& in) { return !(notme && &in == Self(c)); });
 }
 void instance_deactivate_object(BuiltinCall& c) {
   const int32_t who = c.integer(0);
@@ -129,7 +129,7 @@ void instance_deactivate_region(BuiltinCall& c) {
   const double l = c.real(0), t = c.real(1), w = c.real(2), h = c.real(3);
   const bool inside = c.truth(4), notme = c.truth(5);
   deactivateWhere(c, [&](const CInstance& in) {
-    if (notme && &in == c.self) return false;
+    if (notme && &in == Self(c)) return false;
     return meets(in, l, t, w, h) == inside;
   });
 }

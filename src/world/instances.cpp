@@ -6,7 +6,7 @@
 
 #include "code/errors.h"
 #include "graphics/sprite.h"
-#include "motion/bounding_box.h"
+#include "world/bounding_box.h"
 #include "world/event_names.h"
 #include "world/event_performer.h"
 #include "world/game_world.h"
@@ -28,7 +28,7 @@ std::unique_ptr<CInstance> NewInstance(int32_t object, double x, double y, int32
     in->solid = o->solid;
     in->persistent = o->persistent;
   }
-  motion::ComputeBoundingBox(*in);
+  world::ComputeBoundingBox(*in);
   return in;
 }
 
@@ -80,7 +80,7 @@ void SetInstanceObject(CInstance& in, int32_t object) {
     in.visible = o->visible;
     in.persistent = o->persistent;
   }
-  motion::ComputeBoundingBox(in);
+  world::ComputeBoundingBox(in);
 }
 
 void ChangeInstance(CInstance& in, int32_t object, bool perform) {
@@ -115,7 +115,7 @@ void AssignSprite(CInstance& in, int32_t sprite) {
   const graphics::CSprite* s = graphics::sprites().get(sprite);
   if (!s || std::floor(in.imageIndex) >= s->frameCount()) in.imageIndex = 0;
   in.spriteIndex = sprite;
-  motion::ComputeBoundingBox(in);
+  world::ComputeBoundingBox(in);
 }
 
 void SetSprite(CInstance& in, int32_t sprite) {

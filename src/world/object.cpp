@@ -4,8 +4,8 @@
 
 #include "code/errors.h"
 #include "code/registry.h"
-#include "runner/container.h"
-#include "runner/stream.h"
+#include "data/container.h"
+#include "data/stream.h"
 #include "world/event_performer.h"
 
 namespace qv::world {
@@ -216,7 +216,7 @@ const std::vector<int32_t>& AncestorsOf(int32_t object) {
 
 // ---- records ------------------------------------------------------------------------------------
 
-bool ReadActionRecord(runner::CStream& s, CAction& a) {
+bool ReadActionRecord(data::CStream& s, CAction& a) {
   if (s.ReadInteger() != kActionVersion) return false;
   a.libraryId = s.ReadInteger();
   a.actionId = s.ReadInteger();
@@ -245,7 +245,7 @@ bool ReadActionRecord(runner::CStream& s, CAction& a) {
   return true;
 }
 
-void WriteActionRecord(runner::CStream& s, const CAction& a) {
+void WriteActionRecord(data::CStream& s, const CAction& a) {
   s.WriteInteger(kActionVersion);
   s.WriteInteger(a.libraryId);
   s.WriteInteger(a.actionId);
@@ -266,7 +266,7 @@ void WriteActionRecord(runner::CStream& s, const CAction& a) {
   s.WriteBoolean(a.negate);
 }
 
-bool ReadObjectRecord(runner::CStream& s, CObject& o) {
+bool ReadObjectRecord(data::CStream& s, CObject& o) {
   if (s.ReadInteger() != kObjectVersion) return false;
   o.sprite = s.ReadInteger();
   o.solid = s.ReadBoolean();
@@ -282,7 +282,7 @@ bool ReadObjectRecord(runner::CStream& s, CObject& o) {
     for (int32_t number = s.ReadInteger(); number >= 0; number = s.ReadInteger()) {
       CEvent* e = o.eventSlot(kind, number);
       if (s.ReadInteger() != kEventVersion) return false;
-      const auto count = runner::ReadCount(s, 4);
+      const auto count = data::ReadCount(s, 4);
       if (!count) return false;
       e->actions.clear();
       e->actions.reserve(static_cast<size_t>(*count));
@@ -296,7 +296,7 @@ bool ReadObjectRecord(runner::CStream& s, CObject& o) {
   return true;
 }
 
-void WriteObjectRecord(runner::CStream& s, const CObject& o) {
+void WriteObjectRecord(data::CStream& s, const CObject& o) {
   s.WriteInteger(kObjectVersion);
   s.WriteInteger(o.sprite);
   s.WriteBoolean(o.solid);
@@ -318,10 +318,10 @@ void WriteObjectRecord(runner::CStream& s, const CObject& o) {
   }
 }
 
-bool ReadObjectsChunk(runner::CStream& s) {
+bool ReadObjectsChunk(data::CStream& s) {
   ClearObjects();
-  const bool ok = runner::ReadStandardFrame(s, runner::Chunk(runner::ChunkId::Objects).version,
-                                            [](runner::FrameSlot& slot) {
+  const bool ok = data::ReadStandardFrame(s, data::Chunk(data::ChunkId::Objects).version,
+                                            [](data::FrameSlot& slot) {
     if (!slot.exists) {
       if (ObjectCount() <= slot.index) SetObject(slot.index, {}, nullptr);
       return true;

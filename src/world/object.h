@@ -17,7 +17,7 @@
 #include "code/value.h"
 #include "world/event_names.h"
 
-namespace qv::runner {
+namespace qv::data {
 class CStream;
 }
 
@@ -117,13 +117,13 @@ const std::vector<int32_t>& AncestorsOf(int32_t object);
 // ---- game data ----------------------------------------------------------------------------------
 // Object record (version 430, events 400, actions 440). False for another version, an event kind
 // above 11 or a negative event count.
-bool ReadObjectRecord(runner::CStream& s, CObject& object);
-void WriteObjectRecord(runner::CStream& s, const CObject& object);
-bool ReadActionRecord(runner::CStream& s, CAction& action);
-void WriteActionRecord(runner::CStream& s, const CAction& action);
+bool ReadObjectRecord(data::CStream& s, CObject& object);
+void WriteObjectRecord(data::CStream& s, const CObject& object);
+bool ReadActionRecord(data::CStream& s, CAction& action);
+void WriteActionRecord(data::CStream& s, const CAction& action);
 // The objects chunk (standard frame, version 800); empties the list first. Function names of
 // actions are resolved here ("Failed to locate action function " + name when nothing is found).
-bool ReadObjectsChunk(runner::CStream& s);
+bool ReadObjectsChunk(data::CStream& s);
 
 // ---- compilation --------------------------------------------------------------------------------
 // Compiles one action in place; reports its own failure (fatal) and returns false.

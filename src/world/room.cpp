@@ -5,8 +5,8 @@
 
 #include "code/rounding.h"
 #include "graphics/background.h"
-#include "runner/container.h"
-#include "runner/stream.h"
+#include "data/container.h"
+#include "data/stream.h"
 #include "world/instances.h"
 #include "world/object.h"
 
@@ -140,7 +140,7 @@ int32_t& lastTileId() {
 
 // ---- records ------------------------------------------------------------------------------------
 
-bool ReadRoomRecord(runner::CStream& s, CRoom& r) {
+bool ReadRoomRecord(data::CStream& s, CRoom& r) {
   if (s.ReadInteger() != kRoomVersion) return false;
   r.caption = s.ReadString();
   r.width = s.ReadInteger();
@@ -150,7 +150,7 @@ bool ReadRoomRecord(runner::CStream& s, CRoom& r) {
   r.backgroundColor = s.ReadInteger();
   r.drawBackgroundColor = s.ReadBoolean();
   r.creationCode = s.ReadString();
-  auto count = runner::ReadCount(s, 4);
+  auto count = data::ReadCount(s, 4);
   if (!count) return false;
   for (int32_t i = 0; i < *count; ++i) {
     CBack b;
@@ -174,7 +174,7 @@ bool ReadRoomRecord(runner::CStream& s, CRoom& r) {
     if (i < kRoomLayers) r.backgrounds[static_cast<size_t>(i)] = b;
   }
   r.viewsEnabled = s.ReadBoolean();
-  count = runner::ReadCount(s, 4);
+  count = data::ReadCount(s, 4);
   if (!count) return false;
   for (int32_t i = 0; i < *count; ++i) {
     CView v;
@@ -194,7 +194,7 @@ bool ReadRoomRecord(runner::CStream& s, CRoom& r) {
     v.object = s.ReadInteger();
     if (i < kRoomLayers) r.views[static_cast<size_t>(i)] = v;
   }
-  count = runner::ReadCount(s, 20);
+  count = data::ReadCount(s, 20);
   if (!count) return false;
   for (int32_t i = 0; i < *count; ++i) {
     const double x = s.ReadInteger();
@@ -205,7 +205,7 @@ bool ReadRoomRecord(runner::CStream& s, CRoom& r) {
     in->creationCode = s.ReadString();
     r.instances.push_back(std::move(in));
   }
-  count = runner::ReadCount(s, 36);
+  count = data::ReadCount(s, 36);
   if (!count) return false;
   r.tiles.reserve(static_cast<size_t>(*count));
   for (int32_t i = 0; i < *count; ++i) {
@@ -229,7 +229,7 @@ namespace {
 int32_t whole(double v) { return code::roundToInt32(v); }
 }  // namespace
 
-void WriteRoomRecord(runner::CStream& s, const CRoom& r) {
+void WriteRoomRecord(data::CStream& s, const CRoom& r) {
   s.WriteInteger(kRoomVersion);
   s.WriteString(r.caption);
   s.WriteInteger(r.width);
@@ -282,10 +282,10 @@ void WriteRoomRecord(runner::CStream& s, const CRoom& r) {
   }
 }
 
-bool ReadRoomsChunk(runner::CStream& s) {
+bool ReadRoomsChunk(data::CStream& s) {
   rooms().clear();
   roomNames().clear();
-  const bool ok = runner::ReadStandardFrame(s, runner::Chunk(runner::ChunkId::Rooms).version, [](runner::FrameSlot& slot) {
+  const bool ok = data::ReadStandardFrame(s, data::Chunk(data::ChunkId::Rooms).version, [](data::FrameSlot& slot) {
     const auto index = static_cast<size_t>(slot.index);
     if (rooms().size() <= index) {
       rooms().resize(index + 1);
@@ -304,15 +304,15 @@ bool ReadRoomsChunk(runner::CStream& s) {
   return true;
 }
 
-bool ReadRoomOrderChunk(runner::CStream& s) {
+bool ReadRoomOrderChunk(data::CStream& s) {
   roomOrder().clear();
   if (s.ReadInteger() != kRoomOrderVersion) return false;
-  const auto count = runner::ReadCount(s, 4);
+  const auto count = data::ReadCount(s, 4);
   if (!count || *count < 1) return false;
   for (int32_t i = 0; i < *count; ++i) roomOrder().push_back(s.ReadInteger());
   return true;
 }
 
-void WriteRoomOrderItem(runner::CStream& s, int32_t room) { s.WriteInteger(room); }
+void WriteRoomOrderItem(data::CStream& s, int32_t room) { s.WriteInteger(room); }
 
 }  // namespace qv::world

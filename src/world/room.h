@@ -15,7 +15,7 @@
 
 #include "world/instance.h"
 
-namespace qv::runner {
+namespace qv::data {
 class CStream;
 }
 
@@ -132,12 +132,12 @@ int32_t& lastTileId();
 
 // ---- game data ----------------------------------------------------------------------------------
 // Room record version 541. More than 8 backgrounds or views in a record are read and dropped.
-bool ReadRoomRecord(runner::CStream& s, CRoom& room);
-void WriteRoomRecord(runner::CStream& s, const CRoom& room);
+bool ReadRoomRecord(data::CStream& s, CRoom& room);
+void WriteRoomRecord(data::CStream& s, const CRoom& room);
 // The rooms chunk (standard frame, version 800) and the two counters after it.
-bool ReadRoomsChunk(runner::CStream& s);
+bool ReadRoomsChunk(data::CStream& s);
 // The room order chunk: version 700, a count of 1 or more, the indices.
-bool ReadRoomOrderChunk(runner::CStream& s);
-void WriteRoomOrderItem(runner::CStream& s, int32_t room);
+bool ReadRoomOrderChunk(data::CStream& s);
+void WriteRoomOrderItem(data::CStream& s, int32_t room);
 
 }  // namespace qv::world

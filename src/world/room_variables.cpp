@@ -6,6 +6,7 @@
 #include "graphics/display.h"
 #include "world/caption_settings.h"
 #include "world/game_world.h"
+#include "world/variable_binding.h"
 
 namespace qv::world {
 
@@ -129,8 +130,8 @@ QV_CAPTION_ITEM(caption_health, healthCaption, setString, toText)
 
 void BindRoomVariables() {
   using namespace code;
-#define QV_BIND(name) BindBuiltinVariable(bv_##name, &get_##name, &set_##name)
-#define QV_BIND_READ(name) BindBuiltinVariable(bv_##name, &get_##name, nullptr)
+#define QV_BIND(name) BindBuiltinVariable(bv_##name, &ReadFor<&get_##name>, &WriteFor<&set_##name>)
+#define QV_BIND_READ(name) BindBuiltinVariable(bv_##name, &ReadFor<&get_##name>, nullptr)
   QV_BIND(background_color); QV_BIND(background_showcolor); QV_BIND(background_visible);
   QV_BIND(background_foreground); QV_BIND(background_index); QV_BIND(background_x); QV_BIND(background_y);
   QV_BIND_READ(background_width); QV_BIND_READ(background_height); QV_BIND(background_htiled);

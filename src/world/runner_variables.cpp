@@ -8,10 +8,11 @@
 #include "code/rounding.h"
 #include "graphics/sprite.h"
 #include "platform/process.h"
-#include "runner/runner_state.h"
-#include "runner/temp_directory.h"
+#include "data/runner_state.h"
+#include "data/temp_directory.h"
 #include "world/instance.h"
 #include "world/room_variables.h"
+#include "world/variable_binding.h"
 
 namespace qv::world {
 
@@ -25,7 +26,7 @@ bool get_working_directory(CInstance*, int32_t, RValue& out) {
   return true;
 }
 bool get_temp_directory(CInstance*, int32_t, RValue& out) {
-  out.setString(runner::TempDirectory());
+  out.setString(data::TempDirectory());
   return true;
 }
 // The folder of the runner's executable, without a trailing separator.
@@ -34,7 +35,7 @@ bool get_program_directory(CInstance*, int32_t, RValue& out) {
   return true;
 }
 bool get_debug_mode(CInstance*, int32_t, RValue& out) {
-  out.setReal(runner::Runner().debug_mode ? 1 : 0);
+  out.setReal(data::Runner().debug_mode ? 1 : 0);
   return true;
 }
 // Milliseconds since the system started: the monotonic clock counts from boot on the hosts we run on.
@@ -103,14 +104,14 @@ QV_SCALED_SPRITE(sprite_yoffset, s->yOrigin, imageYscale)
 
 void BindRunnerVariables() {
   using namespace code;
-#define QV_BIND_READ(name) BindBuiltinVariable(bv_##name, &get_##name, nullptr)
+#define QV_BIND_READ(name) BindBuiltinVariable(bv_##name, &ReadFor<&get_##name>, nullptr)
   QV_BIND_READ(working_directory); QV_BIND_READ(temp_directory); QV_BIND_READ(program_directory);
   QV_BIND_READ(debug_mode); QV_BIND_READ(current_time); QV_BIND_READ(current_year); QV_BIND_READ(current_month);
   QV_BIND_READ(current_day); QV_BIND_READ(current_weekday); QV_BIND_READ(current_hour);
   QV_BIND_READ(current_minute); QV_BIND_READ(current_second); QV_BIND_READ(image_number);
   QV_BIND_READ(sprite_width); QV_BIND_READ(sprite_height); QV_BIND_READ(sprite_xoffset);
   QV_BIND_READ(sprite_yoffset);
-  BindBuiltinVariable(bv_image_single, &get_image_single, &set_image_single);
+  BindBuiltinVariable(bv_image_single, &ReadFor<&get_image_single>, &WriteFor<&set_image_single>);
 #undef QV_BIND_READ
 }
 

@@ -6,10 +6,9 @@
 #include "code/errors.h"
 #include "code/variables.h"
 #include "graphics/display.h"
-#include "runner/stream.h"
+#include "data/stream.h"
 #include "system/host_path.h"
 #include "system/secure_mode.h"
-#include "world/game_loop.h"
 #include "world/game_world.h"
 #include "world/transfer.h"
 
@@ -33,7 +32,7 @@ std::string& loadName() {
   return name;
 }
 
-void writeInstance(runner::CStream& s, const CInstance& in) {
+void writeInstance(data::CStream& s, const CInstance& in) {
   s.WriteInteger(in.id);
   s.WriteInteger(in.spriteIndex);
   for (double v : {in.imageIndex, in.imageSpeed, in.imageXscale, in.imageYscale, in.imageAngle, in.imageAlpha})
@@ -67,7 +66,7 @@ void writeInstance(runner::CStream& s, const CInstance& in) {
 }
 
 // False for a variable list that does not parse; a short stream throws.
-bool readInstance(runner::CStream& s, CInstance& in) {
+bool readInstance(data::CStream& s, CInstance& in) {
   in.id = s.ReadInteger();
   in.spriteIndex = s.ReadInteger();
   for (double* v : {&in.imageIndex, &in.imageSpeed, &in.imageXscale, &in.imageYscale, &in.imageAngle, &in.imageAlpha})
@@ -100,7 +99,7 @@ bool readInstance(runner::CStream& s, CInstance& in) {
   return in.variables.load(s);
 }
 
-void writeRoom(runner::CStream& s, const CRoom& r) {
+void writeRoom(data::CStream& s, const CRoom& r) {
   s.WriteInteger(kSavedGameVersion);
   s.WriteString(r.caption);
   s.WriteInteger(r.width);
@@ -152,11 +151,11 @@ void writeRoom(runner::CStream& s, const CRoom& r) {
 
 // A count read from the file: refused when negative or when the bytes left could not hold that
 // many records of at least `minimum` bytes, so a damaged count cannot make the reader loop long.
-bool plausibleCount(const runner::CStream& s, int32_t n, size_t minimum) {
+bool plausibleCount(const data::CStream& s, int32_t n, size_t minimum) {
   return n >= 0 && static_cast<size_t>(n) <= s.remaining() / minimum;
 }
 
-bool readRoom(runner::CStream& s, CRoom& r) {
+bool readRoom(data::CStream& s, CRoom& r) {
   if (s.ReadInteger() != kSavedGameVersion) return false;
   r.caption = s.ReadString();
   r.width = s.ReadInteger();
@@ -232,7 +231,7 @@ struct LoadedGame {
 
 enum class ReadResult { Ok, Corrupt, Version, OtherGame };
 
-ReadResult readSavedGame(runner::CStream& s, LoadedGame& g) {
+ReadResult readSavedGame(data::CStream& s, LoadedGame& g) {
   try {
     if (s.ReadInteger() != kSavedGameVersion) return ReadResult::Version;
     if (s.ReadInteger() != currentGameId()) return ReadResult::OtherGame;
@@ -259,7 +258,7 @@ ReadResult readSavedGame(runner::CStream& s, LoadedGame& g) {
     // The current room must be one of the stored copies.
     if (g.room < 0 || g.room >= r || !g.copies[static_cast<size_t>(g.room)]) return ReadResult::Corrupt;
     if (!s.atEnd()) return ReadResult::Corrupt;
-  } catch (const runner::StreamError&) {
+  } catch (const data::StreamError&) {
     return ReadResult::Corrupt;
   }
   return ReadResult::Ok;
@@ -267,7 +266,7 @@ ReadResult readSavedGame(runner::CStream& s, LoadedGame& g) {
 
 }  // namespace
 
-void WriteSavedGame(runner::CStream& s) {
+void WriteSavedGame(data::CStream& s) {
   s.WriteInteger(kSavedGameVersion);
   s.WriteInteger(currentGameId());
   s.WriteInteger(CurrentRoomIndex());
@@ -295,7 +294,7 @@ bool SaveGame(const std::string& fname) {
     code::HandleError("In secure mode you cannot save game to file " + fname, false);
     return false;
   }
-  runner::CStream s;
+  data::CStream s;
   WriteSavedGame(s);
   // The whole file goes to a temporary name first; only a complete file replaces an older save.
   const std::string target = system::HostPath(fname);
@@ -319,7 +318,7 @@ bool LoadGame(const std::string& fname) {
   const std::string path = system::HostPath(fname);
   std::error_code error;
   if (!fs::is_regular_file(path, error)) return false;
-  runner::CStream s;
+  data::CStream s;
   if (!s.LoadFromFile(path)) {
     code::HandleError("Failed to load game from file " + fname, false);
     return false;

@@ -14,7 +14,7 @@
 #include "code/builtin.h"
 #include "world/room.h"
 
-namespace qv::runner {
+namespace qv::data {
 class CStream;
 }
 
@@ -56,7 +56,7 @@ void QuickLoad();
 
 // The saved form of the world into a stream, and its reading into fresh rooms (used by SaveGame
 // and LoadGame; the tests use them to compare bytes).
-void WriteSavedGame(runner::CStream& s);
+void WriteSavedGame(data::CStream& s);
 
 // game_save, game_load.
 code::BuiltinFamily SavedGameFunctions();

@@ -5,8 +5,8 @@
 #include "code/builtin.h"
 #include "code/errors.h"
 #include "code/registry.h"
-#include "runner/container.h"
-#include "runner/stream.h"
+#include "data/container.h"
+#include "data/stream.h"
 #include "world/event_performer.h"
 #include "world/instance.h"
 #include "world/transfer.h"
@@ -60,15 +60,15 @@ int32_t FindTimeLine(std::string_view name) {
   return -1;
 }
 
-bool ReadTimeLineRecord(runner::CStream& s, CTimeLine& t) {
+bool ReadTimeLineRecord(data::CStream& s, CTimeLine& t) {
   if (s.ReadInteger() != kTimeLineVersion) return false;
-  const auto count = runner::ReadCount(s, 12);
+  const auto count = data::ReadCount(s, 12);
   if (!count) return false;
   for (int32_t i = 0; i < *count; ++i) {
     const int32_t step = s.ReadInteger();
     CEvent& moment = t.MomentAt(step);  // kept sorted and unique whatever the data says
     if (s.ReadInteger() != kEventVersion) return false;
-    const auto actions = runner::ReadCount(s, 4);
+    const auto actions = data::ReadCount(s, 4);
     if (!actions) return false;
     for (int32_t k = 0; k < *actions; ++k) {
       CAction a;
@@ -79,7 +79,7 @@ bool ReadTimeLineRecord(runner::CStream& s, CTimeLine& t) {
   return true;
 }
 
-void WriteTimeLineRecord(runner::CStream& s, const CTimeLine& t) {
+void WriteTimeLineRecord(data::CStream& s, const CTimeLine& t) {
   s.WriteInteger(kTimeLineVersion);
   s.WriteInteger(t.count());
   for (size_t i = 0; i < t.steps.size(); ++i) {
@@ -90,10 +90,10 @@ void WriteTimeLineRecord(runner::CStream& s, const CTimeLine& t) {
   }
 }
 
-bool ReadTimeLinesChunk(runner::CStream& s) {
+bool ReadTimeLinesChunk(data::CStream& s) {
   timeLines().clear();
   timeLineNames().clear();
-  return runner::ReadStandardFrame(s, runner::Chunk(runner::ChunkId::TimeLines).version, [](runner::FrameSlot& slot) {
+  return data::ReadStandardFrame(s, data::Chunk(data::ChunkId::TimeLines).version, [](data::FrameSlot& slot) {
     const auto index = static_cast<size_t>(slot.index);
     if (timeLines().size() <= index) {
       timeLines().resize(index + 1);

@@ -10,7 +10,7 @@
 #include "code/builtin.h"
 #include "world/object.h"
 
-namespace qv::runner {
+namespace qv::data {
 class CStream;
 }
 
@@ -44,9 +44,9 @@ std::string TimeLineName(int32_t index);  // "<undefined>" for a missing one
 int32_t FindTimeLine(std::string_view name);
 
 // Record version 500: count, then step and event record per moment.
-bool ReadTimeLineRecord(runner::CStream& s, CTimeLine& timeLine);
-void WriteTimeLineRecord(runner::CStream& s, const CTimeLine& timeLine);
-bool ReadTimeLinesChunk(runner::CStream& s);
+bool ReadTimeLineRecord(data::CStream& s, CTimeLine& timeLine);
+void WriteTimeLineRecord(data::CStream& s, const CTimeLine& timeLine);
+bool ReadTimeLinesChunk(data::CStream& s);
 
 bool CompileTimeLines();
 void PerformMoment(CInstance* self, CInstance* other, int32_t timeLine, int32_t k);

@@ -2,8 +2,8 @@
 
 #include "code/errors.h"
 #include "code/interpreter.h"
-#include "runner/container.h"
-#include "runner/stream.h"
+#include "data/container.h"
+#include "data/stream.h"
 #include "world/event_names.h"
 #include "world/event_performer.h"
 #include "world/game_world.h"
@@ -76,7 +76,7 @@ void CheckTriggers(int32_t moment) {
   }
 }
 
-bool ReadTriggerRecord(runner::CStream& s, CTrigger& t) {
+bool ReadTriggerRecord(data::CStream& s, CTrigger& t) {
   if (s.ReadInteger() != kTriggerVersion) return false;
   t.name = s.ReadString();
   t.condition = s.ReadString();
@@ -85,7 +85,7 @@ bool ReadTriggerRecord(runner::CStream& s, CTrigger& t) {
   return true;
 }
 
-void WriteTriggerRecord(runner::CStream& s, const CTrigger& t) {
+void WriteTriggerRecord(data::CStream& s, const CTrigger& t) {
   s.WriteInteger(kTriggerVersion);
   s.WriteString(t.name);
   s.WriteString(t.condition);
@@ -93,10 +93,10 @@ void WriteTriggerRecord(runner::CStream& s, const CTrigger& t) {
   s.WriteString(t.constantName);
 }
 
-bool ReadTriggersChunk(runner::CStream& s) {
+bool ReadTriggersChunk(data::CStream& s) {
   auto& list = triggers();
   list.clear();
-  return runner::ReadTriggerFrame(s, runner::Chunk(runner::ChunkId::Triggers).version, [&](runner::FrameSlot& slot) {
+  return data::ReadTriggerFrame(s, data::Chunk(data::ChunkId::Triggers).version, [&](data::FrameSlot& slot) {
     if (list.size() <= static_cast<size_t>(slot.index)) list.resize(static_cast<size_t>(slot.index) + 1);
     if (!slot.exists) return true;
     auto t = std::make_unique<CTrigger>();

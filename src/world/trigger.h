@@ -9,7 +9,7 @@
 
 #include "code/ccode.h"
 
-namespace qv::runner {
+namespace qv::data {
 class CStream;
 }
 
@@ -29,10 +29,10 @@ std::vector<std::unique_ptr<CTrigger>>& triggers();
 std::string TriggerName(int32_t index);
 
 // Record: version 800, name, condition, moment, constant name. False for another version.
-bool ReadTriggerRecord(runner::CStream& s, CTrigger& trigger);
-void WriteTriggerRecord(runner::CStream& s, const CTrigger& trigger);
+bool ReadTriggerRecord(data::CStream& s, CTrigger& trigger);
+void WriteTriggerRecord(data::CStream& s, const CTrigger& trigger);
 // The trigger chunk (trigger frame, version 800); empties the list first.
-bool ReadTriggersChunk(runner::CStream& s);
+bool ReadTriggersChunk(data::CStream& s);
 
 // The first trigger whose constant name is exactly `name`, or -1.
 int32_t FindTriggerByConstant(std::string_view name);

@@ -5,16 +5,15 @@
 #include "code/builtin_variables.h"
 #include "code/errors.h"
 #include "code/rounding.h"
-#include "motion/bounding_box.h"
-#include "motion/builtins.h"
-#include "motion/motion_setters.h"
+#include "world/bounding_box.h"
+#include "world/motion_setters.h"
 #include "system/secure_mode.h"
 #include "world/event_performer.h"
-#include "world/game_loop.h"
 #include "world/game_world.h"
 #include "world/input.h"
 #include "world/instances.h"
 #include "world/saved_game.h"
+#include "world/variable_binding.h"
 
 namespace qv::world {
 
@@ -62,16 +61,16 @@ bool toBoolean(const RValue& v) { return code::roundToInt64(v.real) >= 1; }
     return true;                                                                   \
   }
 
-QV_SETTER_FIELD(x, x, motion::SetPosition(*in, v.real, in->y))
-QV_SETTER_FIELD(y, y, motion::SetPosition(*in, in->x, v.real))
+QV_SETTER_FIELD(x, x, world::SetPosition(*in, v.real, in->y))
+QV_SETTER_FIELD(y, y, world::SetPosition(*in, in->x, v.real))
 QV_REAL_FIELD(xprevious, xprevious)
 QV_REAL_FIELD(yprevious, yprevious)
 QV_REAL_FIELD(xstart, xstart)
 QV_REAL_FIELD(ystart, ystart)
-QV_SETTER_FIELD(hspeed, hspeed, motion::SetHspeed(*in, v.real))
-QV_SETTER_FIELD(vspeed, vspeed, motion::SetVspeed(*in, v.real))
-QV_SETTER_FIELD(direction, direction, motion::SetDirection(*in, v.real))
-QV_SETTER_FIELD(speed, speed, motion::SetSpeed(*in, v.real))
+QV_SETTER_FIELD(hspeed, hspeed, world::SetHspeed(*in, v.real))
+QV_SETTER_FIELD(vspeed, vspeed, world::SetVspeed(*in, v.real))
+QV_SETTER_FIELD(direction, direction, world::SetDirection(*in, v.real))
+QV_SETTER_FIELD(speed, speed, world::SetSpeed(*in, v.real))
 QV_REAL_FIELD(friction, friction)
 QV_REAL_FIELD(gravity, gravity)
 QV_REAL_FIELD(gravity_direction, gravityDirection)
@@ -86,13 +85,13 @@ QV_READ_ONLY(bbox_right, in ? in->bboxRight : 0)
 QV_READ_ONLY(bbox_top, in ? in->bboxTop : 0)
 QV_READ_ONLY(bbox_bottom, in ? in->bboxBottom : 0)
 QV_SETTER_FIELD(sprite_index, spriteIndex, if (toInteger(v) != in->spriteIndex) AssignSprite(*in, toInteger(v)))
-QV_SETTER_FIELD(mask_index, maskIndex, motion::SetMaskIndex(*in, toInteger(v)))
+QV_SETTER_FIELD(mask_index, maskIndex, world::SetMaskIndex(*in, toInteger(v)))
 QV_REAL_FIELD(image_index, imageIndex)
 QV_REAL_FIELD(image_speed, imageSpeed)
 QV_REAL_FIELD(image_alpha, imageAlpha)
-QV_SETTER_FIELD(image_xscale, imageXscale, motion::SetImageXscale(*in, v.real))
-QV_SETTER_FIELD(image_yscale, imageYscale, motion::SetImageYscale(*in, v.real))
-QV_SETTER_FIELD(image_angle, imageAngle, motion::SetImageAngle(*in, v.real))
+QV_SETTER_FIELD(image_xscale, imageXscale, world::SetImageXscale(*in, v.real))
+QV_SETTER_FIELD(image_yscale, imageYscale, world::SetImageYscale(*in, v.real))
+QV_SETTER_FIELD(image_angle, imageAngle, world::SetImageAngle(*in, v.real))
 QV_SETTER_FIELD(timeline_index, timelineIndex, in->timelineIndex = toInteger(v))
 QV_REAL_FIELD(timeline_position, timelinePosition)
 QV_REAL_FIELD(timeline_speed, timelineSpeed)
@@ -272,8 +271,8 @@ QV_READ_ONLY(game_id, currentGameId())
 
 void BindWorldVariables() {
   using namespace code;
-#define QV_BIND(name) BindBuiltinVariable(bv_##name, &get_##name, &set_##name)
-#define QV_BIND_READ(name) BindBuiltinVariable(bv_##name, &get_##name, nullptr)
+#define QV_BIND(name) BindBuiltinVariable(bv_##name, &ReadFor<&get_##name>, &WriteFor<&set_##name>)
+#define QV_BIND_READ(name) BindBuiltinVariable(bv_##name, &ReadFor<&get_##name>, nullptr)
   QV_BIND(x); QV_BIND(y); QV_BIND(xprevious); QV_BIND(yprevious); QV_BIND(xstart); QV_BIND(ystart);
   QV_BIND(hspeed); QV_BIND(vspeed); QV_BIND(direction); QV_BIND(speed); QV_BIND(friction);
   QV_BIND(gravity); QV_BIND(gravity_direction); QV_BIND_READ(object_index); QV_BIND_READ(id);
@@ -295,7 +294,6 @@ void BindWorldVariables() {
   QV_BIND(keyboard_lastchar); QV_BIND(keyboard_string);
 #undef QV_BIND
 #undef QV_BIND_READ
-  motion::BindPathVariables();
 }
 
 }  // namespace qv::world

@@ -73,12 +73,12 @@ class Interpreter : public testing::Test {
     ClearRecordedError();
     return ok;
   }
-  double var(world::CInstance* i, const char* name) {
+  double var(CInstanceBase* i, const char* name) {
     const RValue* v = i->variables.get(variableNames().resolve(name), 0);
     return v ? v->real : -12345.0;
   }
   SimpleInstanceWorld world_;
-  world::CInstance *a_ = nullptr, *b_ = nullptr, *c_ = nullptr;
+  CInstanceBase *a_ = nullptr, *b_ = nullptr, *c_ = nullptr;
   RValue result_;
   std::string message_;
 };

@@ -9,7 +9,7 @@
 #include "code/interpreter.h"
 #include "code/registry.h"
 #include "code/variables.h"
-#include "runner/stream.h"
+#include "data/stream.h"
 #include "world/instance.h"
 
 namespace qv::code {
@@ -38,16 +38,16 @@ TEST(BuiltinVariables, CatalogueHasEveryNameWithItsFlag) {
 
 TEST(BuiltinVariables, ReadOnlyWritesFailBeforeTheSetterAndBindingTakesEffect) {
   static int calls = 0;
-  auto setter = [](world::CInstance*, int32_t, const RValue&) {
+  auto setter = [](CInstanceBase*, int32_t, const RValue&) {
     ++calls;
     return true;
   };
-  auto getter = [](world::CInstance* i, int32_t, RValue& out) {
+  auto getter = [](CInstanceBase* i, int32_t, RValue& out) {
     out.setReal(i->id);
     return true;
   };
   ASSERT_TRUE(BindBuiltinVariable("id", getter, setter));
-  world::CInstance inst;
+  CInstanceBase inst;
   inst.id = 100042;
   RValue v;
   ASSERT_TRUE(ReadBuiltinVariable(bv_id, &inst, 0, v));
@@ -118,7 +118,7 @@ TEST(Functions, ScriptsHideBuiltInsAndCountsAreChecked) {
   EXPECT_EQ(FindFunction("test_seven"), kScriptIndexBase);
   CCode code("return test_seven()", false);
   ASSERT_TRUE(code.Compile());
-  world::CInstance self;
+  CInstanceBase self;
   RValue r;
   ASSERT_TRUE(Execute(code, &self, &self, r));
   EXPECT_EQ(r.real, 8.0);
@@ -129,7 +129,7 @@ TEST(Scripts, ChunkRoundTripKeepsEmptySlots) {
   ClearScripts();
   SetScript(0, "first", "return 1");
   SetScript(2, "third", "a = 3");
-  runner::CStream stream;
+  data::CStream stream;
   WriteScriptsChunk(stream);
   ClearScripts();
   stream.seek(0);
@@ -161,7 +161,7 @@ TEST(Variables, SavedFormRoundTripsAndRejectsCorruptCounts) {
   CVariableList list;
   list.set(100001, 0, RValue(2.5));
   list.set(100002, 32000 * 2 + 3, RValue("s"));
-  runner::CStream stream;
+  data::CStream stream;
   list.save(stream);
   stream.seek(0);
   CVariableList loaded;
@@ -172,12 +172,12 @@ TEST(Variables, SavedFormRoundTripsAndRejectsCorruptCounts) {
   EXPECT_NE(loaded.get(100002, 32000 * 2 + 1), nullptr);  // inside the row: the zero value
   EXPECT_EQ(loaded.get(100002, 32000 * 1 + 0), nullptr);  // row 1 is empty
 
-  runner::CStream corrupt;
+  data::CStream corrupt;
   corrupt.WriteInteger(440);
   corrupt.WriteInteger(0x7FFFFFFF);
   corrupt.seek(0);
   EXPECT_FALSE(loaded.load(corrupt));
-  runner::CStream wrongVersion;
+  data::CStream wrongVersion;
   wrongVersion.WriteInteger(441);
   wrongVersion.seek(0);
   EXPECT_FALSE(loaded.load(wrongVersion));
@@ -189,7 +189,7 @@ TEST(Variables, GlobalBlockKeepsTheDeclaredFlags) {
   g.reset();
   g.markGlobal(kUserVariableBase + 20000);  // beyond the first 10000 flags: the table grows
   g.list().set(kUserVariableBase + 1, 0, RValue(4.0));
-  runner::CStream stream;
+  data::CStream stream;
   g.save(stream);
   g.reset();
   EXPECT_FALSE(g.isGlobal(kUserVariableBase + 20000));

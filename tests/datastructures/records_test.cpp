@@ -4,10 +4,10 @@
 
 #include "datastructures/record.h"
 #include "ds_test_support.h"
-#include "runner/stream.h"
+#include "data/stream.h"
 
 using qv::code::RValue;
-using qv::runner::StreamError;
+using qv::data::StreamError;
 using qv::testing::DataStructureTest;
 using qv::testing::Ds;
 using qv::testing::DsReal;

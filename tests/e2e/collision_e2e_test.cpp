@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "graphics/sprite.h"
-#include "runner/game_writer.h"
+#include "data/game_writer.h"
 #include "world/event_names.h"
 #include "world/object.h"
 #include "world/room.h"
@@ -24,13 +24,13 @@ namespace {
 using qv::testing::ReadWholeFile;
 
 // An opaque 8 x 8 sprite with its origin at the top left, as sprite `index`.
-void blockSprite(runner::CGameWriter& w, int32_t index, const std::string& name) {
+void blockSprite(data::CGameWriter& w, int32_t index, const std::string& name) {
   graphics::CSprite sprite;
-  sprite.frames.push_back(graphics::TBitmap32(8, 8, 0xFFFFFFFF));
+  sprite.frames.push_back(data::TBitmap32(8, 8, 0xFFFFFFFF));
   graphics::ComputeDefaultMasks(sprite);
-  runner::CStream record;
+  data::CStream record;
   graphics::WriteSpriteRecord(record, &sprite, name);
-  w.WholeRecord(runner::ChunkId::Sprites, index, record);
+  w.WholeRecord(data::ChunkId::Sprites, index, record);
 }
 
 void place(world::CRoom& room, int32_t object, double x, double y, int32_t id) {
@@ -45,37 +45,37 @@ void place(world::CRoom& room, int32_t object, double x, double y, int32_t id) {
 }  // namespace
 
 TEST(CollisionE2E, ABallBouncesBetweenSolidWallsAndAProbeStopsAtABlock) {
-  runner::CGameWriter w;
+  data::CGameWriter w;
   blockSprite(w, 0, "spr_block");
   world::CObject wall;
   wall.sprite = 0;
   wall.solid = true;
-  world::WriteObjectRecord(w.Record(runner::ChunkId::Objects, 0, "obj_wall"), wall);
+  world::WriteObjectRecord(w.Record(data::ChunkId::Objects, 0, "obj_wall"), wall);
   world::CObject ball;
   ball.sprite = 0;
   ball.eventSlot(world::ev_create, 0)->actions.push_back(world::CodeAction("hspeed = 4"));
   ball.eventSlot(world::ev_collision, 0)->actions.push_back(world::CodeAction(
       "move_bounce_solid(false); show_debug_message('bounce at ' + string(x) + ' hspeed ' + string(hspeed))"));
-  world::WriteObjectRecord(w.Record(runner::ChunkId::Objects, 1, "obj_ball"), ball);
+  world::WriteObjectRecord(w.Record(data::ChunkId::Objects, 1, "obj_ball"), ball);
   world::CObject probe;
   probe.sprite = 0;
   probe.eventSlot(world::ev_create, 0)->actions.push_back(
       world::CodeAction("move_contact_solid(0, -1); show_debug_message('contact ' + string(x))"));
-  world::WriteObjectRecord(w.Record(runner::ChunkId::Objects, 2, "obj_probe"), probe);
+  world::WriteObjectRecord(w.Record(data::ChunkId::Objects, 2, "obj_probe"), probe);
   world::CRoom room;
   place(room, 0, 0, 0, 100001);
   place(room, 0, 60, 0, 100002);
   place(room, 0, 50, 40, 100003);
   place(room, 1, 20, 0, 100004);
   place(room, 2, 10, 40, 100005);
-  world::WriteRoomRecord(w.Record(runner::ChunkId::Rooms, 0, "rm"), room);
-  world::WriteRoomOrderItem(w.Item(runner::ChunkId::RoomOrder), 0);
+  world::WriteRoomRecord(w.Record(data::ChunkId::Rooms, 0, "rm"), room);
+  world::WriteRoomOrderItem(w.Item(data::ChunkId::RoomOrder), 0);
   w.last_instance_id = 100100;
 
   const fs::path dir = fs::temp_directory_path() / "qv_collision_e2e";
   fs::remove_all(dir);
   fs::create_directories(dir);
-  runner::CStream(w.Write()).SaveToFile((dir / "game.exe").string());
+  data::CStream(w.Write()).SaveToFile((dir / "game.exe").string());
   const std::string cmd = "cd '" + dir.string() + "' && env QUORVANE_STEPS=20 '" + QV_RUNNER_PATH +
                           "' game.exe >out.txt 2>err.txt";
   const int raw = std::system(cmd.c_str());

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "motion/path.h"
-#include "runner/game_writer.h"
+#include "data/game_writer.h"
 #include "world/object.h"
 #include "world/room.h"
 #include "support/whole_file.h"
@@ -24,12 +24,12 @@ TEST(PathsE2E, WalkersFollowAPathWithEachEndAction) {
   const fs::path dir = fs::temp_directory_path() / "qv_paths_e2e";
   fs::remove_all(dir);
   fs::create_directories(dir);
-  runner::CGameWriter w;
+  data::CGameWriter w;
 
   motion::CPath line;
   line.closed = false;
   line.points = {{10, 10, 100}, {110, 10, 100}};
-  motion::WritePathRecord(w.Record(runner::ChunkId::Paths, 0, "path_line"), line);
+  motion::WritePathRecord(w.Record(data::ChunkId::Paths, 0, "path_line"), line);
 
   world::CObject walker;
   auto on = [&](int32_t kind, int32_t number, const std::string& code) {
@@ -39,7 +39,7 @@ TEST(PathsE2E, WalkersFollowAPathWithEachEndAction) {
   on(world::ev_other, world::ev_end_of_path, "show_debug_message('end ' + string(action))");
   on(world::ev_other, world::ev_game_end,
      "show_debug_message(string(action) + ' ' + string(x) + ' ' + string(path_index))");
-  world::WriteObjectRecord(w.Record(runner::ChunkId::Objects, 0, "obj_walker"), walker);
+  world::WriteObjectRecord(w.Record(data::ChunkId::Objects, 0, "obj_walker"), walker);
 
   world::CRoom room;
   for (int32_t action = 0; action < 4; ++action) {
@@ -48,11 +48,11 @@ TEST(PathsE2E, WalkersFollowAPathWithEachEndAction) {
     in->creationCode = "action = " + std::to_string(action);
     room.instances.push_back(std::move(in));
   }
-  world::WriteRoomRecord(w.Record(runner::ChunkId::Rooms, 0, "rm"), room);
-  world::WriteRoomOrderItem(w.Item(runner::ChunkId::RoomOrder), 0);
+  world::WriteRoomRecord(w.Record(data::ChunkId::Rooms, 0, "rm"), room);
+  world::WriteRoomOrderItem(w.Item(data::ChunkId::RoomOrder), 0);
   w.last_instance_id = 100010;
 
-  runner::CStream(w.Write()).SaveToFile((dir / "game.exe").string());
+  data::CStream(w.Write()).SaveToFile((dir / "game.exe").string());
   const std::string cmd = "cd '" + dir.string() + "' && env QUORVANE_STEPS=6 '" + QV_RUNNER_PATH +
                           "' game.exe >out.txt 2>err.txt";
   const int raw = std::system(cmd.c_str());

@@ -13,7 +13,7 @@
 #include "graphics/bitmap_ops.h"
 #include "graphics/draw_test_support.h"
 #include "graphics/sprite.h"
-#include "runner/game_writer.h"
+#include "data/game_writer.h"
 #include "world/object.h"
 #include "world/room.h"
 #include "support/whole_file.h"
@@ -25,33 +25,33 @@ namespace {
 
 using qv::testing::ReadWholeFile;
 
-void addSprite(runner::CGameWriter& w, int32_t index, const std::string& name, graphics::TBitmap32 frame) {
+void addSprite(data::CGameWriter& w, int32_t index, const std::string& name, data::TBitmap32 frame) {
   graphics::CSprite sprite;
   sprite.frames.push_back(std::move(frame));
   graphics::ComputeDefaultMasks(sprite);
-  runner::CStream record;
+  data::CStream record;
   graphics::WriteSpriteRecord(record, &sprite, name);
-  w.WholeRecord(runner::ChunkId::Sprites, index, record);
+  w.WholeRecord(data::ChunkId::Sprites, index, record);
 }
 
-void addBackground(runner::CGameWriter& w, int32_t index, const std::string& name, graphics::TBitmap32 image) {
+void addBackground(data::CGameWriter& w, int32_t index, const std::string& name, data::TBitmap32 image) {
   graphics::CBackground back;
   back.image = std::move(image);
-  runner::CStream record;
+  data::CStream record;
   graphics::WriteBackgroundRecord(record, &back, name);
-  w.WholeRecord(runner::ChunkId::Backgrounds, index, record);
+  w.WholeRecord(data::ChunkId::Backgrounds, index, record);
 }
 
 // Sky: 32 x 32 with a light band over a darker one. Ground set: a 32 x 16 sheet of grass
 // (green top rows over brown) and plain stone.
-graphics::TBitmap32 Sky() {
-  graphics::TBitmap32 b(32, 32, 0xFF6090E0);
+data::TBitmap32 Sky() {
+  data::TBitmap32 b(32, 32, 0xFF6090E0);
   for (int y = 16; y < 32; ++y)
     for (int x = 0; x < 32; ++x) b.setPixel(x, y, 0xFF4070C0);
   return b;
 }
-graphics::TBitmap32 GroundSet() {
-  graphics::TBitmap32 b(32, 16, 0xFF805020);
+data::TBitmap32 GroundSet() {
+  data::TBitmap32 b(32, 16, 0xFF805020);
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 16; ++x) b.setPixel(x, y, 0xFF30A030);
   for (int y = 0; y < 16; ++y)
@@ -60,14 +60,14 @@ graphics::TBitmap32 GroundSet() {
 }
 
 std::vector<uint8_t> WriteGame() {
-  runner::CGameWriter w;
-  addSprite(w, 0, "spr_player", graphics::TBitmap32(16, 16, 0xFFFFD020));
+  data::CGameWriter w;
+  addSprite(w, 0, "spr_player", data::TBitmap32(16, 16, 0xFFFFD020));
   addBackground(w, 0, "bk_sky", Sky());
   addBackground(w, 1, "bk_ground", GroundSet());
   world::CObject player;
   player.sprite = 0;
   player.eventSlot(world::ev_create, 0)->actions.push_back(world::CodeAction("hspeed = 4"));
-  world::WriteObjectRecord(w.Record(runner::ChunkId::Objects, 0, "obj_player"), player);
+  world::WriteObjectRecord(w.Record(data::ChunkId::Objects, 0, "obj_player"), player);
   world::CObject hud;
   hud.depth = -100;
   hud.eventSlot(world::ev_create, 0)->actions.push_back(world::CodeAction("score = 1234; lives = 3; show_lives = true"));
@@ -83,7 +83,7 @@ std::vector<uint8_t> WriteGame() {
   hud.eventSlot(world::ev_step, 0)->actions.push_back(world::CodeAction(
       "steps += 1; if steps == 41 { show_debug_message(window_get_caption()) }"));
   hud.eventSlot(world::ev_create, 0)->actions.push_back(world::CodeAction("steps = 0"));
-  world::WriteObjectRecord(w.Record(runner::ChunkId::Objects, 1, "obj_hud"), hud);
+  world::WriteObjectRecord(w.Record(data::ChunkId::Objects, 1, "obj_hud"), hud);
 
   world::CRoom room;
   room.caption = "Quest";
@@ -124,8 +124,8 @@ std::vector<uint8_t> WriteGame() {
     room.tiles.push_back(t);
   }
   w.last_tile_id = 10000025;
-  world::WriteRoomRecord(w.Record(runner::ChunkId::Rooms, 0, "rm_quest"), room);
-  world::WriteRoomOrderItem(w.Item(runner::ChunkId::RoomOrder), 0);
+  world::WriteRoomRecord(w.Record(data::ChunkId::Rooms, 0, "rm_quest"), room);
+  world::WriteRoomOrderItem(w.Item(data::ChunkId::RoomOrder), 0);
   return w.Write();
 }
 
@@ -135,7 +135,7 @@ TEST(RoomViewE2E, AGameWithViewsTilesAndAScoreDisplayDrawsItsFrame) {
   const fs::path dir = fs::temp_directory_path() / "qv_room_view_e2e";
   fs::remove_all(dir);
   fs::create_directories(dir);
-  runner::CStream(WriteGame()).SaveToFile((dir / "game.exe").string());
+  data::CStream(WriteGame()).SaveToFile((dir / "game.exe").string());
   const std::string cmd = "cd '" + dir.string() + "' && env QUORVANE_STEPS=41 QUORVANE_SCREENSHOT=frame.png "
                           "QUORVANE_SCREENSHOT_STEP=40 '" + QV_RUNNER_PATH + "' game.exe >out.txt 2>err.txt";
   const int raw = std::system(cmd.c_str());
@@ -158,7 +158,7 @@ TEST(RoomViewE2E, AGameWithViewsTilesAndAScoreDisplayDrawsItsFrame) {
   // all twice as large; the yellow player square on the right; "Score: 1234" and "Lives: 3" in
   // white at the top left; in the top right corner the small map of the whole room, with the
   // main view's rectangle outlined in red.
-  graphics::TBitmap32 shot(image->width, image->height);
+  data::TBitmap32 shot(image->width, image->height);
   shot.pixels = image->pixels;
   for (uint32_t& p : shot.pixels) p |= 0xFF000000;
   graphics::drawtest::ExpectGolden("room_game_views_hud", shot);

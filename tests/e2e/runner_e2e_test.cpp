@@ -11,12 +11,13 @@
 #include <sstream>
 
 #include "graphics/sprite.h"
-#include "runner/game_writer.h"
+#include "data/game_writer.h"
 #include "world/object.h"
 #include "world/room.h"
 
 namespace fs = std::filesystem;
-using namespace qv::runner;
+using namespace qv;
+using namespace qv::data;
 
 namespace {
 
@@ -39,7 +40,7 @@ class RunnerE2E : public ::testing::Test {
 
   fs::path save(const std::string& name, const std::vector<uint8_t>& bytes) {
     fs::path p = dir / name;
-    CStream(bytes).SaveToFile(p.string());
+    data::CStream(bytes).SaveToFile(p.string());
     return p;
   }
 
@@ -63,35 +64,35 @@ class RunnerE2E : public ::testing::Test {
 };
 
 // The smallest game that plays: one room with one instance whose create event ends the game.
-void makePlayable(CGameWriter& w) {
+void makePlayable(data::CGameWriter& w) {
   qv::world::CObject o;
   o.eventSlot(qv::world::ev_create, 0)->actions.push_back(qv::world::CodeAction("game_end()"));
-  qv::world::WriteObjectRecord(w.Record(ChunkId::Objects, 0, "obj_end"), o);
+  qv::world::WriteObjectRecord(w.Record(data::ChunkId::Objects, 0, "obj_end"), o);
   qv::world::CRoom room;
   auto in = std::make_unique<qv::world::CInstance>();
   in->id = 100001;
   room.instances.push_back(std::move(in));
-  qv::world::WriteRoomRecord(w.Record(ChunkId::Rooms, 0, "rm"), room);
-  qv::world::WriteRoomOrderItem(w.Item(ChunkId::RoomOrder), 0);
+  qv::world::WriteRoomRecord(w.Record(data::ChunkId::Rooms, 0, "rm"), room);
+  qv::world::WriteRoomOrderItem(w.Item(data::ChunkId::RoomOrder), 0);
 }
 
 // A sprite record as the sprite chunk holds it after the slot's name.
-void writeSprite(CGameWriter& w, int32_t index, const std::string& name) {
+void writeSprite(data::CGameWriter& w, int32_t index, const std::string& name) {
   qv::graphics::CSprite sprite;
-  sprite.frames.push_back(qv::graphics::TBitmap32(4, 4, 0xFF00FF00));
+  sprite.frames.push_back(qv::data::TBitmap32(4, 4, 0xFF00FF00));
   qv::graphics::ComputeDefaultMasks(sprite);
-  CStream record;
+  data::CStream record;
   qv::graphics::WriteSpriteRecord(record, &sprite, name);
-  w.WholeRecord(ChunkId::Sprites, index, record);
+  w.WholeRecord(data::ChunkId::Sprites, index, record);
 }
 
-CGameWriter richGame() {
-  CGameWriter w;
+data::CGameWriter richGame() {
+  data::CGameWriter w;
   w.debug_mode = true;
   w.game_id = 424242;
-  w.settings.loading_picture = qv::graphics::TBitmap32(40, 40, 0xFF336699);
-  w.settings.empty_bar_picture = qv::graphics::TBitmap32(8, 8, 0xFF000000);
-  w.settings.full_bar_picture = qv::graphics::TBitmap32(8, 8, 0xFF00FF00);
+  w.settings.loading_picture = qv::data::TBitmap32(40, 40, 0xFF336699);
+  w.settings.empty_bar_picture = qv::data::TBitmap32(8, 8, 0xFF000000);
+  w.settings.full_bar_picture = qv::data::TBitmap32(8, 8, 0xFF00FF00);
   w.settings.loading_transparent = true;
   w.settings.loading_alpha = 200;
   w.settings.priority = 3;
@@ -103,7 +104,7 @@ CGameWriter richGame() {
 }  // namespace
 
 TEST_F(RunnerE2E, AWrittenGameIsReadAndTheRunnerEndsCleanly) {
-  CGameWriter w = richGame();
+  data::CGameWriter w = richGame();
   RunResult r = runGame(save("game.exe", w.Write()));
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
@@ -111,9 +112,9 @@ TEST_F(RunnerE2E, AWrittenGameIsReadAndTheRunnerEndsCleanly) {
 }
 
 TEST_F(RunnerE2E, AGameAppendedToTheRunnerItselfNeedsNoArgument) {
-  CStream runner;
+  data::CStream runner;
   ASSERT_TRUE(runner.LoadFromFile(QV_RUNNER_PATH));
-  CGameWriter w = richGame();
+  data::CGameWriter w = richGame();
   fs::path game = save("mygame", w.Write(runner.bytes()));
   fs::permissions(game, fs::perms::owner_all);
   RunResult r = run(game.string(), "--these -belong to_the_game");
@@ -122,7 +123,7 @@ TEST_F(RunnerE2E, AGameAppendedToTheRunnerItselfNeedsNoArgument) {
 }
 
 TEST_F(RunnerE2E, StartUpFailuresShowTheirMessageAndExitNonZero) {
-  CGameWriter w;
+  data::CGameWriter w;
   w.random_seed = 9;
   const std::vector<uint8_t> good = w.Write();
   const size_t data = 697344 + 4;  // the game data follows the marker
@@ -171,7 +172,7 @@ TEST_F(RunnerE2E, MissingGameFiles) {
 
 TEST_F(RunnerE2E, WithoutAnyTemporaryDirectoryTheGameStillStarts) {
   // /proc holds no new directories, even for root: every base fails.
-  CGameWriter w;
+  data::CGameWriter w;
   makePlayable(w);
   fs::path game = save("game.exe", w.Write());
   RunResult r = run("sh", "-c 'cd /proc && exec \"$0\" \"$1\"' '" + std::string(QV_RUNNER_PATH) + "' '" + game.string() + "'",

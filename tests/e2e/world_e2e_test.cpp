@@ -11,8 +11,8 @@
 
 #include "graphics/bitmap_ops.h"
 #include "graphics/sprite.h"
-#include "runner/game_writer.h"
-#include "runner/included_files.h"
+#include "data/game_writer.h"
+#include "game/included_files.h"
 #include "world/object.h"
 #include "world/room.h"
 #include "support/whole_file.h"
@@ -37,7 +37,7 @@ fs::path scratch(const std::string& name) {
 using qv::testing::ReadWholeFile;
 
 Played play(const fs::path& dir, const std::vector<uint8_t>& game, const std::string& env) {
-  runner::CStream(game).SaveToFile((dir / "game.exe").string());
+  data::CStream(game).SaveToFile((dir / "game.exe").string());
   const std::string cmd = "cd '" + dir.string() + "' && env " + env + " '" + QV_RUNNER_PATH + "' game.exe >out.txt 2>err.txt";
   const int raw = std::system(cmd.c_str());
   Played r;
@@ -47,15 +47,15 @@ Played play(const fs::path& dir, const std::vector<uint8_t>& game, const std::st
   return r;
 }
 
-void addObject(runner::CGameWriter& w, int32_t index, const std::string& name, world::CObject& o) {
-  world::WriteObjectRecord(w.Record(runner::ChunkId::Objects, index, name), o);
+void addObject(data::CGameWriter& w, int32_t index, const std::string& name, world::CObject& o) {
+  world::WriteObjectRecord(w.Record(data::ChunkId::Objects, index, name), o);
 }
 
 }  // namespace
 
 TEST(WorldE2E, AGameWalksItsRoomsInOrderAndEnds) {
   const fs::path dir = scratch("rooms");
-  runner::CGameWriter w;
+  data::CGameWriter w;
   world::CObject guide;
   guide.persistent = true;
   auto on = [&](int32_t kind, int32_t number, const std::string& code) {
@@ -84,14 +84,14 @@ TEST(WorldE2E, AGameWalksItsRoomsInOrderAndEnds) {
     v->objectIndex = 1;
     v->id = 100010 + i;
     room.instances.push_back(std::move(v));
-    world::WriteRoomRecord(w.Record(runner::ChunkId::Rooms, i, names[i]), room);
+    world::WriteRoomRecord(w.Record(data::ChunkId::Rooms, i, names[i]), room);
   }
-  for (int32_t r : {0, 1, 2}) world::WriteRoomOrderItem(w.Item(runner::ChunkId::RoomOrder), r);
-  runner::CDataFile file;
+  for (int32_t r : {0, 1, 2}) world::WriteRoomOrderItem(w.Item(data::ChunkId::RoomOrder), r);
+  game::CDataFile file;
   file.fileName = "level.dat";
   file.hasData = file.dataFollows = true;
   file.data.WriteBytes("LEVEL", 5);
-  runner::WriteDataFileRecord(w.Item(runner::ChunkId::IncludedFiles), file);
+  game::WriteDataFileRecord(w.Item(data::ChunkId::IncludedFiles), file);
   w.last_instance_id = 100100;
 
   const Played r = play(dir, w.Write(), "QUORVANE_STEPS=100");
@@ -108,18 +108,18 @@ TEST(WorldE2E, AGameWalksItsRoomsInOrderAndEnds) {
 
 TEST(WorldE2E, TheStepLimitEndsAGameThatWouldRunForever) {
   const fs::path dir = scratch("limit");
-  runner::CGameWriter w;
+  data::CGameWriter w;
   world::CObject counter;
   counter.eventSlot(world::ev_step, 0)->actions.push_back(world::CodeAction("n += 1"));
   counter.eventSlot(world::ev_create, 0)->actions.push_back(world::CodeAction("n = 0"));
   counter.eventSlot(world::ev_other, world::ev_game_end)->actions.push_back(world::CodeAction("show_debug_message(n)"));
-  world::WriteObjectRecord(w.Record(runner::ChunkId::Objects, 0, "obj"), counter);
+  world::WriteObjectRecord(w.Record(data::ChunkId::Objects, 0, "obj"), counter);
   world::CRoom room;
   auto in = std::make_unique<world::CInstance>();
   in->id = 100001;
   room.instances.push_back(std::move(in));
-  world::WriteRoomRecord(w.Record(runner::ChunkId::Rooms, 0, "rm"), room);
-  world::WriteRoomOrderItem(w.Item(runner::ChunkId::RoomOrder), 0);
+  world::WriteRoomRecord(w.Record(data::ChunkId::Rooms, 0, "rm"), room);
+  world::WriteRoomOrderItem(w.Item(data::ChunkId::RoomOrder), 0);
   const Played r = play(dir, w.Write(), "QUORVANE_STEPS=25");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "25\n");
@@ -128,7 +128,7 @@ TEST(WorldE2E, TheStepLimitEndsAGameThatWouldRunForever) {
 
 TEST(WorldE2E, ScriptedInputReachesTheGameThroughTheWindowHandlers) {
   const fs::path dir = scratch("input");
-  runner::CGameWriter w;
+  data::CGameWriter w;
   world::CObject player;
   auto on = [&](int32_t kind, int32_t number, const std::string& code) {
     player.eventSlot(kind, number)->actions.push_back(world::CodeAction(code));
@@ -140,13 +140,13 @@ TEST(WorldE2E, ScriptedInputReachesTheGameThroughTheWindowHandlers) {
   on(world::ev_keyrelease, 65, "show_debug_message('release A ' + string(n))");
   on(world::ev_mouse, 53, "show_debug_message('click ' + string(mouse_x) + ',' + string(mouse_y) + ' ' + string(n))");
   on(world::ev_other, world::ev_game_end, "show_debug_message('typed ' + keyboard_string)");
-  world::WriteObjectRecord(w.Record(runner::ChunkId::Objects, 0, "obj"), player);
+  world::WriteObjectRecord(w.Record(data::ChunkId::Objects, 0, "obj"), player);
   world::CRoom room;
   auto in = std::make_unique<world::CInstance>();
   in->id = 100001;
   room.instances.push_back(std::move(in));
-  world::WriteRoomRecord(w.Record(runner::ChunkId::Rooms, 0, "rm"), room);
-  world::WriteRoomOrderItem(w.Item(runner::ChunkId::RoomOrder), 0);
+  world::WriteRoomRecord(w.Record(data::ChunkId::Rooms, 0, "rm"), room);
+  world::WriteRoomOrderItem(w.Item(data::ChunkId::RoomOrder), 0);
   const Played r = play(dir, w.Write(),
                         "QUORVANE_STEPS=4 'QUORVANE_INPUT=2:keydown:65;2:char:104;3:keyup:65;3:char:105;"
                         "2:mousemove:5,6;2:mousedown:1;4:mouseup:1'");
@@ -157,10 +157,10 @@ TEST(WorldE2E, ScriptedInputReachesTheGameThroughTheWindowHandlers) {
 
 TEST(WorldE2E, TheScreenshotOfTheChosenStepIsAPngOfTheWindowSize) {
   const fs::path dir = scratch("screenshot");
-  runner::CGameWriter w;
+  data::CGameWriter w;
   world::CRoom room;
-  world::WriteRoomRecord(w.Record(runner::ChunkId::Rooms, 0, "rm"), room);
-  world::WriteRoomOrderItem(w.Item(runner::ChunkId::RoomOrder), 0);
+  world::WriteRoomRecord(w.Record(data::ChunkId::Rooms, 0, "rm"), room);
+  world::WriteRoomOrderItem(w.Item(data::ChunkId::RoomOrder), 0);
   const Played r = play(dir, w.Write(), "QUORVANE_STEPS=3 QUORVANE_SCREENSHOT=frame.png QUORVANE_SCREENSHOT_STEP=2");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
@@ -181,16 +181,16 @@ TEST(WorldE2E, TheScreenshotOfTheChosenStepIsAPngOfTheWindowSize) {
 // sprite landing exactly on the pixels it covers at its integer position (origin 0, 0).
 TEST(WorldE2E, TheRoomDrawsItsColourAndTheInstanceSpritesAtTheirPixels) {
   const fs::path dir = scratch("room_pixels");
-  runner::CGameWriter w;
+  data::CGameWriter w;
   graphics::CSprite sprite;
-  sprite.frames.push_back(graphics::TBitmap32(4, 3, 0xFF00FF00));
+  sprite.frames.push_back(data::TBitmap32(4, 3, 0xFF00FF00));
   graphics::ComputeDefaultMasks(sprite);
-  runner::CStream record;
+  data::CStream record;
   graphics::WriteSpriteRecord(record, &sprite, "spr");
-  w.WholeRecord(runner::ChunkId::Sprites, 0, record);
+  w.WholeRecord(data::ChunkId::Sprites, 0, record);
   world::CObject object;
   object.sprite = 0;
-  world::WriteObjectRecord(w.Record(runner::ChunkId::Objects, 0, "obj"), object);
+  world::WriteObjectRecord(w.Record(data::ChunkId::Objects, 0, "obj"), object);
   world::CRoom room;
   room.backgroundColor = 0x0000FF;  // script colours are 0xBBGGRR: red
   auto in = std::make_unique<world::CInstance>();
@@ -198,8 +198,8 @@ TEST(WorldE2E, TheRoomDrawsItsColourAndTheInstanceSpritesAtTheirPixels) {
   in->x = 10;
   in->y = 20;
   room.instances.push_back(std::move(in));
-  world::WriteRoomRecord(w.Record(runner::ChunkId::Rooms, 0, "rm"), room);
-  world::WriteRoomOrderItem(w.Item(runner::ChunkId::RoomOrder), 0);
+  world::WriteRoomRecord(w.Record(data::ChunkId::Rooms, 0, "rm"), room);
+  world::WriteRoomOrderItem(w.Item(data::ChunkId::RoomOrder), 0);
   const Played r = play(dir, w.Write(), "QUORVANE_STEPS=2 QUORVANE_SCREENSHOT=frame.png QUORVANE_SCREENSHOT_STEP=1");
   EXPECT_EQ(r.status, 0) << r.err;
   const std::string png = ReadWholeFile(dir / "frame.png");

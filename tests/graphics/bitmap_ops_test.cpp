@@ -5,7 +5,7 @@
 #include "graphics/colour.h"
 #include "graphics_test_support.h"
 #include "platform/image_codecs.h"
-#include "runner/stream.h"
+#include "data/stream.h"
 
 namespace qv::graphics {
 namespace {
@@ -16,13 +16,13 @@ TEST(BitmapOps, AlphaBoundingBoxIsTightOrEmpty) {
   EXPECT_EQ(AlphaBoundingBox(FromRows({"....", ".r..", "..g.", "...."}), 0), (Box{1, 1, 2, 2}));
   // No pixel above the tolerance: the start value, whose left exceeds its right.
   EXPECT_EQ(AlphaBoundingBox(FromRows({"...", "..."}), 0), (Box{2, 1, 0, 0}));
-  TBitmap32 faint(3, 3, 0x10FFFFFF);
+  data::TBitmap32 faint(3, 3, 0x10FFFFFF);
   EXPECT_EQ(AlphaBoundingBox(faint, 0x10), (Box{2, 2, 0, 0}));
   EXPECT_EQ(AlphaBoundingBox(faint, 0x0F), (Box{0, 0, 2, 2}));
 }
 
 TEST(BitmapOps, MakeTransparentKeysOnBottomLeftAndKeepsColour) {
-  TBitmap32 b = FromRows({"rg", "gr"});
+  data::TBitmap32 b = FromRows({"rg", "gr"});
   MakeBackgroundTransparent(b);  // bottom-left is green
   EXPECT_EQ(b.pixel(0, 0), kRed);
   EXPECT_EQ(b.pixel(1, 0), kGreen & 0x00FFFFFF);
@@ -32,62 +32,62 @@ TEST(BitmapOps, MakeTransparentKeysOnBottomLeftAndKeepsColour) {
 
 TEST(BitmapOps, SmoothEdgesTakes32PerTransparentNeighbour) {
   // The centre pixel has three transparent neighbours on the top row: it loses 3 x 32.
-  TBitmap32 b = FromRows({"...", "www", "www"});
+  data::TBitmap32 b = FromRows({"...", "www", "www"});
   SmoothEdges(b);
   EXPECT_EQ(b.pixel(1, 1) >> 24, 255u - 96u);
   EXPECT_EQ(b.pixel(0, 1) >> 24, 255u - 64u);
   EXPECT_EQ(b.pixel(1, 2) >> 24, 255u);
   // Alpha below 32 is left alone.
-  TBitmap32 faint = FromRows({".w"});
+  data::TBitmap32 faint = FromRows({".w"});
   faint.setPixel(1, 0, 0x1FFFFFFF);
   SmoothEdges(faint);
   EXPECT_EQ(faint.pixel(1, 0) >> 24, 31u);
 }
 
 TEST(BitmapOps, BleedTakesLeftThenRightThenAboveThenBelow) {
-  TBitmap32 b = FromRows({".g.", "r.b", ".k."});
+  data::TBitmap32 b = FromRows({".g.", "r.b", ".k."});
   BleedColours(b);
   EXPECT_EQ(b.pixel(0, 0), kGreen & 0x00FFFFFF);  // no left: the right neighbour
   EXPECT_EQ(b.pixel(2, 0), kGreen & 0x00FFFFFF);  // the left neighbour
   EXPECT_EQ(b.pixel(1, 1), kRed & 0x00FFFFFF);    // left before right, above and below
   EXPECT_EQ(b.pixel(0, 2), 0x00000000u);          // the black on its right
   // One column: above, and a pixel whose only neighbours are transparent keeps its colour.
-  TBitmap32 column = FromRows({"g", ".", "."});
+  data::TBitmap32 column = FromRows({"g", ".", "."});
   column.setPixel(0, 2, 0x00123456);
   BleedColours(column);
   EXPECT_EQ(column.pixel(0, 1), kGreen & 0x00FFFFFF);
   EXPECT_EQ(column.pixel(0, 2), 0x00123456u);
-  TBitmap32 below = FromRows({".", "b"});
+  data::TBitmap32 below = FromRows({".", "b"});
   BleedColours(below);
   EXPECT_EQ(below.pixel(0, 0), kBlue & 0x00FFFFFF);
 }
 
 TEST(BitmapOps, ResizeSupersamplesAndCountsTransparentAsBlack) {
-  TBitmap32 b = FromRows({"w.", ".w"});
-  TBitmap32 one = Resized(b, 1, 1, 2);
+  data::TBitmap32 b = FromRows({"w.", ".w"});
+  data::TBitmap32 one = Resized(b, 1, 1, 2);
   // Two white samples of four: each channel 2 * 255 / 4 = 127.5, rounded to even 128.
   EXPECT_EQ(one.pixel(0, 0), 0x80808080u);
-  TBitmap32 up = Resized(FromRows({"rg"}), 4, 1, 1);
+  data::TBitmap32 up = Resized(FromRows({"rg"}), 4, 1, 1);
   EXPECT_EQ(up.pixel(0, 0), kRed);
   EXPECT_EQ(up.pixel(1, 0), kRed);
   EXPECT_EQ(up.pixel(2, 0), kGreen);
   EXPECT_EQ(up.pixel(3, 0), kGreen);
   // An empty source gives a transparent picture of the new size.
-  TBitmap32 empty = Resized(TBitmap32(), 3, 2, 1);
+  data::TBitmap32 empty = Resized(data::TBitmap32(), 3, 2, 1);
   EXPECT_EQ(empty.width, 3);
   EXPECT_EQ(empty.pixel(2, 1), 0u);
 }
 
 TEST(BitmapOps, AlphaFromUsesIntensityOverTheOverlap) {
-  TBitmap32 b(2, 1, 0xFF102030);
-  TBitmap32 other(1, 1, 0xFF808080);  // intensity 384
+  data::TBitmap32 b(2, 1, 0xFF102030);
+  data::TBitmap32 other(1, 1, 0xFF808080);  // intensity 384
   AlphaFrom(b, other);
   EXPECT_EQ(b.pixel(0, 0), (uint32_t(255 * 384 / 765) << 24) | 0x102030);
   EXPECT_EQ(b.pixel(1, 0), 0xFF102030u);  // outside the overlap
 }
 
 TEST(BitmapOps, CopyRectClipsToBothBitmaps) {
-  TBitmap32 dst(3, 3, 0);
+  data::TBitmap32 dst(3, 3, 0);
   CopyRect(dst, -1, 1, FromRows({"rgb", "rgb"}), 0, 0, 3, 2);
   EXPECT_EQ(dst.pixel(0, 1), kGreen);
   EXPECT_EQ(dst.pixel(1, 2), kBlue);
@@ -122,12 +122,12 @@ TEST(Colour, EncodingsAndConversions) {
 }
 
 TEST(ImageRecord, RoundTripsThroughTheWriter) {
-  runner::CStream s;
-  const TBitmap32 b = FromRows({"rg.", "bwk"});
+  data::CStream s;
+  const data::TBitmap32 b = FromRows({"rg.", "bwk"});
   WriteImageRecord(s, b);
-  WriteImageRecord(s, TBitmap32());
+  WriteImageRecord(s, data::TBitmap32());
   s.seek(0);
-  TBitmap32 back, empty;
+  data::TBitmap32 back, empty;
   ASSERT_TRUE(ReadImageRecord(s, back));
   EXPECT_EQ(back.width, 3);
   EXPECT_EQ(back.pixels, b.pixels);
@@ -153,7 +153,7 @@ TEST(ImageRecord, RefusesRecordsThatDoNotFit) {
       {"block longer than the picture", 800, 1, 1, 8, 8},
   };
   for (const Case& c : cases) {
-    runner::CStream s;
+    data::CStream s;
     s.WriteInteger(c.version);
     s.WriteInteger(c.w);
     s.WriteInteger(c.h);
@@ -161,20 +161,20 @@ TEST(ImageRecord, RefusesRecordsThatDoNotFit) {
     std::vector<uint8_t> zeros(c.bytes, 0xFF);
     s.WriteBytes(zeros.data(), zeros.size());
     s.seek(0);
-    TBitmap32 out(1, 1);
+    data::TBitmap32 out(1, 1);
     EXPECT_FALSE(ReadImageRecord(s, out)) << c.what;
     EXPECT_TRUE(out.empty()) << c.what;
   }
   // A block length beyond the data ends the stream early: the reader's caller sees StreamError.
-  runner::CStream truncated;
+  data::CStream truncated;
   for (int32_t v : {800, 4, 4, 64}) truncated.WriteInteger(v);
   truncated.seek(0);
-  TBitmap32 out;
-  EXPECT_THROW(ReadImageRecord(truncated, out), runner::StreamError);
+  data::TBitmap32 out;
+  EXPECT_THROW(ReadImageRecord(truncated, out), data::StreamError);
 }
 
 TEST(PngWriter, WritesOneRgbaChunkSequenceThatDecodesBack) {
-  const TBitmap32 b = FromRows({"rg.", "bwk"});
+  const data::TBitmap32 b = FromRows({"rg.", "bwk"});
   std::vector<uint8_t> png = EncodePng(b);
   // Signature, then IHDR with depth 8 and colour type 6, then IDAT, then IEND.
   ASSERT_GT(png.size(), 8u + 25u + 12u);
@@ -189,7 +189,7 @@ TEST(PngWriter, WritesOneRgbaChunkSequenceThatDecodesBack) {
   EXPECT_EQ(decoded->pixels, b.pixels);
   // The filter byte of every row is 0: the inflated data is rows of 1 + 4 * width bytes.
   const uint32_t idatLength = uint32_t(png[33]) << 24 | uint32_t(png[34]) << 16 | uint32_t(png[35]) << 8 | png[36];
-  std::vector<uint8_t> raw = runner::Inflate(png.data() + 41, idatLength, 1024);
+  std::vector<uint8_t> raw = data::Inflate(png.data() + 41, idatLength, 1024);
   ASSERT_EQ(raw.size(), 2u * 13u);
   EXPECT_EQ(raw[0], 0);
   EXPECT_EQ(raw[13], 0);

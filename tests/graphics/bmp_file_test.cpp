@@ -1,11 +1,11 @@
 // Bitmap files: each pixel format decodes to the expected colours; corrupt files give no image.
-#include "graphics/bmp_file.h"
+#include "data/bmp_file.h"
 
 #include <gtest/gtest.h>
 
-using qv::graphics::DecodeBmp;
-using qv::graphics::EncodeBmp;
-using qv::graphics::TBitmap32;
+using qv::data::DecodeBmp;
+using qv::data::EncodeBmp;
+using qv::data::TBitmap32;
 
 namespace {
 
@@ -60,7 +60,7 @@ Bmp make(int32_t width, int32_t height, uint16_t bpp, uint32_t compression = 0) 
 
 std::vector<uint32_t> decodePixels(const Bmp& b) {
   auto bytes = b.bytes();
-  auto img = DecodeBmp(bytes.data(), bytes.size());
+  auto img = qv::data::DecodeBmp(bytes.data(), bytes.size());
   if (!img) return {};
   EXPECT_EQ(img->width, b.width);
   EXPECT_EQ(img->height, b.height < 0 ? -b.height : b.height);
@@ -149,17 +149,17 @@ TEST(BmpFile, EachPixelFormatDecodes) {
 }
 
 TEST(BmpFile, EncodeThenDecodeKeepsEveryPixelAndAlpha) {
-  TBitmap32 img(5, 3);
+  qv::data::TBitmap32 img(5, 3);
   for (int y = 0; y < 3; ++y)
     for (int x = 0; x < 5; ++x) img.setPixel(x, y, uint32_t(x * 50) << 24 | uint32_t(y * 80) << 16 | uint32_t(x + y));
-  auto bytes = EncodeBmp(img);
+  auto bytes = qv::data::EncodeBmp(img);
   ASSERT_EQ(bytes[0], 'B');
-  auto back = DecodeBmp(bytes.data(), bytes.size());
+  auto back = qv::data::DecodeBmp(bytes.data(), bytes.size());
   ASSERT_TRUE(back);
   EXPECT_EQ(back->width, 5);
   EXPECT_EQ(back->height, 3);
   EXPECT_EQ(back->pixels, img.pixels);
-  EXPECT_TRUE(EncodeBmp(TBitmap32()).empty());
+  EXPECT_TRUE(qv::data::EncodeBmp(qv::data::TBitmap32()).empty());
 }
 
 TEST(BmpFile, CorruptFilesGiveNoImage) {
@@ -236,6 +236,6 @@ TEST(BmpFile, CorruptFilesGiveNoImage) {
     m24.pixels = {0, 0, 0, 0};
     add("bitfields at 24 bits", m24);
   }
-  for (const Case& c : cases) EXPECT_FALSE(DecodeBmp(c.bytes.data(), c.bytes.size()).has_value()) << c.what;
-  EXPECT_FALSE(DecodeBmp(nullptr, 10).has_value());
+  for (const Case& c : cases) EXPECT_FALSE(qv::data::DecodeBmp(c.bytes.data(), c.bytes.size()).has_value()) << c.what;
+  EXPECT_FALSE(qv::data::DecodeBmp(nullptr, 10).has_value());
 }

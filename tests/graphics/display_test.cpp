@@ -203,7 +203,7 @@ TEST_F(DisplayTest, FailedPresentResetsOncePerFrame) {
 TEST_F(DisplayTest, PlainSpriteQuadCoversExactlyItsPixels) {
   auto* device = UseRecordingDevice();
   CSprite s;
-  s.frames = {TBitmap32(20, 10, 0xFFFFFFFF)};
+  s.frames = {data::TBitmap32(20, 10, 0xFFFFFFFF)};
   s.xOrigin = 4;
   s.yOrigin = 2;
   CreateSpriteTextures(s);

@@ -22,7 +22,7 @@ uint32_t Opaque(uint32_t argb) { return argb | 0xFF000000; }
 
 TEST_F(GLDrawing, TextWithAlignmentBreaksAndWrapping) {
   fonts().append(std::make_unique<CFont>(BlockFont()), "__newfont");
-  const TBitmap32 shot = Render(200, 120, [] {
+  const data::TBitmap32 shot = Render(200, 120, [] {
     Text("draw_set_font", Reals({0}));
     Draw("draw_set_color", Reals({double(0xFFFFFF)}));
     Text("draw_text", {RValue(4.0), RValue(4.0), RValue("AB#CDE")});
@@ -56,7 +56,7 @@ TEST_F(GLDrawing, TextWithAlignmentBreaksAndWrapping) {
 }
 
 TEST_F(GLDrawing, TextWithTheDefaultFont) {
-  const TBitmap32 shot = Render(220, 90, [] {
+  const data::TBitmap32 shot = Render(220, 90, [] {
     Draw("draw_set_color", Reals({double(0xFFFFFF)}));
     Text("draw_text", {RValue(4.0), RValue(4.0), RValue("Hello, World! \x80 5 \xE9t\xE9")});
     Text("draw_set_halign", Reals({1}));
@@ -77,7 +77,7 @@ TEST_F(GLDrawing, TextWithTheDefaultFont) {
 }
 
 TEST_F(GLDrawing, Shapes) {
-  const TBitmap32 shot = Render(160, 120, [] {
+  const data::TBitmap32 shot = Render(160, 120, [] {
     Draw("draw_set_color", Reals({double(0x0000FF)}));
     Draw("draw_rectangle", Reals({0, 0, 10, 10, 0}));
     Draw("draw_rectangle", Reals({14, 0, 30, 10, 1}));
@@ -124,7 +124,7 @@ TEST_F(GLDrawing, Shapes) {
 TEST_F(GLDrawing, BlendModes) {
   // Over a background of (64, 128, 192), each mode draws a square of (200, 100, 50) at alpha 0.5.
   const uint32_t back = 0xFF4080C0;
-  const TBitmap32 shot = Render(80, 20, [] {
+  const data::TBitmap32 shot = Render(80, 20, [] {
     Draw("draw_set_alpha", Reals({0.5}));
     Draw("draw_set_color", Reals({double(0x3264C8)}));
     for (int mode = 0; mode < 4; ++mode) {
@@ -159,7 +159,7 @@ TEST_F(GLDrawing, BlendModes) {
 TEST_F(GLDrawing, SpriteExtScaledTurnedBlendedAndTransparent) {
   // A 16 x 8 sprite: left half white, right half red, origin at its centre.
   auto s = std::make_unique<CSprite>();
-  TBitmap32 frame(16, 8, 0xFFFFFFFF);
+  data::TBitmap32 frame(16, 8, 0xFFFFFFFF);
   for (int y = 0; y < 8; ++y)
     for (int x = 8; x < 16; ++x) frame.setPixel(x, y, 0xFFFF0000);
   s->frames.push_back(frame);
@@ -169,7 +169,7 @@ TEST_F(GLDrawing, SpriteExtScaledTurnedBlendedAndTransparent) {
   sprites().append(std::move(s), "__newsprite");
   display().interpolation = false;
   display().applyRenderStates();
-  const TBitmap32 shot = Render(160, 60, [] {
+  const data::TBitmap32 shot = Render(160, 60, [] {
     Draw("draw_sprite_ext", Reals({0, 0, 20, 20, 1, 1, 0, double(0xFFFFFF), 1}));
     Draw("draw_sprite_ext", Reals({0, 0, 60, 20, 2, 3, 0, double(0xFFFFFF), 1}));
     Draw("draw_sprite_ext", Reals({0, 0, 100, 20, 1, 1, 90, double(0xFFFFFF), 1}));
@@ -236,7 +236,7 @@ TEST_F(GLDrawing, ProportionalSpriteFontOverlapsByOnePixel) {
   // Three 6 x 6 frames, each a solid box in columns 1..4 (red, green, blue), transparent around.
   auto s = std::make_unique<CSprite>();
   for (uint32_t colour : {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu}) {
-    TBitmap32 frame(6, 6, 0);
+    data::TBitmap32 frame(6, 6, 0);
     for (int y = 1; y < 5; ++y)
       for (int x = 1; x <= 4; ++x) frame.setPixel(x, y, colour);
     s->frames.push_back(frame);
@@ -244,7 +244,7 @@ TEST_F(GLDrawing, ProportionalSpriteFontOverlapsByOnePixel) {
   CreateSpriteTextures(*s);
   sprites().append(std::move(s), "__newsprite");
   Text("font_add_sprite", Reals({0, 65, 1, 0}));
-  const TBitmap32 shot = Render(40, 20, [] {
+  const data::TBitmap32 shot = Render(40, 20, [] {
     Draw("draw_set_color", Reals({double(0xFFFFFF)}));
     Text("draw_set_font", Reals({0}));
     Text("draw_text", {RValue(10.0), RValue(10.0), RValue("ABC")});

@@ -232,7 +232,7 @@ TEST_F(Shapes, DrawingWhatDoesNotExistReportsIt) {
 
 TEST_F(Shapes, TiledImagesStartLeftOfTheAreaAndCoverIt) {
   auto b = std::make_unique<CBackground>();
-  b->image = TBitmap32(10, 8, 0xFFFFFFFF);
+  b->image = data::TBitmap32(10, 8, 0xFFFFFFFF);
   CreateBackgroundTexture(*b);
   backgrounds().append(std::move(b), "__newbackground");
   roomArea() = [] { return Area{0, 0, 35, 20}; };

@@ -80,7 +80,7 @@ inline std::string GoldenPath(const std::string& name) {
 }
 
 // Largest per-channel difference, or 256 when the sizes differ.
-inline int MaxDifference(const TBitmap32& a, const TBitmap32& b) {
+inline int MaxDifference(const data::TBitmap32& a, const data::TBitmap32& b) {
   if (a.width != b.width || a.height != b.height) return 256;
   int worst = 0;
   for (size_t i = 0; i < a.pixels.size(); ++i)
@@ -91,7 +91,7 @@ inline int MaxDifference(const TBitmap32& a, const TBitmap32& b) {
 
 // Compares with tests/golden/<name>.png (per-channel tolerance 2). QV_UPDATE_GOLDEN=1 writes the
 // picture instead; each written picture is looked at before it is committed.
-inline void ExpectGolden(const std::string& name, const TBitmap32& actual) {
+inline void ExpectGolden(const std::string& name, const data::TBitmap32& actual) {
   const std::string path = GoldenPath(name);
   if (std::getenv("QV_UPDATE_GOLDEN")) {
     ASSERT_TRUE(SavePng(actual, path));
@@ -101,7 +101,7 @@ inline void ExpectGolden(const std::string& name, const TBitmap32& actual) {
   ASSERT_TRUE(ReadWholeFile(path, bytes)) << "missing golden image " << path;
   auto golden = platform::DecodePng(bytes.data(), bytes.size());
   ASSERT_TRUE(golden);
-  TBitmap32 g(golden->width, golden->height);
+  data::TBitmap32 g(golden->width, golden->height);
   g.pixels = golden->pixels;
   const int diff = MaxDifference(actual, g);
   const std::string actualPath = (std::filesystem::temp_directory_path() / (name + ".actual.png")).string();
@@ -124,7 +124,7 @@ class GLDrawing : public ::testing::Test {
     window_.reset();
   }
   // Clears the frame to `background`, runs `draw`, and captures w x h from the top left.
-  TBitmap32 Render(int w, int h, const std::function<void()>& draw, uint32_t background = 0xFF404040) {
+  data::TBitmap32 Render(int w, int h, const std::function<void()>& draw, uint32_t background = 0xFF404040) {
     display().beginFrame();
     display().device()->clear(true, background, false, 1.0f);
     draw();

@@ -9,7 +9,7 @@
 #include "draw_test_support.h"
 #include "graphics/builtins.h"
 #include "platform/font_face.h"
-#include "runner/stream.h"
+#include "data/stream.h"
 
 namespace qv::graphics {
 namespace {
@@ -46,7 +46,7 @@ TEST(FontRecord, BlockRoundTripsWithEmptySlots) {
   list.names.push_back("fnt_blocks");
   list.slots.push_back(nullptr);
   list.names.push_back("");
-  runner::CStream s;
+  data::CStream s;
   WriteFontBlock(s, list);
   s.seek(0);
   ResourceList<CFont> back;
@@ -60,8 +60,8 @@ TEST(FontRecord, BlockRoundTripsWithEmptySlots) {
 }
 
 // A record with one field changed after it was written: (integer index from the start, value).
-runner::CStream RecordWith(const CFont& f, size_t at, int32_t value) {
-  runner::CStream s;
+data::CStream RecordWith(const CFont& f, size_t at, int32_t value) {
+  data::CStream s;
   WriteFontRecord(s, f);
   s.seek(at);
   s.WriteInteger(value);
@@ -89,29 +89,29 @@ TEST(FontRecord, RefusesWhatDoesNotFitAndClampsTheRange) {
       {"last above 255", last, 1000, true},
   };
   for (const Case& c : cases) {
-    runner::CStream s = RecordWith(f, c.at, c.value);
+    data::CStream s = RecordWith(f, c.at, c.value);
     CFont out;
     bool ok = false;
     try {
       ok = ReadFontRecord(s, out);
-    } catch (const runner::StreamError&) {
+    } catch (const data::StreamError&) {
       ok = false;
     }
     EXPECT_EQ(ok, c.readable) << c.what;
   }
-  runner::CStream low = RecordWith(f, first, -7), high = RecordWith(f, last, 1000);
+  data::CStream low = RecordWith(f, first, -7), high = RecordWith(f, last, 1000);
   CFont a, b;
   ASSERT_TRUE(ReadFontRecord(low, a));
   ASSERT_TRUE(ReadFontRecord(high, b));
   EXPECT_EQ(a.first, 0);
   EXPECT_EQ(b.last, 255);
   // Data that ends early raises the stream's error.
-  runner::CStream cut;
+  data::CStream cut;
   WriteFontRecord(cut, f);
   cut.bytes().resize(cut.size() - 1);
   cut.seek(0);
   CFont c;
-  EXPECT_THROW(ReadFontRecord(cut, c), runner::StreamError);
+  EXPECT_THROW(ReadFontRecord(cut, c), data::StreamError);
 }
 
 // A face with made-up measures: every character is 20 wide with A = 2, B = 15, C = 3, lines 10 high.

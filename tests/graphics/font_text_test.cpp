@@ -214,7 +214,7 @@ TEST(SpriteFont, ProportionalGlyphsUseTheAlphaBoxWithItsInclusiveRightEdge) {
   ResetDrawing();
   auto s = std::make_unique<CSprite>();
   for (int i = 0; i < 3; ++i) {
-    TBitmap32 frame(8, 8, 0);
+    data::TBitmap32 frame(8, 8, 0);
     for (int y = 1; y < 6; ++y)
       for (int x = 2; x <= 5 + i; ++x) frame.setPixel(x, y, 0xFFFFFFFF);
     s->frames.push_back(frame);

@@ -5,7 +5,7 @@
 #include "graphics/bitmap_ops.h"
 #include "graphics/sprite_drawing.h"
 #include "graphics_test_support.h"
-#include "runner/stream.h"
+#include "data/stream.h"
 
 namespace qv::graphics {
 namespace {
@@ -16,7 +16,7 @@ TEST(GameResources, WrittenSpritesAndBackgroundsShowAtTheirPixels) {
   ResetGraphics();
   // The game data: one background (a horizontal gradient) and a sprite of two frames whose second
   // frame is a cross, with the origin at its centre, after an empty sprite slot.
-  runner::CStream data;
+  data::CStream data;
   {
     ResourceList<CBackground> bgs;
     auto bg = std::make_unique<CBackground>();
@@ -27,7 +27,7 @@ TEST(GameResources, WrittenSpritesAndBackgroundsShowAtTheirPixels) {
     sprs.slots.push_back(nullptr);
     sprs.names.push_back("");
     auto s = std::make_unique<CSprite>();
-    s->frames = {TBitmap32(9, 9, 0xFFFF0000), FromRows({"....w....", "....w....", "....w....", "....w....", "wwwwwwwww",
+    s->frames = {data::TBitmap32(9, 9, 0xFFFF0000), FromRows({"....w....", "....w....", "....w....", "....w....", "wwwwwwwww",
                                                         "....w....", "....w....", "....w....", "....w...."})};
     s->xOrigin = 4;
     s->yOrigin = 4;
@@ -63,9 +63,9 @@ TEST(GameResources, WrittenSpritesAndBackgroundsShowAtTheirPixels) {
     DrawSprite(*sprites().get(1), 1, 32, 24);
   };
   display().redraw();
-  const TBitmap32 shot = display().capture(0, 0, 64, 48);
+  const data::TBitmap32 shot = display().capture(0, 0, 64, 48);
   ASSERT_EQ(shot.width, 64);
-  const TBitmap32& bg = backgrounds().get(0)->image;
+  const data::TBitmap32& bg = backgrounds().get(0)->image;
   for (int y = 0; y < 48; ++y)
     for (int x = 0; x < 64; ++x) {
       const bool cross = (x == 32 && y >= 20 && y <= 28) || (y == 24 && x >= 28 && x <= 36);

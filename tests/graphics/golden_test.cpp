@@ -8,7 +8,7 @@
 #include <filesystem>
 
 #include "graphics/bitmap_ops.h"
-#include "graphics/bmp_file.h"
+#include "data/bmp_file.h"
 #include "graphics/builtins.h"
 #include "graphics/sprite_drawing.h"
 #include "graphics_test_support.h"
@@ -24,7 +24,7 @@ constexpr int kTolerance = 2;
 std::string GoldenPath(const std::string& name) { return std::string(QV_SOURCE_DIR) + "/tests/golden/" + name + ".png"; }
 
 // Largest per-channel difference, or 256 when the sizes differ.
-int MaxDifference(const TBitmap32& a, const TBitmap32& b) {
+int MaxDifference(const data::TBitmap32& a, const data::TBitmap32& b) {
   if (a.width != b.width || a.height != b.height) return 256;
   int worst = 0;
   for (size_t i = 0; i < a.pixels.size(); ++i)
@@ -33,7 +33,7 @@ int MaxDifference(const TBitmap32& a, const TBitmap32& b) {
   return worst;
 }
 
-void ExpectGolden(const std::string& name, const TBitmap32& actual) {
+void ExpectGolden(const std::string& name, const data::TBitmap32& actual) {
   const std::string path = GoldenPath(name);
   if (std::getenv("QV_UPDATE_GOLDEN")) {
     ASSERT_TRUE(SavePng(actual, path));
@@ -43,7 +43,7 @@ void ExpectGolden(const std::string& name, const TBitmap32& actual) {
   ASSERT_TRUE(ReadWholeFile(path, bytes)) << "missing golden image " << path;
   auto golden = platform::DecodePng(bytes.data(), bytes.size());
   ASSERT_TRUE(golden);
-  TBitmap32 g;
+  data::TBitmap32 g;
   g.width = golden->width;
   g.height = golden->height;
   g.pixels = golden->pixels;
@@ -54,8 +54,8 @@ void ExpectGolden(const std::string& name, const TBitmap32& actual) {
 
 // A 20 x 20 test sprite: a one-pixel red border, a blue and white checkerboard of 2-pixel cells
 // inside, and a green pixel at (5, 5), fully opaque.
-TBitmap32 TestPicture() {
-  TBitmap32 b(20, 20);
+data::TBitmap32 TestPicture() {
+  data::TBitmap32 b(20, 20);
   for (int y = 0; y < 20; ++y)
     for (int x = 0; x < 20; ++x) {
       uint32_t c = ((x / 2 + y / 2) % 2) ? 0xFF2040E0 : 0xFFFFFFFF;
@@ -75,7 +75,7 @@ class Golden : public GLFixture {
     CreateSpriteTextures(sprite);
   }
   // Clears the frame to grey (the viewport only), runs `draw`, and captures w x h from the top left.
-  TBitmap32 Render(int w, int h, const std::function<void()>& draw) {
+  data::TBitmap32 Render(int w, int h, const std::function<void()>& draw) {
     display().beginFrame();
     display().device()->clear(true, 0xFF404040, false, 1.0f);
     draw();
@@ -90,8 +90,8 @@ TEST_F(Golden, SpriteAtIntegerPositionLandsOnItsPixelsExactly) {
   // picture is copied unchanged, with no bleeding row or column at its edges.
   display().interpolation = true;
   display().applyRenderStates();
-  const TBitmap32 shot = Render(40, 40, [&] { DrawSprite(sprite, 0, 10, 12); });
-  const TBitmap32 picture = TestPicture();
+  const data::TBitmap32 shot = Render(40, 40, [&] { DrawSprite(sprite, 0, 10, 12); });
+  const data::TBitmap32 picture = TestPicture();
   for (int y = 0; y < 40; ++y)
     for (int x = 0; x < 40; ++x) {
       const bool inside = x >= 10 && x < 30 && y >= 12 && y < 32;
@@ -105,7 +105,7 @@ TEST_F(Golden, SpriteAtIntegerPositionLandsOnItsPixelsExactly) {
 TEST_F(Golden, SpriteAtFractionalPositions) {
   display().interpolation = true;
   display().applyRenderStates();
-  const TBitmap32 linear = Render(64, 32, [&] {
+  const data::TBitmap32 linear = Render(64, 32, [&] {
     DrawSprite(sprite, 0, 4.5, 4.5);
     DrawSprite(sprite, 0, 36.25, 6.75);
   });
@@ -119,7 +119,7 @@ TEST_F(Golden, SpriteAtFractionalPositions) {
   ExpectGolden("sprite_fractional_linear", linear);
   display().interpolation = false;
   display().applyRenderStates();
-  const TBitmap32 point = Render(64, 32, [&] { DrawSprite(sprite, 0, 36.25, 6.75); });
+  const data::TBitmap32 point = Render(64, 32, [&] { DrawSprite(sprite, 0, 36.25, 6.75); });
   // Without interpolation the picture stays sharp, shifted to whole pixels.
   EXPECT_EQ(point.pixel(36, 7), 0xFFE02020u);
   EXPECT_EQ(point.pixel(35, 7), 0xFF404040u);
@@ -130,16 +130,16 @@ TEST_F(Golden, SpriteAtFractionalPositions) {
 TEST_F(Golden, ScalingWithAndWithoutInterpolation) {
   display().interpolation = false;
   display().applyRenderStates();
-  const TBitmap32 sharp = Render(70, 70, [&] { DrawSpriteExt(sprite, 0, 5, 5, 3, 3, 0, 0xFFFFFF, 1); });
+  const data::TBitmap32 sharp = Render(70, 70, [&] { DrawSpriteExt(sprite, 0, 5, 5, 3, 3, 0, 0xFFFFFF, 1); });
   // Nearest filtering: each texel is an exact 3 x 3 block.
-  const TBitmap32 picture = TestPicture();
+  const data::TBitmap32 picture = TestPicture();
   for (int y = 0; y < 60; ++y)
     for (int x = 0; x < 60; ++x) ASSERT_EQ(sharp.pixel(5 + x, 5 + y), picture.pixel(x / 3, y / 3)) << x << "," << y;
   // Shows the test sprite three times its size with hard 3 x 3 blocks.
   ExpectGolden("sprite_scaled_point", sharp);
   display().interpolation = true;
   display().applyRenderStates();
-  const TBitmap32 smooth = Render(70, 70, [&] { DrawSpriteExt(sprite, 0, 5, 5, 3, 3, 0, 0xFFFFFF, 1); });
+  const data::TBitmap32 smooth = Render(70, 70, [&] { DrawSpriteExt(sprite, 0, 5, 5, 3, 3, 0, 0xFFFFFF, 1); });
   // Shows the same enlargement with blended block edges.
   ExpectGolden("sprite_scaled_linear", smooth);
   EXPECT_NE(smooth.pixels, sharp.pixels);
@@ -182,7 +182,7 @@ TEST_F(Golden, RegionScaleModesAndTheOutsideColour) {
     std::vector<uint32_t> pixels = display().device()->readWindow(w, h);
     ASSERT_EQ(w, 400);
     ASSERT_EQ(h, 260);
-    TBitmap32 shot;
+    data::TBitmap32 shot;
     shot.width = w;
     shot.height = h;
     shot.pixels = std::move(pixels);
@@ -198,7 +198,7 @@ TEST_F(Golden, RegionScaleModesAndTheOutsideColour) {
 
 TEST_F(Golden, DrawsBatchWhileStateAndTextureStayTheSame) {
   CSprite other;
-  other.frames = {TBitmap32(4, 4, 0xFF00FF00)};
+  other.frames = {data::TBitmap32(4, 4, 0xFF00FF00)};
   CreateSpriteTextures(other);
   platform::Device* device = display().device();
   auto callsFor = [&](const std::function<void()>& draw) {
@@ -227,10 +227,10 @@ TEST_F(Golden, DrawsBatchWhileStateAndTextureStayTheSame) {
             }),
             2u);
   // Batching changes no pixel: the batched frame equals the same sprites drawn one call each.
-  const TBitmap32 batched = Render(64, 64, [&] {
+  const data::TBitmap32 batched = Render(64, 64, [&] {
     for (int i = 0; i < 30; ++i) DrawSprite(sprite, 0, (i * 7) % 44, (i * 5) % 44);
   });
-  const TBitmap32 single = Render(64, 64, [&] {
+  const data::TBitmap32 single = Render(64, 64, [&] {
     for (int i = 0; i < 30; ++i) {
       DrawSprite(sprite, 0, (i * 7) % 44, (i * 5) % 44);
       device->endScene();
@@ -265,7 +265,7 @@ TEST_F(Golden, CaptureGivesTheDrawnPixelsToSpritesAndFiles) {
   const std::string bmp = TempPath("shot.bmp");
   Call(bmp, 0.0, 0.0, 20.0, 20.0).run(Handler(DisplayBuiltins(), "screen_save_part"));
   ASSERT_TRUE(ReadWholeFile(bmp, bytes));
-  auto decoded = DecodeBmp(bytes.data(), bytes.size());
+  auto decoded = data::DecodeBmp(bytes.data(), bytes.size());
   ASSERT_TRUE(decoded);
   EXPECT_EQ(decoded->pixels, TestPicture().pixels);
 }

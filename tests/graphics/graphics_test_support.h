@@ -23,8 +23,8 @@ inline constexpr uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF00
 
 // Bitmap from rows of characters: '.' transparent black, 'r', 'g', 'b', 'w' opaque colours,
 // 'k' opaque black.
-inline TBitmap32 FromRows(const std::vector<std::string>& rows) {
-  TBitmap32 b(int(rows[0].size()), int(rows.size()));
+inline data::TBitmap32 FromRows(const std::vector<std::string>& rows) {
+  data::TBitmap32 b(int(rows[0].size()), int(rows.size()));
   for (int y = 0; y < b.height; ++y)
     for (int x = 0; x < b.width; ++x) {
       uint32_t c = 0;

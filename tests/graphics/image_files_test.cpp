@@ -12,10 +12,10 @@ namespace {
 
 using namespace testing;
 
-platform::DecodedImage Decoded(const TBitmap32& b) { return platform::DecodedImage{b.width, b.height, b.pixels, true}; }
+platform::DecodedImage Decoded(const data::TBitmap32& b) { return platform::DecodedImage{b.width, b.height, b.pixels, true}; }
 
 TEST(ImageFiles, EachFormatDecodesItsPicture) {
-  const TBitmap32 picture = FromRows({"rgbw", "kkrr", "wwbb"});
+  const data::TBitmap32 picture = FromRows({"rgbw", "kkrr", "wwbb"});
   struct Case {
     const char* ext;
     std::vector<uint8_t> bytes;
@@ -26,7 +26,7 @@ TEST(ImageFiles, EachFormatDecodesItsPicture) {
       {".png", EncodePng(picture), 0},
       {".tif", platform::EncodeTiff(Decoded(picture)), 0},
       {".gif", platform::EncodeGif(gif), 0},
-      {".jpg", platform::EncodeJpeg(Decoded(TBitmap32(8, 8, 0xFF3366CC)), 100), 3},
+      {".jpg", platform::EncodeJpeg(Decoded(data::TBitmap32(8, 8, 0xFF3366CC)), 100), 3},
   };
   for (const Case& c : cases) {
     auto b = DecodeImage(c.bytes.data(), c.bytes.size(), c.ext);
@@ -46,7 +46,7 @@ TEST(ImageFiles, EachFormatDecodesItsPicture) {
 
 TEST(ImageFiles, AlphaChannelIsKeptAndTransparentGifPixelsShowTheFillColour) {
   // A PNG with an alpha channel keeps it (half-transparent stays half-transparent).
-  TBitmap32 translucent(2, 1, 0x80FF0000);
+  data::TBitmap32 translucent(2, 1, 0x80FF0000);
   translucent.setPixel(1, 0, 0x00000000);
   auto png = EncodePng(translucent);
   auto b = DecodeImage(png.data(), png.size(), ".png");
@@ -54,7 +54,7 @@ TEST(ImageFiles, AlphaChannelIsKeptAndTransparentGifPixelsShowTheFillColour) {
   EXPECT_EQ(b->pixel(0, 0), 0x80FF0000u);
   EXPECT_EQ(b->pixel(1, 0), 0x00000000u);
   // A fully transparent PNG has no alpha information left: it becomes opaque.
-  TBitmap32 none(2, 1, 0x00112233);
+  data::TBitmap32 none(2, 1, 0x00112233);
   png = EncodePng(none);
   b = DecodeImage(png.data(), png.size(), ".png");
   ASSERT_TRUE(b);
@@ -69,7 +69,7 @@ TEST(ImageFiles, AlphaChannelIsKeptAndTransparentGifPixelsShowTheFillColour) {
 }
 
 TEST(ImageFiles, CorruptAndHostileFilesGiveNoImage) {
-  const TBitmap32 picture(16, 16, 0xFF336699);
+  const data::TBitmap32 picture(16, 16, 0xFF336699);
   platform::GifAnimation gif{16, 16, {platform::GifFrame{0, 0, 16, 16, 0, picture.pixels}}};
   const std::vector<std::pair<const char*, std::vector<uint8_t>>> good = {
       {".png", EncodePng(picture)},
@@ -96,7 +96,7 @@ TEST(ImageFiles, CorruptAndHostileFilesGiveNoImage) {
     }
   }
   // A PNG header claiming 16384 x 16384 on a few bytes of data is refused before allocating.
-  std::vector<uint8_t> huge = EncodePng(TBitmap32(1, 1, 0xFFFFFFFF));
+  std::vector<uint8_t> huge = EncodePng(data::TBitmap32(1, 1, 0xFFFFFFFF));
   for (int i : {16, 20}) {
     huge[size_t(i)] = 0x00;
     huge[size_t(i) + 1] = 0x00;
@@ -115,7 +115,7 @@ TEST(AnimatedGif, FramesComposeWithDisposalAndClipToTheCanvas) {
                              {platform::GifFrame{0, 0, 1, 1, 1, {kRed}}, platform::GifFrame{1, 0, 1, 1, 2, {kGreen}},
                               platform::GifFrame{1, 0, 1, 1, 0, {kBlue}}}};
   auto bytes = platform::EncodeGif(gif);
-  std::vector<TBitmap32> frames = ComposeGifFrames(bytes.data(), bytes.size());
+  std::vector<data::TBitmap32> frames = ComposeGifFrames(bytes.data(), bytes.size());
   ASSERT_EQ(frames.size(), 3u);
   constexpr uint32_t kCanvas = 0xFF408000;  // script colour 32832
   EXPECT_EQ(frames[0].pixels, (std::vector<uint32_t>{kRed, kCanvas}));

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "graphics/bitmap_ops.h"
-#include "graphics/bmp_file.h"
+#include "data/bmp_file.h"
 #include "graphics/builtins.h"
 #include "graphics_test_support.h"
 #include "platform/image_codecs.h"
@@ -22,7 +22,7 @@ class ResourceBuiltins : public ::testing::Test {
     ResetGraphics();
     UseRecordingDevice();
     stripPath = TempPath("three.png");
-    TBitmap32 strip(30, 10, 0xFF0000FF);
+    data::TBitmap32 strip(30, 10, 0xFF0000FF);
     for (int y = 0; y < 10; ++y) strip.setPixel(29, y, 0xFFFF0000);
     ASSERT_TRUE(SavePng(strip, stripPath));
   }
@@ -113,7 +113,7 @@ TEST_F(ResourceBuiltins, CopiesMergesAndAlpha) {
   // Alpha from another sprite leaves the masks as they were.
   const auto masks = sprites().get(1)->masks;
   auto dark = std::make_unique<CSprite>();
-  dark->frames = {TBitmap32(30, 10, 0xFF000000)};
+  dark->frames = {data::TBitmap32(30, 10, 0xFF000000)};
   const int darkIndex = sprites().append(std::move(dark), "__newsprite");
   Call(1.0, double(darkIndex)).run(S("sprite_set_alpha_from_sprite"));
   EXPECT_EQ(sprites().get(1)->frames[0].pixel(0, 0) >> 24, 0u);
@@ -143,7 +143,7 @@ TEST_F(ResourceBuiltins, SavingFramesAndStrips) {
   const std::string bmp = TempPath("frame.bmp");
   Call(0.0, 2.0, bmp).run(S("sprite_save"));
   ASSERT_TRUE(ReadWholeFile(bmp, bytes));
-  auto decoded = DecodeBmp(bytes.data(), bytes.size());
+  auto decoded = data::DecodeBmp(bytes.data(), bytes.size());
   ASSERT_TRUE(decoded);
   EXPECT_EQ(decoded->pixels, sprites().get(0)->frames[2].pixels);
   EXPECT_EQ(Call(bmp, 0.0, 0.0).run(B("background_add")).real, 0.0);
@@ -175,7 +175,7 @@ TEST_F(ResourceBuiltins, BackgroundsFromColoursFilesAndCopies) {
   // Background files written by our writer are read back (with colour bleeding).
   const std::string bgFile = TempPath("tiles.bg");
   {
-    std::vector<uint8_t> bytes = WriteBackgroundFile(TBitmap32(2, 2, 0xFF123456));
+    std::vector<uint8_t> bytes = WriteBackgroundFile(data::TBitmap32(2, 2, 0xFF123456));
     std::FILE* f = std::fopen(bgFile.c_str(), "wb");
     ASSERT_NE(f, nullptr);
     std::fwrite(bytes.data(), 1, bytes.size(), f);

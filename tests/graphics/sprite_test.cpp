@@ -8,7 +8,7 @@
 #include "graphics/mask.h"
 #include "graphics/sprite.h"
 #include "graphics_test_support.h"
-#include "runner/stream.h"
+#include "data/stream.h"
 
 namespace qv::graphics {
 namespace {
@@ -18,7 +18,7 @@ using namespace testing;
 int CountBits(const TMask& m) { return int(std::count(m.bits.begin(), m.bits.end(), 1)); }
 
 TEST(Mask, BoxKindsAndShapes) {
-  const TBitmap32 frame = FromRows({"......", ".rr...", ".r....", "......"});
+  const data::TBitmap32 frame = FromRows({"......", ".rr...", ".r....", "......"});
   struct Case {
     const char* what;
     int boxKind, shape;
@@ -42,7 +42,7 @@ TEST(Mask, BoxKindsAndShapes) {
 }
 
 TEST(Mask, EllipseAndDiamondOfA32Box) {
-  const TBitmap32 frame(32, 32, 0xFFFFFFFF);
+  const data::TBitmap32 frame(32, 32, 0xFFFFFFFF);
   const TMask e = ComputeMask(frame, kBoxFullImage, {}, kShapeEllipse, 0);
   // cx = 15.5, rx = 16: the corner is outside, the centre and the edge midpoints inside.
   EXPECT_FALSE(e.bit(0, 0));
@@ -58,7 +58,7 @@ TEST(Mask, EllipseAndDiamondOfA32Box) {
   EXPECT_TRUE(d.bit(1, 15));
   EXPECT_LT(CountBits(d), CountBits(e));
   // A box with no extent (automatic box of an empty frame) sets nothing for these shapes.
-  const TMask none = ComputeMask(TBitmap32(4, 4, 0), kBoxAutomatic, {}, kShapeEllipse, 0);
+  const TMask none = ComputeMask(data::TBitmap32(4, 4, 0), kBoxAutomatic, {}, kShapeEllipse, 0);
   EXPECT_EQ(CountBits(none), 0);
 }
 
@@ -76,7 +76,7 @@ TEST(Mask, SharedMaskIsTheUnionAndSeparateMasksIgnoreEmptyFrames) {
   EXPECT_EQ(CountBits(s.masks[0]), 9);
   // Separate masks: a fully transparent frame does not widen the sprite's box.
   CSprite t;
-  t.frames = {FromRows({"....", ".r..", "....", "...."}), TBitmap32(4, 4, 0)};
+  t.frames = {FromRows({"....", ".r..", "....", "...."}), data::TBitmap32(4, 4, 0)};
   ComputeSpriteMasks(t, true, 0, kShapePrecise, kBoxAutomatic, {});
   ASSERT_EQ(t.masks.size(), 2u);
   EXPECT_EQ(t.masks[1].box(), (Box{3, 3, 0, 0}));
@@ -102,7 +102,7 @@ TEST(SpriteRecord, RoundTripsAndKeepsTheStoredBoxOrder) {
   list.names.push_back("spr_a");
   list.slots.push_back(nullptr);
   list.names.push_back("");
-  runner::CStream out;
+  data::CStream out;
   WriteSpriteBlock(out, list);
   out.seek(0);
   ResourceList<CSprite> back;
@@ -120,7 +120,7 @@ TEST(SpriteRecord, RoundTripsAndKeepsTheStoredBoxOrder) {
   EXPECT_EQ(b->bbox, (Box{0, 0, 2, 2}));
 
   // The mask record stores left, right, bottom, top.
-  runner::CStream m;
+  data::CStream m;
   TMask mask = ComputeMask(FromRows({"....", ".r..", ".rr.", "...."}), kBoxAutomatic, {}, kShapePrecise, 0);
   WriteMaskRecord(m, mask);
   m.seek(12);
@@ -132,7 +132,7 @@ TEST(SpriteRecord, RoundTripsAndKeepsTheStoredBoxOrder) {
 
 TEST(SpriteRecord, RefusesCountsAndSizesThatDoNotFit) {
   auto record = [](auto fill) {
-    runner::CStream s;
+    data::CStream s;
     s.WriteBoolean(true);
     s.WriteString("x");
     fill(s);
@@ -142,30 +142,30 @@ TEST(SpriteRecord, RefusesCountsAndSizesThatDoNotFit) {
   std::unique_ptr<CSprite> out;
   std::string name;
   // Another version.
-  auto s1 = record([](runner::CStream& s) { s.WriteInteger(710); });
+  auto s1 = record([](data::CStream& s) { s.WriteInteger(710); });
   EXPECT_FALSE(ReadSpriteRecord(s1, out, name));
   // A frame count far beyond the data.
-  auto s2 = record([](runner::CStream& s) {
+  auto s2 = record([](data::CStream& s) {
     for (int32_t v : {800, 0, 0, 2000000000}) s.WriteInteger(v);
   });
   EXPECT_FALSE(ReadSpriteRecord(s2, out, name));
-  auto s3 = record([](runner::CStream& s) {
+  auto s3 = record([](data::CStream& s) {
     for (int32_t v : {800, 0, 0, -1}) s.WriteInteger(v);
   });
   EXPECT_FALSE(ReadSpriteRecord(s3, out, name));
   // A mask claiming 10000 x 10000 bits with none in the data.
-  auto s4 = record([](runner::CStream& s) {
+  auto s4 = record([](data::CStream& s) {
     for (int32_t v : {800, 0, 0, 1}) s.WriteInteger(v);
-    WriteImageRecord(s, TBitmap32(1, 1, 0xFFFFFFFF));
+    WriteImageRecord(s, data::TBitmap32(1, 1, 0xFFFFFFFF));
     s.WriteBoolean(false);
     for (int32_t v : {800, 10000, 10000, 0, 0, 0, 0}) s.WriteInteger(v);
   });
   EXPECT_FALSE(ReadSpriteRecord(s4, out, name));
   EXPECT_EQ(out, nullptr);
   // A mask of another version is an empty mask: size 0 and box 0.
-  auto s5 = record([](runner::CStream& s) {
+  auto s5 = record([](data::CStream& s) {
     for (int32_t v : {800, 0, 0, 1}) s.WriteInteger(v);
-    WriteImageRecord(s, TBitmap32(2, 2, 0xFFFFFFFF));
+    WriteImageRecord(s, data::TBitmap32(2, 2, 0xFFFFFFFF));
     s.WriteBoolean(false);
     s.WriteInteger(799);
   });
@@ -199,7 +199,7 @@ TEST(BackgroundRecordAndFile, RoundTrip) {
   b->image = FromRows({"rg", "bw"});
   list.slots.push_back(std::move(b));
   list.names.push_back("bg");
-  runner::CStream out;
+  data::CStream out;
   WriteBackgroundBlock(out, list);
   out.seek(0);
   ResourceList<CBackground> back;
@@ -214,12 +214,12 @@ TEST(BackgroundRecordAndFile, RoundTrip) {
 }
 
 TEST(SpriteFrames, StripDropsTheRemainderColumns) {
-  TBitmap32 strip(100, 2, 0xFF00FF00);
+  data::TBitmap32 strip(100, 2, 0xFF00FF00);
   strip.setPixel(33, 0, kRed);  // first column of frame 1
   strip.setPixel(99, 0, kBlue);  // the dropped column
   const std::string path = TempPath("strip.png");
   ASSERT_TRUE(SavePng(strip, path));
-  std::vector<TBitmap32> frames;
+  std::vector<data::TBitmap32> frames;
   ASSERT_TRUE(LoadSpriteFrames(path, 3, false, false, frames));
   ASSERT_EQ(frames.size(), 3u);
   EXPECT_EQ(frames[0].width, 33);
@@ -233,13 +233,13 @@ TEST(SpriteFrames, StripDropsTheRemainderColumns) {
 
 TEST(Gradient, StraightKindsArePixelExact) {
   // Kind 0: column x has merge(col1, col2, x / w).
-  TBitmap32 g = MakeGradient(4, 2, 0x000000, 0x0000FF, 0);
+  data::TBitmap32 g = MakeGradient(4, 2, 0x000000, 0x0000FF, 0);
   EXPECT_EQ(g.pixel(0, 1), 0xFF000000u);
   EXPECT_EQ(g.pixel(1, 0), 0xFF400000u);  // 63.75 -> 64
   EXPECT_EQ(g.pixel(2, 1), 0xFF800000u);  // 127.5 -> 128 (even)
   EXPECT_EQ(g.pixel(3, 0), 0xFFBF0000u);  // 191.25 -> 191
   // Kind 2: nested rectangles; the centre gets the last colour.
-  TBitmap32 r = MakeGradient(4, 4, 0x000000, 0xFFFFFF, 2);
+  data::TBitmap32 r = MakeGradient(4, 4, 0x000000, 0xFFFFFF, 2);
   EXPECT_EQ(r.pixel(0, 0), 0xFF000000u);
   EXPECT_EQ(r.pixel(1, 1), 0xFF808080u);
   // A one-pixel-wide picture takes t = 0 where the divisor would be 0.

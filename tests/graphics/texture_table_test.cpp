@@ -20,7 +20,7 @@ class TextureTableTest : public ::testing::Test {
 };
 
 TEST_F(TextureTableTest, ImageOf20GetsA32TextureWithItsEdgeRepeated) {
-  TBitmap32 b(20, 20, 0xFF102030);
+  data::TBitmap32 b(20, 20, 0xFF102030);
   for (int i = 0; i < 20; ++i) {
     b.setPixel(19, i, 0xFF0000FF);  // last column blue
     b.setPixel(i, 19, 0xFFFF0000);  // last row red
@@ -40,30 +40,30 @@ TEST_F(TextureTableTest, ImageOf20GetsA32TextureWithItsEdgeRepeated) {
 }
 
 TEST_F(TextureTableTest, PowerOfTwoImageHasNoBorderAndSidesRoundSeparately) {
-  const int id = textures().fromBitmap(TBitmap32(32, 32, 0xFFFFFFFF));
+  const int id = textures().fromBitmap(data::TBitmap32(32, 32, 0xFFFFFFFF));
   EXPECT_EQ(textures().widthRatio(id), 1.0);
-  const int wide = textures().fromBitmap(TBitmap32(33, 2, 0xFFFFFFFF));
+  const int wide = textures().fromBitmap(data::TBitmap32(33, 2, 0xFFFFFFFF));
   EXPECT_EQ(textures().entry(wide)->textureWidth, 64);
   EXPECT_EQ(textures().entry(wide)->textureHeight, 2);
   EXPECT_EQ(textures().heightRatio(wide), 1.0);
 }
 
 TEST_F(TextureTableTest, IdsReuseTheLowestFreedEntry) {
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(textures().fromBitmap(TBitmap32(2, 2, 0xFFFFFFFF)), i);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(textures().fromBitmap(data::TBitmap32(2, 2, 0xFFFFFFFF)), i);
   textures().free(3);
   textures().free(1);
   EXPECT_FALSE(textures().exists(3));
-  EXPECT_EQ(textures().fromBitmap(TBitmap32(2, 2, 0xFFFFFFFF)), 1);
-  EXPECT_EQ(textures().fromBitmap(TBitmap32(2, 2, 0xFFFFFFFF)), 3);
-  EXPECT_EQ(textures().fromBitmap(TBitmap32(2, 2, 0xFFFFFFFF)), 5);
+  EXPECT_EQ(textures().fromBitmap(data::TBitmap32(2, 2, 0xFFFFFFFF)), 1);
+  EXPECT_EQ(textures().fromBitmap(data::TBitmap32(2, 2, 0xFFFFFFFF)), 3);
+  EXPECT_EQ(textures().fromBitmap(data::TBitmap32(2, 2, 0xFFFFFFFF)), 5);
   textures().free(99);  // unknown ids do nothing
   EXPECT_EQ(device->textures.size(), 6u);
 }
 
 TEST_F(TextureTableTest, UnusableImagesGetNoTexture) {
-  EXPECT_EQ(textures().fromBitmap(TBitmap32()), -1);     // no pixels: nothing to draw
-  EXPECT_EQ(textures().fromBitmap(TBitmap32(0, 5)), -1);
-  EXPECT_EQ(textures().fromBitmap(TBitmap32(20000, 1, 0)), -1);  // above the device's maximum
+  EXPECT_EQ(textures().fromBitmap(data::TBitmap32()), -1);     // no pixels: nothing to draw
+  EXPECT_EQ(textures().fromBitmap(data::TBitmap32(0, 5)), -1);
+  EXPECT_EQ(textures().fromBitmap(data::TBitmap32(20000, 1, 0)), -1);  // above the device's maximum
   EXPECT_TRUE(device->textures.empty());
   // Unknown ids answer 1 and false.
   for (double id : {-1.0, 0.0, 12.0}) {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "graphics/sprite.h"
-#include "motion/bounding_box.h"
+#include "world/bounding_box.h"
 #include "motion/collision.h"
 #include "world/instance.h"
 
@@ -25,7 +25,7 @@ std::unique_ptr<graphics::CSprite> drawn(std::vector<std::vector<std::string>> f
   graphics::Box box{1 << 20, 1 << 20, -1, -1};
   for (const auto& rows : frames) {
     const int w = int(rows[0].size()), h = int(rows.size());
-    s->frames.push_back(graphics::TBitmap32(w, h, 0xFFFFFFFF));
+    s->frames.push_back(data::TBitmap32(w, h, 0xFFFFFFFF));
     graphics::TMask m;
     m.width = w;
     m.height = h;
@@ -51,7 +51,7 @@ void makeSprites() {
   };
   // 10 x 8, box (2, 1)-(7, 6), origin (5, 4): the box rounding cases.
   auto box = std::make_unique<graphics::CSprite>();
-  box->frames.push_back(graphics::TBitmap32(10, 8, 0xFFFFFFFF));
+  box->frames.push_back(data::TBitmap32(10, 8, 0xFFFFFFFF));
   box->bbox = {2, 1, 7, 6};
   box->xOrigin = 5;
   box->yOrigin = 4;
@@ -97,11 +97,11 @@ TEST(CollisionBoxes, RoundFractionalScaledAndRotatedPlacements) {
 TEST(CollisionBoxes, ChangeCountAdvancesOnlyWhenABoxChanges) {
   makeSprites();
   world::CInstance in = placed(kBlock, 0, 0);
-  const uint64_t before = BoxVersion();
+  const uint64_t before = world::BoxVersion();
   SetPosition(in, 0.2, 0.3);  // rounds to the same box
-  EXPECT_EQ(BoxVersion(), before);
+  EXPECT_EQ(world::BoxVersion(), before);
   SetPosition(in, 1, 0);
-  EXPECT_GT(BoxVersion(), before);
+  EXPECT_GT(world::BoxVersion(), before);
 }
 
 TEST(InstanceCollisions, FollowMasksUnderScaleMirrorAndRotation) {

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "graphics/sprite.h"
-#include "motion/bounding_box.h"
-#include "motion/motion_setters.h"
+#include "world/bounding_box.h"
+#include "world/motion_setters.h"
 #include "world/instance.h"
 
 namespace qv::motion {
@@ -14,7 +14,7 @@ void makeSprite() {
   auto& list = graphics::sprites();
   list.clear();
   auto s = std::make_unique<graphics::CSprite>();
-  s->frames.push_back(graphics::TBitmap32(10, 8, 0xFFFFFFFF));
+  s->frames.push_back(data::TBitmap32(10, 8, 0xFFFFFFFF));
   s->bbox = {2, 1, 7, 6};
   s->xOrigin = 5;
   s->yOrigin = 4;
@@ -52,8 +52,8 @@ TEST(BoundingBox, FollowsPositionScaleAndAngle) {
   world::CInstance none;
   none.spriteIndex = 3;
   ComputeBoundingBox(none);
-  EXPECT_EQ(none.bboxLeft, kNoBox);
-  EXPECT_EQ(none.bboxBottom, kNoBox);
+  EXPECT_EQ(none.bboxLeft, world::kNoBox);
+  EXPECT_EQ(none.bboxBottom, world::kNoBox);
   // The mask, when set, is the collision sprite.
   none.maskIndex = 0;
   ComputeBoundingBox(none);
@@ -92,8 +92,8 @@ TEST(MotionSetters, KeepThePolarAndVectorFormsTogether) {
   SetHspeed(in, 0);
   SetVspeed(in, -2);
   EXPECT_EQ(in.direction, 90);
-  EXPECT_EQ(ReduceDirection(720.5), 0.5);
-  EXPECT_EQ(ReduceDirection(-1e-20), 360);  // the formula taken literally
+  EXPECT_EQ(world::ReduceDirection(720.5), 0.5);
+  EXPECT_EQ(world::ReduceDirection(-1e-20), 360);  // the formula taken literally
 }
 
 }  // namespace

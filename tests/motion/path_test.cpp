@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "motion/path.h"
-#include "runner/stream.h"
+#include "data/stream.h"
 
 namespace qv::motion {
 namespace {
@@ -121,7 +121,7 @@ TEST(PathPointLookup, InterpolatesAlongTheLength) {
 
 TEST(PathRecord, RoundTripsAndRefusesBadData) {
   CPath written = makePath(kPathSmooth, false, 3, kCorner);
-  runner::CStream s;
+  data::CStream s;
   WritePathRecord(s, written);
   s.seek(0);
   CPath read;
@@ -136,7 +136,7 @@ TEST(PathRecord, RoundTripsAndRefusesBadData) {
 
   // Another version; a stored depth beyond 8; a point count the data cannot hold.
   auto record = [](int32_t version, int32_t precision, int32_t count, int pointsWritten) {
-    runner::CStream r;
+    data::CStream r;
     r.WriteInteger(version);
     r.WriteInteger(kPathSmooth);
     r.WriteBoolean(true);

@@ -18,10 +18,10 @@
 
 #include "graphics/bitmap_ops.h"
 #include "graphics/mask.h"
-#include "runner/project/game_package.h"
+#include "project/game_package.h"
 #include "motion/path.h"
-#include "runner/included_files.h"
-#include "runner/project/project_folder.h"
+#include "game/included_files.h"
+#include "project/project_folder.h"
 #include "world/instances.h"
 #include "world/object.h"
 #include "world/room.h"
@@ -32,11 +32,12 @@
 namespace packtest {
 
 namespace fs = std::filesystem;
-using namespace qv::runner;
-using namespace qv::runner::project;
+using namespace qv;
+using namespace qv::data;
+using namespace qv::project;
 
-inline qv::graphics::TBitmap32 picture(int w, int h, uint32_t seed) {
-  qv::graphics::TBitmap32 b(w, h);
+inline qv::data::TBitmap32 picture(int w, int h, uint32_t seed) {
+  qv::data::TBitmap32 b(w, h);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       uint32_t v = (uint32_t(x) * 2654435761u) ^ (uint32_t(y) * 40503u) ^ seed;
@@ -47,7 +48,7 @@ inline qv::graphics::TBitmap32 picture(int w, int h, uint32_t seed) {
 
 // One extension package as stored: records (one file, one function, one constant), then a files block.
 inline std::vector<uint8_t> extensionPackage(const std::string& function) {
-  CStream s;
+  data::CStream s;
   s.WriteInteger(700);
   s.WriteString("Pack");
   s.WriteString("pack");
@@ -70,7 +71,7 @@ inline std::vector<uint8_t> extensionPackage(const std::string& function) {
   s.WriteInteger(700);
   s.WriteString("PACK_ANSWER");
   s.WriteString("42");
-  CStream files;
+  data::CStream files;
   files.WriteInteger(1234);
   files.WriteString("bytes of pack.so");
   s.WriteCompressedBlock(files);
@@ -81,7 +82,7 @@ inline RawSlot raw(const std::string& name, std::vector<uint8_t> record) { retur
 
 template <class T, class WriteFn>
 RawSlot record(const std::string& name, const T& item, WriteFn write) {
-  CStream s;
+  data::CStream s;
   write(s, item);
   return raw(name, s.bytes());
 }
@@ -201,18 +202,18 @@ inline RawSlot triggerRecord(const std::string& name, int32_t moment) {
 }
 
 inline std::vector<uint8_t> includedFile(const std::string& name, bool withData) {
-  qv::runner::CDataFile f;
+  qv::game::CDataFile f;
   f.fileName = name;
   f.sourcePath = "C:\\game\\" + name;
   f.hasData = f.dataFollows = withData;
-  if (withData) f.data = CStream(std::vector<uint8_t>{'l', 'e', 'v', 0, 1, 255});
+  if (withData) f.data = data::CStream(std::vector<uint8_t>{'l', 'e', 'v', 0, 1, 255});
   f.sourceSize = withData ? 6 : 0;
   f.exportKind = withData ? 1 : 3;
   f.exportFolder = withData ? "" : "levels";
   f.overwrite = withData;
   f.freeAfterExport = !withData;
-  CStream s;
-  qv::runner::WriteDataFileRecord(s, f);
+  data::CStream s;
+  qv::game::WriteDataFileRecord(s, f);
   return s.bytes();
 }
 
@@ -226,7 +227,7 @@ inline std::vector<uint8_t> gameInformation() {
   info.sizeable = false;
   info.gameWaits = false;
   info.richText = "{\\rtf1 Use the \\b arrows\\b0 .\\par}";
-  CStream block;
+  data::CStream block;
   qv::windows::WriteGameInformation(block, info);
   return block.bytes();
 }
@@ -255,7 +256,7 @@ inline GamePackage richPackage() {
   auto hero = std::make_unique<qv::graphics::CSprite>();
   hero->xOrigin = 8;
   hero->yOrigin = -3;
-  hero->frames = {picture(16, 12, 10), picture(16, 12, 11), qv::graphics::TBitmap32()};
+  hero->frames = {picture(16, 12, 10), picture(16, 12, 11), qv::data::TBitmap32()};
   qv::graphics::ComputeSpriteMasks(*hero, true, 0, qv::graphics::kShapePrecise, qv::graphics::kBoxAutomatic, {});
   hero->masks[2].bits.clear();  // the empty frame's mask is empty
   hero->masks[2].width = hero->masks[2].height = 0;
@@ -316,13 +317,13 @@ inline GamePackage richPackage() {
   p.scripts.slots.push_back(script("var total;\r\ntotal = scr_add(1, 2);\r\nreturn pack_call(total) + MAX_LIVES;"));
   p.scripts.names.push_back("scr_use");
 
-  p.raw(ChunkId::Triggers) = {triggerRecord("dead", 0), RawSlot{}, triggerRecord("dead", 2)};  // names may repeat
+  p.raw(data::ChunkId::Triggers) = {triggerRecord("dead", 0), RawSlot{}, triggerRecord("dead", 2)};  // names may repeat
   qv::motion::CPath walk;
   walk.kind = qv::motion::kPathSmooth;
   walk.closed = false;
   walk.precision = 6;
   walk.points = {{0, 0, 100}, {32.5, -8, 50}, {1e-3, std::numeric_limits<double>::infinity(), 0}};
-  p.raw(ChunkId::Paths) = {record("path_walk", walk, qv::motion::WritePathRecord)};
+  p.raw(data::ChunkId::Paths) = {record("path_walk", walk, qv::motion::WritePathRecord)};
   auto hud = std::make_unique<qv::graphics::CFont>();
   hud->name = "Liberation Sans";
   hud->size = 14;
@@ -350,9 +351,9 @@ inline GamePackage richPackage() {
   p.fonts.names.push_back("fnt_hud");
   p.fonts.slots.push_back(std::move(digits));
   p.fonts.names.push_back("fnt_digits");
-  p.raw(ChunkId::TimeLines) = {timeLineRecord()};
-  p.raw(ChunkId::Objects) = {objectRecord(0), objectRecord(1)};
-  p.raw(ChunkId::Rooms) = {roomRecord(0), roomRecord(1), RawSlot{}};
+  p.raw(data::ChunkId::TimeLines) = {timeLineRecord()};
+  p.raw(data::ChunkId::Objects) = {objectRecord(0), objectRecord(1)};
+  p.raw(data::ChunkId::Rooms) = {roomRecord(0), roomRecord(1), RawSlot{}};
   p.last_instance_id = 100123;
   p.last_tile_id = 10000456;
   p.extension_packages = {extensionPackage(" pack_call ")};
@@ -371,13 +372,13 @@ inline void ExpectSameGame(const GamePackage& a, const GamePackage& b) {
   EXPECT_EQ(a.main_flag, b.main_flag);
   EXPECT_EQ(a.helper_library_name, b.helper_library_name);
   EXPECT_EQ(a.helper_library, b.helper_library);
-  CStream sa, sb;
-  WriteSettings(sa, a.settings);
-  WriteSettings(sb, b.settings);
+  data::CStream sa, sb;
+  data::WriteSettings(sa, a.settings);
+  data::WriteSettings(sb, b.settings);
   EXPECT_EQ(sa.bytes(), sb.bytes()) << "settings";
   EXPECT_EQ(a.constants, b.constants);
-  for (const ChunkInfo& info : ChunkTable()) {
-    if (info.frame != ChunkFrame::Standard && info.frame != ChunkFrame::Trigger) continue;
+  for (const data::ChunkInfo& info : data::ChunkTable()) {
+    if (info.frame != data::ChunkFrame::Standard && info.frame != data::ChunkFrame::Trigger) continue;
     ASSERT_EQ(SlotCount(a, info.id), SlotCount(b, info.id)) << info.name;
     for (int32_t i = 0; i < SlotCount(a, info.id); ++i) {
       EXPECT_EQ(SlotExists(a, info.id, i), SlotExists(b, info.id, i)) << info.name << " " << i;
@@ -397,7 +398,7 @@ inline void ExpectSameGame(const GamePackage& a, const GamePackage& b) {
 inline GamePackage readBack(const std::vector<uint8_t>& file) {
   GamePackage out;
   ReadFailure failure;
-  EXPECT_TRUE(ReadGamePackage(CStream(file), out, failure)) << failure.message;
+  EXPECT_TRUE(ReadGamePackage(data::CStream(file), out, failure)) << failure.message;
   return out;
 }
 

@@ -2,7 +2,7 @@
 #include <functional>
 
 #include "pack_fixture.h"
-#include "runner/project/packer.h"
+#include "project/packer.h"
 
 namespace packtest {
 namespace {

@@ -1,20 +1,21 @@
 // The container: marker search, unscrambling, the seeded substitution, chunk frames and the header,
 // all checked against games written by CGameWriter.
-#include "runner/container.h"
+#include "data/container.h"
 
 #include <gtest/gtest.h>
 
-#include "runner/game_writer.h"
+#include "data/game_writer.h"
 
-using namespace qv::runner;
+using namespace qv;
+using namespace qv::data;
 
 namespace {
 
-CStream withMarkerAt(size_t offset, size_t total) {
+data::CStream withMarkerAt(size_t offset, size_t total) {
   std::vector<uint8_t> bytes(total, 0);
-  CStream s(std::move(bytes));
+  data::CStream s(std::move(bytes));
   s.seek(offset);
-  s.WriteInteger(kGameMarker);
+  s.WriteInteger(data::kGameMarker);
   return s;
 }
 
@@ -29,8 +30,8 @@ TEST(Container, MarkerIsFoundOnlyAtCandidateOffsets) {
       {697344 + 4, false}, {697344 - 10000, false}, {697344 + 5000, false}, {0, false},
   };
   for (const Case& c : cases) {
-    CStream s = withMarkerAt(c.offset, 697344 + 40000);
-    auto at = FindGameData(s);
+    data::CStream s = withMarkerAt(c.offset, 697344 + 40000);
+    auto at = data::FindGameData(s);
     ASSERT_EQ(at.has_value(), c.found) << c.offset;
     if (c.found) {
       EXPECT_EQ(*at, c.offset + 4);
@@ -40,10 +41,10 @@ TEST(Container, MarkerIsFoundOnlyAtCandidateOffsets) {
 
 TEST(Container, MarkerSearchStopsWhenACandidateCannotHoldAnInteger) {
   // The last candidate has 3 bytes left; the file is shorter than the first candidate.
-  EXPECT_FALSE(FindGameData(CStream(std::vector<uint8_t>(697344 + 3, 0))).has_value());
-  EXPECT_FALSE(FindGameData(CStream(std::vector<uint8_t>(100, 0))).has_value());
-  CStream exact = withMarkerAt(697344 + 10000, 697344 + 10004);
-  EXPECT_EQ(FindGameData(exact), 697344u + 10004u);
+  EXPECT_FALSE(data::FindGameData(data::CStream(std::vector<uint8_t>(697344 + 3, 0))).has_value());
+  EXPECT_FALSE(data::FindGameData(data::CStream(std::vector<uint8_t>(100, 0))).has_value());
+  data::CStream exact = withMarkerAt(697344 + 10000, 697344 + 10004);
+  EXPECT_EQ(data::FindGameData(exact), 697344u + 10004u);
 }
 
 TEST(Container, ScrambleThenUnscrambleGivesThePlainBytesForManyLengths) {
@@ -51,11 +52,11 @@ TEST(Container, ScrambleThenUnscrambleGivesThePlainBytesForManyLengths) {
   for (size_t length : {0u, 1u, 2u, 255u, 256u, 257u, 1000u}) {
     std::vector<uint8_t> plain(length);
     for (auto& b : plain) b = uint8_t(rng());
-    CStream stored;
-    CGameWriter::Scramble(stored, CStream(plain), rng);
+    data::CStream stored;
+    data::CGameWriter::Scramble(stored, data::CStream(plain), rng);
     stored.WriteInteger(4242);  // what follows the section must be left in place
     stored.seek(0);
-    CStream back = Unscramble(stored);
+    data::CStream back = data::Unscramble(stored);
     EXPECT_EQ(back.bytes(), plain) << length;
     EXPECT_EQ(back.position(), 0u);
     EXPECT_EQ(stored.ReadInteger(), 4242);
@@ -65,7 +66,7 @@ TEST(Container, ScrambleThenUnscrambleGivesThePlainBytesForManyLengths) {
 TEST(Container, UnscrambleFollowsTheStoredKeyTable) {
   // A hand-made section: identity table, no filler, three bytes. With the identity table the
   // chaining gives x[i] = s[i] - s[i-1] - i and the exchanges swap with i - i = index 0.
-  CStream s;
+  data::CStream s;
   s.WriteInteger(1);  // n1: one filler integer
   s.WriteInteger(0);
   s.WriteInteger(-1);
@@ -75,7 +76,7 @@ TEST(Container, UnscrambleFollowsTheStoredKeyTable) {
   s.WriteByte(20);
   s.WriteByte(40);
   s.seek(0);
-  CStream plain = Unscramble(s);
+  data::CStream plain = data::Unscramble(s);
   // After the chaining: {10, 20-10-1=9, 40-20-2=18}. Exchanges, i = 2, 1, 0 each with index 0:
   // i=2: {18, 9, 10}; i=1: {9, 18, 10}; i=0: unchanged.
   EXPECT_EQ(plain.bytes(), (std::vector<uint8_t>{9, 18, 10}));
@@ -83,7 +84,7 @@ TEST(Container, UnscrambleFollowsTheStoredKeyTable) {
 
 TEST(Container, UnscrambleRejectsNegativeCountsAndShortData) {
   auto section = [](int32_t n1, int32_t n2, int32_t length, size_t bytesAfter) {
-    CStream s;
+    data::CStream s;
     s.WriteInteger(n1);
     s.WriteInteger(n2);
     for (int k = 0; k < 256; ++k) s.WriteByte(uint8_t(k));
@@ -97,8 +98,8 @@ TEST(Container, UnscrambleRejectsNegativeCountsAndShortData) {
     size_t after;
   } bad[] = {{-1, 0, 0, 0}, {0, -1, 0, 0}, {0, 0, -5, 10}, {0, 0, 11, 10}, {0, 0, 0x7FFFFFFF, 10}, {0x7FFFFFFF, 0, 0, 0}};
   for (const Case& c : bad) {
-    CStream s = section(c.n1, c.n2, c.length, c.after);
-    EXPECT_THROW(Unscramble(s), StreamError) << c.n1 << " " << c.n2 << " " << c.length;
+    data::CStream s = section(c.n1, c.n2, c.length, c.after);
+    EXPECT_THROW(data::Unscramble(s), data::StreamError) << c.n1 << " " << c.n2 << " " << c.length;
   }
 }
 
@@ -106,23 +107,23 @@ TEST(Container, DecodeWithSeedInvertsEncodeAndRespectsTheRange) {
   std::vector<uint8_t> plain(600);
   for (size_t i = 0; i < plain.size(); ++i) plain[i] = uint8_t(i * 7);
   for (int32_t seed : {0, 1, 249, 250, 123456, -1, -250, -64000, 0x7FFFFFFF}) {
-    CStream s{std::vector<uint8_t>(plain)};
-    ASSERT_TRUE(EncodeWithSeed(s, seed, 0, 0));
+    data::CStream s{std::vector<uint8_t>(plain)};
+    ASSERT_TRUE(data::EncodeWithSeed(s, seed, 0, 0));
     EXPECT_NE(s.bytes(), plain) << seed;
-    ASSERT_TRUE(DecodeWithSeed(s, seed, 0, 0));
+    ASSERT_TRUE(data::DecodeWithSeed(s, seed, 0, 0));
     EXPECT_EQ(s.bytes(), plain) << seed;
   }
   // Only [100, 150) changes.
-  CStream s{std::vector<uint8_t>(plain)};
-  ASSERT_TRUE(DecodeWithSeed(s, 999, 100, 50));
+  data::CStream s{std::vector<uint8_t>(plain)};
+  ASSERT_TRUE(data::DecodeWithSeed(s, 999, 100, 50));
   for (size_t i = 0; i < plain.size(); ++i)
     if (i < 100 || i >= 150) {
       EXPECT_EQ(s.bytes()[i], plain[i]) << i;
     }
   // A range past the end is clamped instead of writing outside the stream.
-  CStream tail{std::vector<uint8_t>(plain)};
-  EXPECT_TRUE(DecodeWithSeed(tail, 999, 590, 1000));
-  EXPECT_TRUE(DecodeWithSeed(tail, 999, 5000, 10));
+  data::CStream tail{std::vector<uint8_t>(plain)};
+  EXPECT_TRUE(data::DecodeWithSeed(tail, 999, 590, 1000));
+  EXPECT_TRUE(data::DecodeWithSeed(tail, 999, 5000, 10));
 }
 
 TEST(Container, DecodeWithSeedMatchesTheTableBuiltByHand) {
@@ -135,36 +136,36 @@ TEST(Container, DecodeWithSeedMatchesTheTableBuiltByHand) {
   }
   std::vector<uint8_t> all(256);
   for (int k = 0; k < 256; ++k) all[size_t(k)] = uint8_t(t[size_t(k)]);
-  CStream s(all);
-  ASSERT_TRUE(DecodeWithSeed(s, 0, 0, -1));
+  data::CStream s(all);
+  ASSERT_TRUE(data::DecodeWithSeed(s, 0, 0, -1));
   for (int k = 0; k < 256; ++k) EXPECT_EQ(s.bytes()[size_t(k)], k);
 }
 
 TEST(Container, DecodeWithSeedRefusesSeedsThatWouldLeaveTheTable) {
   // seed div 250 = -300: still negative after adding 256.
-  CStream s(std::vector<uint8_t>{1, 2, 3});
-  EXPECT_FALSE(DecodeWithSeed(s, -300 * 250, 0, 0));
+  data::CStream s(std::vector<uint8_t>{1, 2, 3});
+  EXPECT_FALSE(data::DecodeWithSeed(s, -300 * 250, 0, 0));
   EXPECT_EQ(s.bytes(), (std::vector<uint8_t>{1, 2, 3}));
 }
 
 TEST(Container, StandardFrameKeepsIndicesOfEmptySlots) {
-  CGameWriter w;
-  w.Record(ChunkId::Sprites, 0, "spr_a").WriteInteger(11);
-  w.Record(ChunkId::Sprites, 2, "spr_c").WriteInteger(33);
+  data::CGameWriter w;
+  w.Record(data::ChunkId::Sprites, 0, "spr_a").WriteInteger(11);
+  w.Record(data::ChunkId::Sprites, 2, "spr_c").WriteInteger(33);
   std::mt19937 rng(1);
-  CStream main = w.WriteMainSection(rng);
+  data::CStream main = w.WriteMainSection(rng);
   main.seek(0);
-  ReadMainSectionHeader(main);
+  data::ReadMainSectionHeader(main);
   // Walk to the sprites chunk with the frames themselves.
-  auto skipAll = [](FrameSlot&) { return true; };
+  auto skipAll = [](data::FrameSlot&) { return true; };
   ASSERT_EQ(main.ReadInteger(), 700);
   ASSERT_EQ(main.ReadInteger(), 0);  // no packages
-  ASSERT_TRUE(ReadTriggerFrame(main, 800, skipAll));
+  ASSERT_TRUE(data::ReadTriggerFrame(main, 800, skipAll));
   ASSERT_EQ(main.ReadInteger(), 800);
   ASSERT_EQ(main.ReadInteger(), 0);  // no constants
-  ASSERT_TRUE(ReadStandardFrame(main, 800, skipAll));  // sounds
+  ASSERT_TRUE(data::ReadStandardFrame(main, 800, skipAll));  // sounds
   std::vector<std::tuple<int, bool, std::string, int>> seen;
-  ASSERT_TRUE(ReadStandardFrame(main, 800, [&](FrameSlot& s) {
+  ASSERT_TRUE(data::ReadStandardFrame(main, 800, [&](data::FrameSlot& s) {
     seen.emplace_back(s.index, s.exists, s.name, s.exists ? s.record.ReadInteger() : -1);
     return true;
   }));
@@ -174,70 +175,70 @@ TEST(Container, StandardFrameKeepsIndicesOfEmptySlots) {
 
 TEST(Container, FramesRejectWrongVersionsAndBadCounts) {
   auto frame = [](int32_t version, int32_t count) {
-    CStream s;
+    data::CStream s;
     s.WriteInteger(version);
     s.WriteInteger(count);
     s.seek(0);
     return s;
   };
-  auto any = [](FrameSlot&) { return true; };
-  CStream wrongVersion = frame(799, 0);
-  EXPECT_FALSE(ReadStandardFrame(wrongVersion, 800, any));
-  CStream negative = frame(800, -1);
-  EXPECT_FALSE(ReadStandardFrame(negative, 800, any));
-  CStream huge = frame(800, 0x7FFFFFFF);
-  EXPECT_FALSE(ReadTriggerFrame(huge, 800, any));
-  CStream ok = frame(800, 0);
-  EXPECT_TRUE(ReadStandardFrame(ok, 800, any));
+  auto any = [](data::FrameSlot&) { return true; };
+  data::CStream wrongVersion = frame(799, 0);
+  EXPECT_FALSE(data::ReadStandardFrame(wrongVersion, 800, any));
+  data::CStream negative = frame(800, -1);
+  EXPECT_FALSE(data::ReadStandardFrame(negative, 800, any));
+  data::CStream huge = frame(800, 0x7FFFFFFF);
+  EXPECT_FALSE(data::ReadTriggerFrame(huge, 800, any));
+  data::CStream ok = frame(800, 0);
+  EXPECT_TRUE(data::ReadStandardFrame(ok, 800, any));
   // A record reader's failure stops the frame.
-  CGameWriter w;
-  w.Record(ChunkId::Triggers, 0).WriteInteger(5);
+  data::CGameWriter w;
+  w.Record(data::ChunkId::Triggers, 0).WriteInteger(5);
   std::mt19937 rng(1);
-  CStream main = w.WriteMainSection(rng);
+  data::CStream main = w.WriteMainSection(rng);
   main.seek(0);
-  ReadMainSectionHeader(main);
+  data::ReadMainSectionHeader(main);
   main.ReadInteger();
   main.ReadInteger();
-  EXPECT_FALSE(ReadTriggerFrame(main, 800, [](FrameSlot&) { return false; }));
+  EXPECT_FALSE(data::ReadTriggerFrame(main, 800, [](data::FrameSlot&) { return false; }));
 }
 
 TEST(Container, AFrameBlockThatDoesNotInflateThrows) {
-  CStream s;
+  data::CStream s;
   s.WriteInteger(800);
   s.WriteInteger(1);
   s.WriteInteger(4);
   s.WriteInteger(0x12345678);  // not a zlib stream
   s.seek(0);
-  EXPECT_THROW(ReadStandardFrame(s, 800, [](FrameSlot&) { return true; }), StreamError);
+  EXPECT_THROW(data::ReadStandardFrame(s, 800, [](data::FrameSlot&) { return true; }), data::StreamError);
 }
 
 TEST(Container, EveryChunkIsWrittenWithItsVersionInOrder) {
-  CGameWriter w;
-  w.Item(ChunkId::Constants).WriteString("c");
-  w.Item(ChunkId::RoomOrder).WriteInteger(0);
+  data::CGameWriter w;
+  w.Item(data::ChunkId::Constants).WriteString("c");
+  w.Item(data::ChunkId::RoomOrder).WriteInteger(0);
   std::mt19937 rng(3);
-  CStream main = w.WriteMainSection(rng);
+  data::CStream main = w.WriteMainSection(rng);
   main.seek(0);
-  ReadMainSectionHeader(main);
-  auto any = [](FrameSlot&) { return true; };
-  for (const ChunkInfo& c : ChunkTable()) {
+  data::ReadMainSectionHeader(main);
+  auto any = [](data::FrameSlot&) { return true; };
+  for (const data::ChunkInfo& c : data::ChunkTable()) {
     SCOPED_TRACE(c.name);
     switch (c.frame) {
-      case ChunkFrame::Standard:
-        ASSERT_TRUE(ReadStandardFrame(main, c.version, any));
-        if (c.id == ChunkId::Rooms) {
+      case data::ChunkFrame::Standard:
+        ASSERT_TRUE(data::ReadStandardFrame(main, c.version, any));
+        if (c.id == data::ChunkId::Rooms) {
           EXPECT_EQ(main.ReadInteger(), 100000);
           EXPECT_EQ(main.ReadInteger(), 10000000);
         }
         break;
-      case ChunkFrame::Trigger: ASSERT_TRUE(ReadTriggerFrame(main, c.version, any)); break;
-      case ChunkFrame::Counted: {
+      case data::ChunkFrame::Trigger: ASSERT_TRUE(data::ReadTriggerFrame(main, c.version, any)); break;
+      case data::ChunkFrame::Counted: {
         ASSERT_EQ(main.ReadInteger(), c.version);
         int32_t n = main.ReadInteger();
-        if (c.id == ChunkId::Constants) {
+        if (c.id == data::ChunkId::Constants) {
           ASSERT_EQ(n, 1);
           EXPECT_EQ(main.ReadString(), "c");
-        } else if (c.id == ChunkId::RoomOrder) {
+        } else if (c.id == data::ChunkId::RoomOrder) {
           ASSERT_EQ(n, 1);
           EXPECT_EQ(main.ReadInteger(), 0);
         } else {
@@ -245,11 +246,11 @@ TEST(Container, EveryChunkIsWrittenWithItsVersionInOrder) {
         }
         break;
       }
-      case ChunkFrame::CompressedItems:
+      case data::ChunkFrame::CompressedItems:
         ASSERT_EQ(main.ReadInteger(), c.version);
         EXPECT_EQ(main.ReadInteger(), 0);
         break;
-      case ChunkFrame::SingleBlock:
+      case data::ChunkFrame::SingleBlock:
         ASSERT_EQ(main.ReadInteger(), c.version);
         EXPECT_EQ(main.ReadCompressedBlock().size(), 0u);
         break;
@@ -259,26 +260,26 @@ TEST(Container, EveryChunkIsWrittenWithItsVersionInOrder) {
 }
 
 TEST(Container, WrittenGameReadsBackThroughTheInnerHeader) {
-  CGameWriter w;
+  data::CGameWriter w;
   w.debug_mode = true;
   w.game_id = 987654;
   for (int i = 0; i < 16; ++i) w.guid[size_t(i)] = uint8_t(0xA0 + i);
   w.helper_library = {1, 2, 3};
   w.settings.scaling = 200;
-  w.Item(ChunkId::RoomOrder).WriteInteger(0);
+  w.Item(data::ChunkId::RoomOrder).WriteInteger(0);
   std::vector<uint8_t> prefix(700000, 0x55);
-  CStream file(w.Write(prefix));
-  auto start = FindGameData(file);
+  data::CStream file(w.Write(prefix));
+  auto start = data::FindGameData(file);
   ASSERT_EQ(start, 697344u + 10000u + 4u);  // the first candidate after the prefix
-  GameSettings settings;
-  GameData data;
+  data::GameSettings settings;
+  data::GameData data;
   bool sawSettings = false;
-  ASSERT_EQ(ReadGameData(file, *start, settings, data, [&](bool debug) {
+  ASSERT_EQ(data::ReadGameData(file, *start, settings, data, [&](bool debug) {
               sawSettings = true;
               EXPECT_TRUE(debug);
               EXPECT_EQ(settings.scaling, 200);
             }),
-            LoadStatus::Ok);
+            data::LoadStatus::Ok);
   EXPECT_TRUE(sawSettings);
   EXPECT_TRUE(data.debug_mode);
   EXPECT_EQ(data.helper_library_name, "helper.dll");
@@ -288,53 +289,53 @@ TEST(Container, WrittenGameReadsBackThroughTheInnerHeader) {
 }
 
 TEST(Container, TwoWritesOfOneGameDifferButReadTheSame) {
-  CGameWriter w;
+  data::CGameWriter w;
   w.game_id = 5;
-  CStream a = w.WriteGameData();
-  CStream b = w.WriteGameData();
+  data::CStream a = w.WriteGameData();
+  data::CStream b = w.WriteGameData();
   EXPECT_NE(a.bytes(), b.bytes());
-  for (CStream* s : {&a, &b}) {
-    GameSettings settings;
-    GameData data;
-    ASSERT_EQ(ReadGameData(*s, 0, settings, data), LoadStatus::Ok);
+  for (data::CStream* s : {&a, &b}) {
+    data::GameSettings settings;
+    data::GameData data;
+    ASSERT_EQ(data::ReadGameData(*s, 0, settings, data), data::LoadStatus::Ok);
     EXPECT_EQ(data.header.game_id, 5);
   }
 }
 
 TEST(Container, HeaderFailuresGiveTheirStatus) {
-  CGameWriter w;
-  CStream good = w.WriteGameData();
+  data::CGameWriter w;
+  data::CStream good = w.WriteGameData();
   struct Case {
     const char* what;
     size_t offset;  // where an integer is overwritten
     int32_t value;
-    LoadStatus status;
+    data::LoadStatus status;
   } cases[] = {
-      {"format version", 0, 801, LoadStatus::WrongVersion},
-      {"settings version", 8, 700, LoadStatus::ResourceData},
+      {"format version", 0, 801, data::LoadStatus::WrongVersion},
+      {"settings version", 8, 700, data::LoadStatus::ResourceData},
   };
   for (const Case& c : cases) {
-    CStream s = good;
+    data::CStream s = good;
     s.seek(c.offset);
     s.WriteInteger(c.value);
-    GameSettings settings;
-    GameData data;
-    EXPECT_EQ(ReadGameData(s, 0, settings, data), c.status) << c.what;
+    data::GameSettings settings;
+    data::GameData data;
+    EXPECT_EQ(data::ReadGameData(s, 0, settings, data), c.status) << c.what;
   }
-  EXPECT_STREQ(LoadStatusMessage(LoadStatus::WrongVersion), "Error: Wrong version number.");
-  EXPECT_STREQ(LoadStatusMessage(LoadStatus::ResourceData), "Error: Error in resource data.");
-  EXPECT_STREQ(LoadStatusMessage(LoadStatus::NotValidGame), "Error: Not a valid game file.");
+  EXPECT_STREQ(data::LoadStatusMessage(data::LoadStatus::WrongVersion), "Error: Wrong version number.");
+  EXPECT_STREQ(data::LoadStatusMessage(data::LoadStatus::ResourceData), "Error: Error in resource data.");
+  EXPECT_STREQ(data::LoadStatusMessage(data::LoadStatus::NotValidGame), "Error: Not a valid game file.");
 }
 
 TEST(Container, EveryTruncationOfAGameThrowsInsteadOfCrashing) {
-  CGameWriter w;
-  w.settings.loading_picture = qv::graphics::TBitmap32(3, 2, 0xFF102030);
-  CStream good = w.WriteGameData();
+  data::CGameWriter w;
+  w.settings.loading_picture = qv::data::TBitmap32(3, 2, 0xFF102030);
+  data::CStream good = w.WriteGameData();
   for (size_t cut = 0; cut < good.size(); cut += 7) {
     std::vector<uint8_t> bytes(good.bytes().begin(), good.bytes().begin() + ptrdiff_t(cut));
-    CStream s(std::move(bytes));
-    GameSettings settings;
-    GameData data;
-    EXPECT_THROW(ReadGameData(s, 0, settings, data), StreamError) << cut;
+    data::CStream s(std::move(bytes));
+    data::GameSettings settings;
+    data::GameData data;
+    EXPECT_THROW(data::ReadGameData(s, 0, settings, data), data::StreamError) << cut;
   }
 }

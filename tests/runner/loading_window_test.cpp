@@ -3,18 +3,20 @@
 
 #include <gtest/gtest.h>
 
-#include "runner/settings.h"
+#include "data/settings.h"
 
+using namespace qv;
+using namespace qv::data;
 using namespace qv::runner;
-using qv::graphics::TBitmap32;
+using qv::data::TBitmap32;
 
 namespace {
 
 struct FreshSettings {
-  FreshSettings() { CurrentSettings() = GameSettings{}; }
+  FreshSettings() { data::CurrentSettings() = data::GameSettings{}; }
   ~FreshSettings() {
     HideLoadingWindow();
-    CurrentSettings() = GameSettings{};
+    data::CurrentSettings() = data::GameSettings{};
   }
 };
 
@@ -46,14 +48,14 @@ TEST(LoadingWindow, DefaultLayoutWithoutAPicture) {
 
 TEST(LoadingWindow, ThePictureSetsTheSizeTransparencyAndAlpha) {
   FreshSettings fresh;
-  TBitmap32 pic(98, 40, 0xFF112233);
+  data::TBitmap32 pic(98, 40, 0xFF112233);
   pic.setPixel(0, 39, 0xFFABCDEF);  // bottom-left
-  GameSettings& s = CurrentSettings();
+  data::GameSettings& s = data::CurrentSettings();
   s.loading_picture = pic;
   s.loading_transparent = true;
   s.loading_alpha = 300;
-  s.empty_bar_picture = TBitmap32(4, 4);
-  s.full_bar_picture = TBitmap32(4, 4);
+  s.empty_bar_picture = data::TBitmap32(4, 4);
+  s.full_bar_picture = data::TBitmap32(4, 4);
   s.scale_progress_bar = false;
   ShowLoadingWindow(true);
   const LoadingWindowState& w = LoadingWindow();
@@ -81,10 +83,10 @@ TEST(LoadingWindow, ThePictureSetsTheSizeTransparencyAndAlpha) {
 
 TEST(LoadingWindow, WithoutTheBarNoBarsNoLabelAndBarPicturesAreFreed) {
   FreshSettings fresh;
-  GameSettings& s = CurrentSettings();
+  data::GameSettings& s = data::CurrentSettings();
   s.show_progress_bar = false;
-  s.empty_bar_picture = TBitmap32(4, 4);
-  s.full_bar_picture = TBitmap32(4, 4);
+  s.empty_bar_picture = data::TBitmap32(4, 4);
+  s.full_bar_picture = data::TBitmap32(4, 4);
   s.loading_alpha = -5;
   ShowLoadingWindow(true);
   const LoadingWindowState& w = LoadingWindow();

@@ -1,25 +1,26 @@
 // Settings: defaults, the stored order of all 32 fields, the conditional bar pictures.
-#include "runner/settings.h"
+#include "data/settings.h"
 
 #include <gtest/gtest.h>
 
-#include "runner/picture.h"
+#include "data/picture.h"
 
-using namespace qv::runner;
-using qv::graphics::TBitmap32;
+using namespace qv;
+using namespace qv::data;
+using qv::data::TBitmap32;
 
 namespace {
 
-TBitmap32 gradient(int w, int h, uint32_t base) {
-  TBitmap32 b(w, h);
+data::TBitmap32 gradient(int w, int h, uint32_t base) {
+  data::TBitmap32 b(w, h);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) b.setPixel(x, y, base + uint32_t(x) * 0x10 + uint32_t(y) * 0x1000);
   return b;
 }
 
 // Every field changed from its default, so a swapped or skipped field shows.
-GameSettings changedSettings() {
-  GameSettings s;
+data::GameSettings changedSettings() {
+  data::GameSettings s;
   s.start_fullscreen = true;
   s.interpolate_pixels = true;
   s.hide_border = true;
@@ -57,7 +58,7 @@ GameSettings changedSettings() {
   return s;
 }
 
-void expectPictureEq(const std::optional<TBitmap32>& a, const std::optional<TBitmap32>& b, const char* what) {
+void expectPictureEq(const std::optional<data::TBitmap32>& a, const std::optional<data::TBitmap32>& b, const char* what) {
   ASSERT_EQ(a.has_value(), b.has_value()) << what;
   if (!a) return;
   EXPECT_EQ(a->width, b->width) << what;
@@ -68,7 +69,7 @@ void expectPictureEq(const std::optional<TBitmap32>& a, const std::optional<TBit
 }  // namespace
 
 TEST(Settings, DefaultsBeforeTheChunkIsRead) {
-  GameSettings s;
+  data::GameSettings s;
   EXPECT_FALSE(s.start_fullscreen);
   EXPECT_TRUE(s.display_cursor);
   EXPECT_EQ(s.scaling, 100);
@@ -86,12 +87,12 @@ TEST(Settings, DefaultsBeforeTheChunkIsRead) {
 }
 
 TEST(Settings, EveryFieldRoundTripsWithPictures) {
-  GameSettings in = changedSettings();
-  CStream s;
-  WriteSettings(s, in);
+  data::GameSettings in = changedSettings();
+  data::CStream s;
+  data::WriteSettings(s, in);
   s.seek(0);
-  GameSettings out;
-  ASSERT_TRUE(ReadSettings(s, out));
+  data::GameSettings out;
+  ASSERT_TRUE(data::ReadSettings(s, out));
   EXPECT_TRUE(s.atEnd());
   EXPECT_EQ(out.start_fullscreen, in.start_fullscreen);
   EXPECT_EQ(out.interpolate_pixels, in.interpolate_pixels);
@@ -131,68 +132,68 @@ TEST(Settings, EveryFieldRoundTripsWithPictures) {
 
 TEST(Settings, StoredOrderOfTheFirstFieldsAndTheBarPictures) {
   // Read the block by hand: the order is part of the file format.
-  GameSettings in = changedSettings();
-  CStream s;
-  WriteSettings(s, in);
+  data::GameSettings in = changedSettings();
+  data::CStream s;
+  data::WriteSettings(s, in);
   s.seek(0);
   ASSERT_EQ(s.ReadInteger(), 800);
-  CStream b = s.ReadCompressedBlock();
+  data::CStream b = s.ReadCompressedBlock();
   const int32_t expected[] = {1, 1, 1, 0, 0, 1, 1, 0x123456, 1, 2, 7, 5, 1, 1, 0, 0, 0, 0, 0, 0, 0, 2, 1, 1};
   for (int32_t v : expected) EXPECT_EQ(b.ReadInteger(), v);
-  EXPECT_EQ(ReadPicture(b)->width, 4);  // empty bar
-  EXPECT_EQ(ReadPicture(b)->width, 5);  // full bar
-  EXPECT_EQ(ReadPicture(b)->width, 7);  // loading picture
+  EXPECT_EQ(data::ReadPicture(b)->width, 4);  // empty bar
+  EXPECT_EQ(data::ReadPicture(b)->width, 5);  // full bar
+  EXPECT_EQ(data::ReadPicture(b)->width, 7);  // loading picture
   EXPECT_EQ(b.ReadInteger(), 1);
   EXPECT_EQ(b.ReadInteger(), 128);
 }
 
 TEST(Settings, WithoutTheProgressBarNoBarPicturesAreStored) {
-  GameSettings in = changedSettings();
+  data::GameSettings in = changedSettings();
   in.show_progress_bar = false;
-  CStream s;
-  WriteSettings(s, in);
+  data::CStream s;
+  data::WriteSettings(s, in);
   s.seek(0);
   s.ReadInteger();
-  CStream b = s.ReadCompressedBlock();
+  data::CStream b = s.ReadCompressedBlock();
   for (int i = 0; i < 23; ++i) b.ReadInteger();
   EXPECT_FALSE(b.ReadBoolean());
-  EXPECT_EQ(ReadPicture(b)->width, 7);  // the loading picture follows at once
+  EXPECT_EQ(data::ReadPicture(b)->width, 7);  // the loading picture follows at once
   s.seek(0);
-  GameSettings out;
-  ASSERT_TRUE(ReadSettings(s, out));
+  data::GameSettings out;
+  ASSERT_TRUE(data::ReadSettings(s, out));
   EXPECT_FALSE(out.empty_bar_picture || out.full_bar_picture);
   EXPECT_TRUE(out.loading_picture.has_value());
   EXPECT_EQ(out.loading_alpha, 128);
 }
 
 TEST(Settings, WrongVersionLeavesTheStoreUnchanged) {
-  CStream s;
-  WriteSettings(s, changedSettings());
+  data::CStream s;
+  data::WriteSettings(s, changedSettings());
   s.seek(0);
   s.WriteInteger(801);
   s.seek(0);
-  GameSettings out;
+  data::GameSettings out;
   out.scaling = 42;
-  EXPECT_FALSE(ReadSettings(s, out));
+  EXPECT_FALSE(data::ReadSettings(s, out));
   EXPECT_EQ(out.scaling, 42);
 }
 
 TEST(Settings, TheProcessWideStoreIsOneObject) {
-  CStream s;
-  WriteSettings(s, changedSettings());
+  data::CStream s;
+  data::WriteSettings(s, changedSettings());
   s.seek(0);
-  ASSERT_TRUE(ReadSettings(s));
-  EXPECT_EQ(CurrentSettings().scaling, 0);
-  CurrentSettings().display_cursor = true;  // as the window functions do
-  EXPECT_TRUE(CurrentSettings().display_cursor);
-  CurrentSettings() = GameSettings{};
+  ASSERT_TRUE(data::ReadSettings(s));
+  EXPECT_EQ(data::CurrentSettings().scaling, 0);
+  data::CurrentSettings().display_cursor = true;  // as the window functions do
+  EXPECT_TRUE(data::CurrentSettings().display_cursor);
+  data::CurrentSettings() = data::GameSettings{};
 }
 
 TEST(Settings, PriorityCodesOutsideOneAndTwoActAsNormal) {
   for (auto [stored, effective] : {std::pair{0, 0}, {1, 1}, {2, 2}, {3, 0}, {-1, 0}}) {
-    GameSettings s;
+    data::GameSettings s;
     s.priority = stored;
-    EXPECT_EQ(EffectivePriority(s), effective) << stored;
+    EXPECT_EQ(data::EffectivePriority(s), effective) << stored;
   }
 }
 
@@ -206,23 +207,23 @@ TEST(Picture, UndecodableBlocksGiveNoPictureAndKeepThePosition) {
       {"not zlib", {9, 9, 9, 9}, false},
   };
   for (const Case& c : cases) {
-    CStream s;
+    data::CStream s;
     s.WriteBoolean(true);
     if (c.compress) {
-      s.WriteCompressedBlock(CStream(c.content));
+      s.WriteCompressedBlock(data::CStream(c.content));
     } else {
       s.WriteInteger(int32_t(c.content.size()));
       s.WriteBytes(c.content.data(), c.content.size());
     }
     s.WriteInteger(77);
     s.seek(0);
-    EXPECT_FALSE(ReadPicture(s).has_value()) << c.what;
+    EXPECT_FALSE(data::ReadPicture(s).has_value()) << c.what;
     EXPECT_EQ(s.ReadInteger(), 77) << c.what;
   }
-  CStream none;
+  data::CStream none;
   none.WriteBoolean(false);
   none.WriteInteger(78);
   none.seek(0);
-  EXPECT_FALSE(ReadPicture(none).has_value());
+  EXPECT_FALSE(data::ReadPicture(none).has_value());
   EXPECT_EQ(none.ReadInteger(), 78);
 }

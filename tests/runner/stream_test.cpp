@@ -1,12 +1,12 @@
 // CStream encodings: the byte layouts the game data, saved games and data-structure strings share.
-#include "runner/stream.h"
+#include "data/stream.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-using qv::runner::CStream;
-using qv::runner::StreamError;
+using qv::data::CStream;
+using qv::data::StreamError;
 
 TEST(Stream, PrimitivesRoundTripLittleEndian) {
   CStream s;

@@ -1,6 +1,7 @@
 // The temporary directory: where its base comes from, how it is made, names inside it, and a
 // removal that never reaches outside it.
-#include "runner/temp_directory.h"
+#include "data/temp_directory.h"
+#include "system/host_path.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -10,7 +11,7 @@
 #include <map>
 
 namespace fs = std::filesystem;
-using namespace qv::runner;
+using namespace qv;
 
 namespace {
 
@@ -32,7 +33,7 @@ void writeFile(const fs::path& p, const std::string& text) {
   std::ofstream(p) << text;
 }
 
-EnvironmentLookup envOf(std::map<std::string, std::string> vars) {
+data::EnvironmentLookup envOf(std::map<std::string, std::string> vars) {
   return [vars](const char* name) -> std::optional<std::string> {
     auto it = vars.find(name);
     if (it == vars.end()) return std::nullopt;
@@ -61,7 +62,7 @@ TEST(TempDirectory, BaseComesFromTempdirTxtThenTheEnvironment) {
   for (const Case& c : cases) {
     fs::remove(s.dir / "tempdir.txt");
     if (c.tempdirTxt) writeFile(s.dir / "tempdir.txt", c.tempdirTxt);
-    EXPECT_EQ(ChooseTempBase(s.dir.string(), envOf(c.env)), c.expected) << c.what;
+    EXPECT_EQ(data::ChooseTempBase(s.dir.string(), envOf(c.env)), c.expected) << c.what;
   }
 }
 
@@ -69,8 +70,8 @@ TEST(TempDirectory, MadeUnderItsBaseWithMissingParentsAndNeverShared) {
   Scratch s;
   std::mt19937 rng(1);
   fs::path base = s.dir / "not" / "yet";
-  auto a = MakeTempDirectoryUnder(base.string(), rng);
-  auto b = MakeTempDirectoryUnder(base.string(), rng);
+  auto a = data::MakeTempDirectoryUnder(base.string(), rng);
+  auto b = data::MakeTempDirectoryUnder(base.string(), rng);
   ASSERT_TRUE(a && b);
   EXPECT_NE(*a, *b);
   for (const std::string& dir : {*a, *b}) {
@@ -82,27 +83,27 @@ TEST(TempDirectory, MadeUnderItsBaseWithMissingParentsAndNeverShared) {
   }
   // A base that cannot hold directories gives nothing.
   writeFile(s.dir / "plainfile", "x");
-  EXPECT_FALSE(MakeTempDirectoryUnder((s.dir / "plainfile").string(), rng).has_value());
+  EXPECT_FALSE(data::MakeTempDirectoryUnder((s.dir / "plainfile").string(), rng).has_value());
 }
 
 TEST(TempDirectory, CreateRecordsTheDirectoryAndTempFileNamesLieInIt) {
   Scratch s;
   writeFile(s.dir / "exe" / "tempdir.txt", (s.dir / "base").string() + "\n");
-  ASSERT_TRUE(CreateTempDirectory((s.dir / "exe").string(), envOf({})));
-  EXPECT_EQ(TempBase(), (s.dir / "base").string());
-  EXPECT_EQ(fs::path(TempDirectory()).parent_path(), s.dir / "base");
-  std::string name = TempFileName(".png");
-  EXPECT_EQ(fs::path(name).parent_path(), fs::path(TempDirectory()));
+  ASSERT_TRUE(data::CreateTempDirectory((s.dir / "exe").string(), envOf({}), system::HostPath));
+  EXPECT_EQ(data::TempBase(), (s.dir / "base").string());
+  EXPECT_EQ(fs::path(data::TempDirectory()).parent_path(), s.dir / "base");
+  std::string name = data::TempFileName(".png");
+  EXPECT_EQ(fs::path(name).parent_path(), fs::path(data::TempDirectory()));
   std::string file = fs::path(name).filename().string();
   EXPECT_EQ(file[0], 'a');
   EXPECT_EQ(file.substr(file.size() - 4), ".png");
   EXPECT_LT(std::stoi(file.substr(1)), 100000);
   EXPECT_FALSE(fs::exists(name));
-  std::string dir = TempDirectory();
-  RemoveTempDirectory();
+  std::string dir = data::TempDirectory();
+  data::RemoveTempDirectory();
   EXPECT_FALSE(fs::exists(dir));
-  EXPECT_EQ(TempDirectory(), "");
-  EXPECT_EQ(TempFileName(".png"), "");  // nothing may land in the file system root
+  EXPECT_EQ(data::TempDirectory(), "");
+  EXPECT_EQ(data::TempFileName(".png"), "");  // nothing may land in the file system root
 }
 
 TEST(TempDirectory, RemovalNeverFollowsLinksOrLeavesTheDirectory) {
@@ -119,17 +120,17 @@ TEST(TempDirectory, RemovalNeverFollowsLinksOrLeavesTheDirectory) {
   fs::path sibling = s.dir / "qv_ttt_12";
   writeFile(sibling / "c.txt", "z");
 
-  RemoveDirectoryInside(sibling.string(), root.string());
+  data::RemoveDirectoryInside(sibling.string(), root.string());
   EXPECT_TRUE(fs::exists(sibling / "c.txt"));
-  RemoveDirectoryInside(outside.string(), root.string());
+  data::RemoveDirectoryInside(outside.string(), root.string());
   EXPECT_TRUE(fs::exists(outside / "keep.txt"));
 
-  RemoveDirectoryInside(root.string(), root.string());
+  data::RemoveDirectoryInside(root.string(), root.string());
   EXPECT_FALSE(fs::exists(root));
   EXPECT_TRUE(fs::exists(outside / "keep.txt"));
   EXPECT_TRUE(fs::exists(sibling / "c.txt"));
   // The root itself being a link is never entered.
   fs::create_directory_symlink(outside, s.dir / "qv_ttt_2");
-  RemoveDirectoryInside((s.dir / "qv_ttt_2").string(), (s.dir / "qv_ttt_2").string());
+  data::RemoveDirectoryInside((s.dir / "qv_ttt_2").string(), (s.dir / "qv_ttt_2").string());
   EXPECT_TRUE(fs::exists(outside / "keep.txt"));
 }

@@ -9,10 +9,10 @@
 #include <fstream>
 #include <thread>
 
-#include "runner/container.h"
-#include "runner/game_writer.h"
-#include "runner/settings.h"
-#include "runner/stream.h"
+#include "data/container.h"
+#include "data/game_writer.h"
+#include "data/settings.h"
+#include "data/stream.h"
 #include "sound_fixtures.h"
 
 namespace qv::sound {
@@ -59,15 +59,15 @@ TEST(DiskOutput, GameSoundsPlayNormalBackgroundAnd3D) {
   game.items.push_back(toneSound(kKindBackground, 660, 0.5));
   game.items.push_back(toneSound(kKind3D, 880, 0.5));
   game.names = {"snd_click", "snd_music", "snd_engine"};
-  runner::CGameWriter writer;
+  data::CGameWriter writer;
   WriteSounds(writer, game);
-  runner::CStream data = writer.WriteGameData();
-  runner::GameSettings settings;
-  runner::GameData loaded;
-  ASSERT_EQ(runner::ReadGameData(data, 0, settings, loaded), runner::LoadStatus::Ok);
+  data::CStream data = writer.WriteGameData();
+  data::GameSettings settings;
+  data::GameData loaded;
+  ASSERT_EQ(data::ReadGameData(data, 0, settings, loaded), data::LoadStatus::Ok);
   // The chunks before the sounds are empty in this game: their version and a count of 0.
-  for (runner::ChunkId id : {runner::ChunkId::ExtensionPackages, runner::ChunkId::Triggers, runner::ChunkId::Constants}) {
-    ASSERT_EQ(loaded.main.ReadInteger(), runner::Chunk(id).version);
+  for (data::ChunkId id : {data::ChunkId::ExtensionPackages, data::ChunkId::Triggers, data::ChunkId::Constants}) {
+    ASSERT_EQ(loaded.main.ReadInteger(), data::Chunk(id).version);
     ASSERT_EQ(loaded.main.ReadInteger(), 0);
   }
   soundList().clear();

@@ -1,7 +1,7 @@
 // The sound record and the sounds chunk: the writer mirrors the reader.
 #include <gtest/gtest.h>
 
-#include "runner/stream.h"
+#include "data/stream.h"
 #include "sound/sound.h"
 
 namespace qv::sound {
@@ -33,7 +33,7 @@ void expectSame(const CSound& a, const CSound& b) {
 
 TEST(SoundRecord, RoundTripsEveryField) {
   for (CSound in : {sample(), CSound{}}) {
-    runner::CStream s;
+    data::CStream s;
     WriteSoundRecord(s, in);
     s.seek(0);
     CSound out;
@@ -46,7 +46,7 @@ TEST(SoundRecord, RoundTripsEveryField) {
 }
 
 TEST(SoundRecord, LayoutIsVersionThenFieldsInOrder) {
-  runner::CStream s;
+  data::CStream s;
   CSound in = sample();
   in.data.reset();
   WriteSoundRecord(s, in);
@@ -64,7 +64,7 @@ TEST(SoundRecord, LayoutIsVersionThenFieldsInOrder) {
 }
 
 TEST(SoundRecord, OtherVersionFailsAndShortDataThrowsWithoutChange) {
-  runner::CStream s;
+  data::CStream s;
   WriteSoundRecord(s, sample());
   s.seek(0);
   s.WriteInteger(801);
@@ -73,12 +73,12 @@ TEST(SoundRecord, OtherVersionFailsAndShortDataThrowsWithoutChange) {
   EXPECT_FALSE(ReadSoundRecord(s, out));
   expectSame(out, CSound{});
 
-  runner::CStream full;
+  data::CStream full;
   WriteSoundRecord(full, sample());
   for (size_t cut : {size_t{6}, size_t{30}, full.size() - 1}) {
-    runner::CStream part(std::vector<uint8_t>(full.bytes().begin(), full.bytes().begin() + static_cast<long>(cut)));
+    data::CStream part(std::vector<uint8_t>(full.bytes().begin(), full.bytes().begin() + static_cast<long>(cut)));
     CSound o;
-    EXPECT_THROW(ReadSoundRecord(part, o), runner::StreamError) << cut;
+    EXPECT_THROW(ReadSoundRecord(part, o), data::StreamError) << cut;
     expectSame(o, CSound{});
   }
 }
@@ -89,7 +89,7 @@ TEST(SoundsChunk, KeepsEmptyIndicesAndNames) {
   list.items.push_back(nullptr);
   list.items.push_back(std::make_unique<CSound>());
   list.names = {"snd_boom", "", "snd_empty"};
-  runner::CStream s;
+  data::CStream s;
   WriteSoundsChunk(s, list);
   s.seek(0);
   SoundList back;
@@ -104,7 +104,7 @@ TEST(SoundsChunk, KeepsEmptyIndicesAndNames) {
 
 TEST(SoundsChunk, RejectsWrongVersionAndImpossibleCounts) {
   for (auto [version, count] : {std::pair{700, 0}, std::pair{800, -1}, std::pair{800, 1000000}}) {
-    runner::CStream s;
+    data::CStream s;
     s.WriteInteger(version);
     s.WriteInteger(count);
     s.seek(0);

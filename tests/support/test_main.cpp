@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "game/families.h"
 #include "platform/leak_check_suppressions.h"
 
 #ifdef QV_SANITIZED
@@ -28,6 +29,8 @@ int main(int argc, char** argv) {
 #ifdef QV_SANITIZED
   keepGraphicsDriversResident();
 #endif
+  // Tests compile and run game code with every family of the game.
+  qv::game::UseGameFamilies();
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "runner/stream.h"
+#include "data/stream.h"
 #include "windows/game_information.h"
 #include "windows/rich_text.h"
 
@@ -29,13 +29,13 @@ TEST(RichText, KeepsTheWordsAndLineBreaksOnly) {
 }
 
 TEST(GameInformation, RecordFieldsAndLoadInfoReplaceTheText) {
-  runner::CStream s;
+  data::CStream s;
   s.WriteInteger(0x123456);
   s.WriteBoolean(true);
   s.WriteString("Help");
   for (int32_t v : {-1, 20, 300, 200}) s.WriteInteger(v);
   for (bool b : {false, true, true, false}) s.WriteBoolean(b);
-  runner::CStream text;
+  data::CStream text;
   text.WriteBytes("{\\rtf1 Hi}", 9);
   s.WriteRawBlock(text);
   s.seek(0);

@@ -1,17 +1,17 @@
-// Every built-in variable of the catalogue has its getter once the world is installed, and every
+// Every built-in variable of the catalogue has its getter once the game is installed, and every
 // writable one its setter: an unbound name would read as 0 and swallow what game code writes.
 #include <gtest/gtest.h>
 
 #include "code/builtin_variables.h"
 #include "code/registry.h"
-#include "world/game_loop.h"
+#include "game/game_loop.h"
 
 namespace qv::world {
 namespace {
 
 TEST(BuiltinVariables, EveryOneIsBoundWithItsSetterWhenWritable) {
   code::EnsureBuiltinsRegistered();
-  InstallWorld();
+  game::InstallGame();
   std::vector<std::string> unbound;
   for (int32_t id = 0; id < code::kBuiltinVariableCount; ++id) {
     const code::BuiltinVariable* v = code::BuiltinVariableEntry(id);

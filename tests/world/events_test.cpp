@@ -199,7 +199,7 @@ TEST(WorldEvents, DamagedRecordsLoadWithoutHarm) {
 TEST(WorldEvents, AnEventKindBeyondTheTableFailsTheObjectsChunk) {
   TestGame g;
   // Hand-made object record: kind count 12 (kinds 0 to 12).
-  runner::CStream& s = g.writer.Record(runner::ChunkId::Objects, 0, "obj_bad");
+  data::CStream& s = g.writer.Record(data::ChunkId::Objects, 0, "obj_bad");
   s.WriteInteger(430);
   for (int32_t v : {-1, 0, 1, 0, 0, -1, -1}) s.WriteInteger(v);
   s.WriteInteger(12);

@@ -7,7 +7,7 @@
 
 #include "graphics/draw_test_support.h"
 #include "graphics/drawing.h"
-#include "world/game_loop.h"
+#include "game/game_loop.h"
 #include "world/game_world.h"
 #include "world/room_drawing.h"
 #include "world/saved_game.h"
@@ -53,7 +53,7 @@ TEST_F(RoomDrawingOrder, ParticlesInstancesAndTilesMergeByDepth) {
   TestGame g;
   g.colourSprite(0, "spr", 4, 4, 0xFFFFFFFF);
   g.colourSprite(1, "spr_cursor", 7, 3, 0xFFFFFFFF);
-  g.background(0, "bk", graphics::TBitmap32(16, 16, 0xFFFFFFFF));
+  g.background(0, "bk", data::TBitmap32(16, 16, 0xFFFFFFFF));
   for (int depth : {5, 0}) {
     auto& o = g.object("obj" + std::to_string(depth));
     o.object.sprite = 0;
@@ -107,7 +107,7 @@ TEST_F(RoomDrawingOrder, ParticlesInstancesAndTilesMergeByDepth) {
 
 TEST_F(RoomDrawingOrder, EachViewDrawsIntoItsPortAndSkipsTilesOutsideIt) {
   TestGame g;
-  g.background(0, "bk", graphics::TBitmap32(16, 16, 0xFFFFFFFF));
+  g.background(0, "bk", data::TBitmap32(16, 16, 0xFFFFFFFF));
   auto& r = g.room("rm");
   r.room.width = 1000;
   r.room.viewsEnabled = true;

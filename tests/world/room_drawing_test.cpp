@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "graphics/draw_test_support.h"
-#include "world/game_loop.h"
+#include "game/game_loop.h"
 #include "world/game_world.h"
 #include "world/room_drawing.h"
 #include "world_game.h"
@@ -13,7 +13,7 @@
 namespace qv::world {
 namespace {
 
-using graphics::TBitmap32;
+using data::TBitmap32;
 using graphics::display;
 using testing::TestGame;
 
@@ -21,8 +21,8 @@ constexpr uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF, k
 constexpr uint32_t kYellow = 0xFFFFFF00, kMagenta = 0xFFFF00FF, kCyan = 0xFF00FFFF;
 
 // A picture of w x h pixels whose columns [x0, x1) have the colours given in order.
-TBitmap32 Stripes(int w, int h, std::initializer_list<std::pair<int, uint32_t>> columns) {
-  TBitmap32 b(w, h, 0);
+data::TBitmap32 Stripes(int w, int h, std::initializer_list<std::pair<int, uint32_t>> columns) {
+  data::TBitmap32 b(w, h, 0);
   int x = 0;
   for (auto [width, colour] : columns)
     for (int end = x + width; x < end; ++x)
@@ -49,7 +49,7 @@ class RoomPictures : public ::testing::Test {
   }
   // Loads the game, enters its first room (which sizes the region) and draws the room once;
   // returns the region's pixels.
-  TBitmap32 DrawFirstRoom(TestGame& g) {
+  data::TBitmap32 DrawFirstRoom(TestGame& g) {
     EXPECT_TRUE(g.load());
     for (int i = 0; i < graphics::sprites().count(); ++i)
       if (auto* s = graphics::sprites().get(i)) graphics::CreateSpriteTextures(*s);
@@ -107,7 +107,7 @@ TEST_F(RoomPictures, InstancesTilesAndLayersFollowTheDepthOrder) {
   tile(0, 20, 16, 0, 10000001);     // red, at the instances' depth: drawn after them
   tile(16, 44, 12, 5, 10000002);    // yellow, behind the magenta instance
   tile(0, 0, 32, 1000, 10000003);   // red, deep: under everything, its lower half under the strip
-  const TBitmap32 shot = DrawFirstRoom(g);
+  const data::TBitmap32 shot = DrawFirstRoom(g);
   ASSERT_EQ(shot.width, 64);
   ASSERT_EQ(shot.height, 48);
   EXPECT_EQ(shot.pixel(10, 10), kGreen);
@@ -152,7 +152,7 @@ TEST_F(RoomPictures, ViewsDrawIntoTheirPortsAndARotatedViewTurnsTheRoom) {
   view(2, 0, 100, 60, 60, 0, 70, 60, 60);       // turned below
   // The angle is not in the room record; the room's creation code turns view 2.
   r.room.creationCode = "view_angle[2] = 90";
-  const TBitmap32 shot = DrawFirstRoom(g);
+  const data::TBitmap32 shot = DrawFirstRoom(g);
   ASSERT_EQ(shot.width, 130) << "the region spans the ports";
   ASSERT_EQ(shot.height, 130);
   EXPECT_EQ(shot.pixel(1, 1), kRed);
@@ -199,7 +199,7 @@ TEST_F(RoomPictures, TilesShowTheirPartScaledBlendedAndFaded) {
       "t = tile_add(0, 16, 0, 16, 16, 0, 32, 0); tile_set_visible(t, false);"  // hidden
       "t = tile_add(0, 32, 0, 16, 16, 0, 32, 50); tile_layer_shift(50, 24, 0);" // moved to x 24
       "t = tile_add(0, 0, 0, 16, 16, 104, 40, 0);";                             // mostly outside
-  const TBitmap32 shot = DrawFirstRoom(g);
+  const data::TBitmap32 shot = DrawFirstRoom(g);
   ASSERT_EQ(shot.width, 112);
   EXPECT_EQ(shot.pixel(15, 15), kRed);
   EXPECT_EQ(shot.pixel(16, 0), kYellow);

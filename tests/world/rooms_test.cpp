@@ -122,8 +122,8 @@ class IncludedFiles : public ::testing::Test {
     system::SetSecureMode(false);
     fs::remove_all(dir);
   }
-  static runner::CDataFile file(std::string name, std::string content, int32_t kind = 2) {
-    runner::CDataFile f;
+  static game::CDataFile file(std::string name, std::string content, int32_t kind = 2) {
+    game::CDataFile f;
     f.fileName = std::move(name);
     f.hasData = f.dataFollows = true;
     f.data.WriteBytes(content.data(), content.size());
@@ -140,7 +140,7 @@ TEST_F(IncludedFiles, AreOnDiskBeforeTheFirstRoomAndGoneAfterTheEnd) {
   TestGame g;
   g.files.push_back(file("data.txt", "hello"));
   g.files.push_back(file("sub\\level.txt", "deep"));
-  runner::CDataFile kept = file("settings.ini", "new");  // the player's own copy stays
+  game::CDataFile kept = file("settings.ini", "new");  // the player's own copy stays
   g.files.push_back(kept);
   std::ofstream(dir / "work" / "settings.ini") << "mine";
   g.object("obj").on(ev_create, 0, "test_log('create')");
@@ -149,8 +149,8 @@ TEST_F(IncludedFiles, AreOnDiskBeforeTheFirstRoomAndGoneAfterTheEnd) {
   EXPECT_EQ(read(dir / "work" / "data.txt"), "hello");
   EXPECT_EQ(read(dir / "work" / "sub" / "level.txt"), "deep");
   EXPECT_EQ(read(dir / "work" / "settings.ini"), "mine");
-  EXPECT_FALSE(runner::includedFiles()[0].hasData);  // freed after export
-  EXPECT_FALSE(runner::includedFiles()[2].hasData);  // also when the existing file was kept
+  EXPECT_FALSE(game::includedFiles()[0].hasData);  // freed after export
+  EXPECT_FALSE(game::includedFiles()[2].hasData);  // also when the existing file was kept
   world::LoopOptions options;
   options.maxSteps = 1;
   options.paced = false;
@@ -175,8 +175,8 @@ TEST_F(IncludedFiles, NamesThatLeaveTheirDirectoryAreRefused) {
   for (const Case& c : cases) {
     system::SetSecureMode(c.secure);
     code::ResetErrorState();
-    runner::CDataFile f = file(c.name, "x");
-    runner::ExtractIncludedFile(f);
+    game::CDataFile f = file(c.name, "x");
+    game::ExtractIncludedFile(f);
     EXPECT_EQ(code::errorState().last, c.message) << c.name;
     EXPECT_FALSE(f.written) << c.name;
     EXPECT_TRUE(f.hasData) << c.name;  // a refusal does not free the content
@@ -186,12 +186,12 @@ TEST_F(IncludedFiles, NamesThatLeaveTheirDirectoryAreRefused) {
 
   system::SetSecureMode(true);
   code::ResetErrorState();
-  runner::CDataFile folder = file("f.txt", "x", 3);
+  game::CDataFile folder = file("f.txt", "x", 3);
   folder.exportFolder = (dir / "export").string();
-  runner::ExtractIncludedFile(folder);
+  game::ExtractIncludedFile(folder);
   EXPECT_EQ(code::errorState().last, "In secure mode you cannot export a data file to an indicated directory.");
   system::SetSecureMode(false);
-  runner::ExtractIncludedFile(folder);
+  game::ExtractIncludedFile(folder);
   EXPECT_EQ(read(dir / "export" / "f.txt"), "x");
 }
 

@@ -7,7 +7,7 @@
 
 #include "code/errors.h"
 #include "code/variables.h"
-#include "runner/stream.h"
+#include "data/stream.h"
 #include "system/secure_mode.h"
 #include "world/game_world.h"
 #include "world/instances.h"
@@ -25,7 +25,7 @@ using testing::TestGame;
 constexpr int32_t kGameId = 4242;
 
 std::vector<uint8_t> snapshot() {
-  runner::CStream s;
+  data::CStream s;
   WriteSavedGame(s);
   return s.bytes();
 }
@@ -146,7 +146,7 @@ TEST(SavedGame, RoundTripBringsBackEveryFieldWithoutEvents) {
   EXPECT_FALSE(fs::exists(file.string() + ".part"));
 
   // The file starts with the game-wide values in their order.
-  runner::CStream head(saved);
+  data::CStream head(saved);
   EXPECT_EQ(head.ReadInteger(), 540);
   EXPECT_EQ(head.ReadInteger(), kGameId);
   EXPECT_EQ(head.ReadInteger(), 2);     // room
@@ -251,7 +251,7 @@ TEST(SavedGame, DamagedFilesAreRefusedAndLeaveTheGameAsItWas) {
 
   // Offsets: the game-wide values take 44 bytes, then the global variables, then the slot count.
   ASSERT_EQ(b.dir.string().find('\''), std::string::npos);
-  runner::CStream probe(good);
+  data::CStream probe(good);
   probe.seek(44);
   code::GlobalStore scratch;
   ASSERT_TRUE(scratch.load(probe));

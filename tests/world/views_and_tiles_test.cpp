@@ -149,7 +149,7 @@ TEST(WorldViews, TheCaptionShowsScoreLivesAndHealthAsAsked) {
 // Runs `code` as the creation code of a room holding tiles of background 0 and logs through test_log.
 Log RunRoomCode(const std::string& code) {
   TestGame g;
-  g.background(0, "bk", graphics::TBitmap32(32, 16, 0xFFFFFFFF));
+  g.background(0, "bk", data::TBitmap32(32, 16, 0xFFFFFFFF));
   g.colourSprite(0, "spr", 10, 6, 0xFFFFFFFF);
   g.object("obj").object.sprite = 0;
   auto& r = g.room("rm").place(0, 0, 0, 100001);

@@ -15,19 +15,35 @@
 #include "graphics/background.h"
 #include "graphics/sprite.h"
 #include "motion/path.h"
-#include "runner/container.h"
-#include "runner/game_writer.h"
-#include "runner/included_files.h"
+#include "data/container.h"
+#include "data/game_writer.h"
+#include "game/game_loop.h"
+#include "game/included_files.h"
 #include "runner/loader.h"
 #include "runner/preparation.h"
 #include "runner/runner_main.h"
-#include "runner/settings.h"
+#include "data/settings.h"
 #include "world/event_names.h"
-#include "world/game_loop.h"
+#include "game/input_stages.h"
 #include "world/object.h"
 #include "world/room.h"
 #include "world/time_line.h"
 #include "world/trigger.h"
+
+// World tests drive the step and its stages as the game layer runs them.
+namespace qv::world {
+using game::EndGame;
+using game::HandleFunctionKeys;
+using game::HandleTransfer;
+using game::InstallGame;
+using game::LoopOptions;
+using game::RaiseJoystickEvents;
+using game::RaiseKeyboardEvents;
+using game::RaiseMouseEvents;
+using game::RunGameLoop;
+using game::StartGame;
+using game::Step;
+}  // namespace qv::world
 
 namespace qv::testing {
 
@@ -84,11 +100,11 @@ struct RoomSpec {
 };
 
 struct TestGame {
-  runner::CGameWriter writer;
+  data::CGameWriter writer;
   std::vector<ObjectSpec> objects;
   std::vector<RoomSpec> rooms;
   std::vector<int32_t> order;  // the room order; all rooms in index order when empty
-  std::vector<runner::CDataFile> files;
+  std::vector<game::CDataFile> files;
   std::vector<std::string> initCode;
   std::vector<std::pair<std::string, world::CTimeLine>> timeLines;
   std::vector<world::CTrigger> triggerList;
@@ -115,30 +131,30 @@ struct TestGame {
   // A sprite of `frames` opaque frames of w x h pixels, origin 0, 0.
   void sprite(int32_t index, const std::string& name, int frames, int w, int h) {
     graphics::CSprite sprite;
-    for (int i = 0; i < frames; ++i) sprite.frames.push_back(graphics::TBitmap32(w, h, 0xFFFFFFFF));
+    for (int i = 0; i < frames; ++i) sprite.frames.push_back(data::TBitmap32(w, h, 0xFFFFFFFF));
     graphics::ComputeDefaultMasks(sprite);
-    runner::CStream record;
+    data::CStream record;
     graphics::WriteSpriteRecord(record, &sprite, name);
-    writer.WholeRecord(runner::ChunkId::Sprites, index, record);
+    writer.WholeRecord(data::ChunkId::Sprites, index, record);
   }
 
   // A sprite of one frame filled with `argb` (origin 0, 0).
   void colourSprite(int32_t index, const std::string& name, int w, int h, uint32_t argb) {
     graphics::CSprite sprite;
-    sprite.frames.push_back(graphics::TBitmap32(w, h, argb));
+    sprite.frames.push_back(data::TBitmap32(w, h, argb));
     graphics::ComputeDefaultMasks(sprite);
-    runner::CStream record;
+    data::CStream record;
     graphics::WriteSpriteRecord(record, &sprite, name);
-    writer.WholeRecord(runner::ChunkId::Sprites, index, record);
+    writer.WholeRecord(data::ChunkId::Sprites, index, record);
   }
 
   // A background with the given picture.
-  void background(int32_t index, const std::string& name, graphics::TBitmap32 image) {
+  void background(int32_t index, const std::string& name, data::TBitmap32 image) {
     graphics::CBackground back;
     back.image = std::move(image);
-    runner::CStream record;
+    data::CStream record;
     graphics::WriteBackgroundRecord(record, &back, name);
-    writer.WholeRecord(runner::ChunkId::Backgrounds, index, record);
+    writer.WholeRecord(data::ChunkId::Backgrounds, index, record);
   }
 
   ObjectSpec& object(std::string name) {
@@ -152,21 +168,21 @@ struct TestGame {
 
   std::vector<uint8_t> bytes() {
     for (size_t i = 0; i < objects.size(); ++i)
-      world::WriteObjectRecord(writer.Record(runner::ChunkId::Objects, int32_t(i), objects[i].name), objects[i].object);
+      world::WriteObjectRecord(writer.Record(data::ChunkId::Objects, int32_t(i), objects[i].name), objects[i].object);
     for (size_t i = 0; i < rooms.size(); ++i)
-      world::WriteRoomRecord(writer.Record(runner::ChunkId::Rooms, int32_t(i), rooms[i].name), rooms[i].room);
+      world::WriteRoomRecord(writer.Record(data::ChunkId::Rooms, int32_t(i), rooms[i].name), rooms[i].room);
     std::vector<int32_t> o = order;
     if (o.empty())
       for (size_t i = 0; i < rooms.size(); ++i) o.push_back(int32_t(i));
-    for (int32_t r : o) world::WriteRoomOrderItem(writer.Item(runner::ChunkId::RoomOrder), r);
+    for (int32_t r : o) world::WriteRoomOrderItem(writer.Item(data::ChunkId::RoomOrder), r);
     for (size_t i = 0; i < timeLines.size(); ++i)
-      world::WriteTimeLineRecord(writer.Record(runner::ChunkId::TimeLines, int32_t(i), timeLines[i].first), timeLines[i].second);
+      world::WriteTimeLineRecord(writer.Record(data::ChunkId::TimeLines, int32_t(i), timeLines[i].first), timeLines[i].second);
     for (size_t i = 0; i < triggerList.size(); ++i)
-      world::WriteTriggerRecord(writer.Record(runner::ChunkId::Triggers, int32_t(i)), triggerList[i]);
+      world::WriteTriggerRecord(writer.Record(data::ChunkId::Triggers, int32_t(i)), triggerList[i]);
     for (size_t i = 0; i < pathList.size(); ++i)
-      motion::WritePathRecord(writer.Record(runner::ChunkId::Paths, int32_t(i), pathList[i].first), pathList[i].second);
-    for (const auto& f : files) runner::WriteDataFileRecord(writer.Item(runner::ChunkId::IncludedFiles), f);
-    for (const auto& text : initCode) writer.Item(runner::ChunkId::LibraryInitCode).WriteString(text);
+      motion::WritePathRecord(writer.Record(data::ChunkId::Paths, int32_t(i), pathList[i].first), pathList[i].second);
+    for (const auto& f : files) game::WriteDataFileRecord(writer.Item(data::ChunkId::IncludedFiles), f);
+    for (const auto& text : initCode) writer.Item(data::ChunkId::LibraryInitCode).WriteString(text);
     writer.random_seed = 7;
     return writer.Write();
   }

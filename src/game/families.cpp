@@ -1,0 +1,68 @@
+#include "game/families.h"
+
+#include "code/date_builtins.h"
+#include "code/families.h"
+#include "code/instance_world.h"
+#include "code/math_builtins.h"
+#include "code/string_builtins.h"
+#include "datastructures/builtins.h"
+#include "graphics/builtins.h"
+#include "motion/builtins.h"
+#include "motion/collision_builtins.h"
+#include "sound/builtins.h"
+#include "system/joysticks.h"
+#include "system/system_builtins.h"
+#include "windows/game_information.h"
+#include "world/builtins.h"
+#include "world/instance.h"
+#include "world/saved_game.h"
+#include "world/time_line.h"
+
+namespace qv::game {
+
+// One line per family. A new family adds its line here; registration order fixes the indices.
+std::vector<code::BuiltinFamily> GameFamilies() {
+  return {
+      code::MathFunctions(),
+      code::StringFunctions(),
+      code::ScriptFamily(),
+      code::DynamicFamily(),
+      system::SystemFunctions(),
+      code::DateFunctions(),
+      graphics::DisplayBuiltins(),
+      graphics::TextureBuiltins(),
+      graphics::SpriteBuiltins(),
+      graphics::BackgroundBuiltins(),
+      graphics::FontBuiltins(),
+      graphics::DrawBuiltins(),
+      graphics::ColourBuiltins(),
+      sound::SoundFunctions(),
+      sound::CdFunctions(),
+      datastructures::DataStructureFunctions(),
+      world::EventFunctions(),
+      world::ObjectFunctions(),
+      world::InstanceFunctions(),
+      world::RoomFunctions(),
+      world::TileFunctions(),
+      world::TimeLineFunctions(),
+      world::SavedGameFunctions(),
+      world::InputFunctions(),
+      system::JoystickFunctions(),
+      windows::GameInformationFunctions(),
+      motion::MotionFunctions(),
+      motion::PathFunctions(),
+      motion::CollisionFunctions(),
+      motion::ContactFunctions(),
+  };
+}
+
+void UseGameFamilies() {
+  static const bool chosen = [] {
+    code::SetBuiltinFamilies(GameFamilies());
+    code::SetInstanceFactory([]() -> std::unique_ptr<code::CInstanceBase> { return std::make_unique<world::CInstance>(); });
+    return true;
+  }();
+  (void)chosen;
+}
+
+}  // namespace qv::game

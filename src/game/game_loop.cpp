@@ -1,0 +1,221 @@
+#include "game/game_loop.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <exception>
+#include <thread>
+#include <vector>
+
+#include "code/errors.h"
+#include "game/included_files.h"
+#include "game/input_stages.h"
+#include "graphics/display.h"
+#include "graphics/sprite.h"
+#include "motion/builtins.h"
+#include "motion/collision_events.h"
+#include "motion/movement.h"
+#include "platform/error_window.h"
+#include "world/dispatch.h"
+#include "world/event_performer.h"
+#include "world/game_world.h"
+#include "world/input.h"
+#include "world/saved_game.h"
+#include "world/time_line.h"
+#include "world/transfer.h"
+#include "world/trigger.h"
+
+namespace qv::game {
+
+using namespace world;
+
+void InstallGame() {
+  world::InstallWorld();
+  motion::BindPathVariables();
+  code::SetErrorWindow(platform::ShowErrorWindow);
+}
+
+void StartGame() {
+  transferRequest() = kTransferNone;
+  stepCounter() = 0;
+  transitionKind() = 0;
+  gameCounters().score = 0;
+  gameCounters().lives = -1;
+  gameCounters().cursorSprite = -1;
+  input() = InputState{};
+  RebuildDispatchTables();
+  motion::RebuildCollisionPairs();
+  RunLibraryInitCode();
+  if (TransferPending()) return;
+  StartWorld();
+}
+
+void EndGame() { EndWorld(); }
+
+bool HandleTransfer() {
+  const int32_t request = transferRequest();
+  if (request == kTransferNone) return true;
+  if (request >= 0) {
+    ChangeRoom(request);
+    return true;
+  }
+  if (request == kTransferRestart) {
+    EndGame();
+    StartGame();
+    return true;
+  }
+  if (request == kTransferLoad) {
+    // The load runs between steps; a refused file leaves the game running as it was.
+    transferRequest() = kTransferNone;
+    LoadGame(pendingLoadName());
+    return true;
+  }
+  // End and abort end the game.
+  return false;
+}
+
+namespace {
+
+// Alarm a of every instance whose object has that alarm event counts down; reaching 0 performs it.
+void alarms() {
+  for (int32_t a = 0; a < kAlarmCount; ++a) {
+    ForEachDispatchedInstance(ev_alarm, a, [a](CInstance& in, int32_t object) {
+      int32_t& alarm = in.alarm[static_cast<size_t>(a)];
+      if (alarm >= 0 && --alarm == 0) PerformEvent(&in, &in, object, ev_alarm, a);
+    });
+  }
+}
+
+// Every instance in list order, by position against the live list.
+template <class F>
+void forEachInstance(F f) {
+  for (size_t k = 0; k < CurrentRoom().instances.size(); ++k) f(*CurrentRoom().instances[k]);
+}
+
+}  // namespace
+
+// The stages that exist so far, in their order; the numbers are the stages of the full step.
+// Still missing: particles (16).
+void Step() {
+  const bool active = graphics::display().windowActive;
+  if (!active && inputSettings().freezeWhenInactive) return;  // 1
+  HandleFunctionKeys();  // 2
+  if (TransferPending()) return;
+  if (!active) ClearInput();  // 3
+  forEachInstance([](CInstance& in) {  // 4
+    in.xprevious = in.x;
+    in.yprevious = in.y;
+    in.pathPositionprevious = in.pathPosition;
+  });
+  CheckTriggers(1);  // 5
+  if (TransferPending()) return;
+  RaiseEvent(ev_step, ev_step_begin);
+  if (TransferPending()) return;
+  forEachInstance([](CInstance& in) {  // 6
+    if (!in.destroyed) AdvanceTimeLine(in);
+  });
+  if (TransferPending()) return;
+  alarms();  // 7
+  if (TransferPending()) return;
+  RaiseKeyboardEvents();  // 8
+  if (TransferPending()) return;
+  RaiseJoystickEvents();  // 9
+  if (TransferPending()) return;
+  RaiseMouseEvents();  // 10
+  if (TransferPending()) return;
+  CheckTriggers(0);  // 11
+  if (TransferPending()) return;
+  RaiseEvent(ev_step, ev_step_normal);
+  if (TransferPending()) return;
+  motion::MovementStage();  // 12
+  motion::OutsideAndBoundaryStage();  // 13
+  if (TransferPending()) return;
+  motion::CollisionEventPass();  // 14
+  if (TransferPending()) return;
+  CheckTriggers(2);  // 15
+  if (TransferPending()) return;
+  RaiseEvent(ev_step, ev_step_end);
+  if (TransferPending()) return;
+  RemoveDestroyed(CurrentRoom());  // 17
+  if (graphics::display().automaticDraw) graphics::display().redraw();  // 18
+  ScrollBackgrounds(CurrentRoom());  // 19
+  forEachInstance([](CInstance& in) {  // 20
+    in.imageIndex += in.imageSpeed;
+    const graphics::CSprite* sprite = graphics::sprites().get(in.spriteIndex);
+    const int frames = sprite ? sprite->frameCount() : 0;
+    if (std::floor(in.imageIndex) >= frames) {
+      in.imageIndex -= frames;
+      PerformEvent(&in, &in, in.objectIndex, ev_other, ev_animation_end);
+    }
+  });
+  ++stepCounter();  // 21
+  ClearPressedFlags();  // 23
+}
+
+namespace {
+int64_t clockMicroseconds() {
+  using namespace std::chrono;
+  return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
+}  // namespace
+
+void WaitMicroseconds(int64_t n, const std::function<bool()>& pumpEvents) {
+  if (n <= 0) return;
+  const int64_t end = clockMicroseconds() + n;
+  // Sleep most of the wait, then finish on the clock while window messages are processed.
+  if (n >= 2000) std::this_thread::sleep_for(std::chrono::milliseconds((n - 1000) / 1000));
+  for (int64_t now = clockMicroseconds(); now < end; now = clockMicroseconds()) {
+    if (pumpEvents) pumpEvents();
+    std::this_thread::sleep_for(std::chrono::microseconds(std::min<int64_t>(end - now, 200)));
+  }
+}
+
+int64_t RunGameLoop(const LoopOptions& options) {
+  StartGame();
+  int64_t steps = 0;
+  if (!HandleTransfer()) {
+    transferRequest() = kTransferNone;
+    EndGame();
+    return 0;
+  }
+  int64_t t0 = clockMicroseconds(), secondMark = t0;
+  int32_t frames = 0;
+  framesPerSecond() = 0;
+  bool running = !options.pumpEvents || options.pumpEvents();
+  HandleSyntheticInput();
+  while (running && (options.maxSteps < 0 || steps < options.maxSteps)) {
+    if (options.beforeStep) options.beforeStep(steps + 1);
+    // A failure that escapes a step (a malformed data-structure string, say) ends that step only.
+    try {
+      Step();
+    } catch (const std::exception&) {
+    }
+    ++steps;
+    if (options.afterStep) options.afterStep(steps);
+    int64_t now = clockMicroseconds();
+    if (now < t0) t0 = now;
+    if (CurrentRoom().speed <= 0) CurrentRoom().speed = 1;
+    int64_t wait = 0;
+    if (options.paced) {
+      wait = std::clamp<int64_t>(1000000 / CurrentRoom().speed - (now - t0), 0, 1000000);
+      WaitMicroseconds(wait, options.pumpEvents);
+    }
+    t0 = now + wait;
+    if (t0 < secondMark) secondMark = t0;
+    if (secondMark / 1000000 < t0 / 1000000) {
+      framesPerSecond() = frames;
+      frames = 0;
+      secondMark = t0;
+    }
+    ++frames;
+    if (!HandleTransfer()) break;
+    if (options.pumpEvents && !options.pumpEvents()) break;
+    HandleSyntheticInput();
+  }
+  // The request that ended the game is cleared so that the end events run.
+  transferRequest() = kTransferNone;
+  EndGame();
+  return steps;
+}
+
+}  // namespace qv::game

@@ -1,0 +1,202 @@
+#include "project/packer.h"
+
+#include <cstdio>
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <random>
+
+#include "platform/code_page.h"
+#include "platform/process.h"
+
+namespace qv::project {
+
+namespace fs = std::filesystem;
+using json = nlohmann::ordered_json;
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: qvpack build DIR -o GAME [--runner RUNNER]\n"
+    "       qvpack unpack GAME -o DIR\n"
+    "       qvpack info GAME [--json]\n";
+
+int usage() {
+  std::fputs(kUsage, stderr);
+  return 2;
+}
+
+bool loadGame(const std::string& path, GamePackage& out) {
+  data::CStream file;
+  if (!file.LoadFromFile(path)) {
+    std::fprintf(stderr, "qvpack: %s: cannot read the file\n", path.c_str());
+    return false;
+  }
+  ReadFailure failure;
+  if (!ReadGamePackage(file, out, failure)) {
+    std::fprintf(stderr, "qvpack: %s: %s\n", path.c_str(), failure.message.c_str());
+    return false;
+  }
+  return true;
+}
+
+// The runner beside this program, as the packer is installed with it.
+fs::path defaultRunner() {
+  const std::string self = platform::executablePath();
+  return (self.empty() ? fs::path(".") : fs::path(self).parent_path()) / "quorvane";
+}
+
+struct KindCount {
+  const char* name;
+  data::ChunkId id;
+};
+constexpr KindCount kSlotKinds[] = {
+    {"triggers", data::ChunkId::Triggers}, {"sounds", data::ChunkId::Sounds},   {"sprites", data::ChunkId::Sprites},
+    {"backgrounds", data::ChunkId::Backgrounds}, {"paths", data::ChunkId::Paths}, {"scripts", data::ChunkId::Scripts},
+    {"fonts", data::ChunkId::Fonts},         {"time lines", data::ChunkId::TimeLines}, {"objects", data::ChunkId::Objects},
+    {"rooms", data::ChunkId::Rooms},
+};
+
+int32_t existing(const GamePackage& p, data::ChunkId id) {
+  int32_t n = 0;
+  for (int32_t i = 0; i < SlotCount(p, id); ++i) n += SlotExists(p, id, i) ? 1 : 0;
+  return n;
+}
+
+json summary(const GamePackage& p) {
+  json j;
+  j["game_id"] = p.game_id;
+  j["debug_mode"] = p.debug_mode;
+  const data::GameSettings& s = p.settings;
+  j["settings"] = {
+      {"start_fullscreen", s.start_fullscreen}, {"scaling", s.scaling},
+      {"hide_border", s.hide_border},           {"allow_resize", s.allow_resize},
+      {"set_resolution", s.set_resolution},     {"use_vsync", s.use_vsync},
+      {"display_errors", s.display_errors},     {"write_errors", s.write_errors},
+      {"abort_on_errors", s.abort_on_errors},   {"uninitialized_zero", s.uninitialized_zero},
+      {"priority", s.priority},                 {"loading_picture", s.loading_picture.has_value()},
+  };
+  json resources;
+  for (const KindCount& k : kSlotKinds)
+    resources[k.name] = {{"count", existing(p, k.id)}, {"slots", SlotCount(p, k.id)}};
+  resources["constants"] = {{"count", p.constants.size()}};
+  resources["extension packages"] = {{"count", p.extension_packages.size()}};
+  resources["included files"] = {{"count", p.included_files.size()}};
+  resources["library init code"] = {{"count", p.library_init_code.size()}};
+  j["resources"] = resources;
+  json order = json::array();
+  for (int32_t room : p.room_order) {
+    std::string name = SlotName(p, data::ChunkId::Rooms, room);
+    if (name.empty()) order.push_back(room);
+    else order.push_back(platform::Cp1252ToUtf8(name));
+  }
+  j["room_order"] = order;
+  return j;
+}
+
+}  // namespace
+
+std::string SummaryJson(const GamePackage& p) { return summary(p).dump(2) + "\n"; }
+
+std::string SummaryText(const GamePackage& p) {
+  const json j = summary(p);
+  std::string out = "game id: " + std::to_string(p.game_id) + (p.debug_mode ? " (debug mode)" : "") + "\n";
+  out += "settings:\n";
+  for (const auto& [key, value] : j["settings"].items()) out += "  " + key + ": " + value.dump() + "\n";
+  out += "resources:\n";
+  for (const auto& [key, value] : j["resources"].items()) {
+    out += "  " + key + ": " + value["count"].dump();
+    if (value.contains("slots") && value["slots"] != value["count"]) out += " (" + value["slots"].dump() + " slots)";
+    out += "\n";
+  }
+  out += "room order:";
+  for (const auto& room : j["room_order"]) out += " " + (room.is_string() ? room.get<std::string>() : room.dump());
+  return out + "\n";
+}
+
+bool BuildGame(const fs::path& dir, const fs::path& runner, const fs::path& game, std::vector<ProjectError>& errors) {
+  GamePackage package;
+  std::error_code ec;
+  if (!fs::is_directory(dir, ec)) {
+    errors.push_back({dir.string(), "", "not a project folder"});
+    return false;
+  }
+  if (!LoadProject(dir, package, errors)) return false;
+  data::CStream runnerImage;
+  if (!runnerImage.LoadFromFile(runner.string())) {
+    errors.push_back({runner.string(), "", "cannot read the runner (give it with --runner)"});
+    return false;
+  }
+  if (data::FindGameData(runnerImage)) {
+    errors.push_back({runner.string(), "", "the runner already carries a game"});
+    return false;
+  }
+  std::vector<uint8_t> bytes = WriteGamePackage(package, runnerImage.bytes());
+  // The marker must be found where it was put, not earlier inside the runner's own image.
+  auto start = data::FindGameData(data::CStream(bytes));
+  if (!start || *start < runnerImage.size()) {
+    errors.push_back({runner.string(), "", "the runner's image holds the game marker at a marker offset"});
+    return false;
+  }
+  const fs::path parent = game.parent_path().empty() ? fs::path(".") : game.parent_path();
+  const fs::path temp = parent / ("." + game.filename().string() + ".building-" + std::to_string(std::random_device{}()));
+  if (!data::CStream(std::move(bytes)).SaveToFile(temp.string())) {
+    fs::remove(temp, ec);
+    errors.push_back({game.string(), "", "cannot write the game"});
+    return false;
+  }
+  fs::permissions(temp, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec, ec);
+  fs::rename(temp, game, ec);
+  if (ec) {
+    fs::remove(temp);
+    errors.push_back({game.string(), "", "cannot write the game: " + ec.message()});
+    return false;
+  }
+  return true;
+}
+
+int PackMain(int argc, char** argv) {
+  std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  if (args.empty()) return usage();
+  const std::string command = args[0];
+  std::string input, output, runner;
+  bool asJson = false;
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "-o" && i + 1 < args.size()) output = args[++i];
+    else if (args[i] == "--runner" && i + 1 < args.size()) runner = args[++i];
+    else if (args[i] == "--json") asJson = true;
+    else if (input.empty() && !args[i].empty() && args[i][0] != '-') input = args[i];
+    else return usage();
+  }
+  if (input.empty()) return usage();
+
+  if (command == "build") {
+    if (output.empty()) return usage();
+    std::vector<ProjectError> errors;
+    if (!BuildGame(input, runner.empty() ? defaultRunner() : fs::path(runner), output, errors)) {
+      for (const ProjectError& e : errors) std::fprintf(stderr, "qvpack: %s\n", e.text().c_str());
+      std::fprintf(stderr, "qvpack: build failed; nothing was written\n");
+      return 1;
+    }
+    return 0;
+  }
+  if (command == "unpack") {
+    if (output.empty()) return usage();
+    GamePackage package;
+    if (!loadGame(input, package)) return 1;
+    std::string failure;
+    if (!UnpackProject(package, output, failure)) {
+      std::fprintf(stderr, "qvpack: %s\n", failure.c_str());
+      return 1;
+    }
+    return 0;
+  }
+  if (command == "info") {
+    GamePackage package;
+    if (!loadGame(input, package)) return 1;
+    std::cout << (asJson ? SummaryJson(package) : SummaryText(package));
+    return 0;
+  }
+  return usage();
+}
+
+}  // namespace qv::project

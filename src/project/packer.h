@@ -1,0 +1,28 @@
+// The packer's commands: build a game from a project folder, unpack a game into one, and
+// summarise a game. apps/qvpack is a thin main over PackMain.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "project/game_package.h"
+#include "project/project_folder.h"
+
+namespace qv::project {
+
+// qvpack build DIR -o GAME [--runner RUNNER] | unpack GAME -o DIR | info GAME [--json].
+// Messages go to stderr, the summary to stdout. Status 0 on success, 1 on failure, 2 on bad usage.
+int PackMain(int argc, char** argv);
+
+// Builds the project in `dir` into `game`: the runner's bytes, then the game at the first marker
+// offset past them; made executable. Nothing is written when anything fails (the file is written
+// under a temporary name beside `game` and renamed at the end).
+bool BuildGame(const std::filesystem::path& dir, const std::filesystem::path& runner,
+               const std::filesystem::path& game, std::vector<ProjectError>& errors);
+
+// Settings and resource counts, as text lines or as a JSON document.
+std::string SummaryText(const GamePackage& package);
+std::string SummaryJson(const GamePackage& package);
+
+}  // namespace qv::project

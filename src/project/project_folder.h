@@ -1,0 +1,52 @@
+// The game project folder: a game as files for people and version control (docs/project-format.md).
+//
+//   game.json                     settings, header fields, constants, room order, slot counts
+//   sprites/NAME.json             fields; frames in sprites/NAME/0.png ..., masks in maskN.png
+//   backgrounds/NAME.json, .png
+//   sounds/NAME.json, the sound's original bytes
+//   fonts/NAME.json, NAME.png     fields and glyphs; the glyph sheet's coverage as alpha
+//   scripts/NAME.json, NAME.txt   the script's text
+//   objects/NAME.json             fields, events and actions; code actions' code in .txt files
+//   time_lines/NAME.json          moments and their actions
+//   triggers/NAME.json, NAME.txt  fields; the condition
+//   rooms/NAME.json               fields, layers, views, instances, tiles; creation code in .txt files
+//   included_files/NAME.json      fields; the bytes in included_files/data/NAME
+//   extension_packages/NAME.json  files, functions, constants; the files block in data/NAME.bin
+//   library_init/N.txt            library initialization code, in order
+//   paths/NAME.json               kind and points
+//   raw/game_information.bin      the game information block, kept byte for byte
+//
+// Names, not indices, tie resources together; each resource's .json keeps its index so that
+// unpacking and building again reproduces the same game.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "project/game_package.h"
+
+namespace qv::project {
+
+// One problem of a project: the file (relative to the project folder), the field within it (empty
+// when the whole file is meant) and what is wrong.
+struct ProjectError {
+  std::string file;
+  std::string field;
+  std::string message;
+  std::string text() const;  // "file: field: message"
+};
+
+// Writes the package as a project into `dir`, which must not exist or be empty. The folder is made
+// beside `dir` under a temporary name and renamed at the end, so a failure leaves nothing.
+bool UnpackProject(const GamePackage& package, const std::filesystem::path& dir, std::string& failure);
+
+// Reads a project folder into a package. Every problem found is listed in `errors` (all resources
+// are checked, not only the first failing one); the package is complete only when it is empty.
+// Scripts are compiled to find errors in them; the compiled code is not kept.
+bool LoadProject(const std::filesystem::path& dir, GamePackage& out, std::vector<ProjectError>& errors);
+
+// The folder name of each kind of chunk in a project ("sprites", "rooms", "paths", ...).
+std::string KindFolder(data::ChunkId chunk);
+
+}  // namespace qv::project

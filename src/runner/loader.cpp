@@ -3,6 +3,7 @@
 #include <array>
 
 #include "code/registry.h"
+#include "data/kept_records.h"
 #include "graphics/background.h"
 #include "graphics/font.h"
 #include "graphics/sprite.h"
@@ -22,15 +23,10 @@ namespace qv::runner {
 
 namespace {
 
-std::array<std::vector<KeptRecord>, data::kChunkCount>& kept() {
-  static std::array<std::vector<KeptRecord>, data::kChunkCount> k;
-  return k;
-}
-
 // The extension packages chunk, walked record by record (its layout has no frame to skip by):
 // packages are kept whole (their file records and contents), one record per package.
 bool keepExtensionPackages(data::CStream& s) {
-  auto& list = keptRecords(data::ChunkId::ExtensionPackages);
+  auto& list = data::keptRecords(data::ChunkId::ExtensionPackages);
   list.clear();
   constexpr int32_t kVersion = 700;
   // Any other version means "no packages"; what follows is the next chunk.
@@ -44,7 +40,7 @@ bool keepExtensionPackages(data::CStream& s) {
   for (int32_t p = 0; p < *packages; ++p) {
     const size_t from = s.position();
     if (s.ReadInteger() != kVersion) return false;
-    KeptRecord r;
+    data::KeptRecord r;
     r.exists = true;
     r.name = s.ReadString();
     s.ReadString();  // folder
@@ -95,10 +91,10 @@ bool readConstants(data::CStream& s) {
 }
 
 bool keepGameInformation(data::CStream& s) {
-  auto& list = keptRecords(data::ChunkId::GameInformation);
+  auto& list = data::keptRecords(data::ChunkId::GameInformation);
   list.clear();
   if (s.ReadInteger() != data::Chunk(data::ChunkId::GameInformation).version) return false;
-  KeptRecord r;
+  data::KeptRecord r;
   r.exists = true;
   r.record = s.ReadCompressedBlock();
   list.push_back(std::move(r));
@@ -128,8 +124,6 @@ bool readChunk(data::ChunkId chunk, data::CStream& s) {
 }
 
 }  // namespace
-
-std::vector<KeptRecord>& keptRecords(data::ChunkId chunk) { return kept()[static_cast<size_t>(chunk)]; }
 
 std::vector<std::pair<std::string, std::string>>& gameConstants() {
   static std::vector<std::pair<std::string, std::string>> constants;

@@ -1,8 +1,9 @@
 // Loading: the sixteen resource chunks of the main section, in their fixed order, each with its
 // progress text, each through the reader of the resource's owner.
 //
-// Resources whose subsystems are not built yet (extension packages, the game information) are read through their frames and their records kept as bytes, so every game
-// file loads and the records are there for their owners.
+// The extension packages and the game information are read through their frames and their records
+// kept as bytes (data/kept_records.h): the packer round-trips them and the game information window
+// reads its record from there.
 #pragma once
 
 #include <string>
@@ -13,15 +14,6 @@
 #include "data/stream.h"
 
 namespace qv::runner {
-
-// The records kept for a resource kind that has no reader yet: per slot, its name and record bytes
-// (an empty record with exists false for a deleted slot).
-struct KeptRecord {
-  bool exists = false;
-  std::string name;
-  data::CStream record;
-};
-std::vector<KeptRecord>& keptRecords(data::ChunkId chunk);
 
 // The game's constants as (name, value text) pairs, prepared later.
 std::vector<std::pair<std::string, std::string>>& gameConstants();

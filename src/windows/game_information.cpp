@@ -7,7 +7,7 @@
 
 #include "platform/message_box.h"
 #include "data/container.h"
-#include "runner/loader.h"
+#include "data/kept_records.h"
 #include "data/stream.h"
 #include "system/host_path.h"
 #include "windows/rich_text.h"
@@ -84,7 +84,7 @@ void WriteGameInformation(data::CStream& s, const GameInformation& info) {
 
 GameInformation CurrentGameInformation() {
   GameInformation info;
-  const auto& kept = runner::keptRecords(data::ChunkId::GameInformation);
+  const auto& kept = data::keptRecords(data::ChunkId::GameInformation);
   if (!kept.empty() && kept.front().exists) {
     data::CStream record = kept.front().record;
     record.seek(0);

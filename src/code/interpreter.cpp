@@ -398,17 +398,7 @@ bool evalCall(const Node* n, Frame& f, RValue& out) {
       return false;
     }
   }
-  if (index >= kExtensionIndexBase) {
-    ExtensionFunctions* ext = extensionFunctions();
-    return ext && ext->call(index - kExtensionIndexBase, f.self, f.other, out, args, argc);
-  }
-  if (index >= kScriptIndexBase) return CallScript(index - kScriptIndexBase, f.self, f.other, out, args, argc);
-  const BuiltinFunction* fn = BuiltinEntry(index);
-  RValue result;
-  BuiltinCall call{f.self, f.other, argc, args, result};
-  fn->handler(call);
-  MoveValue(out, std::move(result));
-  return true;
+  return CallFunction(index, f.self, f.other, out, args, argc);
 }
 
 // A real operand read without a temporary value: constants, and locals and own variables that
@@ -1281,6 +1271,22 @@ bool callScriptWithReals(const Node* n, Frame& f, RValue& out, bool& done) {
 }
 
 }  // namespace
+
+bool CallFunction(int32_t index, CInstanceBase* self, CInstanceBase* other, RValue& result,
+                  const RValue* args, int argc) {
+  if (index >= kExtensionIndexBase) {
+    ExtensionFunctions* ext = extensionFunctions();
+    return ext && ext->call(index - kExtensionIndexBase, self, other, result, args, argc);
+  }
+  if (index >= kScriptIndexBase) return CallScript(index - kScriptIndexBase, self, other, result, args, argc);
+  const BuiltinFunction* fn = BuiltinEntry(index);
+  if (!fn) return true;
+  RValue fresh;
+  BuiltinCall call{self, other, argc, args, fresh};
+  fn->handler(call);
+  MoveValue(result, std::move(fresh));
+  return true;
+}
 
 bool CallScript(int32_t index, CInstanceBase* self, CInstanceBase* other, RValue& result, const RValue* args,
                 int count) {

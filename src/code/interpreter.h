@@ -35,6 +35,13 @@ bool ExecuteValue(const CCode& code, CInstanceBase* self, CInstanceBase* other, 
 bool CallScript(int32_t index, CInstanceBase* self, CInstanceBase* other, RValue& result,
                 const RValue* args, int count);
 
+// Calls function `index` the one way every caller does (code's calls and function actions): an
+// extension function (500000 and above), a script (100000 and above) or a built-in, whose handler
+// writes a fresh result that then moves into `result`. False when the script or the extension
+// function failed (the script's message is recorded); an index that names nothing does nothing.
+bool CallFunction(int32_t index, CInstanceBase* self, CInstanceBase* other, RValue& result,
+                  const RValue* args, int argc);
+
 // Variable access through an instance specifier, for code that names variables at run time.
 // Reads return false on a miss (the uninitialised-as-0 setting is the caller's business).
 bool ReadVariable(CInstanceBase* self, CInstanceBase* other, int32_t specifier, int32_t id,

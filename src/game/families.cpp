@@ -1,5 +1,6 @@
 #include "game/families.h"
 
+#include "actions/action_families.h"
 #include "code/date_builtins.h"
 #include "code/families.h"
 #include "code/instance_world.h"
@@ -53,6 +54,7 @@ std::vector<code::BuiltinFamily> GameFamilies() {
       motion::PathFunctions(),
       motion::CollisionFunctions(),
       motion::ContactFunctions(),
+      actions::MotionActions(),
   };
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "code/errors.h"
+#include "game/game_state.h"
 #include "game/included_files.h"
 #include "game/input_stages.h"
 #include "graphics/display.h"
@@ -36,21 +37,16 @@ void InstallGame() {
 }
 
 void StartGame() {
-  transferRequest() = kTransferNone;
-  stepCounter() = 0;
-  transitionKind() = 0;
-  gameCounters().score = 0;
-  gameCounters().lives = -1;
-  gameCounters().cursorSprite = -1;
-  input() = InputState{};
-  RebuildDispatchTables();
-  motion::RebuildCollisionPairs();
+  ResetStateForGameStart();
   RunLibraryInitCode();
   if (TransferPending()) return;
   StartWorld();
 }
 
-void EndGame() { EndWorld(); }
+void EndGame() {
+  EndWorld();
+  ReleaseStateAtGameEnd();
+}
 
 bool HandleTransfer() {
   const int32_t request = transferRequest();

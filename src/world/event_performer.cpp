@@ -217,22 +217,15 @@ class Executor {
     }
   }
 
-  // An index that names nothing (an unresolved action function) does nothing.
+  // Through the same call as code's; a script that fails reports its message as the action's
+  // error, and an index that names nothing (an unresolved action function) does nothing.
   static void callFunction(int32_t index, CInstance* self, CInstance* other, const code::RValue* args,
                            int argc, code::RValue& result) {
-    if (index >= code::kExtensionIndexBase) {
-      if (code::ExtensionFunctions* ext = code::extensionFunctions())
-        ext->call(index - code::kExtensionIndexBase, self, other, result, args, argc);
-    } else if (index >= code::kScriptIndexBase) {
-      if (!code::CallScript(index - code::kScriptIndexBase, self, other, result, args, argc)) {
-        const std::string message = code::errorState().current;
-        code::ClearRecordedError();
-        if (!message.empty()) code::ReportActionError(message, false);
-      }
-    } else if (const code::BuiltinFunction* f = code::BuiltinEntry(index)) {
-      code::BuiltinCall call{self, other, argc, args, result};
-      f->handler(call);
-    }
+    if (code::CallFunction(index, self, other, result, args, argc)) return;
+    if (index < code::kScriptIndexBase || index >= code::kExtensionIndexBase) return;
+    const std::string message = code::errorState().current;
+    code::ClearRecordedError();
+    if (!message.empty()) code::ReportActionError(message, false);
   }
 
   CInstance* self_;

@@ -8,10 +8,12 @@
 #include "code/interpreter.h"
 #include "code/registry.h"
 #include "world/event_performer.h"
+#include "world/input.h"
 #include "world/instances.h"
 #include "world/object.h"
 #include "world/room_drawing.h"
 #include "world/room_variables.h"
+#include "world/saved_game.h"
 #include "world/time_line.h"
 #include "world/transfer.h"
 #include "world/trigger.h"
@@ -97,6 +99,17 @@ void InstallWorld() {
   BindWorldVariables();
   BindRoomVariables();
   BindRunnerVariables();
+}
+
+void ResetForGameStart() {
+  transferRequest() = kTransferNone;
+  stepCounter() = 0;
+  transitionKind() = 0;
+  gameCounters().score = 0;
+  gameCounters().lives = -1;
+  gameCounters().cursorSprite = -1;
+  input() = InputState{};
+  RebuildDispatchTables();
 }
 
 int64_t& stepCounter() {

@@ -54,6 +54,10 @@ void InstallInstanceWorld();
 // interpreter's instance list, the action error headers, the abort hook, its built-in variables.
 void InstallWorld();
 
+// What the world resets when a game starts or restarts: no transfer request, no steps, no
+// transition, score 0, lives -1 and no cursor sprite, no input, fresh event dispatch tables.
+void ResetForGameStart();
+
 // Steps completed since the game started (saved with the game).
 int64_t& stepCounter();
 // Frames counted in the last full second (`fps`).

@@ -11,6 +11,7 @@
 #include "data/stream.h"
 #include "saved_game_world.h"
 #include "world/game_world.h"
+#include "game/saved_game.h"
 #include "world/saved_game.h"
 
 namespace {
@@ -31,11 +32,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   qv::game::UseGameFamilies();
   using namespace qv;
   data::CStream(std::vector<uint8_t>(data, data + size)).SaveToFile(savePath());
-  if (world::LoadGame(savePath())) {
+  if (game::LoadGame(savePath())) {
     // A loaded world is whole: the current room and its instances can be walked and saved again.
     for (const auto& in : world::CurrentRoom().instances) (void)in->id;
     data::CStream again;
-    world::WriteSavedGame(again);
+    game::WriteSavedGame(again);
   }
   return 0;
 }

@@ -9,6 +9,7 @@
 #include "graphics/font.h"
 #include "data/game_writer.h"
 #include "saved_game_world.h"
+#include "game/saved_game.h"
 #include "world/saved_game.h"
 
 using namespace qv::runner;
@@ -35,7 +36,7 @@ int main(int argc, char** argv) {
     // A save of the saved-game target's own running game.
     if (!qv::fuzzing::StartSavedGameWorld()) return 1;
     data::CStream s;
-    qv::world::WriteSavedGame(s);
+    qv::game::WriteSavedGame(s);
     save(dir / "fuzz_saved_game" / "started", s.bytes());
   }
   {

@@ -230,4 +230,12 @@ GlobalStore& globalStore() {
   return store;
 }
 
+void WriteSavedGlobals(data::CStream& s) { globalStore().save(s); }
+
+std::function<void()> ReadSavedGlobals(data::CStream& s) {
+  auto loaded = std::make_shared<GlobalStore>();
+  if (!loaded->load(s)) return {};
+  return [loaded] { globalStore() = std::move(*loaded); };
+}
+
 }  // namespace qv::code

@@ -10,6 +10,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -151,6 +153,10 @@ class GlobalStore {
   std::vector<uint8_t> flags_;
 };
 GlobalStore& globalStore();
+// The global variables' section of a saved game (the store's saved block). The reader returns
+// what makes the read store current, or an empty function for a block that does not parse.
+void WriteSavedGlobals(data::CStream& s);
+std::function<void()> ReadSavedGlobals(data::CStream& s);
 
 // False until a `globalvar` runs (or flags are loaded) after the global store's last reset: until
 // then no name is global, and the hot paths skip the flag table.

@@ -16,7 +16,7 @@
 #include "windows/game_information.h"
 #include "world/builtins.h"
 #include "world/instance.h"
-#include "world/saved_game.h"
+#include "game/saved_game.h"
 #include "world/time_line.h"
 
 namespace qv::game {
@@ -46,7 +46,7 @@ std::vector<code::BuiltinFamily> GameFamilies() {
       world::RoomFunctions(),
       world::TileFunctions(),
       world::TimeLineFunctions(),
-      world::SavedGameFunctions(),
+      game::SavedGameFunctions(),
       world::InputFunctions(),
       system::JoystickFunctions(),
       windows::GameInformationFunctions(),

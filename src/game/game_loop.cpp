@@ -21,6 +21,7 @@
 #include "world/event_performer.h"
 #include "world/game_world.h"
 #include "world/input.h"
+#include "game/saved_game.h"
 #include "world/saved_game.h"
 #include "world/time_line.h"
 #include "world/transfer.h"

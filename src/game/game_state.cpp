@@ -1,16 +1,23 @@
 #include "game/game_state.h"
 
+#include "code/variables.h"
+#include "graphics/display.h"
 #include "motion/collision_events.h"
 #include "world/game_world.h"
+#include "world/saved_game.h"
 
 namespace qv::game {
 
 namespace {
 
-// One line per subsystem that keeps state for a game, in the order a game start resets them.
-constexpr GameStatePart kParts[] = {
-    {"world: transfer, steps, transition, score and lives, input, event dispatch", world::ResetForGameStart, nullptr},
-    {"motion: collision pairs", motion::RebuildCollisionPairs, nullptr},
+// One line per part, in the order a game start resets them and a saved game holds their sections.
+const GameStatePart kParts[] = {
+    {"world: transfer, steps, transition, score and lives, input, event dispatch; the saved head",
+     world::ResetForGameStart, nullptr, world::WriteSavedHead, world::ReadSavedHead},
+    {"motion: collision pairs", motion::RebuildCollisionPairs},
+    {"display: automatic drawing", nullptr, nullptr, graphics::WriteSavedDrawing, graphics::ReadSavedDrawing},
+    {"language: global variables", nullptr, nullptr, code::WriteSavedGlobals, code::ReadSavedGlobals},
+    {"world: rooms, instances and tiles", nullptr, nullptr, world::WriteSavedRooms, world::ReadSavedRooms},
 };
 
 }  // namespace

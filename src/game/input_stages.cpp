@@ -13,6 +13,7 @@
 #include "world/event_performer.h"
 #include "world/input.h"
 #include "world/instance.h"
+#include "game/saved_game.h"
 #include "world/saved_game.h"
 #include "world/transfer.h"
 

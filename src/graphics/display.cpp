@@ -594,4 +594,11 @@ bool Display::saveScreen(const std::string& hostPath, int x, int y, int w, int h
   return SaveBmp(b, hostPath);
 }
 
+void WriteSavedDrawing(data::CStream& s) { s.WriteBoolean(display().automaticDraw); }
+
+std::function<void()> ReadSavedDrawing(data::CStream& s) {
+  const bool automatic = s.ReadBoolean();
+  return [automatic] { display().automaticDraw = automatic; };
+}
+
 }  // namespace qv::graphics

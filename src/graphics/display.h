@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "data/bitmap32.h"
+#include "data/stream.h"
 #include "platform/device.h"
 #include "platform/game_window.h"
 
@@ -181,5 +182,10 @@ class Display {
 };
 
 Display& display();
+
+// The display's section of a saved game: whether the room is drawn automatically. The reader
+// returns what makes the value current (never refuses).
+void WriteSavedDrawing(data::CStream& s);
+std::function<void()> ReadSavedDrawing(data::CStream& s);
 
 }  // namespace qv::graphics

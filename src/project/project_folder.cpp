@@ -78,7 +78,17 @@ data::TBitmap32 maskPicture(const graphics::TMask& m) {
   return b;
 }
 
-void unpackInto(const GamePackage& p, const fs::path& root) {
+// The head of a resource's JSON: its index, and its name when the file stem differs from it.
+json resourceHead(int32_t index, const std::string& name, const std::string& stem) {
+  json j;
+  j["index"] = index;
+  if (stem != name) j["name"] = toUtf8(name);
+  return j;
+}
+
+// game.json: identity, the helper library, settings and their pictures, constants, room order,
+// id counters, slot counts and the library initialization code.
+void unpackGameJson(const GamePackage& p, const fs::path& root) {
   json game;
   game["format"] = "quorvane-project";
   game["format_version"] = 1;
@@ -139,127 +149,139 @@ void unpackInto(const GamePackage& p, const fs::path& root) {
   }
   game["library_init_code"] = init;
   writeJson(root / "game.json", game);
+}
 
-  // One .json per resource, beside its files.
-  auto head = [](int32_t index, const std::string& name, const std::string& stem) {
-    json j;
-    j["index"] = index;
-    if (stem != name) j["name"] = toUtf8(name);
-    return j;
-  };
+// sprites/NAME.json with NAME/<frame>.png and NAME/mask<m>.png.
+void unpackSprites(const GamePackage& p, const fs::path& root) {
+  StemPicker stems;
+  for (int32_t i = 0; i < p.sprites.count(); ++i) {
+    const graphics::CSprite* s = p.sprites.get(i);
+    if (!s) continue;
+    const std::string& name = p.sprites.names[size_t(i)];
+    const std::string stem = stems.pick(name, i);
+    json j = resourceHead(i, name, stem);
+    j["origin"] = {s->xOrigin, s->yOrigin};
+    j["frames"] = s->frameCount();
+    json empty = json::array();
+    for (int f = 0; f < s->frameCount(); ++f) {
+      if (s->frames[size_t(f)].empty()) empty.push_back(f);
+      else writeFile(root / "sprites" / toUtf8(stem) / (std::to_string(f) + ".png"), graphics::EncodePng(s->frames[size_t(f)]));
+    }
+    if (!empty.empty()) j["empty_frames"] = empty;
+    j["separate_masks"] = s->separateMasks;
+    json masks = json::array();
+    for (size_t m = 0; m < s->masks.size(); ++m) {
+      json box = maskBox(s->masks[m]);
+      if (s->masks[m].width * s->masks[m].height < 1) box["empty"] = true;
+      else writeFile(root / "sprites" / toUtf8(stem) / ("mask" + std::to_string(m) + ".png"), graphics::EncodePng(maskPicture(s->masks[m])));
+      masks.push_back(box);
+    }
+    j["masks"] = masks;
+    writeJson(root / "sprites" / (toUtf8(stem) + ".json"), j);
+  }
+}
 
-  {
-    StemPicker stems;
-    for (int32_t i = 0; i < p.sprites.count(); ++i) {
-      const graphics::CSprite* s = p.sprites.get(i);
-      if (!s) continue;
-      const std::string& name = p.sprites.names[size_t(i)];
-      const std::string stem = stems.pick(name, i);
-      json j = head(i, name, stem);
-      j["origin"] = {s->xOrigin, s->yOrigin};
-      j["frames"] = s->frameCount();
-      json empty = json::array();
-      for (int f = 0; f < s->frameCount(); ++f) {
-        if (s->frames[size_t(f)].empty()) empty.push_back(f);
-        else writeFile(root / "sprites" / toUtf8(stem) / (std::to_string(f) + ".png"), graphics::EncodePng(s->frames[size_t(f)]));
-      }
-      if (!empty.empty()) j["empty_frames"] = empty;
-      j["separate_masks"] = s->separateMasks;
-      json masks = json::array();
-      for (size_t m = 0; m < s->masks.size(); ++m) {
-        json box = maskBox(s->masks[m]);
-        if (s->masks[m].width * s->masks[m].height < 1) box["empty"] = true;
-        else writeFile(root / "sprites" / toUtf8(stem) / ("mask" + std::to_string(m) + ".png"), graphics::EncodePng(maskPicture(s->masks[m])));
-        masks.push_back(box);
-      }
-      j["masks"] = masks;
-      writeJson(root / "sprites" / (toUtf8(stem) + ".json"), j);
-    }
+// backgrounds/NAME.json and NAME.png.
+void unpackBackgrounds(const GamePackage& p, const fs::path& root) {
+  StemPicker stems;
+  for (int32_t i = 0; i < p.backgrounds.count(); ++i) {
+    const graphics::CBackground* b = p.backgrounds.get(i);
+    if (!b) continue;
+    const std::string& name = p.backgrounds.names[size_t(i)];
+    const std::string stem = stems.pick(name, i);
+    json j = resourceHead(i, name, stem);
+    if (b->image.empty()) j["empty"] = true;
+    else writeFile(root / "backgrounds" / (toUtf8(stem) + ".png"), graphics::EncodePng(b->image));
+    writeJson(root / "backgrounds" / (toUtf8(stem) + ".json"), j);
   }
-  {
-    StemPicker stems;
-    for (int32_t i = 0; i < p.backgrounds.count(); ++i) {
-      const graphics::CBackground* b = p.backgrounds.get(i);
-      if (!b) continue;
-      const std::string& name = p.backgrounds.names[size_t(i)];
-      const std::string stem = stems.pick(name, i);
-      json j = head(i, name, stem);
-      if (b->image.empty()) j["empty"] = true;
-      else writeFile(root / "backgrounds" / (toUtf8(stem) + ".png"), graphics::EncodePng(b->image));
-      writeJson(root / "backgrounds" / (toUtf8(stem) + ".json"), j);
+}
+
+// sounds/NAME.json beside the sound's data file.
+void unpackSounds(const GamePackage& p, const fs::path& root) {
+  StemPicker stems;
+  for (int32_t i = 0; i < p.sounds.count(); ++i) {
+    const sound::CSound* s = p.sounds.get(i);
+    if (!s) continue;
+    const std::string& name = p.sounds.names[size_t(i)];
+    const std::string stem = stems.pick(name, i);
+    json j = resourceHead(i, name, stem);
+    j["kind"] = s->kind;
+    j["file_type"] = toUtf8(s->fileType);
+    j["file_name"] = toUtf8(s->fileName);
+    if (s->data) {
+      const std::string file = toUtf8(soundDataName(stem, s->fileType));
+      writeFile(root / "sounds" / file, *s->data);
+      j["data"] = file;
+    } else {
+      j["data"] = nullptr;
     }
+    j["effects"] = s->effects;
+    j["volume"] = realToJson(s->volume);
+    j["pan"] = realToJson(s->pan);
+    j["preload"] = s->preload;
+    writeJson(root / "sounds" / (toUtf8(stem) + ".json"), j);
   }
-  {
-    StemPicker stems;
-    for (int32_t i = 0; i < p.sounds.count(); ++i) {
-      const sound::CSound* s = p.sounds.get(i);
-      if (!s) continue;
-      const std::string& name = p.sounds.names[size_t(i)];
-      const std::string stem = stems.pick(name, i);
-      json j = head(i, name, stem);
-      j["kind"] = s->kind;
-      j["file_type"] = toUtf8(s->fileType);
-      j["file_name"] = toUtf8(s->fileName);
-      if (s->data) {
-        const std::string file = toUtf8(soundDataName(stem, s->fileType));
-        writeFile(root / "sounds" / file, *s->data);
-        j["data"] = file;
-      } else {
-        j["data"] = nullptr;
-      }
-      j["effects"] = s->effects;
-      j["volume"] = realToJson(s->volume);
-      j["pan"] = realToJson(s->pan);
-      j["preload"] = s->preload;
-      writeJson(root / "sounds" / (toUtf8(stem) + ".json"), j);
+}
+
+// scripts/NAME.json and NAME.txt.
+void unpackScripts(const GamePackage& p, const fs::path& root) {
+  StemPicker stems;
+  for (int32_t i = 0; i < p.scripts.count(); ++i) {
+    const code::CScript* s = p.scripts.get(i);
+    if (!s) continue;
+    const std::string& name = p.scripts.names[size_t(i)];
+    const std::string stem = stems.pick(name, i);
+    writeJson(root / "scripts" / (toUtf8(stem) + ".json"), resourceHead(i, name, stem));
+    writeFile(root / "scripts" / (toUtf8(stem) + ".txt"), s->text);
+  }
+}
+
+// fonts/NAME.json and the coverage sheet NAME.png.
+void unpackFonts(const GamePackage& p, const fs::path& root) {
+  StemPicker stems;
+  for (int32_t i = 0; i < p.fonts.count(); ++i) {
+    const graphics::CFont* f = p.fonts.get(i);
+    if (!f) continue;
+    const std::string& name = p.fonts.names[size_t(i)];
+    const std::string stem = stems.pick(name, i);
+    json j = resourceHead(i, name, stem);
+    j["typeface"] = toUtf8(f->name);
+    j["size"] = f->size;
+    j["bold"] = f->bold;
+    j["italic"] = f->italic;
+    j["first"] = f->first;
+    j["last"] = f->last;
+    const std::string sprite = SlotName(p, data::ChunkId::Sprites, f->sprite);
+    if (f->sprite < 0) j["sprite"] = nullptr;
+    else if (!sprite.empty()) j["sprite"] = toUtf8(sprite);
+    else j["sprite"] = f->sprite;  // names no sprite of the game: kept as the index
+    if (f->sheetWidth > 0 && f->sheetHeight > 0) {
+      // The coverage map as the alpha of white pixels.
+      data::TBitmap32 sheet(f->sheetWidth, f->sheetHeight);
+      for (size_t k = 0; k < f->alpha.size(); ++k) sheet.pixels[k] = uint32_t(f->alpha[k]) << 24 | 0xFFFFFFu;
+      writeFile(root / "fonts" / (toUtf8(stem) + ".png"), graphics::EncodePng(sheet));
+    } else {
+      j["sheet_size"] = {f->sheetWidth, f->sheetHeight};
     }
-  }
-  {
-    StemPicker stems;
-    for (int32_t i = 0; i < p.scripts.count(); ++i) {
-      const code::CScript* s = p.scripts.get(i);
-      if (!s) continue;
-      const std::string& name = p.scripts.names[size_t(i)];
-      const std::string stem = stems.pick(name, i);
-      writeJson(root / "scripts" / (toUtf8(stem) + ".json"), head(i, name, stem));
-      writeFile(root / "scripts" / (toUtf8(stem) + ".txt"), s->text);
+    json glyphs = json::object();
+    for (size_t c = 0; c < 256; ++c) {
+      json g = {f->glyphX[c], f->glyphY[c], f->glyphWidth[c], f->glyphHeight[c], f->advance[c], f->offset[c]};
+      if (std::any_of(g.begin(), g.end(), [](const json& v) { return v != 0; })) glyphs[std::to_string(c)] = g;
     }
+    j["glyphs"] = glyphs;
+    writeJson(root / "fonts" / (toUtf8(stem) + ".json"), j);
   }
-  {
-    StemPicker stems;
-    for (int32_t i = 0; i < p.fonts.count(); ++i) {
-      const graphics::CFont* f = p.fonts.get(i);
-      if (!f) continue;
-      const std::string& name = p.fonts.names[size_t(i)];
-      const std::string stem = stems.pick(name, i);
-      json j = head(i, name, stem);
-      j["typeface"] = toUtf8(f->name);
-      j["size"] = f->size;
-      j["bold"] = f->bold;
-      j["italic"] = f->italic;
-      j["first"] = f->first;
-      j["last"] = f->last;
-      const std::string sprite = SlotName(p, data::ChunkId::Sprites, f->sprite);
-      if (f->sprite < 0) j["sprite"] = nullptr;
-      else if (!sprite.empty()) j["sprite"] = toUtf8(sprite);
-      else j["sprite"] = f->sprite;  // names no sprite of the game: kept as the index
-      if (f->sheetWidth > 0 && f->sheetHeight > 0) {
-        // The coverage map as the alpha of white pixels.
-        data::TBitmap32 sheet(f->sheetWidth, f->sheetHeight);
-        for (size_t k = 0; k < f->alpha.size(); ++k) sheet.pixels[k] = uint32_t(f->alpha[k]) << 24 | 0xFFFFFFu;
-        writeFile(root / "fonts" / (toUtf8(stem) + ".png"), graphics::EncodePng(sheet));
-      } else {
-        j["sheet_size"] = {f->sheetWidth, f->sheetHeight};
-      }
-      json glyphs = json::object();
-      for (size_t c = 0; c < 256; ++c) {
-        json g = {f->glyphX[c], f->glyphY[c], f->glyphWidth[c], f->glyphHeight[c], f->advance[c], f->offset[c]};
-        if (std::any_of(g.begin(), g.end(), [](const json& v) { return v != 0; })) glyphs[std::to_string(c)] = g;
-      }
-      j["glyphs"] = glyphs;
-      writeJson(root / "fonts" / (toUtf8(stem) + ".json"), j);
-    }
-  }
+}
+
+// A whole package as a project folder: game.json, one folder per resource kind, the game
+// information.
+void unpackInto(const GamePackage& p, const fs::path& root) {
+  unpackGameJson(p, root);
+  unpackSprites(p, root);
+  unpackBackgrounds(p, root);
+  unpackSounds(p, root);
+  unpackScripts(p, root);
+  unpackFonts(p, root);
   UnpackRecordFolders(p, root);
   UnpackGameInformation(p.game_information, root);
 }

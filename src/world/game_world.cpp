@@ -7,6 +7,8 @@
 #include "code/instance_world.h"
 #include "code/interpreter.h"
 #include "code/registry.h"
+#include "graphics/drawing.h"
+#include "graphics/seams.h"
 #include "world/event_performer.h"
 #include "world/input.h"
 #include "world/instances.h"
@@ -99,6 +101,13 @@ void InstallWorld() {
   BindWorldVariables();
   BindRoomVariables();
   BindRunnerVariables();
+  // Graphics asks the world for the calling instance's image index (a frame of -1 in the sprite
+  // functions) and for the area the tiled functions cover: the current room.
+  graphics::seams().imageIndex = [](code::CInstanceBase* self) { return self ? AsInstance(self)->imageIndex : 0.0; };
+  graphics::roomArea() = [] {
+    const CRoom& room = CurrentRoom();
+    return graphics::Area{0, 0, double(room.width), double(room.height)};
+  };
 }
 
 void ResetForGameStart() {

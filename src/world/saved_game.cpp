@@ -1,20 +1,10 @@
 #include "world/saved_game.h"
 
-#include <filesystem>
-#include <system_error>
-
-#include "code/errors.h"
-#include "code/variables.h"
-#include "graphics/display.h"
 #include "data/stream.h"
-#include "system/host_path.h"
-#include "system/secure_mode.h"
 #include "world/game_world.h"
 #include "world/transfer.h"
 
 namespace qv::world {
-
-namespace fs = std::filesystem;
 
 GameCounters& gameCounters() {
   static GameCounters counters;
@@ -216,59 +206,27 @@ bool readRoom(data::CStream& s, CRoom& r) {
   return true;
 }
 
-// Everything a file holds, read completely before any of it is used.
-struct LoadedGame {
+// The world's part of a file, read completely before any of it is used: the head (room,
+// transition, counters, steps) and the rooms, which the head's room index must name.
+struct LoadedWorld {
   int32_t room = -1;
   int32_t transition = 0;
   GameCounters counters;
   int32_t steps = 0;
-  bool automaticDraw = true;
-  code::GlobalStore globals;
   std::vector<std::unique_ptr<CRoom>> copies;
   int32_t lastInstance = 0;
   int32_t lastTile = 0;
 };
 
-enum class ReadResult { Ok, Corrupt, Version, OtherGame };
-
-ReadResult readSavedGame(data::CStream& s, LoadedGame& g) {
-  try {
-    if (s.ReadInteger() != kSavedGameVersion) return ReadResult::Version;
-    if (s.ReadInteger() != currentGameId()) return ReadResult::OtherGame;
-    g.room = s.ReadInteger();
-    g.transition = s.ReadInteger();
-    g.counters.score = s.ReadInteger();
-    g.counters.lives = s.ReadInteger();
-    g.counters.health = s.ReadReal();
-    g.counters.cursorSprite = s.ReadInteger();
-    g.steps = s.ReadInteger();
-    g.automaticDraw = s.ReadBoolean();
-    if (!g.globals.load(s)) return ReadResult::Corrupt;
-    const int32_t r = s.ReadInteger();
-    // Slots beyond the rooms of the game would hold copies of rooms that do not exist.
-    if (r < 0 || static_cast<size_t>(r) > rooms().size() || !plausibleCount(s, r, 4)) return ReadResult::Corrupt;
-    g.copies.resize(static_cast<size_t>(r));
-    for (auto& slot : g.copies) {
-      if (!s.ReadBoolean()) continue;
-      slot = std::make_unique<CRoom>();
-      if (!readRoom(s, *slot)) return ReadResult::Corrupt;
-    }
-    g.lastInstance = s.ReadInteger();
-    g.lastTile = s.ReadInteger();
-    // The current room must be one of the stored copies.
-    if (g.room < 0 || g.room >= r || !g.copies[static_cast<size_t>(g.room)]) return ReadResult::Corrupt;
-    if (!s.atEnd()) return ReadResult::Corrupt;
-  } catch (const data::StreamError&) {
-    return ReadResult::Corrupt;
-  }
-  return ReadResult::Ok;
+// The head read by the last ReadSavedHead, for the rooms section that follows it in the file.
+LoadedWorld& loadingHead() {
+  static LoadedWorld head;
+  return head;
 }
 
 }  // namespace
 
-void WriteSavedGame(data::CStream& s) {
-  s.WriteInteger(kSavedGameVersion);
-  s.WriteInteger(currentGameId());
+void WriteSavedHead(data::CStream& s) {
   s.WriteInteger(CurrentRoomIndex());
   s.WriteInteger(transitionKind());
   const GameCounters& c = gameCounters();
@@ -277,8 +235,23 @@ void WriteSavedGame(data::CStream& s) {
   s.WriteReal(c.health);
   s.WriteInteger(c.cursorSprite);
   s.WriteInteger(static_cast<int32_t>(stepCounter()));
-  s.WriteBoolean(graphics::display().automaticDraw);
-  code::globalStore().save(s);
+}
+
+std::function<void()> ReadSavedHead(data::CStream& s) {
+  LoadedWorld& g = loadingHead();
+  g = LoadedWorld{};
+  g.room = s.ReadInteger();
+  g.transition = s.ReadInteger();
+  g.counters.score = s.ReadInteger();
+  g.counters.lives = s.ReadInteger();
+  g.counters.health = s.ReadReal();
+  g.counters.cursorSprite = s.ReadInteger();
+  g.steps = s.ReadInteger();
+  // The head takes effect together with the rooms (their section applies both).
+  return [] {};
+}
+
+void WriteSavedRooms(data::CStream& s) {
   const auto& copies = workingCopies();
   s.WriteInteger(static_cast<int32_t>(copies.size()));
   for (const auto& room : copies) {
@@ -289,63 +262,30 @@ void WriteSavedGame(data::CStream& s) {
   s.WriteInteger(lastTileId());
 }
 
-bool SaveGame(const std::string& fname) {
-  if (system::SecureMode() && fname.find_first_of("\\/") != std::string::npos) {
-    code::HandleError("In secure mode you cannot save game to file " + fname, false);
-    return false;
+std::function<void()> ReadSavedRooms(data::CStream& s) {
+  auto g = std::make_shared<LoadedWorld>(std::move(loadingHead()));
+  loadingHead() = LoadedWorld{};
+  const int32_t r = s.ReadInteger();
+  // Slots beyond the rooms of the game would hold copies of rooms that do not exist.
+  if (r < 0 || static_cast<size_t>(r) > rooms().size() || !plausibleCount(s, r, 4)) return {};
+  g->copies.resize(static_cast<size_t>(r));
+  for (auto& slot : g->copies) {
+    if (!s.ReadBoolean()) continue;
+    slot = std::make_unique<CRoom>();
+    if (!readRoom(s, *slot)) return {};
   }
-  data::CStream s;
-  WriteSavedGame(s);
-  // The whole file goes to a temporary name first; only a complete file replaces an older save.
-  const std::string target = system::HostPath(fname);
-  const std::string temporary = target + ".part";
-  std::error_code error;
-  if (!s.SaveToFile(temporary)) {
-    fs::remove(temporary, error);
-    code::HandleError("Failed to save game to file " + fname, false);
-    return false;
-  }
-  fs::rename(temporary, target, error);
-  if (error) {
-    fs::remove(temporary, error);
-    code::HandleError("Failed to save game to file " + fname, false);
-    return false;
-  }
-  return true;
-}
-
-bool LoadGame(const std::string& fname) {
-  const std::string path = system::HostPath(fname);
-  std::error_code error;
-  if (!fs::is_regular_file(path, error)) return false;
-  data::CStream s;
-  if (!s.LoadFromFile(path)) {
-    code::HandleError("Failed to load game from file " + fname, false);
-    return false;
-  }
-  auto g = std::make_unique<LoadedGame>();
-  switch (readSavedGame(s, *g)) {
-    case ReadResult::Ok: break;
-    case ReadResult::Version:
-      code::HandleError("Cannot load game saved with other version.", false);
-      return false;
-    case ReadResult::OtherGame:
-      code::HandleError("This is a save file for a different game!", false);
-      return false;
-    case ReadResult::Corrupt:
-      code::HandleError("Failed to load game from file " + fname, false);
-      return false;
-  }
-  // Everything checked: the running game is replaced, without events.
-  transitionKind() = g->transition;
-  gameCounters() = g->counters;
-  stepCounter() = g->steps;
-  graphics::display().automaticDraw = g->automaticDraw;
-  code::globalStore() = std::move(g->globals);
-  ReplaceWorkingCopies(std::move(g->copies), g->room);
-  lastInstanceId() = g->lastInstance;
-  lastTileId() = g->lastTile;
-  return true;
+  g->lastInstance = s.ReadInteger();
+  g->lastTile = s.ReadInteger();
+  // The current room must be one of the stored copies.
+  if (g->room < 0 || g->room >= r || !g->copies[static_cast<size_t>(g->room)]) return {};
+  return [g] {
+    transitionKind() = g->transition;
+    gameCounters() = g->counters;
+    stepCounter() = g->steps;
+    ReplaceWorkingCopies(std::move(g->copies), g->room);
+    lastInstanceId() = g->lastInstance;
+    lastTileId() = g->lastTile;
+  };
 }
 
 void RequestLoad(const std::string& fname) {
@@ -355,19 +295,5 @@ void RequestLoad(const std::string& fname) {
 const std::string& pendingLoadName() { return loadName(); }
 
 std::string QuickSaveName() { return "_save" + std::to_string(currentGameId()) + ".sav"; }
-bool QuickSave() { return SaveGame(QuickSaveName()); }
-void QuickLoad() { RequestLoad(QuickSaveName()); }
-
-namespace {
-void game_save(code::BuiltinCall& c) { SaveGame(c.string(0)); }
-void game_load(code::BuiltinCall& c) { RequestLoad(c.string(0)); }
-
-constexpr code::BuiltinFunction kSavedGameFunctions[] = {
-    {"game_save", game_save, 1},
-    {"game_load", game_load, 1},
-};
-}  // namespace
-
-code::BuiltinFamily SavedGameFunctions() { return kSavedGameFunctions; }
 
 }  // namespace qv::world

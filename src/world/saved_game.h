@@ -1,17 +1,14 @@
-// Saved games: a snapshot of the running world in one file (version 540): the game-wide state of
-// the loop, the global variables and every room working copy with its instances and tiles.
-//
-// Saving writes the whole file under a temporary name and renames it over the target, so an older
-// save survives a failure part-way. Loading reads and checks the whole file into fresh rooms before
-// anything of the running game is replaced; a refused file leaves the game exactly as it was.
+// The world in saved games (version 540): the game-wide state of the loop and every room working
+// copy with its instances and tiles. The file, its other sections and saving and loading are the
+// game layer's (game/saved_game.h).
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "code/builtin.h"
 #include "world/room.h"
 
 namespace qv::data {
@@ -33,15 +30,15 @@ GameCounters& gameCounters();
 // The game id of the running game (set when the game data is read).
 int32_t& currentGameId();
 
-// Writes the file at once. Non-fatal errors: secure mode with a separator in the name
-// ("In secure mode you cannot save game to file " + name), a failed write
-// ("Failed to save game to file " + name). Returns whether the file was written.
-bool SaveGame(const std::string& fname);
-// Reads the file and replaces the world; nothing when the file does not exist. Refusals
-// (non-fatal): "Failed to load game from file " + name for an unreadable, truncated or corrupt file,
-// "Cannot load game saved with other version.", "This is a save file for a different game!".
-// Returns whether the world was replaced.
-bool LoadGame(const std::string& fname);
+// The world's sections of a saved game (the file itself is the game layer's): the head (current
+// room, transition, score, lives, health, cursor sprite, step counter) and the rooms (every
+// working-copy slot with its rooms, instances and tiles, then the last instance and tile ids).
+// A reader returns what makes the values current, or an empty function when it refuses them; the
+// rooms section checks that the head's room is one of its copies and applies both.
+void WriteSavedHead(data::CStream& s);
+std::function<void()> ReadSavedHead(data::CStream& s);
+void WriteSavedRooms(data::CStream& s);
+std::function<void()> ReadSavedRooms(data::CStream& s);
 
 // game_load and F6: remembers the name and sets the load request for the loop.
 void RequestLoad(const std::string& fname);
@@ -50,15 +47,5 @@ const std::string& pendingLoadName();
 
 // "_save" + game id + ".sav": the file of F5 and F6, in the working directory.
 std::string QuickSaveName();
-// F5: saves to that file at once. F6: requests a load of it (nothing happens when it is missing).
-bool QuickSave();
-void QuickLoad();
-
-// The saved form of the world into a stream, and its reading into fresh rooms (used by SaveGame
-// and LoadGame; the tests use them to compare bytes).
-void WriteSavedGame(data::CStream& s);
-
-// game_save, game_load.
-code::BuiltinFamily SavedGameFunctions();
 
 }  // namespace qv::world

@@ -146,5 +146,31 @@ TEST_F(RoomDrawingOrder, EachViewDrawsIntoItsPortAndSkipsTilesOutsideIt) {
   EXPECT_EQ(display().currentView, 0);
 }
 
+// Code drawing with frame -1 draws the caller's own image; tiled drawing covers the room, not the
+// window region (here ten times the room's size through a magnifying view).
+TEST_F(RoomDrawingOrder, DrawingAsksTheWorldForTheCallersFrameAndTheRoomsArea) {
+  TestGame g;
+  g.sprite(0, "spr_two", 2, 16, 16);
+  auto& o = g.object("obj_painter");
+  o.on(ev_create, 0, "image_speed = 0; image_index = 1");
+  o.on(ev_draw, 0, "draw_sprite_tiled(0, 0, 0, 0)");
+  o.on(ev_other, ev_room_start,
+       "test_log(sprite_get_texture(0, -1) == sprite_get_texture(0, 1));"
+       "test_log(sprite_get_texture(0, -1) == sprite_get_texture(0, 0))");
+  auto& r = g.room("rm").place(0, 0, 0, 100001);
+  r.room.width = 64;
+  r.room.height = 32;
+  r.room.viewsEnabled = true;
+  r.room.drawBackgroundColor = false;
+  CView& v = r.room.views[0];
+  v.visible = true;
+  v.wview = 64, v.hview = 32, v.wport = 640, v.hport = 320;
+  platform::RecordingDevice* device = Start(g);
+  EXPECT_EQ(testing::gameLog(), (std::vector<std::string>{"1", "0"}));
+  device->draws.clear();
+  DrawCurrentRoom();
+  EXPECT_EQ(device->draws.size(), 8u) << "4 x 2 cells of 16 pixels cover the 64 x 32 room";
+}
+
 }  // namespace
 }  // namespace qv::world

@@ -19,6 +19,7 @@
 #include "data/game_writer.h"
 #include "game/game_loop.h"
 #include "game/included_files.h"
+#include "game/saved_game.h"
 #include "runner/loader.h"
 #include "runner/preparation.h"
 #include "runner/runner_main.h"
@@ -36,13 +37,18 @@ using game::EndGame;
 using game::HandleFunctionKeys;
 using game::HandleTransfer;
 using game::InstallGame;
+using game::LoadGame;
+using game::QuickLoad;
+using game::QuickSave;
 using game::LoopOptions;
 using game::RaiseJoystickEvents;
 using game::RaiseKeyboardEvents;
 using game::RaiseMouseEvents;
 using game::RunGameLoop;
+using game::SaveGame;
 using game::StartGame;
 using game::Step;
+using game::WriteSavedGame;
 }  // namespace qv::world
 
 namespace qv::testing {

@@ -11,7 +11,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   qv::game::UseGameFamilies();
-  using namespace qv::runner;
+  using namespace qv;
   data::CStream main(std::vector<uint8_t>(data, data + size));
   project::GamePackage package;
   std::string chunk;

@@ -10,7 +10,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   qv::game::UseGameFamilies();
-  using namespace qv::runner;
+  using namespace qv;
   data::CStream file(std::vector<uint8_t>(data, data + size));
   (void)data::FindGameData(file);
   data::GameSettings settings;

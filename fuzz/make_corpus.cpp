@@ -12,7 +12,8 @@
 #include "game/saved_game.h"
 #include "world/saved_game.h"
 
-using namespace qv::runner;
+using namespace qv;
+using namespace qv::data;
 using qv::data::TBitmap32;
 
 namespace {

@@ -51,7 +51,7 @@ inline bool StartSavedGameWorld() {
     world::WriteRoomOrderItem(w.Item(data::ChunkId::RoomOrder), r);
   }
   if (!runner::LoadGameInProcess(w.Write())) return false;
-  world::StartGame();
+  game::StartGame();
   return true;
 }
 

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -142,6 +143,77 @@ TEST_F(QvpackProgram, FailuresNameTheFileAndWriteNothing) {
     ProgramRun u = qvpack(c.args);
     EXPECT_EQ(u.status, c.status) << c.args;
     EXPECT_NE(u.err.find(c.message), std::string::npos) << c.args << ": " << u.err;
+  }
+}
+
+TEST_F(QvpackProgram, BuildReadsNothingOutsideTheProjectFolder) {
+  const fs::path secret = dir / "outside" / "secret.txt";
+  fs::create_directories(secret.parent_path());
+  std::ofstream(secret) << "return 1; // not the project's";
+  std::string failure;
+  ASSERT_TRUE(UnpackProject(richPackage(), dir / "base", failure)) << failure;
+  auto edit = [](const fs::path& file, const std::string& from, const std::string& to) {
+    std::string text = tree(file.parent_path())[file.filename().string()];
+    const size_t at = text.find(from);
+    ASSERT_NE(at, std::string::npos) << file << " has no " << from;
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << text.replace(at, from.size(), to);
+  };
+  auto link = [](const fs::path& target, const fs::path& at) {
+    fs::remove_all(at);
+    fs::create_symlink(target, at);
+  };
+  const std::string leaves = " leads outside the project folder";
+  struct Case {
+    const char* what;
+    std::function<void(const fs::path&)> change;
+    std::string message;  // empty: the build succeeds
+  } cases[] = {
+      {"included file data by ..",
+       [&](const fs::path& p) { edit(p / "included_files/level1.txt.json", "\"data/level1.txt\"", "\"../../outside/secret.txt\""); },
+       "included_files/level1.txt.json: data: the path included_files/../../outside/secret.txt" + leaves},
+      {"sound data by ..", [&](const fs::path& p) { edit(p / "sounds/snd_jump.json", "\"snd_jump.wav\"", "\"../../outside/secret.txt\""); },
+       "sounds/snd_jump.json: data: the path sounds/../../outside/secret.txt" + leaves},
+      {"helper library by an absolute path",
+       [&](const fs::path& p) { edit(p / "game.json", "\"helper_library.bin\"", "\"" + secret.string() + "\""); },
+       "game.json: helper_library.file: the path " + secret.string() + leaves},
+      {"helper library by ..", [&](const fs::path& p) { edit(p / "game.json", "\"helper_library.bin\"", "\"../outside/secret.txt\""); },
+       "game.json: helper_library.file: the path ../outside/secret.txt" + leaves},
+      {"code file by ..",
+       [&](const fs::path& p) { edit(p / "objects/obj_player.json", "\"objects/obj_player/create_0_0.txt\"", "\"../outside/secret.txt\""); },
+       "objects/obj_player.json: events[0].actions[0].file: the path ../outside/secret.txt" + leaves},
+      {"code file by an absolute path",
+       [&](const fs::path& p) { edit(p / "objects/obj_player.json", "\"objects/obj_player/create_0_0.txt\"", "\"" + secret.string() + "\""); },
+       "objects/obj_player.json: events[0].actions[0].file: the path " + secret.string() + leaves},
+      {"a linked file", [&](const fs::path& p) { link(secret, p / "scripts/scr_add.txt"); },
+       "scripts/scr_add.json: text: the path scripts/scr_add.txt" + leaves},
+      {"a linked folder",
+       [&](const fs::path& p) {
+         fs::rename(p / "library_init", dir / "outside" / p.filename());
+         link(dir / "outside" / p.filename(), p / "library_init");
+       },
+       "game.json: library_init_code[0]: the path library_init/0.txt" + leaves},
+      {"a linked resource file",
+       [&](const fs::path& p) {
+         fs::copy_file(p / "scripts/scr_add.json", dir / "outside" / (p.filename().string() + ".json"));
+         link(dir / "outside" / (p.filename().string() + ".json"), p / "scripts/scr_add.json");
+       },
+       "scripts/scr_add.json: the path scripts/scr_add.json" + leaves},
+      {"a link that stays inside", [&](const fs::path& p) { link("../library_init/0.txt", p / "scripts/scr_add.txt"); }, ""},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string name = "proj" + std::to_string(++n);
+    fs::copy(dir / "base", dir / name, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    c.change(dir / name);
+    ProgramRun r = qvpack("build " + name + " -o " + name + ".game");
+    if (c.message.empty()) {
+      EXPECT_EQ(r.status, 0) << r.err;
+      continue;
+    }
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("qvpack: " + c.message + "\n"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(dir / (name + ".game")));
   }
 }
 

@@ -2,6 +2,8 @@
 // game that the runner starts.
 #include <sys/wait.h>
 
+#include <csignal>
+
 #include <cstdlib>
 #include <functional>
 #include <nlohmann/json.hpp>
@@ -114,6 +116,13 @@ TEST_F(QvpackProgram, UnpackAndInfoOnAGameFile) {
   ProgramRun again = qvpack("unpack rich.game -o folder");
   EXPECT_EQ(again.status, 1);
   EXPECT_NE(again.err.find("not empty"), std::string::npos) << again.err;
+
+  // A trailing separator names the same folder.
+  ProgramRun slashed = qvpack("unpack rich.game -o slashed/");
+  ASSERT_EQ(slashed.status, 0) << slashed.err;
+  EXPECT_EQ(tree(dir / "slashed"), tree(dir / "folder"));
+  for (const auto& e : fs::directory_iterator(dir))
+    EXPECT_EQ(e.path().filename().string().find(".unpacking-"), std::string::npos) << e.path();
 }
 
 TEST_F(QvpackProgram, FailuresNameTheFileAndWriteNothing) {
@@ -138,12 +147,22 @@ TEST_F(QvpackProgram, FailuresNameTheFileAndWriteNothing) {
       {"info missing.game", 1, "missing.game: cannot read the file"},
       {"info proj/game.json", 1, "no game data"},
       {"build nowhere -o x", 1, "nowhere: not a project folder"},
+      // Inputs that are no game say so, whatever they are.
+      {"info proj", 1, "qvpack: proj: a folder, not a game file"},
+      {"unpack proj -o out", 1, "qvpack: proj: a folder, not a game file"},
+      {"info /dev/null", 1, "qvpack: /dev/null: not a regular file, so not a game file"},
+      {"info empty.game", 1, "qvpack: empty.game: "},
+      {"build proj -o proj/", 1, "qvpack: proj/: a folder: give the name of the game file to write"},
+      {"build proj -o .", 1, "qvpack: .: a folder: give the name of the game file to write"},
+      {"unpack empty.game -o out", 1, "qvpack: empty.game: "},
   };
+  std::ofstream(dir / "empty.game").flush();
   for (const Case& c : cases) {
     ProgramRun u = qvpack(c.args);
     EXPECT_EQ(u.status, c.status) << c.args;
     EXPECT_NE(u.err.find(c.message), std::string::npos) << c.args << ": " << u.err;
   }
+  EXPECT_FALSE(fs::exists(dir / "out"));
 }
 
 TEST_F(QvpackProgram, BuildReadsNothingOutsideTheProjectFolder) {
@@ -215,6 +234,47 @@ TEST_F(QvpackProgram, BuildReadsNothingOutsideTheProjectFolder) {
     EXPECT_NE(r.err.find("qvpack: " + c.message + "\n"), std::string::npos) << r.err;
     EXPECT_FALSE(fs::exists(dir / (name + ".game")));
   }
+}
+
+// Partial games of builds in the folder of the output game.
+std::vector<std::string> partialGames(const fs::path& folder) {
+  std::vector<std::string> found;
+  for (const auto& e : fs::directory_iterator(folder))
+    if (e.path().filename().string().find(".building-") != std::string::npos) found.push_back(e.path().filename().string());
+  return found;
+}
+
+TEST_F(QvpackProgram, AKilledOrFailedBuildLeavesNothingTheNextBuildKeeps) {
+  writePlayableProject(dir / "proj");
+  // A file size limit well inside the game stops the write half way: by default the kernel kills
+  // qvpack there (SIGXFSZ); with that signal ignored, the write fails and qvpack reports it.
+  const auto limitBlocks = std::to_string(fs::file_size(QV_RUNNER_PATH) / 4096);
+  const std::string limited = "ulimit -c 0 && ulimit -f " + limitBlocks + " && ";
+  struct Case {
+    const char* what;
+    std::string shell;
+    int status;
+    bool partialLeft;
+  } cases[] = {
+      {"killed mid-write", limited, 128 + SIGXFSZ, true},
+      {"write fails", limited + "trap '' XFSZ && ", 1, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string cmd = "cd '" + dir.string() + "' && " + c.shell + "'" + QV_PACK_PATH + "' build proj -o game 2>err.txt";
+    const int raw = std::system(cmd.c_str());
+    // 128 + the signal, whether the shell reports the kill or it reaches us directly.
+    const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    EXPECT_EQ(status, c.status);
+    EXPECT_FALSE(fs::exists(dir / "game"));
+    EXPECT_EQ(partialGames(dir).empty(), !c.partialLeft);
+  }
+  const std::string err = tree(dir)["err.txt"];
+  EXPECT_NE(err.find("qvpack: game: cannot write the game: File too large"), std::string::npos) << err;
+  ProgramRun next = qvpack("build proj -o game");
+  ASSERT_EQ(next.status, 0) << next.err;
+  EXPECT_TRUE(partialGames(dir).empty());
+  EXPECT_EQ(run((dir / "game").string(), "").status, 0);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "game/included_files.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "code/ccode.h"
@@ -86,13 +87,32 @@ bool NameEscapesDirectory(const std::string& name) {
   return false;
 }
 
-std::string IncludedFileTarget(const CDataFile& f) {
+std::optional<IncludedFilePlace> PlaceOfIncludedFile(const CDataFile& f) {
   switch (f.exportKind) {
-    case 1: return system::HostPath(data::TempDirectory() + "\\" + f.fileName);
-    case 2: return system::HostPath(f.fileName);
-    case 3: return system::HostPath(f.exportFolder + "\\" + f.fileName);
-    default: return {};
+    case 1:
+      if (data::TempDirectory().empty()) return std::nullopt;
+      return IncludedFilePlace{data::TempDirectory(), system::HostPath(data::TempDirectory() + "\\" + f.fileName)};
+    case 2: return IncludedFilePlace{".", system::HostPath(f.fileName)};
+    case 3: {
+      if (f.exportFolder.empty()) return IncludedFilePlace{".", system::HostPath(f.fileName)};
+      const std::string folder = system::HostPath(f.exportFolder);
+      const std::string target = system::HostPath(f.exportFolder + "\\" + f.fileName);
+      return IncludedFilePlace{fs::path(folder).is_absolute() ? folder : ".", target};
+    }
+    default: return std::nullopt;
   }
+}
+
+bool PlaceStaysInside(const IncludedFilePlace& place) {
+  std::error_code ec;
+  const fs::path root = fs::weakly_canonical(fs::absolute(place.root, ec), ec);
+  if (ec || root == root.root_path()) return false;
+  // A dangling link counts as missing below, yet writing through it would create its target.
+  if (fs::is_symlink(fs::symlink_status(place.target, ec)) && !fs::exists(place.target, ec)) return false;
+  const fs::path target = fs::weakly_canonical(fs::absolute(place.target, ec), ec);
+  if (ec) return false;
+  auto [r, t] = std::mismatch(root.begin(), root.end(), target.begin(), target.end());
+  return r == root.end() && t != target.end();
 }
 
 void ExtractIncludedFile(CDataFile& f) {
@@ -107,17 +127,17 @@ void ExtractIncludedFile(CDataFile& f) {
     return;
   }
   if (f.exportKind < 1 || f.exportKind > 3) return;
-  // A name may hold folders below its target directory, never a way out of it.
-  if (NameEscapesDirectory(f.fileName)) {
+  // A name may hold folders below its export root, never a way out of it: neither by "..", nor
+  // by a symbolic link already on disk, nor at the file system's root.
+  const std::optional<IncludedFilePlace> place = PlaceOfIncludedFile(f);
+  if (NameEscapesDirectory(f.fileName) || (place && !PlaceStaysInside(*place))) {
     code::HandleError("Refusing to write the included file " + f.fileName + " outside its directory.", false);
     return;
   }
   std::error_code ec;
-  if (f.exportKind == 3) fs::create_directories(system::HostPath(f.exportFolder), ec);
-  const std::string target = IncludedFileTarget(f);
-  if (f.overwrite || !fs::exists(target, ec)) {
-    fs::create_directories(fs::path(target).parent_path(), ec);
-    if (f.data.SaveToFile(target)) f.written = true;  // write errors are swallowed
+  if (place && (f.overwrite || !fs::exists(place->target, ec))) {
+    fs::create_directories(fs::path(place->target).parent_path(), ec);
+    if (f.data.SaveToFile(place->target)) f.written = true;  // write errors are swallowed
   }
   if (f.freeAfterExport) {
     f.data.clear();
@@ -130,10 +150,11 @@ void RemoveIncludedFile(CDataFile& f) {
   const bool secure = system::SecureMode();
   if (secure && system::NameLeavesDirectory(f.fileName)) return;
   if (f.exportKind == 3 && secure) return;
-  const std::string target = IncludedFileTarget(f);
-  if (target.empty()) return;
+  // A link put on the way since the file was written must not lead the removal elsewhere.
+  const std::optional<IncludedFilePlace> place = PlaceOfIncludedFile(f);
+  if (!place || !PlaceStaysInside(*place)) return;
   std::error_code ec;
-  fs::remove(target, ec);
+  fs::remove(place->target, ec);
   f.written = false;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,9 +36,19 @@ void WriteDataFileRecord(data::CStream& s, const CDataFile& file);
 // The included-files chunk: version 800, count, one compressed block per file; empties the list.
 bool ReadIncludedFilesChunk(data::CStream& s);
 
-// Host path of where an entry goes, or "" when it goes nowhere (kind 0 or unknown). Names that are
-// absolute or climb out of their directory with ".." are refused (see ExtractIncludedFile).
-std::string IncludedFileTarget(const CDataFile& file);
+// Where an entry goes: the export root it must stay inside and the host path of the file below
+// it. The root is the temporary directory (kind 1), the game's folder (kind 2, and kind 3 with an
+// empty or relative export folder, which Windows takes relative to the game's folder) or an
+// absolute export folder (kind 3).
+struct IncludedFilePlace {
+  std::string root;
+  std::string target;
+};
+// Nothing when the entry goes nowhere (kind 0 or unknown, or kind 1 without a temporary directory).
+std::optional<IncludedFilePlace> PlaceOfIncludedFile(const CDataFile& file);
+// True when the target, with ".." and symbolic links resolved as far as it exists, lies below the
+// root, and the root is not the file system's root.
+bool PlaceStaysInside(const IncludedFilePlace& place);
 // True for a name that would leave the directory it is written into: absolute, with a drive, or
 // with a ".." component.
 bool NameEscapesDirectory(const std::string& name);

@@ -40,11 +40,11 @@ void UnpackGameInformation(const std::vector<uint8_t>& block, const fs::path& ro
 
 std::vector<uint8_t> LoadGameInformation(const fs::path& root, std::vector<ProjectError>& errors) {
   std::error_code ec;
-  if (!fs::exists(root / kJson, ec)) {
-    auto raw = readFile(root / kRaw);
-    return raw ? std::move(*raw) : std::vector<uint8_t>{};
-  }
   try {
+    if (!fs::exists(fs::symlink_status(root / kJson, ec))) {
+      auto raw = readProjectFile(root, kRaw, kRaw, "");
+      return raw ? std::move(*raw) : std::vector<uint8_t>{};
+    }
     const json j = parseJsonFile(root, kJson);
     const Fields f(kJson, j);
     windows::GameInformation info;

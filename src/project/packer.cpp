@@ -1,11 +1,13 @@
 #include "project/packer.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <random>
 
 #include "platform/code_page.h"
+#include "platform/locked_file.h"
 #include "platform/process.h"
 
 namespace qv::project {
@@ -26,6 +28,17 @@ int usage() {
 }
 
 bool loadGame(const std::string& path, GamePackage& out) {
+  // Only a regular file can hold a game: a folder would read as a file of absurd length, and a
+  // pipe or device may never end.
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);
+  const char* notAGame = fs::is_directory(status) ? "a folder, not a game file"
+                         : fs::exists(status) && !fs::is_regular_file(status) ? "not a regular file, so not a game file"
+                                                                             : nullptr;
+  if (notAGame) {
+    std::fprintf(stderr, "qvpack: %s: %s\n", path.c_str(), notAGame);
+    return false;
+  }
   data::CStream file;
   if (!file.LoadFromFile(path)) {
     std::fprintf(stderr, "qvpack: %s: cannot read the file\n", path.c_str());
@@ -37,6 +50,23 @@ bool loadGame(const std::string& path, GamePackage& out) {
     return false;
   }
   return true;
+}
+
+// Partial games of builds are ".GAME.building-N" beside GAME. A build holds the lock of its own
+// until it has renamed it to GAME, so one whose lock can be taken was left by a build that was
+// killed, and goes.
+std::string partialPrefix(const fs::path& game) { return "." + game.filename().string() + ".building-"; }
+
+void removeLeftPartials(const fs::path& parent, const fs::path& game) {
+  const std::string prefix = partialPrefix(game);
+  std::error_code ec;
+  for (fs::directory_iterator it(parent, ec), end; !ec && it != end; it.increment(ec)) {
+    if (it->path().filename().string().compare(0, prefix.size(), prefix) != 0) continue;
+    if (auto held = platform::LockedFile::TryExisting(it->path().string())) {
+      std::error_code removeError;
+      fs::remove(it->path(), removeError);
+    }
+  }
 }
 
 // The runner beside this program, as the packer is installed with it.
@@ -120,9 +150,13 @@ bool BuildGame(const fs::path& dir, const fs::path& runner, const fs::path& game
     errors.push_back({dir.string(), "", "not a project folder"});
     return false;
   }
+  if (!game.has_filename() || fs::is_directory(game, ec)) {
+    errors.push_back({game.string(), "", "a folder: give the name of the game file to write"});
+    return false;
+  }
   if (!LoadProject(dir, package, errors)) return false;
   data::CStream runnerImage;
-  if (!runnerImage.LoadFromFile(runner.string())) {
+  if (!fs::is_regular_file(runner, ec) || !runnerImage.LoadFromFile(runner.string())) {
     errors.push_back({runner.string(), "", "cannot read the runner (give it with --runner)"});
     return false;
   }
@@ -138,23 +172,39 @@ bool BuildGame(const fs::path& dir, const fs::path& runner, const fs::path& game
     return false;
   }
   const fs::path parent = game.parent_path().empty() ? fs::path(".") : game.parent_path();
-  const fs::path temp = parent / ("." + game.filename().string() + ".building-" + std::to_string(std::random_device{}()));
-  if (!data::CStream(std::move(bytes)).SaveToFile(temp.string())) {
+  removeLeftPartials(parent, game);
+  std::optional<platform::LockedFile> out;
+  fs::path temp;
+  std::random_device random;
+  for (int attempt = 0; attempt < 8 && !out; ++attempt) {
+    temp = parent / (partialPrefix(game) + std::to_string(random()));
+    out = platform::LockedFile::CreateNew(temp.string());
+  }
+  if (!out) {
+    errors.push_back({game.string(), "", "cannot write the game: " + std::error_code(errno, std::generic_category()).message()});
+    return false;
+  }
+  if (!out->Write(bytes.data(), bytes.size())) {
+    const std::error_code writeError(errno, std::generic_category());
     fs::remove(temp, ec);
-    errors.push_back({game.string(), "", "cannot write the game"});
+    errors.push_back({game.string(), "", "cannot write the game: " + writeError.message()});
     return false;
   }
   fs::permissions(temp, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec, ec);
+  // Renamed while still locked, so that no other build takes it for a partial game of a dead one.
   fs::rename(temp, game, ec);
   if (ec) {
-    fs::remove(temp);
+    std::error_code removeError;
+    fs::remove(temp, removeError);
     errors.push_back({game.string(), "", "cannot write the game: " + ec.message()});
     return false;
   }
   return true;
 }
 
-int PackMain(int argc, char** argv) {
+namespace {
+
+int packMain(int argc, char** argv) {
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   if (args.empty()) return usage();
   const std::string command = args[0];
@@ -197,6 +247,20 @@ int PackMain(int argc, char** argv) {
     return 0;
   }
   return usage();
+}
+
+}  // namespace
+
+int PackMain(int argc, char** argv) {
+  // The last resort: whatever the arguments, a message and status 1, never an abort.
+  try {
+    return packMain(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fputs("qvpack: not enough memory\n", stderr);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "qvpack: %s\n", e.what());
+  }
+  return 1;
 }
 
 }  // namespace qv::project

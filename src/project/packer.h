@@ -16,8 +16,10 @@ namespace qv::project {
 int PackMain(int argc, char** argv);
 
 // Builds the project in `dir` into `game`: the runner's bytes, then the game at the first marker
-// offset past them; made executable. Nothing is written when anything fails (the file is written
-// under a temporary name beside `game` and renamed at the end).
+// offset past them; made executable. Nothing is written when anything fails: the file is written
+// under a temporary name beside `game` (".GAME.building-N", locked while it is written) and
+// renamed at the end, and a partial file that a killed build left there is removed by the next
+// build of the same game.
 bool BuildGame(const std::filesystem::path& dir, const std::filesystem::path& runner,
                const std::filesystem::path& game, std::vector<ProjectError>& errors);
 

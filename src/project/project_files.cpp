@@ -19,14 +19,6 @@ std::string toUtf8(std::string_view text) { return platform::Cp1252ToUtf8(text);
 
 std::optional<std::string> toCp1252(std::string_view utf8) { return platform::Utf8ToCp1252Exact(utf8); }
 
-std::optional<std::vector<uint8_t>> readFile(const fs::path& p) {
-  std::error_code ec;
-  if (!fs::is_regular_file(p, ec)) return std::nullopt;
-  std::vector<uint8_t> bytes;
-  if (!graphics::ReadWholeFile(p.string(), bytes)) return std::nullopt;
-  return bytes;
-}
-
 void writeFile(const fs::path& p, const void* data, size_t size) {
   fs::create_directories(p.parent_path());
   std::ofstream f(p, std::ios::binary | std::ios::trunc);
@@ -137,8 +129,35 @@ std::string lower(std::string s) {
 }
 
 
+fs::path insideProject(const fs::path& root, const std::string& rel, const std::string& from, const std::string& field) {
+  std::error_code ec;
+  const fs::path base = fs::weakly_canonical(fs::absolute(root, ec), ec);
+  if (ec) fail(from, field, "cannot resolve the project folder: " + ec.message());
+  // An absolute `rel` replaces the base here, and is then judged like any other path.
+  const fs::path resolved = fs::weakly_canonical(base / fs::path(rel), ec);
+  if (ec) fail(from, field, "cannot resolve the path " + rel + ": " + ec.message());
+  if (std::mismatch(base.begin(), base.end(), resolved.begin(), resolved.end()).first != base.end())
+    fail(from, field, "the path " + rel + " leads outside the project folder");
+  return resolved;
+}
+
+namespace {
+std::optional<std::vector<uint8_t>> readFile(const fs::path& p) {
+  std::error_code ec;
+  if (!fs::is_regular_file(p, ec)) return std::nullopt;
+  std::vector<uint8_t> bytes;
+  if (!graphics::ReadWholeFile(p.string(), bytes)) return std::nullopt;
+  return bytes;
+}
+}  // namespace
+
+std::optional<std::vector<uint8_t>> readProjectFile(const fs::path& root, const std::string& rel, const std::string& from,
+                                                    const std::string& field) {
+  return readFile(insideProject(root, rel, from, field));
+}
+
 json parseJsonFile(const fs::path& root, const std::string& rel) {
-  auto bytes = readFile(root / rel);
+  auto bytes = readProjectFile(root, rel, rel, "");
   if (!bytes) fail(rel, "", "missing file");
   try {
     return json::parse(bytes->begin(), bytes->end());
@@ -148,13 +167,13 @@ json parseJsonFile(const fs::path& root, const std::string& rel) {
 }
 
 std::vector<uint8_t> needFile(const fs::path& root, const std::string& rel, const std::string& from, const std::string& field) {
-  auto bytes = readFile(root / rel);
+  auto bytes = readProjectFile(root, rel, from, field);
   if (!bytes) fail(from, field, "missing file " + rel);
   return *bytes;
 }
 
 data::TBitmap32 needPng(const fs::path& root, const std::string& rel, const std::string& from, const std::string& field) {
-  auto bytes = readFile(root / rel);
+  auto bytes = readProjectFile(root, rel, from, field);
   if (!bytes) fail(from, field, "missing image " + rel);
   auto decoded = platform::DecodePng(bytes->data(), bytes->size());
   if (!decoded) fail(rel, "", "not a readable PNG image");

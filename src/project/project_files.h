@@ -31,7 +31,6 @@ std::string toUtf8(std::string_view text);
 // Nothing for text with a character outside code page 1252 or that is not UTF-8.
 std::optional<std::string> toCp1252(std::string_view utf8);
 
-std::optional<std::vector<uint8_t>> readFile(const fs::path& p);
 // Makes the folders on the way; throws std::runtime_error when the file cannot be written.
 void writeFile(const fs::path& p, const void* data, size_t size);
 void writeFile(const fs::path& p, const std::vector<uint8_t>& bytes);
@@ -130,6 +129,13 @@ class Fields {
   std::string prefix_;
 };
 
+// Every file of a project is read through these, so a build never reads outside the project
+// folder: a path (relative to the folder) that leads out of it, as an absolute path, by ".." or
+// through a symbolic link, is a problem of `from`'s `field` that names the path.
+fs::path insideProject(const fs::path& root, const std::string& rel, const std::string& from, const std::string& field);
+// The file's bytes, or nothing when it is missing.
+std::optional<std::vector<uint8_t>> readProjectFile(const fs::path& root, const std::string& rel, const std::string& from,
+                                                    const std::string& field);
 json parseJsonFile(const fs::path& root, const std::string& rel);
 // The file's bytes; a missing file is a problem of `from`'s `field`.
 std::vector<uint8_t> needFile(const fs::path& root, const std::string& rel, const std::string& from, const std::string& field);

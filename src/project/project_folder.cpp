@@ -657,22 +657,38 @@ std::string KindFolder(data::ChunkId chunk) {
   return ".";
 }
 
-bool UnpackProject(const GamePackage& package, const fs::path& dir, std::string& failure) {
+bool UnpackProject(const GamePackage& package, const fs::path& given, std::string& failure) {
   std::error_code ec;
-  if (fs::exists(dir, ec) && !(fs::is_directory(dir, ec) && fs::is_empty(dir, ec))) {
-    failure = dir.string() + ": the folder exists and is not empty";
+  // "OUT/" and "OUT" name the same folder; the temporary folder goes beside it, not into it.
+  fs::path dir = fs::absolute(given, ec).lexically_normal();
+  if (!dir.has_filename()) dir = dir.parent_path();
+  if (ec || dir == dir.root_path()) {
+    failure = given.string() + ": not a folder to write a project into";
     return false;
   }
-  const fs::path parent = dir.parent_path().empty() ? fs::path(".") : dir.parent_path();
-  const fs::path temp = parent / (dir.filename().string() + ".unpacking-" + std::to_string(std::random_device{}()));
+  if (fs::exists(dir, ec) && !fs::is_directory(dir, ec)) {
+    failure = given.string() + ": exists and is not a folder";
+    return false;
+  }
+  if (fs::exists(dir, ec) && !fs::is_empty(dir, ec)) {
+    failure = given.string() + ": the folder exists and is not empty";
+    return false;
+  }
+  // The folders this call makes, so that a failure takes them away again.
+  fs::path firstMade = dir.parent_path();
+  while (!firstMade.parent_path().empty() && firstMade != firstMade.root_path() && !fs::exists(firstMade.parent_path(), ec))
+    firstMade = firstMade.parent_path();
+  const bool parentsMade = !fs::exists(firstMade, ec);
+  const fs::path temp = dir.parent_path() / (dir.filename().string() + ".unpacking-" + std::to_string(std::random_device{}()));
   try {
     fs::create_directories(temp);
     unpackInto(package, temp);
     fs::remove(dir, ec);  // the empty folder, if there was one
     fs::rename(temp, dir);
   } catch (const std::exception& e) {
-    fs::remove_all(temp, ec);
-    failure = e.what();
+    fs::remove_all(parentsMade ? firstMade : temp, ec);
+    const auto* fileError = dynamic_cast<const fs::filesystem_error*>(&e);
+    failure = given.string() + ": cannot write the project: " + (fileError ? fileError->code().message() : e.what());
     return false;
   }
   return true;

@@ -37,8 +37,9 @@ struct ProjectError {
   std::string text() const;  // "file: field: message"
 };
 
-// Writes the package as a project into `dir`, which must not exist or be empty. The folder is made
-// beside `dir` under a temporary name and renamed at the end, so a failure leaves nothing.
+// Writes the package as a project into `dir` (with or without a trailing separator), which must
+// not exist or be an empty folder. The folder is made beside `dir` under a temporary name and
+// renamed at the end, so a failure leaves nothing, not even the parent folders it made.
 bool UnpackProject(const GamePackage& package, const std::filesystem::path& dir, std::string& failure);
 
 // Reads a project folder into a package. Every problem found is listed in `errors` (all resources

@@ -21,14 +21,14 @@ bool SecureMode() { return flag(); }
 void SetSecureMode(bool on) { flag() = on; }
 
 void ReadSecureMode() {
-  constexpr std::string_view kRoot = "HKEY_CURRENT_USER";
-  constexpr std::string_view kKey = "\\Software\\Quorvane\\Version 8\\Preferences";
+  const int damaged = StoreDamageCount();
   bool on = false;
-  if (StoreKeyExists(kRoot, kKey)) {
-    if (auto warning = StoreRead(kRoot, kKey, "Warning")) on = truthOf(*warning);
-    if (auto running = StoreRead(kRoot, kKey, "QuorvaneRunning")) on = on && truthOf(*running);
+  if (StoreKeyExists(kPreferencesRoot, kPreferencesKey)) {
+    if (auto warning = StoreRead(kPreferencesRoot, kPreferencesKey, "Warning")) on = truthOf(*warning);
+    if (auto running = StoreRead(kPreferencesRoot, kPreferencesKey, "QuorvaneRunning")) on = on && truthOf(*running);
   }
-  flag() = on;
+  // A store that could not be parsed may have held the preference: the flag falls on the safe side.
+  flag() = on || StoreDamageCount() != damaged;
 }
 
 bool NameLeavesDirectory(std::string_view name) {

@@ -4,6 +4,7 @@
 // Read once at start-up from the per-user store: false, unless the key
 // "\Software\Quorvane\Version 8\Preferences" exists; then the value "Warning" (when present) gives
 // the flag, and the value "QuorvaneRunning" (when present) keeps it only if that one is true too.
+// A store that cannot be parsed sets the flag (see user_store.h).
 #pragma once
 
 #include <string_view>

@@ -2,7 +2,10 @@
 // game that the runner starts.
 #include <sys/wait.h>
 
+#include <csignal>
+
 #include <cstdlib>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -113,6 +116,13 @@ TEST_F(QvpackProgram, UnpackAndInfoOnAGameFile) {
   ProgramRun again = qvpack("unpack rich.game -o folder");
   EXPECT_EQ(again.status, 1);
   EXPECT_NE(again.err.find("not empty"), std::string::npos) << again.err;
+
+  // A trailing separator names the same folder.
+  ProgramRun slashed = qvpack("unpack rich.game -o slashed/");
+  ASSERT_EQ(slashed.status, 0) << slashed.err;
+  EXPECT_EQ(tree(dir / "slashed"), tree(dir / "folder"));
+  for (const auto& e : fs::directory_iterator(dir))
+    EXPECT_EQ(e.path().filename().string().find(".unpacking-"), std::string::npos) << e.path();
 }
 
 TEST_F(QvpackProgram, FailuresNameTheFileAndWriteNothing) {
@@ -137,12 +147,134 @@ TEST_F(QvpackProgram, FailuresNameTheFileAndWriteNothing) {
       {"info missing.game", 1, "missing.game: cannot read the file"},
       {"info proj/game.json", 1, "no game data"},
       {"build nowhere -o x", 1, "nowhere: not a project folder"},
+      // Inputs that are no game say so, whatever they are.
+      {"info proj", 1, "qvpack: proj: a folder, not a game file"},
+      {"unpack proj -o out", 1, "qvpack: proj: a folder, not a game file"},
+      {"info /dev/null", 1, "qvpack: /dev/null: not a regular file, so not a game file"},
+      {"info empty.game", 1, "qvpack: empty.game: "},
+      {"build proj -o proj/", 1, "qvpack: proj/: a folder: give the name of the game file to write"},
+      {"build proj -o .", 1, "qvpack: .: a folder: give the name of the game file to write"},
+      {"unpack empty.game -o out", 1, "qvpack: empty.game: "},
   };
+  std::ofstream(dir / "empty.game").flush();
   for (const Case& c : cases) {
     ProgramRun u = qvpack(c.args);
     EXPECT_EQ(u.status, c.status) << c.args;
     EXPECT_NE(u.err.find(c.message), std::string::npos) << c.args << ": " << u.err;
   }
+  EXPECT_FALSE(fs::exists(dir / "out"));
+}
+
+TEST_F(QvpackProgram, BuildReadsNothingOutsideTheProjectFolder) {
+  const fs::path secret = dir / "outside" / "secret.txt";
+  fs::create_directories(secret.parent_path());
+  std::ofstream(secret) << "return 1; // not the project's";
+  std::string failure;
+  ASSERT_TRUE(UnpackProject(richPackage(), dir / "base", failure)) << failure;
+  auto edit = [](const fs::path& file, const std::string& from, const std::string& to) {
+    std::string text = tree(file.parent_path())[file.filename().string()];
+    const size_t at = text.find(from);
+    ASSERT_NE(at, std::string::npos) << file << " has no " << from;
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << text.replace(at, from.size(), to);
+  };
+  auto link = [](const fs::path& target, const fs::path& at) {
+    fs::remove_all(at);
+    fs::create_symlink(target, at);
+  };
+  const std::string leaves = " leads outside the project folder";
+  struct Case {
+    const char* what;
+    std::function<void(const fs::path&)> change;
+    std::string message;  // empty: the build succeeds
+  } cases[] = {
+      {"included file data by ..",
+       [&](const fs::path& p) { edit(p / "included_files/level1.txt.json", "\"data/level1.txt\"", "\"../../outside/secret.txt\""); },
+       "included_files/level1.txt.json: data: the path included_files/../../outside/secret.txt" + leaves},
+      {"sound data by ..", [&](const fs::path& p) { edit(p / "sounds/snd_jump.json", "\"snd_jump.wav\"", "\"../../outside/secret.txt\""); },
+       "sounds/snd_jump.json: data: the path sounds/../../outside/secret.txt" + leaves},
+      {"helper library by an absolute path",
+       [&](const fs::path& p) { edit(p / "game.json", "\"helper_library.bin\"", "\"" + secret.string() + "\""); },
+       "game.json: helper_library.file: the path " + secret.string() + leaves},
+      {"helper library by ..", [&](const fs::path& p) { edit(p / "game.json", "\"helper_library.bin\"", "\"../outside/secret.txt\""); },
+       "game.json: helper_library.file: the path ../outside/secret.txt" + leaves},
+      {"code file by ..",
+       [&](const fs::path& p) { edit(p / "objects/obj_player.json", "\"objects/obj_player/create_0_0.txt\"", "\"../outside/secret.txt\""); },
+       "objects/obj_player.json: events[0].actions[0].file: the path ../outside/secret.txt" + leaves},
+      {"code file by an absolute path",
+       [&](const fs::path& p) { edit(p / "objects/obj_player.json", "\"objects/obj_player/create_0_0.txt\"", "\"" + secret.string() + "\""); },
+       "objects/obj_player.json: events[0].actions[0].file: the path " + secret.string() + leaves},
+      {"a linked file", [&](const fs::path& p) { link(secret, p / "scripts/scr_add.txt"); },
+       "scripts/scr_add.json: text: the path scripts/scr_add.txt" + leaves},
+      {"a linked folder",
+       [&](const fs::path& p) {
+         fs::rename(p / "library_init", dir / "outside" / p.filename());
+         link(dir / "outside" / p.filename(), p / "library_init");
+       },
+       "game.json: library_init_code[0]: the path library_init/0.txt" + leaves},
+      {"a linked resource file",
+       [&](const fs::path& p) {
+         fs::copy_file(p / "scripts/scr_add.json", dir / "outside" / (p.filename().string() + ".json"));
+         link(dir / "outside" / (p.filename().string() + ".json"), p / "scripts/scr_add.json");
+       },
+       "scripts/scr_add.json: the path scripts/scr_add.json" + leaves},
+      {"a link that stays inside", [&](const fs::path& p) { link("../library_init/0.txt", p / "scripts/scr_add.txt"); }, ""},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string name = "proj" + std::to_string(++n);
+    fs::copy(dir / "base", dir / name, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    c.change(dir / name);
+    ProgramRun r = qvpack("build " + name + " -o " + name + ".game");
+    if (c.message.empty()) {
+      EXPECT_EQ(r.status, 0) << r.err;
+      continue;
+    }
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("qvpack: " + c.message + "\n"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(dir / (name + ".game")));
+  }
+}
+
+// Partial games of builds in the folder of the output game.
+std::vector<std::string> partialGames(const fs::path& folder) {
+  std::vector<std::string> found;
+  for (const auto& e : fs::directory_iterator(folder))
+    if (e.path().filename().string().find(".building-") != std::string::npos) found.push_back(e.path().filename().string());
+  return found;
+}
+
+TEST_F(QvpackProgram, AKilledOrFailedBuildLeavesNothingTheNextBuildKeeps) {
+  writePlayableProject(dir / "proj");
+  // A file size limit well inside the game stops the write half way: by default the kernel kills
+  // qvpack there (SIGXFSZ); with that signal ignored, the write fails and qvpack reports it.
+  const auto limitBlocks = std::to_string(fs::file_size(QV_RUNNER_PATH) / 4096);
+  const std::string limited = "ulimit -c 0 && ulimit -f " + limitBlocks + " && ";
+  struct Case {
+    const char* what;
+    std::string shell;
+    int status;
+    bool partialLeft;
+  } cases[] = {
+      {"killed mid-write", limited, 128 + SIGXFSZ, true},
+      {"write fails", limited + "trap '' XFSZ && ", 1, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string cmd = "cd '" + dir.string() + "' && " + c.shell + "'" + QV_PACK_PATH + "' build proj -o game 2>err.txt";
+    const int raw = std::system(cmd.c_str());
+    // 128 + the signal, whether the shell reports the kill or it reaches us directly.
+    const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    EXPECT_EQ(status, c.status);
+    EXPECT_FALSE(fs::exists(dir / "game"));
+    EXPECT_EQ(partialGames(dir).empty(), !c.partialLeft);
+  }
+  const std::string err = tree(dir)["err.txt"];
+  EXPECT_NE(err.find("qvpack: game: cannot write the game: File too large"), std::string::npos) << err;
+  ProgramRun next = qvpack("build proj -o game");
+  ASSERT_EQ(next.status, 0) << next.err;
+  EXPECT_TRUE(partialGames(dir).empty());
+  EXPECT_EQ(run((dir / "game").string(), "").status, 0);
 }
 
 }  // namespace

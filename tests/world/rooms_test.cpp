@@ -195,6 +195,61 @@ TEST_F(IncludedFiles, NamesThatLeaveTheirDirectoryAreRefused) {
   EXPECT_EQ(read(dir / "export" / "f.txt"), "x");
 }
 
+TEST_F(IncludedFiles, ExportsStayBelowTheirRootThroughLinksAndNeverLandAtTheFileSystemRoot) {
+  // The game's folder holds links to a folder elsewhere: to the folder, to a file in it, and to a
+  // file that does not exist yet.
+  const fs::path outside = dir / "outside";
+  fs::create_directories(outside);
+  std::ofstream(outside / "victim.txt") << "theirs";
+  fs::create_directory_symlink(outside, dir / "work" / "linked");
+  fs::create_symlink(outside / "victim.txt", dir / "work" / "victim.txt");
+  fs::create_symlink(outside / "fresh.txt", dir / "work" / "fresh.txt");
+  fs::create_directories(dir / "export");
+  fs::create_directory_symlink(outside, dir / "export" / "out");
+  struct Case {
+    const char* name;
+    int32_t kind;
+    std::string folder;
+  } refused[] = {
+      {"linked\\x.txt", 2, ""},
+      {"victim.txt", 2, ""},
+      {"fresh.txt", 2, ""},
+      {"out\\y.txt", 3, (dir / "export").string()},
+      {"linked\\z.txt", 3, ""},  // an empty export folder is the game's folder
+      {"w.txt", 3, "linked"},  // and the base of a relative one
+      {"rooted.txt", 3, "C:\\"},  // the file system's root
+  };
+  for (const Case& c : refused) {
+    code::ResetErrorState();
+    game::CDataFile f = file(c.name, "ours", c.kind);
+    f.exportFolder = c.folder;
+    f.overwrite = true;
+    game::ExtractIncludedFile(f);
+    EXPECT_EQ(code::errorState().last, "Refusing to write the included file " + std::string(c.name) + " outside its directory.")
+        << c.name;
+    EXPECT_FALSE(f.written) << c.name;
+  }
+  EXPECT_EQ(read(outside / "victim.txt"), "theirs");
+  EXPECT_EQ(std::distance(fs::directory_iterator(outside), fs::directory_iterator()), 1);
+  EXPECT_FALSE(fs::exists("/rooted.txt"));
+
+  // An empty export folder writes into the game's folder.
+  game::CDataFile rooted = file("rooted.txt", "here", 3);
+  game::ExtractIncludedFile(rooted);
+  EXPECT_EQ(read(dir / "work" / "rooted.txt"), "here");
+  EXPECT_FALSE(fs::exists("/rooted.txt"));
+
+  // A link put on the way after the export does not lead the removal out.
+  game::CDataFile gone = file("sub\\gone.txt", "ours");
+  game::ExtractIncludedFile(gone);
+  ASSERT_TRUE(gone.written);
+  fs::remove_all(dir / "work" / "sub");
+  fs::create_directory_symlink(outside, dir / "work" / "sub");
+  std::ofstream(outside / "gone.txt") << "theirs";
+  game::RemoveIncludedFile(gone);
+  EXPECT_EQ(read(outside / "gone.txt"), "theirs");
+}
+
 TEST(SecureMode, IsReadFromThePerUserStore) {
   const fs::path home = fs::temp_directory_path() / "qv_world_store";
   fs::remove_all(home);

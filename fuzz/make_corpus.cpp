@@ -1,5 +1,5 @@
 // Writes the seed corpora of the fuzz targets with the project's own writers:
-//   make_fuzz_corpus DIR   ->  DIR/fuzz_gamefile/*  and  DIR/fuzz_bmp/*
+//   make_fuzz_corpus DIR   ->  DIR/fuzz_gamefile/*, DIR/fuzz_bmp/*, DIR/fuzz_sound_mix/* ...
 // Seeds are deterministic (fixed random seeds) so that regenerating them changes nothing.
 #include <cstdio>
 #include <filesystem>
@@ -8,6 +8,7 @@
 #include "data/bmp_file.h"
 #include "graphics/font.h"
 #include "data/game_writer.h"
+#include "platform/sound_decoder.h"
 #include "saved_game_world.h"
 #include "game/saved_game.h"
 #include "world/saved_game.h"
@@ -112,5 +113,26 @@ int main(int argc, char** argv) {
       0, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0,          // 5-6-5 masks
       0xE0, 0x07, 0x00, 0xF8};
   save(dir / "fuzz_bmp" / "bitfields16", bitfields16);
+
+  // Sounds as the mixing target takes them: four bytes of how to play (see fuzz_sound_mix.cpp),
+  // then the file: a tone in the formats the decoders read, a song, and a song of no length.
+  auto withHow = [](std::vector<uint8_t> how, const std::vector<uint8_t>& file) {
+    how.insert(how.end(), file.begin(), file.end());
+    return how;
+  };
+  qv::platform::PcmData pcm;
+  pcm.channels = 1;
+  pcm.sampleRate = 22050;
+  for (int i = 0; i < 2205; ++i) pcm.samples.push_back(float(i % 50) / 100.0f - 0.25f);
+  for (const char* format : {"wav", "ogg", "flac"}) {
+    if (auto bytes = qv::platform::EncodeSoundData(pcm, format))
+      save(dir / "fuzz_sound_mix" / format, withHow({std::string(format) == "wav" ? uint8_t(1) : uint8_t(6), 0, 24, 8}, *bytes));
+  }
+  const std::vector<uint8_t> song = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k', 0, 0, 0, 15,
+                                     0x00, 0xC0, 0x00, 0x00, 0x90, 60, 100, 0x30, 0x80, 60, 0, 0x00, 0xFF, 0x2F, 0x00};
+  save(dir / "fuzz_sound_mix" / "song", withHow({1, 0x10, 24, 8}, song));
+  const std::vector<uint8_t> empty = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k', 0, 0, 0, 4,
+                                      0x00, 0xFF, 0x2F, 0x00};
+  save(dir / "fuzz_sound_mix" / "empty_song", withHow({1, 0, 24, 8}, empty));
   return 0;
 }

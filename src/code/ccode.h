@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -26,7 +27,8 @@ struct Frame;
 using StatementFn = int (*)(const Node* n, Frame& f, RValue& slot);
 
 // One node of the tree. `kind`, `id`, `instance`, `value`, `children` and `position` are the
-// node as the parser and the check pass define it; `slot` is filled after the check pass.
+// node as the parser and the check pass define it; `slot` is filled after the check pass. Nodes
+// live in their CCode's store, allocated in blocks and freed with it; children are pointers into it.
 struct Node {
   int32_t kind = 0;
   int32_t id = 0;        // operator token kind, function index or variable id
@@ -44,9 +46,9 @@ struct Node {
   // arguments all have numeric forms (set once after the check pass).
   mutable int32_t cache = -1;
   RValue value;
-  std::vector<std::unique_ptr<Node>> children;
+  std::vector<Node*> children;
 
-  Node* child(size_t i) const { return children[i].get(); }
+  Node* child(size_t i) const { return children[i]; }
 };
 
 // Limits of the compiler. Parsing and executing recurse natively, so an unbounded nesting in
@@ -54,6 +56,19 @@ struct Node {
 inline constexpr int kMaxParseNesting = 200;
 inline constexpr int kMaxTreeDepth = 1000;
 inline constexpr const char* kNestingMessage = "Code is nested too deeply.";
+
+// Limits of the memory that compiled code may take. The text of one piece of code (a script, an
+// action, the string of execute_string or the file of execute_file) is at most kMaxCodeBytes;
+// all code compiled and alive at once (the game's own and any being executed) holds at most
+// kMaxLiveCodeNodes nodes, at most about 170 bytes each with their children and numeric forms
+// (a statement such as `a = 1;` is four nodes). Games hold about a node for every two bytes of
+// code; past either limit a compile error is reported instead of taking gigabytes.
+inline constexpr size_t kMaxCodeBytes = size_t{8} << 20;
+inline constexpr int64_t kMaxLiveCodeNodes = int64_t{6} << 20;
+inline constexpr const char* kCodeTooLargeMessage = "Code is too large to compile.";
+inline constexpr const char* kCodeLimitMessage = "Too much code: the game's compiled code has reached its limit.";
+// Nodes of all compiled code alive now.
+int64_t LiveCodeNodes();
 
 class CCode {
  public:
@@ -69,7 +84,7 @@ class CCode {
 
   int32_t kind() const { return kind_; }
   bool compiled() const { return compiled_; }
-  const Node* root() const { return root_.get(); }
+  const Node* root() const { return root_; }
   const RValue& constant() const { return constant_; }
   // Locals: the number of slots and the slot of a variable id (-1 when the code has none).
   int32_t localSlotCount() const { return static_cast<int32_t>(localIds_.size()); }
@@ -80,7 +95,9 @@ class CCode {
   int32_t kind_;
   bool compiled_ = false;
   std::string scrambled_;
-  std::unique_ptr<Node> root_;
+  std::deque<Node> nodes_;  // the tree's store: no allocation of its own per node
+  int64_t nodeCount_ = 0;   // counted in LiveCodeNodes while this code lives
+  Node* root_ = nullptr;
   RValue constant_;
   std::vector<int32_t> localIds_;  // slot -> variable id
 };

@@ -51,11 +51,13 @@ const Scrambler& scrambler() {
 
 // ---- 2. resolution phase ----
 
+// A resolved token; the values of constants wait in the compiler's table (`constant` indexes it),
+// which keeps a token at 16 bytes.
 struct RToken2 {
   int32_t kind;
   int32_t id;
-  RValue value;
   int32_t position;
+  int32_t constant;
 };
 
 double numberValue(std::string_view text) {
@@ -96,12 +98,18 @@ class Compiler {
   explicit Compiler(CCode& code) : code_(code) {}
 
   bool run(std::string_view text) {
-    std::string padded;
-    std::vector<RToken1> raw;
-    int32_t errorPos = 0;
-    if (!Tokenize(text, padded, raw, errorPos)) return fail(errorPos, "Unexpected symbol.");
-    if (!resolve(raw)) return false;
-    std::unique_ptr<Node> root = code_.kind_ == kProgram ? parseProgram() : parseExpressionUnit();
+    if (text.size() > kMaxCodeBytes) return failWhole(kCodeTooLargeMessage);
+    {
+      // The lexer's tokens and text are gone before the tree grows.
+      std::string padded;
+      std::vector<RToken1> raw;
+      int32_t errorPos = 0;
+      if (!Tokenize(text, padded, raw, errorPos)) return fail(errorPos, "Unexpected symbol.");
+      if (!resolve(raw)) return false;
+    }
+    Node* root = code_.kind_ == kProgram ? parseProgram() : parseExpressionUnit();
+    tokens_ = {};
+    constants_ = {};
     if (failed_) return false;
     localNames_.clear();
     check(*root);
@@ -113,11 +121,23 @@ class Compiler {
       code_.kind_ = kConstantExpression;
       code_.constant_ = root->value;
     }
-    code_.root_ = std::move(root);
+    code_.root_ = root;
+    code_.nodeCount_ = nodes_;
+    liveNodes() += nodes_;
     return true;
   }
 
  private:
+  // An error about the code as a whole: the message alone, without a line of a text that may be
+  // megabytes long.
+  bool failWhole(std::string_view message) {
+    if (!failed_) {
+      failed_ = true;
+      RecordWholeCodeError(message);
+    }
+    return false;
+  }
+
   bool fail(int32_t position, std::string_view message) {
     if (!failed_) {
       failed_ = true;
@@ -130,14 +150,15 @@ class Compiler {
     tokens_.reserve(raw.size());
     for (size_t i = 0; i < raw.size(); ++i) {
       const RToken1& t = raw[i];
-      RToken2 r{t.kind, 0, RValue(), t.position};
+      RToken2 r{t.kind, 0, t.position, -1};
+      RValue value;
       if (t.kind == tk_identifier) {
         if (i + 1 < raw.size() && raw[i + 1].kind == tk_open) {
           const int32_t index = FindFunction(t.text);
           if (index < 0) return fail(t.position, "Unknown function or script: " + std::string(t.text));
           r.kind = tk_function;
           r.id = index;
-        } else if (FindConstant(t.text, r.value)) {
+        } else if (FindConstant(t.text, value)) {
           r.kind = tk_constant;
         } else {
           r.kind = tk_variable;
@@ -145,12 +166,16 @@ class Compiler {
         }
       } else if (t.kind == tk_number) {
         r.kind = tk_constant;
-        r.value.setReal(numberValue(t.text));
+        value.setReal(numberValue(t.text));
       } else if (t.kind == tk_string) {
         r.kind = tk_constant;
-        r.value.setString(t.text);
+        value.setString(t.text);
       }
-      tokens_.push_back(std::move(r));
+      if (r.kind == tk_constant) {
+        r.constant = static_cast<int32_t>(constants_.size());
+        constants_.push_back(std::move(value));
+      }
+      tokens_.push_back(r);
     }
     return true;
   }
@@ -162,18 +187,22 @@ class Compiler {
     if (tokens_[pos_].kind != tk_end) ++pos_;
   }
 
-  std::unique_ptr<Node> make(int32_t kind, int32_t position) {
-    auto n = std::make_unique<Node>();
-    n->kind = kind;
-    n->position = position;
-    return n;
+  // A new node in the code's store. Past the memory limit of compiled code the compilation fails
+  // (the nodes made so far go with the code).
+  Node* make(int32_t kind, int32_t position) {
+    Node& n = code_.nodes_.emplace_back();
+    n.kind = kind;
+    n.position = position;
+    if (++nodes_ + liveNodes() > kMaxLiveCodeNodes && !failed_)
+      failWhole(liveNodes() > 0 ? kCodeLimitMessage : kCodeTooLargeMessage);
+    return &n;
   }
   // Adds a child, keeping the depth of the tree within its limit.
-  void adopt(Node& parent, std::unique_ptr<Node> child) {
+  void adopt(Node& parent, Node* child) {
     if (!child) return;
     if (child->depth + 1 > parent.depth) parent.depth = child->depth + 1;
     if (parent.depth > kMaxTreeDepth) fail(parent.position, kNestingMessage);
-    parent.children.push_back(std::move(child));
+    parent.children.push_back(child);
   }
 
   struct NestingGuard {
@@ -184,10 +213,10 @@ class Compiler {
   };
 
   // program -> block | {statement}
-  std::unique_ptr<Node> parseProgram() {
+  Node* parseProgram() {
     if (kindAt() == tk_end) return make(nk_empty_program, tok().position);
     if (kindAt() == tk_begin) {
-      std::unique_ptr<Node> block = parseStatement();
+      Node* block = parseStatement();
       if (!failed_ && kindAt() != tk_end) fail(tok().position, "Program ends before end of the code.");
       return block;
     }
@@ -196,7 +225,7 @@ class Compiler {
     return block;
   }
 
-  std::unique_ptr<Node> parseExpressionUnit() {
+  Node* parseExpressionUnit() {
     if (kindAt() == tk_end) {
       auto n = make(nk_constant, tok().position);
       n->value.setReal(0.0);
@@ -211,18 +240,18 @@ class Compiler {
     return true;
   }
 
-  std::unique_ptr<Node> parseStatement() {
+  Node* parseStatement() {
     NestingGuard guard(*this);
     if (guard.tooDeep()) {
       fail(tok().position, kNestingMessage);
       return nullptr;
     }
-    std::unique_ptr<Node> n = parseStatementBody();
+    Node* n = parseStatementBody();
     while (kindAt() == tk_semicolon) advance();
     return n;
   }
 
-  std::unique_ptr<Node> parseStatementBody() {
+  Node* parseStatementBody() {
     const int32_t position = tok().position;
     switch (kindAt()) {
       case tk_begin: {
@@ -346,7 +375,7 @@ class Compiler {
           }
           auto name = make(nk_constant, tok().position);
           name->id = tok().id;
-          n->children.push_back(std::move(name));
+          n->children.push_back(name);
           advance();
           if (kindAt() == tk_comma) advance();
         }
@@ -365,9 +394,9 @@ class Compiler {
     }
   }
 
-  std::unique_ptr<Node> parseAssignment() {
+  Node* parseAssignment() {
     const int32_t position = tok().position;
-    std::unique_ptr<Node> target = parsePostfix();
+    Node* target = parsePostfix();
     if (failed_) return target;
     if (target->kind != nk_variable) {
       fail(tok().position, "Variable name expected.");
@@ -385,7 +414,7 @@ class Compiler {
     advance();
     auto n = make(nk_assign, position);
     n->id = op;
-    adopt(*n, std::move(target));
+    adopt(*n, target);
     adopt(*n, parseExpression());
     return n;
   }
@@ -404,48 +433,48 @@ class Compiler {
     }
   }
 
-  std::unique_ptr<Node> parseExpression() { return parseLevel(1); }
+  Node* parseExpression() { return parseLevel(1); }
 
   // level(n) -> level(n+1) {op(n) level(n+1)}
-  std::unique_ptr<Node> parseLevel(int level) {
+  Node* parseLevel(int level) {
     if (level > 6) return parsePostfix();
-    std::unique_ptr<Node> left = parseLevel(level + 1);
+    Node* left = parseLevel(level + 1);
     while (!failed_ && levelOf(kindAt()) == level) {
       int32_t op = kindAt();
       if (op == tk_assign) op = tk_equal;  // a single "=" inside an expression compares
       advance();
-      std::unique_ptr<Node> right = parseLevel(level + 1);
+      Node* right = parseLevel(level + 1);
       auto n = make(nk_binary, left->position);
       n->id = op;
-      adopt(*n, std::move(left));
-      adopt(*n, std::move(right));
-      left = std::move(n);
+      adopt(*n, left);
+      adopt(*n, right);
+      left = n;
     }
     return left;
   }
 
   // postfix (level 7) -> operand {"." variable}
-  std::unique_ptr<Node> parsePostfix() {
-    std::unique_ptr<Node> left = parseOperand();
+  Node* parsePostfix() {
+    Node* left = parseOperand();
     while (!failed_ && kindAt() == tk_dot) {
       advance();
       if (kindAt() != tk_variable) {
         fail(tok().position, "Variable name expected.");
         return left;
       }
-      std::unique_ptr<Node> var = parseVariable();
+      Node* var = parseVariable();
       if (failed_) return var;
       const int32_t depth = left->depth;
-      var->children[0] = std::move(left);
+      var->children[0] = left;
       if (depth + 1 > var->depth) var->depth = depth + 1;
       if (var->depth > kMaxTreeDepth) fail(var->position, kNestingMessage);
-      left = std::move(var);
+      left = var;
     }
     return left;
   }
 
   // operand (level 8) -> constant | variable | call | "(" expression ")" | prefix postfix
-  std::unique_ptr<Node> parseOperand() {
+  Node* parseOperand() {
     NestingGuard guard(*this);
     const int32_t position = tok().position;
     if (guard.tooDeep()) {
@@ -455,7 +484,7 @@ class Compiler {
     switch (kindAt()) {
       case tk_constant: {
         auto n = make(nk_constant, position);
-        n->value = tok().value;
+        n->value = constants_[static_cast<size_t>(tok().constant)];
         advance();
         return n;
       }
@@ -465,7 +494,7 @@ class Compiler {
         return parseCall();
       case tk_open: {
         advance();
-        std::unique_ptr<Node> inner = parseExpression();
+        Node* inner = parseExpression();
         if (!failed_) expect(tk_close, "Symbol ) expected.");
         return inner;
       }
@@ -484,12 +513,12 @@ class Compiler {
   }
 
   // variable -> name ["[" [index {"," index}] "]"]
-  std::unique_ptr<Node> parseVariable() {
+  Node* parseVariable() {
     auto n = make(nk_variable, tok().position);
     n->id = tok().id;
     auto self = make(nk_constant, tok().position);
     self->value.setReal(-6.0);
-    adopt(*n, std::move(self));
+    adopt(*n, self);
     advance();
     if (kindAt() != tk_open_bracket) return n;
     advance();
@@ -524,7 +553,7 @@ class Compiler {
   }
 
   // call -> name "(" [expression {"," expression} [","]] ")"
-  std::unique_ptr<Node> parseCall() {
+  Node* parseCall() {
     auto n = make(nk_call, tok().position);
     n->id = tok().id;
     advance();  // the name
@@ -556,7 +585,7 @@ class Compiler {
 
   // ---- 4. check pass: post-order, in source order ----
   void check(Node& n) {
-    for (auto& c : n.children) {
+    for (Node* c : n.children) {
       if (failed_) return;
       check(*c);
     }
@@ -608,7 +637,7 @@ class Compiler {
   static void toConstant(Node& n, RValue v) {
     n.kind = nk_constant;
     n.value = std::move(v);
-    n.children.clear();
+    n.children = {};  // the folded operands stay in the store until the code goes
     n.depth = 1;
   }
 
@@ -658,17 +687,24 @@ class Compiler {
   }
 
   // Numeric subtrees that are not part of a larger one get their numeric form; so do the indices
-  // of every variable node, which assignments to elements evaluate on their own.
-  static void buildPrograms(Node& n, bool insideNumeric) {
-    if (n.numeric && !insideNumeric) n.program = BuildNumericForm(n);
-    const bool indices = n.kind == nk_variable;
-    for (size_t i = 0; i < n.children.size(); ++i)
-      buildPrograms(*n.children[i], (insideNumeric || n.numeric) && !(indices && i > 0));
+  // of every variable node, which assignments to elements evaluate on their own. Nodes that are
+  // never run as forms get none: instance prefixes, the plain variable an assignment writes, and a
+  // constant assigned or passed as an argument (read by the statements and calls directly).
+  static void buildPrograms(Node& n, bool insideNumeric, bool needed = true) {
+    if (n.numeric && !insideNumeric && needed) n.program = BuildNumericForm(n);
+    const bool variable = n.kind == nk_variable || n.kind == nk_fixed_variable;
+    for (size_t i = 0; i < n.children.size(); ++i) {
+      const Node& c = *n.children[i];
+      bool childNeeded = !(variable && i == 0 && c.kind == nk_constant);
+      if (n.kind == nk_assign) childNeeded = i == 0 ? c.kind != nk_fixed_variable : c.kind != nk_constant;
+      if (n.kind == nk_call && c.kind == nk_constant) childNeeded = false;
+      buildPrograms(*n.children[i], (insideNumeric || n.numeric) && !(n.kind == nk_variable && i > 0), childNeeded);
+    }
   }
 
   // Variables with a fixed local prefix get a slot in the execution's frame.
   void assignSlots(Node& n) {
-    for (auto& c : n.children) assignSlots(*c);
+    for (Node* c : n.children) assignSlots(*c);
     struct Mark {
       Node& n;
       ~Mark() { markNumeric(n); }
@@ -685,8 +721,17 @@ class Compiler {
     n.slot = slot;
   }
 
+  static int64_t& liveNodes() {
+    static int64_t count = 0;
+    return count;
+  }
+  friend int64_t LiveCodeNodes();
+  friend class CCode;
+
   CCode& code_;
   std::vector<RToken2> tokens_;
+  std::vector<RValue> constants_;  // values of the constant tokens
+  int64_t nodes_ = 0;
   size_t pos_ = 0;
   bool failed_ = false;
   int nesting_ = 0;
@@ -703,7 +748,9 @@ CCode::CCode(std::string_view text, bool isExpression) : kind_(isExpression ? kE
     scrambled_[i] = static_cast<char>(s.forward[static_cast<uint8_t>(text[i])]);
 }
 
-CCode::~CCode() = default;
+CCode::~CCode() { Compiler::liveNodes() -= nodeCount_; }
+
+int64_t LiveCodeNodes() { return Compiler::liveNodes(); }
 
 std::string CCode::Text() const {
   const Scrambler& s = scrambler();

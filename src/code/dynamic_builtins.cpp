@@ -1,8 +1,6 @@
 // Dynamic code and variables by name: execute_string, execute_file, the variable_* functions and
 // show_debug_message.
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include "code/builtin_variables.h"
 #include "code/ccode.h"
@@ -12,6 +10,7 @@
 #include "code/interpreter.h"
 #include "code/real_to_string.h"
 #include "code/variables.h"
+#include "platform/bounded_file.h"
 
 namespace qv::code {
 
@@ -45,12 +44,17 @@ void executeString(BuiltinCall& c) {
 // Every line of the file, followed by one CR; lines end at CR, LF or CRLF.
 void executeFile(BuiltinCall& c) {
   if (c.argc < 1) return;
-  std::ifstream in(c.string(0), std::ios::binary);
-  if (!c.args[0].isString() || !in) {
+  std::string raw;
+  const platform::FileRead read =
+      c.args[0].isString() ? platform::ReadFileBounded(c.string(0), kMaxCodeBytes, raw) : platform::FileRead::missing;
+  if (read == platform::FileRead::missing) {
     ReportActionError("Trying to execute non-existing file.");
     return;
   }
-  const std::string raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (read == platform::FileRead::tooLarge) {
+    HandleError(std::string("COMPILATION ERROR in file to be executed\r") + kCodeTooLargeMessage, false);
+    return;
+  }
   std::string text;
   text.reserve(raw.size() + 1);
   size_t i = 0;

@@ -168,6 +168,13 @@ void RecordCodeError(const CCode& code, int32_t position, std::string_view messa
   state.current = FormatCodeError(code.Text(), code.kind(), position, message);
 }
 
+void RecordWholeCodeError(std::string_view message) {
+  ErrorState& state = errorState();
+  if (state.recorded) return;
+  state.recorded = true;
+  state.current = std::string(message);
+}
+
 void ClearRecordedError() {
   errorState().recorded = false;
 }

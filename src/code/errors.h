@@ -44,6 +44,8 @@ ErrorSettings& errorSettings();
 
 // Records a compile or run-time error unless one is already recorded.
 void RecordCodeError(const CCode& code, int32_t position, std::string_view message);
+// Records an error about a piece of code as a whole (its size): the message without a position.
+void RecordWholeCodeError(std::string_view message);
 // The formatted message for a code kind (program, or expression), text and position.
 std::string FormatCodeError(std::string_view text, int32_t kind, int32_t position,
                             std::string_view message);

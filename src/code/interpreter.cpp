@@ -371,8 +371,8 @@ bool callScriptWithReals(const Node* n, Frame& f, RValue& out, bool& done);
 // Scripts whose arguments are all numeric (chosen per call node after the check pass).
 inline bool numericArguments(const Node* n) {
   if (n->id < kScriptIndexBase || n->id >= kExtensionIndexBase) return false;
-  for (const auto& c : n->children)
-    if (!c->program) return false;
+  for (const Node* c : n->children)
+    if (!c->program && !(c->kind == nk_constant && c->value.isReal())) return false;
   return true;
 }
 
@@ -774,7 +774,7 @@ int execGeneral(const Node* n, Frame& f, RValue& slot) {
   switch (n->kind) {
     case nk_block:
       for (const auto& c : n->children) {
-        const int s = exec(c.get(), f, slot);
+        const int s = exec(c, f, slot);
         if (s != 0) return s;
       }
       return 0;
@@ -892,7 +892,7 @@ struct ExecutionDepth {
 
 int runBlock(const Node* n, Frame& f, RValue& slot) {
   for (const auto& c : n->children) {
-    const int s = exec(c.get(), f, slot);
+    const int s = exec(c, f, slot);
     if (s != 0) return s;
   }
   return 0;
@@ -1261,7 +1261,7 @@ bool callScriptWithReals(const Node* n, Frame& f, RValue& out, bool& done) {
   double reals[kMaxArguments];
   for (int i = 0; i < argc; ++i) {
     const Node* a = n->child(static_cast<size_t>(i));
-    if (!RunNumeric(*a->program, f, reals[i])) {
+    if (!numericValue(a, f, reals[i])) {
       done = false;
       return false;
     }

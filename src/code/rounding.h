@@ -30,6 +30,29 @@ inline int64_t truncToInt64(double x) {
   return static_cast<int64_t>(x);
 }
 
+// The largest integer not above x, into 64 bits with the same treatment of values out of range.
+inline int64_t floorToInt64(double x) {
+  if (!(x > -9223372036854775808.0 && x < 9223372036854775808.0)) return kIndefiniteInteger;
+  return static_cast<int64_t>(std::floor(x));
+}
+
+// floor(x) modulo `count` (count > 0), made non-negative: the frame that an image index selects.
+// Huge reals keep their exact remainder; NaN and the infinities select 0.
+inline int32_t floorModulo(double x, int32_t count) {
+  if (count <= 0) return 0;
+  const double n = count;
+  double r = std::fmod(std::floor(x), n);
+  if (r < 0) r += n;
+  if (!(r >= 0 && r < n)) return 0;
+  return static_cast<int32_t>(r);
+}
+
+// Saturation of a 64-bit integer to the 32-bit range, for sums and differences of 32-bit values
+// that game data or code chose (room sizes, view positions).
+inline int32_t saturateToInt32(int64_t v) {
+  return static_cast<int32_t>(v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : v);
+}
+
 // Truncation toward zero to a 32-bit signed integer (low 32 bits), as `div`, `mod` and floor-like results use.
 inline int32_t truncToInt32(double x) {
   return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(truncToInt64(x))));

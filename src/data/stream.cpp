@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/bounded_file.h"
+
 namespace qv::data {
 
 void CStream::need(size_t count) const {
@@ -144,15 +146,9 @@ void CStream::FromHex(std::string_view hex) {
   pos_ = 0;
 }
 
-bool CStream::LoadFromFile(const std::string& hostPath) {
-  std::ifstream in(hostPath, std::ios::binary | std::ios::ate);
-  if (!in) return false;
-  // One read of the whole file: executables with a game appended are megabytes long.
-  std::streamoff size = in.tellg();
-  if (size < 0) return false;
-  std::vector<uint8_t> bytes(static_cast<size_t>(size));
-  in.seekg(0);
-  if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size)) return false;
+bool CStream::LoadFromFile(const std::string& hostPath, size_t maxBytes) {
+  std::vector<uint8_t> bytes;
+  if (platform::ReadFileBounded(hostPath, maxBytes, bytes) != platform::FileRead::ok) return false;
   data_ = std::move(bytes);
   pos_ = 0;
   return true;

@@ -72,7 +72,10 @@ class CStream {
   void FromHex(std::string_view hex);
 
   // Whole files.
-  bool LoadFromFile(const std::string& hostPath);
+  // Reads a regular file of at most `maxBytes` (the largest game a runner carries by default);
+  // false, with the stream unchanged, for a missing, unreadable or larger file.
+  static constexpr size_t kMaxFileBytes = size_t{2} << 30;
+  bool LoadFromFile(const std::string& hostPath, size_t maxBytes = kMaxFileBytes);
   bool SaveToFile(const std::string& hostPath) const;
 
  private:

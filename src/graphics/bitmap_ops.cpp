@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "data/bmp_file.h"
+#include "platform/bounded_file.h"
 #include "platform/image_codecs.h"
 #include "data/stream.h"
 
@@ -255,15 +256,7 @@ std::string FileExtension(const std::string& path) {
 }
 
 bool ReadWholeFile(const std::string& hostPath, std::vector<uint8_t>& out) {
-  std::ifstream f(hostPath, std::ios::binary);
-  if (!f) return false;
-  f.seekg(0, std::ios::end);
-  const std::streamoff size = f.tellg();
-  if (size < 0) return false;
-  f.seekg(0);
-  out.resize(size_t(size));
-  f.read(reinterpret_cast<char*>(out.data()), size);
-  return bool(f) || f.eof();
+  return platform::ReadFileBounded(hostPath, kMaxImageFileBytes, out) == platform::FileRead::ok;
 }
 
 namespace {

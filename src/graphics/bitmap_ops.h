@@ -63,6 +63,10 @@ std::optional<data::TBitmap32> DecodeImage(const uint8_t* data, size_t size, con
 std::optional<data::TBitmap32> ReadImageFile(const std::string& hostPath);
 // Lower-case extension with its dot ("" when there is none).
 std::string FileExtension(const std::string& path);
+// The largest image or resource file read: far above any picture a game loads (the decoded form
+// is bounded separately by the image side limit).
+inline constexpr size_t kMaxImageFileBytes = size_t{256} << 20;
+// Reads a regular file of at most kMaxImageFileBytes; false when it is missing, unreadable or larger.
 bool ReadWholeFile(const std::string& hostPath, std::vector<uint8_t>& out);
 
 }  // namespace qv::graphics

@@ -49,12 +49,7 @@ bool anyPixel(const MaskSampler& m, const PixelBox& area) {
 bool MaskSampler::Bind(const world::CInstance& in) {
   const graphics::CSprite* sprite = collisionSprite(in);
   if (!sprite || sprite->frameCount() < 1) return false;
-  // Frame: floor(image_index) modulo the frame count, made non-negative.
-  const double n = sprite->frameCount();
-  double frame = std::fmod(std::floor(in.imageIndex), n);
-  if (frame < 0) frame += n;
-  if (!(frame >= 0 && frame < n)) frame = 0;  // NaN and infinities
-  mask_ = sprite->frameMask(static_cast<int>(frame));
+  mask_ = sprite->frameMask(code::floorModulo(in.imageIndex, sprite->frameCount()));
   if (!mask_ || mask_->width <= 0 || mask_->height <= 0) return false;
   x_ = rounded(in.x);
   y_ = rounded(in.y);

@@ -2,6 +2,7 @@
 
 #include <fluidsynth.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
@@ -99,47 +100,84 @@ std::optional<LoadedSynth> loadSynth(int sampleRate, const std::string& font) {
   return s;
 }
 
+// FluidSynth's own looping is not used: when a song ends at once (a header and an empty track), its
+// player reloads the song again and again inside one block and never returns, holding the audio
+// thread and the sound lock. A looping song is restarted here instead, at most once for each
+// piece of kLoopPiece frames; a song with no length plays on silently.
 class FluidMidiSynth final : public MidiSynth {
  public:
   explicit FluidMidiSynth(LoadedSynth s) : loaded_(s) {}
   ~FluidMidiSynth() override {
-    if (player_ != nullptr) {
-      fluid_player_stop(player_);
-      delete_fluid_player(player_);
-    }
+    dropPlayer();
     pool().give(loaded_);
   }
 
   bool init(std::span<const uint8_t> midi, bool loop, double tempo) {
-    player_ = new_fluid_player(loaded_.synth);
-    if (player_ == nullptr) return false;
-    if (fluid_player_add_mem(player_, midi.data(), midi.size()) != FLUID_OK) return false;
     loop_ = loop;
-    fluid_player_set_loop(player_, loop ? -1 : 1);
-    setTempo(tempo);
-    return fluid_player_play(player_) == FLUID_OK;
+    tempo_ = tempo;
+    if (loop) song_.assign(midi.begin(), midi.end());  // kept for the restarts
+    return startPlayer(midi);
   }
 
   void render(float* out, int frames) override {
-    fluid_synth_write_float(loaded_.synth, frames, out, 0, 2, out, 1, 2);
+    if (!loop_) {
+      fluid_synth_write_float(loaded_.synth, frames, out, 0, 2, out, 1, 2);
+      return;
+    }
+    for (int done = 0; done < frames;) {
+      if (reachedEnd() && !startPlayer(song_)) dropPlayer();
+      const int n = std::min(kLoopPiece, frames - done);
+      fluid_synth_write_float(loaded_.synth, n, out + 2 * done, 0, 2, out + 2 * done, 1, 2);
+      done += n;
+    }
   }
 
   void setTempo(double factor) override {
-    fluid_player_set_tempo(player_, FLUID_PLAYER_TEMPO_INTERNAL, factor);
+    tempo_ = factor;
+    if (player_ != nullptr) fluid_player_set_tempo(player_, FLUID_PLAYER_TEMPO_INTERNAL, factor);
   }
 
   // The player reports itself done some seconds after the last event; the song is over when its
-  // position reaches its length.
+  // position reaches its length. A looping song is over only when its player could not be made.
   bool finished() const override {
+    if (player_ == nullptr) return true;
     if (fluid_player_get_status(player_) == FLUID_PLAYER_DONE) return true;
-    const int total = fluid_player_get_total_ticks(player_);
-    return !loop_ && total > 0 && fluid_player_get_current_tick(player_) >= total;
+    return !loop_ && reachedEnd();
   }
 
  private:
+  // The synthesizer's sample timer moves the player on every 64 frames; a loop restarts within
+  // one such piece of the song's end.
+  static constexpr int kLoopPiece = 64;
+
+  bool reachedEnd() const {
+    if (player_ == nullptr) return false;
+    const int total = fluid_player_get_total_ticks(player_);
+    return total > 0 && fluid_player_get_current_tick(player_) >= total;
+  }
+
+  bool startPlayer(std::span<const uint8_t> midi) {
+    dropPlayer();
+    player_ = new_fluid_player(loaded_.synth);
+    if (player_ == nullptr) return false;
+    if (fluid_player_add_mem(player_, midi.data(), midi.size()) != FLUID_OK) return false;
+    fluid_player_set_loop(player_, 1);
+    fluid_player_set_tempo(player_, FLUID_PLAYER_TEMPO_INTERNAL, tempo_);
+    return fluid_player_play(player_) == FLUID_OK;
+  }
+
+  void dropPlayer() {
+    if (player_ == nullptr) return;
+    fluid_player_stop(player_);
+    delete_fluid_player(player_);
+    player_ = nullptr;
+  }
+
   LoadedSynth loaded_;
   fluid_player_t* player_ = nullptr;
   bool loop_ = false;
+  double tempo_ = 1.0;
+  std::vector<uint8_t> song_;
 };
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "platform/bounded_file.h"
+
 namespace qv::platform {
 namespace {
 
@@ -145,14 +147,8 @@ std::optional<std::vector<uint8_t>> EncodeSoundData(const PcmData& pcm, const st
 }
 
 std::optional<std::vector<uint8_t>> ReadHostFile(const std::string& hostPath, size_t maxBytes) {
-  std::ifstream in(hostPath, std::ios::binary);
-  if (!in) return std::nullopt;
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size < 0 || static_cast<uint64_t>(size) > maxBytes) return std::nullopt;
-  in.seekg(0);
-  std::vector<uint8_t> bytes(static_cast<size_t>(size));
-  if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size)) return std::nullopt;
+  std::vector<uint8_t> bytes;
+  if (ReadFileBounded(hostPath, maxBytes, bytes) != FileRead::ok) return std::nullopt;
   return bytes;
 }
 

@@ -1,10 +1,9 @@
 #include "windows/game_information.h"
 #include "platform/code_page.h"
 
-#include <fstream>
 #include <optional>
-#include <sstream>
 
+#include "platform/bounded_file.h"
 #include "platform/message_box.h"
 #include "data/container.h"
 #include "data/kept_records.h"
@@ -17,6 +16,9 @@ namespace qv::windows {
 
 namespace {
 
+// The largest rich-text file load_info reads: far beyond any game's information text.
+constexpr size_t kMaxInfoFileBytes = size_t{16} << 20;
+
 // The text `load_info` put in place of the game's own.
 std::optional<std::string>& loadedText() {
   static std::optional<std::string> text;
@@ -26,14 +28,13 @@ std::optional<std::string>& loadedText() {
 void ShowInfo(code::BuiltinCall&) { ShowGameInformation(); }
 
 void LoadInfo(code::BuiltinCall& c) {
-  std::ifstream file(system::HostPath(c.string(0)), std::ios::binary);
-  if (!file) {
+  // A file too large to be a game's information counts as one that cannot be read.
+  std::string text;
+  if (platform::ReadFileBounded(system::HostPath(c.string(0)), kMaxInfoFileBytes, text) != platform::FileRead::ok) {
     c.result = 0.0;
     return;
   }
-  std::ostringstream text;
-  text << file.rdbuf();
-  loadedText() = text.str();
+  loadedText() = std::move(text);
   c.result = 1.0;
 }
 

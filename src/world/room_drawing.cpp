@@ -62,7 +62,7 @@ void drawInstance(CInstance& in) {
   }
   const graphics::CSprite* sprite = graphics::sprites().get(in.spriteIndex);
   if (!sprite) return;
-  const int frame = static_cast<int>(std::floor(in.imageIndex));
+  const int frame = code::floorModulo(in.imageIndex, sprite->frameCount());
   if (in.imageXscale == 1 && in.imageYscale == 1 && in.imageAngle == 0 && in.imageBlend == 0xFFFFFF &&
       in.imageAlpha == 1) {
     graphics::DrawSprite(*sprite, frame, in.x, in.y);
@@ -143,22 +143,24 @@ void drawContent(CRoom& room, const Bounds& area) {
   drawCursorSprite();
 }
 
-int32_t follow(int32_t position, int32_t start, int32_t size, int32_t border) {
-  if (2 * static_cast<int64_t>(border) >= size) return position - size / 2;
-  if (position - border < start) return position - border;
-  if (start + size < position + border) return position + border - size;
-  return start;
+// View following works in 64 bits and saturates: sizes, borders and room sizes come from game
+// code and saved games, and may be anything a 32-bit integer holds.
+int32_t follow(int64_t position, int64_t start, int64_t size, int64_t border) {
+  if (2 * border >= size) return code::saturateToInt32(position - size / 2);
+  if (position - border < start) return code::saturateToInt32(position - border);
+  if (start + size < position + border) return code::saturateToInt32(position + border - size);
+  return code::saturateToInt32(start);
 }
 
-int32_t keepInRoom(int32_t start, int32_t size, int32_t roomSize) {
+int32_t keepInRoom(int64_t start, int64_t size, int64_t roomSize) {
   if (start < 0) start = 0;
   if (start + size > roomSize) start = roomSize - size;
-  return start;
+  return code::saturateToInt32(start);
 }
 
-int32_t limitSpeed(int32_t from, int32_t to, int32_t speed) {
-  if (speed < 0 || std::abs(static_cast<int64_t>(to) - from) <= speed) return to;
-  return to > from ? from + speed : from - speed;
+int32_t limitSpeed(int64_t from, int64_t to, int64_t speed) {
+  if (speed < 0 || std::abs(to - from) <= speed) return code::saturateToInt32(to);
+  return code::saturateToInt32(to > from ? from + speed : from - speed);
 }
 
 CInstance* followedInstance(CRoom& room, int32_t object) {
@@ -274,8 +276,8 @@ void SizeRegionForRoom(const CRoom& room) {
     h = 8;
     for (const CView& v : room.views) {
       if (!v.visible) continue;
-      w = std::max(w, v.xport + v.wport);
-      h = std::max(h, v.yport + v.hport);
+      w = std::max(w, code::saturateToInt32(int64_t{v.xport} + v.wport));
+      h = std::max(h, code::saturateToInt32(int64_t{v.yport} + v.hport));
     }
   }
   // A room of width or height 0 would leave a region nothing can be scaled from.

@@ -402,6 +402,16 @@ TEST_F(SoundFunctions, MidiEndsAndTempoSpeedsItUp) {
   EXPECT_TRUE(playing(snd));
 }
 
+// A looped song starts again at its end, for as long as it plays.
+TEST_F(SoundFunctions, LoopedMidiStartsAgainAtItsEnd) {
+  const int snd = addSound(testing::MakeMidi(1), kKindNormal, ".mid");  // one beat: half a second
+  Call("sound_loop", {double(snd)});
+  const auto out = device->pull(2 * kMixRate);
+  EXPECT_TRUE(playing(snd));
+  for (size_t second : {0u, 1u})  // a new note sounds in the first quarter of each later second
+    EXPECT_GT(testing::ChannelRms(out, 0, second * kMixRate + kMixRate / 50, second * kMixRate + kMixRate / 4), 0.005) << second;
+}
+
 TEST(SoundDevice, NoDeviceShowsTheMessageAndEverySoundBecomesMultimedia) {
   soundList().clear();
   std::vector<std::string> messages;

@@ -55,7 +55,7 @@ Corners corners(const BuiltinCall& c) {
 
 // Frame Floor(subimage), or self's image_index (rounded down) when subimage is below 0.
 void action_draw_sprite(BuiltinCall& c) {
-  const graphics::CSprite* s = graphics::sprites().get(c.integer(0));
+  const graphics::CSprite* s = graphics::sprites().get(IndexArgument(c, 0));
   if (!s) {
     code::ReportActionError("Trying to draw a non-existing sprite.");
     return;
@@ -67,7 +67,7 @@ void action_draw_sprite(BuiltinCall& c) {
 }
 
 void action_draw_background(BuiltinCall& c) {
-  const graphics::CBackground* b = graphics::backgrounds().get(c.integer(0));
+  const graphics::CBackground* b = graphics::backgrounds().get(IndexArgument(c, 0));
   if (!b) {
     code::ReportActionError("Trying to draw a non-existing background.");
     return;
@@ -146,13 +146,13 @@ void action_color(BuiltinCall& c) {
 
 // A missing font is the default font; alignment values other than 0 to 2 count as 0 (left).
 void action_font(BuiltinCall& c) {
-  const int32_t font = c.integer(0), align = c.integer(1);
+  const int32_t font = IndexArgument(c, 0), align = IndexArgument(c, 1);
   graphics::textState().font = graphics::fonts().exists(font) ? font : -1;
   graphics::textState().halign = align >= 0 && align <= 2 ? align : 0;
 }
 
 void action_set_cursor(BuiltinCall& c) {
-  world::gameCounters().cursorSprite = c.integer(0);
+  world::gameCounters().cursorSprite = IndexArgument(c, 0);
   const bool show = c.truth(1);
   graphics::display().setCursor(show ? 0 : -1);
   graphics::display().displayCursor = show;

@@ -74,10 +74,10 @@ void action_replace_sound(BuiltinCall& c) {
 
 // ---- rooms ----
 
-void action_previous_room(BuiltinCall& c) { world::GotoPreviousRoom(c.integer(0)); }
-void action_next_room(BuiltinCall& c) { world::GotoNextRoom(c.integer(0)); }
-void action_current_room(BuiltinCall& c) { world::RequestRoom(world::CurrentRoomIndex(), c.integer(0)); }
-void action_another_room(BuiltinCall& c) { world::RequestRoom(c.integer(0), c.integer(1)); }
+void action_previous_room(BuiltinCall& c) { world::GotoPreviousRoom(IndexArgument(c, 0)); }
+void action_next_room(BuiltinCall& c) { world::GotoNextRoom(IndexArgument(c, 0)); }
+void action_current_room(BuiltinCall& c) { world::RequestRoom(world::CurrentRoomIndex(), IndexArgument(c, 0)); }
+void action_another_room(BuiltinCall& c) { world::RequestRoom(IndexArgument(c, 0), IndexArgument(c, 1)); }
 
 void action_if_previous_room(BuiltinCall& c) {
   c.result = code::truthValue(world::CurrentRoomIndex() != world::FirstRoom());
@@ -108,7 +108,7 @@ void action_sleep(BuiltinCall& c) {
 void action_set_timeline(BuiltinCall& c) {
   CInstance* self = world::Self(c);
   if (!self) return;
-  self->timelineIndex = c.integer(0);
+  self->timelineIndex = IndexArgument(c, 0);
   self->timelinePosition = c.real(1);
   self->timelineRunning = true;
 }
@@ -117,9 +117,9 @@ void action_set_timeline(BuiltinCall& c) {
 void action_timeline_set(BuiltinCall& c) {
   CInstance* self = world::Self(c);
   if (!self) return;
-  self->timelineIndex = c.integer(0);
+  self->timelineIndex = IndexArgument(c, 0);
   self->timelinePosition = c.real(1);
-  self->timelineRunning = c.integer(2) == 0;
+  self->timelineRunning = IndexArgument(c, 2) == 0;
   self->timelineLoop = c.real(3) == 1;
 }
 

@@ -34,11 +34,11 @@ void createAt(BuiltinCall& c, int32_t object, double x, double y) {
   world::CreateInstance(object, p.x, p.y);
 }
 
-void action_create_object(BuiltinCall& c) { createAt(c, c.integer(0), c.real(1), c.real(2)); }
+void action_create_object(BuiltinCall& c) { createAt(c, IndexArgument(c, 0), c.real(1), c.real(2)); }
 
 // The new instance gets its speed and then its direction before its create event runs.
 void action_create_object_motion(BuiltinCall& c) {
-  const int32_t object = c.integer(0);
+  const int32_t object = IndexArgument(c, 0);
   CInstance* self = world::Self(c);
   const Position p = self ? RelativePosition(*self, c.real(1), c.real(2)) : Position{c.real(1), c.real(2)};
   const double speed = c.real(3), direction = c.real(4);
@@ -54,7 +54,7 @@ void action_create_object_random(BuiltinCall& c) {
   int32_t objects[4];
   bool any = false;
   for (int k = 0; k < 4; ++k) {
-    objects[k] = c.integer(k);
+    objects[k] = IndexArgument(c, k);
     any = any || world::ObjectExists(objects[k]);
   }
   if (!any) return;
@@ -66,7 +66,7 @@ void action_create_object_random(BuiltinCall& c) {
 }
 
 void action_change_object(BuiltinCall& c) {
-  if (CInstance* self = world::Self(c)) world::ChangeInstance(*self, c.integer(0), c.truth(1));
+  if (CInstance* self = world::Self(c)) world::ChangeInstance(*self, IndexArgument(c, 0), c.truth(1));
 }
 
 void action_kill_object(BuiltinCall& c) {
@@ -84,7 +84,7 @@ void action_kill_position(BuiltinCall& c) {
 void action_sprite_set(BuiltinCall& c) {
   CInstance* self = world::Self(c);
   if (!self) return;
-  world::SetSprite(*self, c.integer(0));
+  world::SetSprite(*self, IndexArgument(c, 0));
   if (c.real(1) >= 0) self->imageIndex = c.real(1);
   self->imageSpeed = c.real(2);
 }
@@ -92,7 +92,7 @@ void action_sprite_set(BuiltinCall& c) {
 void action_set_sprite(BuiltinCall& c) {
   CInstance* self = world::Self(c);
   if (!self) return;
-  world::SetSprite(*self, c.integer(0));
+  world::SetSprite(*self, IndexArgument(c, 0));
   const double scale = c.real(1);
   if (scale > 0) {
     world::SetImageXscale(*self, scale);
@@ -104,7 +104,7 @@ void action_set_sprite(BuiltinCall& c) {
 void action_sprite_transform(BuiltinCall& c) {
   CInstance* self = world::Self(c);
   if (!self) return;
-  const int32_t mirror = c.integer(3);
+  const int32_t mirror = IndexArgument(c, 3);
   const double xs = c.real(0), ys = c.real(1);
   world::SetImageXscale(*self, mirror == 1 || mirror == 3 ? -xs : xs);
   world::SetImageYscale(*self, mirror == 2 || mirror == 3 ? -ys : ys);
@@ -145,7 +145,7 @@ bool CanReplace(const void* resource, const code::RValue& name) {
 // A sprite file replaces the sprite as it is; any other image gives that many frames with the
 // background removed, no smoothing and the sprite's current origin.
 void action_replace_sprite(BuiltinCall& c) {
-  graphics::CSprite* s = graphics::sprites().get(c.integer(0));
+  graphics::CSprite* s = graphics::sprites().get(IndexArgument(c, 0));
   if (!CanReplace(s, c.args[1])) return;
   const std::string& file = c.string(1);
   if (HasExtension(file, ".qvspr")) graphics::ReplaceSpriteFromFile(*s, file);
@@ -153,7 +153,7 @@ void action_replace_sprite(BuiltinCall& c) {
 }
 
 void action_replace_background(BuiltinCall& c) {
-  graphics::CBackground* b = graphics::backgrounds().get(c.integer(0));
+  graphics::CBackground* b = graphics::backgrounds().get(IndexArgument(c, 0));
   if (!CanReplace(b, c.args[1])) return;
   const std::string& file = c.string(1);
   if (HasExtension(file, ".qvbck")) graphics::ReplaceBackgroundFromFile(*b, file);

@@ -6,6 +6,7 @@
 #include "actions/relative.h"
 #include "code/errors.h"
 #include "code/random.h"
+#include "code/rounding.h"
 #include "motion/builtins.h"
 #include "motion/collision_builtins.h"
 #include "motion/movement.h"
@@ -111,11 +112,11 @@ void action_snap(BuiltinCall& c) {
   if (CInstance* self = world::Self(c)) motion::MoveSnap(*self, c.real(0), c.real(1));
 }
 
-// 0 horizontal, 1 vertical, 2 both; no margin.
+// 0 horizontal, 1 vertical, 2 both (any other value, NaN included, wraps nothing); no margin.
 void action_wrap(BuiltinCall& c) {
   CInstance* self = world::Self(c);
   if (!self) return;
-  const int32_t how = c.integer(0);
+  const int64_t how = code::roundToInt64(c.real(0));
   motion::MoveWrap(*self, how == 0 || how == 2, how == 1 || how == 2, 0);
 }
 
@@ -133,7 +134,7 @@ void action_bounce(BuiltinCall& c) {
 void action_path(BuiltinCall& c) {
   CInstance* self = world::Self(c);
   if (!self) return;
-  motion::PathStart(*self, c.integer(0), c.real(1), c.integer(2), !c.truth(3));
+  motion::PathStart(*self, IndexArgument(c, 0), c.real(1), IndexArgument(c, 2), !c.truth(3));
 }
 
 void action_path_end(BuiltinCall& c) {

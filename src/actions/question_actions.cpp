@@ -45,7 +45,7 @@ bool emptyAt(BuiltinCall& c) {
   CInstance* self = world::Self(c);
   if (!self) return true;
   const Position p = RelativePosition(*self, c.real(0), c.real(1));
-  return c.integer(2) == 0 ? motion::PlaceFree(*self, p.x, p.y) : motion::PlaceEmpty(*self, p.x, p.y);
+  return IndexArgument(c, 2) == 0 ? motion::PlaceFree(*self, p.x, p.y) : motion::PlaceEmpty(*self, p.x, p.y);
 }
 
 void action_if_empty(BuiltinCall& c) { answer(c, emptyAt(c)); }
@@ -55,7 +55,7 @@ void action_if_object(BuiltinCall& c) {
   CInstance* self = world::Self(c);
   if (!self) return answer(c, false);
   const Position p = RelativePosition(*self, c.real(1), c.real(2));
-  int32_t object = c.integer(0);
+  int32_t object = IndexArgument(c, 0);
   // self and other stand for themselves, by id.
   if (object == motion::kSelf) object = self->id;
   else if (object == motion::kOther) object = world::Other(c) ? world::Other(c)->id : motion::kNoone;
@@ -63,7 +63,7 @@ void action_if_object(BuiltinCall& c) {
 }
 
 void action_if_number(BuiltinCall& c) {
-  answer(c, Compare<double>(world::InstanceNumber(c, c.integer(0)), c.real(1), c.integer(2)));
+  answer(c, Compare<double>(world::InstanceNumber(c, IndexArgument(c, 0)), c.real(1), IndexArgument(c, 2)));
 }
 
 // True for up to one side; else a draw below n = 1000 × sides (rounded) that is 1000 or less.
@@ -100,7 +100,7 @@ void action_if_aligned(BuiltinCall& c) {
 // compared.
 void action_if_variable(BuiltinCall& c) {
   const code::RValue &a = c.args[0], &b = c.args[1];
-  const int32_t operation = c.integer(2);
+  const int32_t operation = IndexArgument(c, 2);
   if (a.isString() && b.isString()) return answer(c, Compare(a.str, b.str, operation));
   if (!a.isString() && !b.isString()) return answer(c, Compare(a.real, b.real, operation));
   code::ReportActionError("Cannot compare arguments.");
@@ -111,7 +111,7 @@ void action_if_variable(BuiltinCall& c) {
 
 // The script's result is the action's; a failure inside is reported and the game goes on.
 void action_execute_script(BuiltinCall& c) {
-  const int32_t script = c.integer(0);
+  const int32_t script = IndexArgument(c, 0);
   if (!code::ScriptExists(script)) {
     code::ReportActionError("Trying to execute non-existing script.");
     return;

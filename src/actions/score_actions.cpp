@@ -65,13 +65,13 @@ void action_set_life(BuiltinCall& c) {
 void action_set_health(BuiltinCall& c) { world::SetHealth(RelativeValue(gameCounters().health, c.real(0))); }
 
 void action_if_score(BuiltinCall& c) {
-  c.result = code::truthValue(Compare(gameCounters().score, c.real(0), c.integer(1)));
+  c.result = code::truthValue(Compare(gameCounters().score, c.real(0), IndexArgument(c, 1)));
 }
 void action_if_life(BuiltinCall& c) {
-  c.result = code::truthValue(Compare(gameCounters().lives, c.real(0), c.integer(1)));
+  c.result = code::truthValue(Compare(gameCounters().lives, c.real(0), IndexArgument(c, 1)));
 }
 void action_if_health(BuiltinCall& c) {
-  c.result = code::truthValue(Compare(gameCounters().health, c.real(0), c.integer(1)));
+  c.result = code::truthValue(Compare(gameCounters().health, c.real(0), IndexArgument(c, 1)));
 }
 
 void action_draw_score(BuiltinCall& c) {
@@ -86,7 +86,7 @@ void action_draw_life(BuiltinCall& c) {
 
 // Frame 0 of the sprite `lives` times, each copy one sprite width right of the one before.
 void action_draw_life_images(BuiltinCall& c) {
-  const graphics::CSprite* s = graphics::sprites().get(c.integer(2));
+  const graphics::CSprite* s = graphics::sprites().get(IndexArgument(c, 2));
   if (!s) return;
   const Position p = DrawPosition(c, c.real(0), c.real(1));
   const int32_t copies = std::min(gameCounters().lives, kMostLifeImages);

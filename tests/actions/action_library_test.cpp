@@ -160,6 +160,7 @@ TEST(ActionLibrary, MotionMembers) {
        {keypadAfter(12345, 4)}},
       {"snap to the nearest grid point", {act("action_snap", {"32", "32"}), logs(pos)}, {"96 64"}},
       {"wrap horizontally", {CodeAction("x = 205"), act("action_wrap", {"0"}), logs(pos)}, {"5 50"}},
+      {"wrap with an unknown mode does nothing", {CodeAction("x = 205"), act("action_wrap", {"7"}), logs(pos)}, {"205 50"}},
       {"wrap vertically only", {CodeAction("x = 205; y = -3"), act("action_wrap", {"1"}), logs(pos)}, {"205 97"}},
       {"move_random stays in the room on the grid",
        {act("action_move_random", {"16", "16"}), logs("string(x mod 16 == 0 && y mod 16 == 0 && x >= 0 && x < 200 && y >= 0 && y < 100)")},
@@ -225,7 +226,7 @@ TEST(ActionLibrary, SoundRoomTimingMembers) {
        {act("action_set_alarm", {"5", "3"}), act("action_set_alarm", {"2", "3"}, true), logs("string(alarm[3])")}, {"7"}},
       {"alarm relative sets a stopped alarm", {act("action_set_alarm", {"10", "4"}, true), logs("string(alarm[4])")}, {"10"}},
       {"alarm numbers outside 0 to 11 do nothing",
-       {act("action_set_alarm", {"5", "12"}), act("action_set_alarm", {"5", "-1"}), act("action_set_alarm", {"5", "1e300"}),
+       {act("action_set_alarm", {"5", "12"}), act("action_set_alarm", {"5", "-1"}), act("action_set_alarm", {"5", "power(10, 300)"}),
         logs("string(alarm[0]) + ' ' + string(alarm[11])")},
        {"-1 -1"}},
       {"timeline_set: start 0 runs, loop only at 1", {act("action_timeline_set", {"0", "3", "0", "0.9"}), logs(timeline)}, {"0 3 1 0"}},
@@ -322,6 +323,27 @@ TEST(ActionLibrary, UnbuiltCapabilitiesSayWhatIsMissing) {
       {"highscore", {act("action_highscore_clear", {})}, {}, "action_highscore_clear: the highscore table is not available"},
       {"splash", {act("action_splash_text", {"'a.txt'"})}, {}, "action_splash_text: the splash screen is not available"},
       {"web pages", {act("action_webpage", {"'http://example.org'"})}, {}, "action_webpage: opening web pages is not available"},
+  };
+  for (const Case& c : cases) runCase(c);
+}
+
+// Arguments from stored games and from code: wrong kinds, huge numbers and missing resources give
+// the member's message or do nothing.
+TEST(ActionLibrary, BadArgumentsGiveTheMessageOrDoNothing) {
+  const std::vector<Case> cases = {
+      {"action_move with a number for its keys", {act("action_move", {"5", "3"}), logs("string(speed)")}, {"0"},
+       "Wrong argument to action_move()."},
+      {"a huge alarm number", {act("action_set_alarm", {"5", "-power(10, 300)"}), logs("string(alarm[0])")}, {"-1"}},
+      {"creating a missing object with motion", {act("action_create_object_motion", {"power(10, 300)", "0", "0", "1", "1"}), logs("string(instance_count)")},
+       {"1"}, "Creating instance for non-existing object"},
+      {"a dice of fewer than one side", {ask("action_if_dice", {"-5"}), logs("'yes'")}, {"yes"}},
+      {"a dice of huge sides draws without overflow", {ask("action_if_dice", {"power(10, 300)"}, true), logs("'no'")}, {"no"}},
+      {"equal strings", {ask("action_if_variable", {"'a'", "'a'", "0"}), logs("'same'")}, {"same"}},
+      {"a huge script number", {act("action_execute_script", {"power(10, 300)", "0", "0", "0", "0", "0"})}, {}, "Trying to execute non-existing script."},
+      {"a missing sprite", {act("action_sprite_set", {"99", "0", "1"}), logs("string(sprite_index)")}, {"-1"},
+       "Setting instance to non-existing sprite: 99"},
+      {"replacing a missing sound", {act("action_replace_sound", {"-1", "'x.wav'"})}, {}, "Trying to replace non-existing resource."},
+      {"a negative life count", {act("action_set_life", {"-power(10, 300)"}, true), logs("string(lives < 1)")}, {"1"}},
   };
   for (const Case& c : cases) runCase(c);
 }

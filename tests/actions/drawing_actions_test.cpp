@@ -79,6 +79,8 @@ TEST_F(DrawingActions, ShapesBarsImagesAndTextInTheDrawEvent) {
       act("action_draw_arrow", {"0", "50", "60", "50", "10"}),
       act("action_draw_rectangle", {"0", "-10", "20", "-5", "0"}, true),
       act("action_draw_health", {"80", "50", "150", "60", "1", "0"}),
+      act("action_draw_health", {"130", "70", "150", "90", "17", "0"}),  // no menu entry 17: nothing
+      act("action_draw_health", {"130", "70", "150", "90", "1", "18"}),  // no bar colour 18: nothing
       act("action_draw_life_images", {"0", "70", "0"}),
       act("action_draw_sprite", {"0", "40", "70", "0"}),
       act("action_color", {"16777215"}),
@@ -118,6 +120,7 @@ TEST_F(DrawingActions, ShapesBarsImagesAndTextInTheDrawEvent) {
   for (int k = 0; k < 3; ++k) EXPECT_EQ(shot.pixel(4 + 8 * k, 74), magenta) << "life image " << k;
   EXPECT_EQ(shot.pixel(28, 74), grey) << "three lives, three images";
   EXPECT_EQ(shot.pixel(44, 74), magenta) << "the sprite";
+  EXPECT_EQ(shot.pixel(140, 72), grey) << "colour numbers outside the menu draw nothing";
   // Shows, on dark grey: a red square at the top left (with an aqua outline above it), a lime
   // ellipse, a red-to-blue and a white-to-black gradient, an aqua line and arrow, a half-full
   // olive bar on black, three magenta squares and a fourth apart, "2.50" and "S:0" in white.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -247,6 +248,27 @@ TEST(ActionLibrary, SoundRoomTimingMembers) {
        {ask("action_if_previous_room", {}), logs("'previous'"), ask("action_if_next_room", {}, true), logs("'no next'")}, {"no next"}},
   };
   for (const Case& c : cases) runCase(c, [](TestGame& g) { g.timeLine("tl", {{10, "x = 1"}}); });
+}
+
+// Saving in the create event and loading from an alarm two steps later brings back the score of
+// the save; the load happens between steps, and no event runs after it was asked for.
+TEST(ActionLibrary, SaveAndLoadTheGame) {
+  const std::string file = "action_library_test.sav";
+  std::filesystem::remove(file);
+  TestGame g;
+  g.object("obj_a")
+      .action(ev_create, 0, act("action_set_score", {"5"}))
+      .action(ev_create, 0, act("action_save_game", {"'" + file + "'"}))
+      .action(ev_create, 0, act("action_set_score", {"9"}))
+      .action(ev_create, 0, act("action_set_alarm", {"2", "0"}))
+      .action(ev_alarm, 0, act("action_load_game", {"'" + file + "'"}))
+      .on(ev_step, 0, "test_log(string(score))");
+  g.room("rm").place(0, 0, 0, 100001);
+  g.writer.last_instance_id = 100001;
+  g.run(4);
+  EXPECT_TRUE(std::filesystem::exists(file));
+  EXPECT_EQ(gameLog(), (Log{"9", "5", "5"}));
+  std::filesystem::remove(file);
 }
 
 TEST(ActionLibrary, QuestionsWithAndWithoutNot) {

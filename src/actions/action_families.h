@@ -2,10 +2,22 @@
 // theme, each member a thin adapter over its subsystem's own function.
 #pragma once
 
+#include <string>
+
 #include "code/builtin.h"
 
 namespace qv::actions {
 
-code::BuiltinFamily MotionActions();  // moving, speeds, gravity, friction, positions
+code::BuiltinFamily MotionActions();    // moving, speeds, gravity, friction, positions, paths
+code::BuiltinFamily InstanceActions();  // creating, changing and destroying instances
+code::BuiltinFamily SpriteActions();    // the sprite of an instance, its look, replacing resources
+code::BuiltinFamily GameActions();      // sound, rooms, alarms, time lines, the game, CD audio
+code::BuiltinFamily QuestionActions();  // questions, scripts and inherited events
+code::BuiltinFamily ScoreActions();     // score, lives, health, caption, drawing a value
+code::BuiltinFamily DrawingActions();   // shapes, sprites, text, colour, font, cursor, screen
+code::BuiltinFamily UnbuiltActions();   // capabilities still to come, and the members that do nothing
+
+// action_save_game saves through the game layer, which sets this when it chooses its families.
+void SetGameSaver(bool (*save)(const std::string& fname));
 
 }  // namespace qv::actions

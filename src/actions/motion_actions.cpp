@@ -6,7 +6,11 @@
 #include "actions/relative.h"
 #include "code/errors.h"
 #include "code/random.h"
+#include "code/rounding.h"
+#include "motion/builtins.h"
+#include "motion/collision_builtins.h"
 #include "motion/movement.h"
+#include "motion/path_following.h"
 #include "world/bounding_box.h"
 #include "world/motion_setters.h"
 
@@ -92,6 +96,59 @@ void action_reverse_ydir(BuiltinCall& c) {
   if (CInstance* self = world::Self(c)) world::SetVspeed(*self, -self->vspeed);
 }
 
+// move_towards_point with the target position relative.
+void action_move_point(BuiltinCall& c) {
+  CInstance* self = world::Self(c);
+  if (!self) return;
+  const Position p = RelativePosition(*self, c.real(0), c.real(1));
+  motion::MoveTowardsPoint(*self, p.x, p.y, c.real(2));
+}
+
+void action_move_random(BuiltinCall& c) {
+  if (CInstance* self = world::Self(c)) motion::MoveRandom(*self, c.real(0), c.real(1));
+}
+
+void action_snap(BuiltinCall& c) {
+  if (CInstance* self = world::Self(c)) motion::MoveSnap(*self, c.real(0), c.real(1));
+}
+
+// 0 horizontal, 1 vertical, 2 both (any other value, NaN included, wraps nothing); no margin.
+void action_wrap(BuiltinCall& c) {
+  CInstance* self = world::Self(c);
+  if (!self) return;
+  const int64_t how = code::roundToInt64(c.real(0));
+  motion::MoveWrap(*self, how == 0 || how == 2, how == 1 || how == 2, 0);
+}
+
+// Against: 0 solid instances, 1 all instances.
+void action_move_contact(BuiltinCall& c) {
+  if (CInstance* self = world::Self(c)) motion::MoveContact(*self, c.real(0), c.real(1), !c.truth(2));
+}
+
+void action_bounce(BuiltinCall& c) {
+  if (CInstance* self = world::Self(c)) motion::MoveBounce(*self, c.truth(0), !c.truth(1));
+}
+
+// The fourth argument, not the relative option, says where the path lies: below 0.5 the path
+// keeps its absolute position.
+void action_path(BuiltinCall& c) {
+  CInstance* self = world::Self(c);
+  if (!self) return;
+  motion::PathStart(*self, IndexArgument(c, 0), c.real(1), IndexArgument(c, 2), !c.truth(3));
+}
+
+void action_path_end(BuiltinCall& c) {
+  if (CInstance* self = world::Self(c)) self->pathIndex = -1;
+}
+
+void action_path_position(BuiltinCall& c) {
+  if (CInstance* self = world::Self(c)) motion::SetPathPosition(*self, RelativeValue(self->pathPosition, c.real(0)));
+}
+
+void action_path_speed(BuiltinCall& c) {
+  if (CInstance* self = world::Self(c)) self->pathSpeed = RelativeValue(self->pathSpeed, c.real(0));
+}
+
 constexpr code::BuiltinFunction kMotionActions[] = {
     {"action_move", action_move, 2},
     {"action_set_motion", action_set_motion, 2},
@@ -103,6 +160,16 @@ constexpr code::BuiltinFunction kMotionActions[] = {
     {"action_move_start", action_move_start, 0},
     {"action_reverse_xdir", action_reverse_xdir, 0},
     {"action_reverse_ydir", action_reverse_ydir, 0},
+    {"action_move_point", action_move_point, 3},
+    {"action_move_random", action_move_random, 2},
+    {"action_snap", action_snap, 2},
+    {"action_wrap", action_wrap, 1},
+    {"action_move_contact", action_move_contact, 3},
+    {"action_bounce", action_bounce, 2},
+    {"action_path", action_path, 4},
+    {"action_path_end", action_path_end, 0},
+    {"action_path_position", action_path_position, 1},
+    {"action_path_speed", action_path_speed, 1},
 };
 
 }  // namespace

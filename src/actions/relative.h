@@ -5,6 +5,10 @@
 // are added to the current value of what they set. Members read the option only through these.
 #pragma once
 
+#include <cstdint>
+
+#include "code/builtin.h"
+#include "code/rounding.h"
 #include "world/event_performer.h"
 #include "world/instance.h"
 
@@ -23,6 +27,14 @@ struct Position {
 // A position argument pair: with the relative option an offset from self's position.
 inline Position RelativePosition(const world::CInstance& self, double x, double y) {
   return IsRelative() ? Position{self.x + x, self.y + y} : Position{x, y};
+}
+
+// An argument that names something (a resource, an object, a room, a choice): the nearest integer.
+// NaN, the infinities and numbers beyond 32 bits name nothing (the smallest 32-bit integer), where
+// the low 32 bits of the general rule would give 0 and so the first resource.
+inline int32_t IndexArgument(const code::BuiltinCall& c, int i) {
+  const int64_t v = code::roundToInt64(c.real(i));
+  return v >= INT32_MIN && v <= INT32_MAX ? static_cast<int32_t>(v) : INT32_MIN;
 }
 
 }  // namespace qv::actions

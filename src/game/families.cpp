@@ -55,12 +55,20 @@ std::vector<code::BuiltinFamily> GameFamilies() {
       motion::CollisionFunctions(),
       motion::ContactFunctions(),
       actions::MotionActions(),
+      actions::InstanceActions(),
+      actions::SpriteActions(),
+      actions::GameActions(),
+      actions::QuestionActions(),
+      actions::ScoreActions(),
+      actions::DrawingActions(),
+      actions::UnbuiltActions(),
   };
 }
 
 void UseGameFamilies() {
   static const bool chosen = [] {
     code::SetBuiltinFamilies(GameFamilies());
+    actions::SetGameSaver(SaveGame);
     code::SetInstanceFactory([]() -> std::unique_ptr<code::CInstanceBase> { return std::make_unique<world::CInstance>(); });
     return true;
   }();

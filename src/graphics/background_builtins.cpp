@@ -106,13 +106,7 @@ void background_replace(BuiltinCall& c) {
     ReportActionError("Trying to replace non-existing background.");
     return;
   }
-  FreeBackgroundTexture(*b);
-  b->image = data::TBitmap32();
-  auto image = ReadImageFile(HostPath(c.string(1)));
-  if (!image) return;
-  ProcessAddedImage(*image, c.truth(2), c.truth(3));
-  SetImage(*b, std::move(*image));
-  c.result = 1.0;
+  if (ReplaceBackground(*b, c.string(1), c.truth(2), c.truth(3))) c.result = 1.0;
 }
 
 std::optional<data::TBitmap32> LoadBackgroundFile(const std::string& gamePath) {
@@ -136,12 +130,7 @@ void background_replace_background(BuiltinCall& c) {
     ReportActionError("Trying to replace non-existing background.");
     return;
   }
-  FreeBackgroundTexture(*b);
-  b->image = data::TBitmap32();
-  auto image = LoadBackgroundFile(c.string(1));
-  if (!image) return;
-  SetImage(*b, std::move(*image));
-  c.result = 1.0;
+  if (ReplaceBackgroundFromFile(*b, c.string(1))) c.result = 1.0;
 }
 
 void background_delete(BuiltinCall& c) {
@@ -223,5 +212,24 @@ const BuiltinFunction kBackgroundFunctions[] = {
 }  // namespace
 
 code::BuiltinFamily BackgroundBuiltins() { return kBackgroundFunctions; }
+
+bool ReplaceBackground(CBackground& b, const std::string& gamePath, bool removeBack, bool smooth) {
+  FreeBackgroundTexture(b);
+  b.image = data::TBitmap32();
+  auto image = ReadImageFile(HostPath(gamePath));
+  if (!image) return false;
+  ProcessAddedImage(*image, removeBack, smooth);
+  SetImage(b, std::move(*image));
+  return true;
+}
+
+bool ReplaceBackgroundFromFile(CBackground& b, const std::string& gamePath) {
+  FreeBackgroundTexture(b);
+  b.image = data::TBitmap32();
+  auto image = LoadBackgroundFile(gamePath);
+  if (!image) return false;
+  SetImage(b, std::move(*image));
+  return true;
+}
 
 }  // namespace qv::graphics

@@ -1,6 +1,8 @@
 // The built-in function families of graphics; the registry merges them.
 #pragma once
 
+#include <string>
+
 #include "code/builtin.h"
 
 namespace qv::graphics {
@@ -12,5 +14,19 @@ code::BuiltinFamily BackgroundBuiltins();  // background_*
 code::BuiltinFamily FontBuiltins();        // font_*, draw_text*, string_width/height*, draw_set_font/halign/valign
 code::BuiltinFamily DrawBuiltins();        // draw_* shapes, primitives, sprites, backgrounds, blend modes, colour, alpha
 code::BuiltinFamily ColourBuiltins();      // make_color*, color_get_*, merge_color
+
+// screen_save_part: the rectangle of the screen to an image file (an empty name is reported).
+void SaveScreen(const std::string& name, int x, int y, int w, int h);
+
+struct CSprite;
+struct CBackground;
+// sprite_replace and sprite_replace_sprite, background_replace and background_replace_background
+// on an existing resource (game paths); false when the file could not be read (the resource is
+// then left empty, as those functions leave it).
+bool ReplaceSprite(CSprite& s, const std::string& gamePath, int images, bool removeBack, bool smooth, int xorig,
+                   int yorig);
+bool ReplaceSpriteFromFile(CSprite& s, const std::string& gamePath);
+bool ReplaceBackground(CBackground& b, const std::string& gamePath, bool removeBack, bool smooth);
+bool ReplaceBackgroundFromFile(CBackground& b, const std::string& gamePath);
 
 }  // namespace qv::graphics

@@ -131,15 +131,15 @@ void screen_refresh(BuiltinCall&) { D().presentOnly(); }
 // no portable equivalent, so this returns at once (as the original does without DirectDraw).
 void screen_wait_vsync(BuiltinCall&) {}
 
-void SaveScreen(const std::string& name, int x, int y, int w, int h) {
+void saveScreen(const std::string& name, int x, int y, int w, int h) {
   if (name.empty()) {
     code::ReportActionError("Trying to save screen to empty image file name.");
     return;
   }
   D().saveScreen(HostPath(name), x, y, w, h);
 }
-void screen_save(BuiltinCall& c) { SaveScreen(c.string(0), 0, 0, D().renderWidth, D().renderHeight); }
-void screen_save_part(BuiltinCall& c) { SaveScreen(c.string(0), c.integer(1), c.integer(2), c.integer(3), c.integer(4)); }
+void screen_save(BuiltinCall& c) { saveScreen(c.string(0), 0, 0, D().renderWidth, D().renderHeight); }
+void screen_save_part(BuiltinCall& c) { saveScreen(c.string(0), c.integer(1), c.integer(2), c.integer(3), c.integer(4)); }
 
 // --- textures ------------------------------------------------------------------------------------
 
@@ -243,5 +243,7 @@ const BuiltinFunction kTextureFunctions[] = {
 
 code::BuiltinFamily DisplayBuiltins() { return kDisplayFunctions; }
 code::BuiltinFamily TextureBuiltins() { return kTextureFunctions; }
+
+void SaveScreen(const std::string& name, int x, int y, int w, int h) { saveScreen(name, x, y, w, h); }
 
 }  // namespace qv::graphics

@@ -127,11 +127,7 @@ void sprite_replace(BuiltinCall& c) {
     ReportActionError("Trying to replace non-existing sprite.");
     return;
   }
-  FreeSprite(*s);
-  std::vector<data::TBitmap32> frames;
-  if (!LoadSpriteFrames(HostPath(c.string(1)), c.integer(2), c.truth(3), c.truth(4), frames)) return;
-  SetFrames(*s, std::move(frames), c.integer(5), c.integer(6));
-  c.result = 1.0;
+  if (ReplaceSprite(*s, c.string(1), c.integer(2), c.truth(3), c.truth(4), c.integer(5), c.integer(6))) c.result = 1.0;
 }
 
 std::optional<CSprite> LoadSpriteFile(const std::string& gamePath) {
@@ -157,12 +153,7 @@ void sprite_replace_sprite(BuiltinCall& c) {
     ReportActionError("Trying to replace non-existing sprite.");
     return;
   }
-  FreeSprite(*s);
-  auto loaded = LoadSpriteFile(c.string(1));
-  if (!loaded) return;
-  *s = std::move(*loaded);
-  CreateSpriteTextures(*s);
-  c.result = 1.0;
+  if (ReplaceSpriteFromFile(*s, c.string(1))) c.result = 1.0;
 }
 
 void sprite_create_from_screen(BuiltinCall& c) {
@@ -360,5 +351,23 @@ const BuiltinFunction kSpriteFunctions[] = {
 }  // namespace
 
 code::BuiltinFamily SpriteBuiltins() { return kSpriteFunctions; }
+
+bool ReplaceSprite(CSprite& s, const std::string& gamePath, int images, bool removeBack, bool smooth, int xorig,
+                   int yorig) {
+  FreeSprite(s);
+  std::vector<data::TBitmap32> frames;
+  if (!LoadSpriteFrames(HostPath(gamePath), images, removeBack, smooth, frames)) return false;
+  SetFrames(s, std::move(frames), xorig, yorig);
+  return true;
+}
+
+bool ReplaceSpriteFromFile(CSprite& s, const std::string& gamePath) {
+  FreeSprite(s);
+  auto loaded = LoadSpriteFile(gamePath);
+  if (!loaded) return false;
+  s = std::move(*loaded);
+  CreateSpriteTextures(s);
+  return true;
+}
 
 }  // namespace qv::graphics

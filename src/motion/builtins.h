@@ -3,6 +3,10 @@
 
 #include "code/builtin.h"
 
+namespace qv::world {
+class CInstance;
+}
+
 namespace qv::motion {
 
 // motion_set, motion_add, move_towards_point, move_snap, move_wrap, place_snapped,
@@ -11,6 +15,13 @@ namespace qv::motion {
 code::BuiltinFamily MotionFunctions();
 // path_* on path resources, and draw_path.
 code::BuiltinFamily PathFunctions();
+
+// The moves of game code on one instance, for the action library.
+void MoveTowardsPoint(world::CInstance& in, double x, double y, double sp);
+// Each coordinate to the nearest multiple of its snap (a snap of 0 or less leaves it).
+void MoveSnap(world::CInstance& in, double hsnap, double vsnap);
+// Leaving the room on one side brings the instance in on the other, `margin` pixels outside.
+void MoveWrap(world::CInstance& in, bool horizontal, bool vertical, double margin);
 
 // Binds path_index, path_position, path_positionprevious, path_speed, path_scale,
 // path_orientation and path_endaction.

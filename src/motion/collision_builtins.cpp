@@ -66,9 +66,7 @@ void everyAtPoint(double x, double y, Act act) {
   }
 }
 
-void position_destroy(BuiltinCall& c) {
-  everyAtPoint(c.real(0), c.real(1), [](CInstance& in) { world::DestroyInstance(in); });
-}
+void position_destroy(BuiltinCall& c) { PositionDestroy(c.real(0), c.real(1)); }
 
 void position_change(BuiltinCall& c) {
   const int32_t object = c.integer(2);
@@ -168,5 +166,9 @@ constexpr code::BuiltinFunction kCollisionFunctions[] = {
 }  // namespace
 
 code::BuiltinFamily CollisionFunctions() { return kCollisionFunctions; }
+
+void PositionDestroy(double x, double y) {
+  everyAtPoint(x, y, [](CInstance& in) { world::DestroyInstance(in); });
+}
 
 }  // namespace qv::motion

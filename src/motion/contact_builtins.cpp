@@ -118,9 +118,7 @@ void move_bounce_all(BuiltinCall& c) { if (world::Self(c)) moveBounce(*world::Se
 
 // A random free position, snapped, with the whole box inside the room when there is one; up to 100
 // tries, each drawing x and then y.
-void move_random(BuiltinCall& c) {
-  if (!world::Self(c)) return;
-  CInstance& self = *world::Self(c);
+void moveRandom(CInstance& self, double hsnap, double vsnap) {
   const world::CRoom& room = world::CurrentRoom();
   int64_t lowX = 0, highX = room.width, lowY = 0, highY = room.height;
   if (graphics::sprites().exists(self.maskIndex >= 0 ? self.maskIndex : self.spriteIndex)) {
@@ -129,7 +127,7 @@ void move_random(BuiltinCall& c) {
     lowY = code::roundToInt64(self.y - self.bboxTop);
     highY = code::roundToInt64(room.height + self.y - self.bboxBottom);
   }
-  const int64_t hs = code::roundToInt64(c.real(0)), vs = code::roundToInt64(c.real(1));
+  const int64_t hs = code::roundToInt64(hsnap), vs = code::roundToInt64(vsnap);
   // An empty range (a room smaller than the box) draws from nothing and stays at its low end.
   auto draw = [](int64_t low, int64_t high) {
     const int64_t range = std::clamp<int64_t>(high - low, 0, UINT32_MAX);
@@ -145,6 +143,8 @@ void move_random(BuiltinCall& c) {
     }
   }
 }
+
+void move_random(BuiltinCall& c) { if (world::Self(c)) moveRandom(*world::Self(c), c.real(0), c.real(1)); }
 
 // The smallest gap between the caller's box and the box of an instance of obj (edges as they are,
 // without the one-pixel extension of the collision tests).
@@ -193,5 +193,11 @@ constexpr code::BuiltinFunction kContactFunctions[] = {
 }  // namespace
 
 code::BuiltinFamily ContactFunctions() { return kContactFunctions; }
+
+void MoveContact(CInstance& self, double direction, double maxdist, bool solidOnly) {
+  moveContact(self, direction, maxdist, solidOnly);
+}
+void MoveBounce(CInstance& self, bool advanced, bool solidOnly) { moveBounce(self, advanced, solidOnly); }
+void MoveRandom(CInstance& self, double hsnap, double vsnap) { moveRandom(self, hsnap, vsnap); }
 
 }  // namespace qv::motion

@@ -32,17 +32,11 @@ void motion_add(BuiltinCall& c) {
 }
 
 void move_towards_point(BuiltinCall& c) {
-  if (!world::Self(c)) return;
-  world::CInstance& in = *world::Self(c);
-  world::SetHspeed(in, c.real(0) - in.x);
-  world::SetVspeed(in, c.real(1) - in.y);
-  world::SetSpeed(in, c.real(2));
+  if (world::Self(c)) MoveTowardsPoint(*world::Self(c), c.real(0), c.real(1), c.real(2));
 }
 
 void move_snap(BuiltinCall& c) {
-  if (!world::Self(c)) return;
-  world::CInstance& in = *world::Self(c);
-  world::SetPosition(in, snappedTo(in.x, c.real(0)), snappedTo(in.y, c.real(1)));
+  if (world::Self(c)) MoveSnap(*world::Self(c), c.real(0), c.real(1));
 }
 
 void place_snapped(BuiltinCall& c) {
@@ -57,12 +51,7 @@ double wrapped(double c, double size, double margin) {
 }
 
 void move_wrap(BuiltinCall& c) {
-  if (!world::Self(c)) return;
-  world::CInstance& in = *world::Self(c);
-  const world::CRoom& room = world::CurrentRoom();
-  const double margin = c.real(2);
-  if (c.truth(0)) world::SetPosition(in, wrapped(in.x, room.width, margin), in.y);
-  if (c.truth(1)) world::SetPosition(in, in.x, wrapped(in.y, room.height, margin));
+  if (world::Self(c)) MoveWrap(*world::Self(c), c.truth(0), c.truth(1), c.real(2));
 }
 
 // The distance from the point to the bounding box (0 inside it); the box edges as they are.
@@ -98,5 +87,21 @@ constexpr BuiltinFunction kMotionFunctions[] = {
 }  // namespace
 
 code::BuiltinFamily MotionFunctions() { return kMotionFunctions; }
+
+void MoveTowardsPoint(world::CInstance& in, double x, double y, double sp) {
+  world::SetHspeed(in, x - in.x);
+  world::SetVspeed(in, y - in.y);
+  world::SetSpeed(in, sp);
+}
+
+void MoveSnap(world::CInstance& in, double hsnap, double vsnap) {
+  world::SetPosition(in, snappedTo(in.x, hsnap), snappedTo(in.y, vsnap));
+}
+
+void MoveWrap(world::CInstance& in, bool horizontal, bool vertical, double margin) {
+  const world::CRoom& room = world::CurrentRoom();
+  if (horizontal) world::SetPosition(in, wrapped(in.x, room.width, margin), in.y);
+  if (vertical) world::SetPosition(in, in.x, wrapped(in.y, room.height, margin));
+}
 
 }  // namespace qv::motion

@@ -76,9 +76,69 @@ world::CAction actionDefaults(int32_t kind) {
 // The index of the argument whose text is a code file: the code of a code action.
 bool codeInFile(const world::CAction& a, size_t argument) { return a.kind == world::act_code && argument == 0; }
 
+// The names of the resource kinds of action arguments, as a call's argument names them
+// (`{"sprite": "spr_ball"}`).
+constexpr std::pair<int32_t, const char*> kArgumentResourceNames[] = {
+    {5, "sprite"}, {6, "sound"}, {7, "background"}, {8, "path"}, {9, "script"},
+    {10, "object"}, {11, "room"}, {12, "font"}, {14, "time_line"},
+};
+
+// A function action written the way an author writes it: `"call"` (or `"if"` for a question) with
+// the function's name and `"args"` as JSON values. Only the normal actions that execute a function
+// take this form; everything they hold besides the call is written as in the general form.
+bool writtenAsCall(const world::CAction& a) {
+  return a.kind == world::act_normal && a.executionType == world::exec_function && !a.functionName.empty() &&
+         a.code.empty();
+}
+
+// One argument of a call: a JSON string is a string argument (kind 1), a number an expression that
+// is that number, {"expr": TEXT} any other expression, {"sprite": NAME} (and the other resource
+// kinds) a resource by name; anything else keeps {"kind", "text"}. Each form is chosen only when
+// it gives back the same kind and text.
+json callArgumentJson(const GamePackage& p, int32_t kind, const std::string& text) {
+  if (kind == 1) return toUtf8(text);
+  if (kind == 0) {
+    const json number = json::parse(text, nullptr, false);
+    if (!number.is_discarded() && number.is_number() && number.dump() == text) return number;
+    return json{{"expr", toUtf8(text)}};
+  }
+  for (const auto& [k, name] : kArgumentResourceNames) {
+    if (k != kind) continue;
+    const auto chunk = argumentResource(kind);
+    const bool index = !text.empty() && text.size() < 6 && text.find_first_not_of("0123456789") == std::string::npos &&
+                       std::to_string(std::stoi(text)) == text;
+    if (chunk && index && SlotExists(p, *chunk, std::stoi(text))) return json{{name, toUtf8(SlotName(p, *chunk, std::stoi(text)))}};
+  }
+  return json{{"kind", kind}, {"text", toUtf8(text)}};
+}
+
+json callJson(const GamePackage& p, const world::CAction& a) {
+  json j;
+  j[a.isQuestion ? "if" : "call"] = toUtf8(a.functionName);
+  size_t used = 0;
+  for (size_t i = 0; i < size_t(world::kMaxActionArguments); ++i)
+    if (a.argumentKinds[i] != 0 || !a.argumentTexts[i].empty()) used = i + 1;
+  const size_t shown = std::max(used, size_t(std::clamp(a.argumentCount, 0, world::kMaxActionArguments)));
+  json args = json::array();
+  for (size_t i = 0; i < shown; ++i) args.push_back(callArgumentJson(p, a.argumentKinds[i], a.argumentTexts[i]));
+  j["args"] = args;
+  if (size_t(a.argumentCount) != shown) j["argument_count"] = a.argumentCount;
+  if (a.relative) j["relative"] = true;
+  if (a.negate) j["not"] = true;
+  if (a.appliesTo == -2) j["applies_to"] = "other";
+  else if (a.appliesTo != -1) j["applies_to"] = refJson(p, data::ChunkId::Objects, a.appliesTo);
+  if (a.libraryId != 0) j["library"] = a.libraryId;
+  if (a.actionId != 0) j["action"] = a.actionId;
+  if (a.mayBeRelative != a.relative) j["may_be_relative"] = a.mayBeRelative;
+  if (!a.appliesToSomething) j["applies_to_something"] = false;
+  return j;
+}
+
 // One action as JSON, fields equal to their defaults left out. A code action's code goes to the
-// text file `codeFile` (relative to the project folder).
+// text file `codeFile` (relative to the project folder). A function call is written as a call; a
+// block mark or exit that is nothing but its kind as the kind's name alone ("begin").
 json actionJson(const GamePackage& p, const world::CAction& a, const fs::path& root, const std::string& codeFile) {
+  if (writtenAsCall(a)) return callJson(p, a);
   const world::CAction d = actionDefaults(a.kind);
   json j;
   j["kind"] = nameOr(a.kind, kActionKindNames);
@@ -128,6 +188,8 @@ json actionJson(const GamePackage& p, const world::CAction& a, const fs::path& r
     writeFile(root / codeFile, a.argumentTexts[0]);
     j["file"] = codeFile;
   }
+  const bool mark = a.kind == world::act_begin || a.kind == world::act_end || a.kind == world::act_else || a.kind == world::act_exit;
+  if (mark && j.size() == 1) return j["kind"];
   return j;
 }
 
@@ -501,7 +563,79 @@ std::string needText(const fs::path& root, const Fields& f, const char* key, std
   return text;
 }
 
+// The arguments of a call (see callArgumentJson).
+void loadCallArguments(const Fields& f, world::CAction& a, const ResourceNames& names, std::vector<CodeCheck>& code) {
+  if (!f.has("args")) return;
+  const json& args = f.at("args");
+  if (!args.is_array() || args.size() > size_t(world::kMaxActionArguments))
+    fail(f.file(), f.field("args"), "a list of at most 8 arguments is expected");
+  for (size_t i = 0; i < args.size(); ++i) {
+    const json& v = args[i];
+    const std::string name = f.field("args[" + std::to_string(i) + "]");
+    int32_t& kind = a.argumentKinds[i];
+    std::string& text = a.argumentTexts[i];
+    if (v.is_string()) {
+      kind = 1;
+      text = f.stringValue(v, name);
+      continue;
+    }
+    if (v.is_number()) {
+      kind = 0;
+      text = v.dump();
+      continue;
+    }
+    if (!v.is_object()) fail(f.file(), name, "a string, a number or an object is expected");
+    Fields af(f.file(), v, name);
+    bool resource = false;
+    for (const auto& [k, key] : kArgumentResourceNames) {
+      if (!af.has(key)) continue;
+      kind = k;
+      text = std::to_string(refValue(af, af.at(key), af.field(key), *argumentResource(k), names));
+      resource = true;
+    }
+    if (resource) continue;
+    if (af.has("expr")) {
+      kind = 0;
+      text = af.string("expr", "");
+    } else {
+      if (!af.has("kind")) fail(f.file(), name, "an argument object names \"expr\", a resource kind, or \"kind\" and \"text\"");
+      kind = af.integer("kind", 0);
+      text = af.string("text", "");
+    }
+    const bool quoted = !text.empty() && (text[0] == '\'' || text[0] == '"');
+    if (kind != 1 && kind != 15 && !(kind == 2 && !quoted) && i < size_t(std::max(0, a.argumentCount)))
+      code.push_back({text, f.file(), name, true});
+  }
+}
+
+world::CAction loadCall(const Fields& f, const ResourceNames& names, std::vector<CodeCheck>& code) {
+  world::CAction a = actionDefaults(world::act_normal);
+  a.executionType = world::exec_function;
+  a.isQuestion = f.has("if");
+  const char* key = a.isQuestion ? "if" : "call";
+  if (f.has("if") && f.has("call")) fail(f.file(), f.field("call"), "an action is either a call or a question (\"if\")");
+  a.functionName = f.string(key, "");
+  if (a.functionName.empty()) fail(f.file(), f.field(key), "the name of a function is expected");
+  a.libraryId = f.integer("library", 0);
+  a.actionId = f.integer("action", 0);
+  a.relative = f.boolean("relative", false);
+  a.negate = f.boolean("not", false);
+  a.mayBeRelative = f.boolean("may_be_relative", a.relative);
+  a.appliesToSomething = f.boolean("applies_to_something", true);
+  if (f.has("applies_to")) {
+    const json& v = f.at("applies_to");
+    a.appliesTo = v == "self" ? -1 : v == "other" ? -2 : refValue(f, v, f.field("applies_to"), data::ChunkId::Objects, names);
+  }
+  const size_t given = f.has("args") && f.at("args").is_array() ? f.at("args").size() : 0;
+  a.argumentCount = f.integer("argument_count", int32_t(given));
+  if (a.argumentCount < 0 || a.argumentCount > world::kMaxActionArguments)
+    fail(f.file(), f.field("argument_count"), "a count from 0 to 8 is expected");
+  loadCallArguments(f, a, names, code);
+  return a;
+}
+
 world::CAction loadAction(const fs::path& root, const Fields& f, const ResourceNames& names, std::vector<CodeCheck>& code) {
+  if (f.has("call") || f.has("if")) return loadCall(f, names, code);
   const int32_t kind = f.has("kind") ? enumValue(f, f.at("kind"), f.field("kind"), kActionKindNames) : world::act_normal;
   world::CAction a = actionDefaults(kind);
   a.libraryId = f.integer("library", a.libraryId);
@@ -562,8 +696,16 @@ void loadActions(const fs::path& root, const Fields& owner, const char* key, wor
   if (!owner.has(key)) return;
   const json& list = owner.at(key);
   if (!list.is_array()) fail(owner.file(), owner.field(key), "a list of actions is expected");
-  for (size_t k = 0; k < list.size(); ++k)
-    event.actions.push_back(loadAction(root, Fields(owner.file(), list[k], owner.field(std::string(key) + "[" + std::to_string(k) + "]")), names, code));
+  for (size_t k = 0; k < list.size(); ++k) {
+    const std::string field = owner.field(std::string(key) + "[" + std::to_string(k) + "]");
+    // A block mark or exit may be written as its kind's name alone.
+    if (list[k].is_string()) {
+      const json whole = json{{"kind", list[k]}};
+      event.actions.push_back(loadAction(root, Fields(owner.file(), whole, field), names, code));
+      continue;
+    }
+    event.actions.push_back(loadAction(root, Fields(owner.file(), list[k], field), names, code));
+  }
 }
 
 std::vector<uint8_t> loadObject(const fs::path& root, const Entry& e, const ResourceNames& names, std::vector<CodeCheck>& code) {

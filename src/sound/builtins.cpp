@@ -24,10 +24,7 @@ CSound* needSound(const BuiltinCall& c) {
 }
 
 // Its back-end slot, preparing the sound when it is not prepared; -1 when it cannot be.
-int slotOf(CSound& s) {
-  if (s.handle < 0) PrepareSound(s);
-  return s.handle;
-}
+int slotOf(CSound& s) { return SoundSlot(s); }
 
 float f32(const BuiltinCall& c, int i) { return static_cast<float>(c.real(i)); }
 
@@ -205,5 +202,10 @@ constexpr code::BuiltinFunction kSoundFunctions[] = {
 }  // namespace
 
 code::BuiltinFamily SoundFunctions() { return kSoundFunctions; }
+
+int SoundSlot(CSound& s) {
+  if (s.handle < 0) PrepareSound(s);
+  return s.handle;
+}
 
 }  // namespace qv::sound

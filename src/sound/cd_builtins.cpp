@@ -94,26 +94,10 @@ void cd_track_position(BuiltinCall& c) {
   setReal(c, ParseMciNumber(chars(pos, 4, 2)) * 60000 + ParseMciNumber(chars(pos, 7, 2)) * 1000);
 }
 
-void cd_play(BuiltinCall& c) {
-  if (!present()) return;
-  send("set cdaudio time format tmsf wait");
-  int64_t first = code::roundToInt64(c.real(0));
-  const int64_t last = code::roundToInt64(c.real(1));
-  if (first > last) return;
-  if (first < 1) first = 1;
-  if (last >= cdNumber()) send("play cdaudio from " + num(first));
-  else send("play cdaudio from " + num(first) + " to " + num(last + 1));
-}
-
-void cd_stop(BuiltinCall&) {
-  if (present()) send("stop cdaudio");
-}
-void cd_pause(BuiltinCall&) {
-  if (present()) send("pause cdaudio");
-}
-void cd_resume(BuiltinCall&) {
-  if (present()) send("play cdaudio");
-}
+void cd_play(BuiltinCall& c) { CdPlay(code::roundToInt64(c.real(0)), code::roundToInt64(c.real(1))); }
+void cd_stop(BuiltinCall&) { CdStop(); }
+void cd_pause(BuiltinCall&) { CdPause(); }
+void cd_resume(BuiltinCall&) { CdResume(); }
 
 void cd_set_position(BuiltinCall& c) {
   if (!present()) return;
@@ -170,5 +154,27 @@ constexpr code::BuiltinFunction kCdFunctions[] = {
 }  // namespace
 
 code::BuiltinFamily CdFunctions() { return kCdFunctions; }
+
+bool CdPresent() { return present(); }
+bool CdPlaying() { return cdPlaying(); }
+
+void CdPlay(int64_t first, int64_t last) {
+  if (!present()) return;
+  send("set cdaudio time format tmsf wait");
+  if (first > last) return;
+  if (first < 1) first = 1;
+  if (last >= cdNumber()) send("play cdaudio from " + num(first));
+  else send("play cdaudio from " + num(first) + " to " + num(last + 1));
+}
+
+void CdStop() {
+  if (present()) send("stop cdaudio");
+}
+void CdPause() {
+  if (present()) send("pause cdaudio");
+}
+void CdResume() {
+  if (present()) send("play cdaudio");
+}
 
 }  // namespace qv::sound

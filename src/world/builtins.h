@@ -14,6 +14,8 @@ code::BuiltinFamily ObjectFunctions();
 // instance_create, instance_destroy, ... and the activation functions (the searches belong to
 // collision detection).
 code::BuiltinFamily InstanceFunctions();
+// instance_number for the call's self and other: the live instances `who` names.
+int32_t InstanceNumber(const code::BuiltinCall& c, int32_t who);
 // room_goto ..., the room resource functions, game_end and game_restart.
 code::BuiltinFamily RoomFunctions();
 // tile_* (the tiles of the current room).
@@ -25,5 +27,7 @@ void AddTileFromArguments(CRoom& room, code::BuiltinCall& c, int first, double x
                           double alpha = 1);
 // keyboard_*, mouse_*, io_* and sleep.
 code::BuiltinFamily InputFunctions();
+// sleep: waits that long, processing window messages meanwhile.
+void SleepMilliseconds(int64_t ms);
 
 }  // namespace qv::world

@@ -18,11 +18,7 @@ void event_perform_object(BuiltinCall& c) {
   PerformEvent(Self(c), Other(c), c.integer(0), c.integer(1), c.integer(2));
 }
 void event_user(BuiltinCall& c) { PerformEventFor(Self(c), Other(c), ev_other, c.integer(0) + ev_user0); }
-void event_inherited(BuiltinCall& c) {
-  const EventContext& ctx = eventContext();
-  const CObject* o = GetObject(ctx.object);
-  if (o && ObjectExists(o->parent)) PerformEvent(Self(c), Other(c), o->parent, ctx.kind, ctx.number);
-}
+void event_inherited(BuiltinCall& c) { PerformInherited(Self(c), Other(c)); }
 
 constexpr code::BuiltinFunction kEventFunctions[] = {
     {"event_perform", event_perform, 2},
@@ -157,5 +153,11 @@ constexpr code::BuiltinFunction kObjectFunctions[] = {
 
 code::BuiltinFamily EventFunctions() { return kEventFunctions; }
 code::BuiltinFamily ObjectFunctions() { return kObjectFunctions; }
+
+void PerformInherited(CInstance* self, CInstance* other) {
+  const EventContext& ctx = eventContext();
+  const CObject* o = GetObject(ctx.object);
+  if (o && ObjectExists(o->parent)) PerformEvent(self, other, o->parent, ctx.kind, ctx.number);
+}
 
 }  // namespace qv::world

@@ -45,6 +45,8 @@ void PerformEventFor(CInstance* instance, CInstance* other, int32_t kind, int32_
 // For every instance of the current room not marked destroyed, in list order (the count taken
 // at the start; instances added meanwhile wait for the next pass).
 void PerformEventForAll(int32_t kind, int32_t number);
+// event_inherited: the running event of the parent of the running event's object.
+void PerformInherited(CInstance* self, CInstance* other);
 
 // ---- dispatch tables ------------------------------------------------------------------------------
 // Per (kind, number) in the fixed ranges, the ascending object indices whose lookup with parents

@@ -37,6 +37,10 @@ void ScrollBackgrounds(CRoom& room);
 // Records a room change for the main loop; a missing room is a fatal "Unexisting room number: "
 // + index and the request becomes the abort code.
 void RequestRoom(int32_t index, int32_t transition);
+// room_goto_previous and room_goto_next with a transition: before the first room or after the last
+// a fatal error, and the request becomes the abort code.
+void GotoPreviousRoom(int32_t transition);
+void GotoNextRoom(int32_t transition);
 int32_t& transitionKind();
 // The number of steps every room transition takes (at least 1; 80 until set). Transitions are not
 // played yet; the value is kept for the game code that reads and writes it.

@@ -98,14 +98,7 @@ void io_clear(BuiltinCall&) {
 }
 void io_handle(BuiltinCall&) { ProcessWindowMessages(); }
 // sleep(ms): waits, processing window messages about every millisecond.
-void sleep(BuiltinCall& c) {
-  using namespace std::chrono;
-  const auto end = steady_clock::now() + milliseconds(std::max(0, c.integer(0)));
-  for (auto now = steady_clock::now(); now < end; now = steady_clock::now()) {
-    ProcessWindowMessages();
-    std::this_thread::sleep_for(std::min<steady_clock::duration>(end - now, milliseconds(1)));
-  }
-}
+void sleep(BuiltinCall& c) { SleepMilliseconds(c.integer(0)); }
 
 constexpr code::BuiltinFunction kInputFunctions[] = {
     {"keyboard_check", keyboard_check, 1},
@@ -136,5 +129,14 @@ constexpr code::BuiltinFunction kInputFunctions[] = {
 }  // namespace
 
 code::BuiltinFamily InputFunctions() { return kInputFunctions; }
+
+void SleepMilliseconds(int64_t ms) {
+  using namespace std::chrono;
+  const auto end = steady_clock::now() + milliseconds(std::clamp<int64_t>(ms, 0, INT32_MAX));
+  for (auto now = steady_clock::now(); now < end; now = steady_clock::now()) {
+    ProcessWindowMessages();
+    std::this_thread::sleep_for(std::min<steady_clock::duration>(end - now, milliseconds(1)));
+  }
+}
 
 }  // namespace qv::world

@@ -18,7 +18,7 @@ constexpr int32_t kFirstId = 100000;
 // Calls f(instance) for every live instance the specifier names, in room list order, until f
 // returns false. Walks by position against the live lists.
 template <class F>
-void forNamed(BuiltinCall& c, int32_t who, F f) {
+void forNamed(const BuiltinCall& c, int32_t who, F f) {
   CRoom& room = CurrentRoom();
   if (who == kSelf || who == kOther) {
     CInstance* in = who == kSelf ? Self(c) : Other(c);
@@ -74,11 +74,7 @@ void instance_find(BuiltinCall& c) {
   c.result.setReal(id);
 }
 
-void instance_number(BuiltinCall& c) {
-  int32_t count = 0;
-  forNamed(c, c.integer(0), [&](CInstance*) { return ++count > 0; });
-  c.result.setReal(count);
-}
+void instance_number(BuiltinCall& c) { c.result.setReal(InstanceNumber(c, c.integer(0))); }
 
 // Outside test of the region functions: the box for instances with a sprite or mask, the position
 // otherwise.
@@ -164,5 +160,11 @@ constexpr code::BuiltinFunction kInstanceFunctions[] = {
 }  // namespace
 
 code::BuiltinFamily InstanceFunctions() { return kInstanceFunctions; }
+
+int32_t InstanceNumber(const code::BuiltinCall& c, int32_t who) {
+  int32_t count = 0;
+  forNamed(c, who, [&](CInstance*) { return ++count > 0; });
+  return count;
+}
 
 }  // namespace qv::world

@@ -47,6 +47,10 @@ bool takeId(int32_t& id) {
 }  // namespace
 
 CInstance* CreateInstance(int32_t object, double x, double y) {
+  return CreateInstanceWith(object, x, y, [](CInstance&) {});
+}
+
+CInstance* CreateInstanceWith(int32_t object, double x, double y, const std::function<void(CInstance&)>& prepare) {
   if (!ObjectExists(object)) {
     code::ReportActionError("Creating instance for non-existing object: " + std::to_string(object), false);
     return nullptr;
@@ -54,6 +58,7 @@ CInstance* CreateInstance(int32_t object, double x, double y) {
   int32_t id;
   if (!takeId(id)) return nullptr;
   CInstance& in = CurrentRoom().Append(NewInstance(object, x, y, id));
+  prepare(in);
   PerformEvent(&in, &in, object, ev_create, 0);
   return &in;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "world/instance.h"
@@ -20,6 +21,8 @@ int32_t TakeInstanceId();
 // Appends a new instance to the current room and performs its create event. Reports
 // "Creating instance for non-existing object: " + index and returns nullptr for a missing object.
 CInstance* CreateInstance(int32_t object, double x, double y);
+// As CreateInstance, with `prepare` run on the new instance before its create event.
+CInstance* CreateInstanceWith(int32_t object, double x, double y, const std::function<void(CInstance&)>& prepare);
 // Performs the destroy event, then marks the instance destroyed (a second call from its own destroy
 // event does nothing, so the event cannot recurse without end).
 void DestroyInstance(CInstance& instance);

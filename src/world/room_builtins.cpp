@@ -16,22 +16,8 @@ namespace {
 using code::BuiltinCall;
 
 void room_goto(BuiltinCall& c) { RequestRoom(c.integer(0), transitionKind()); }
-void room_goto_previous(BuiltinCall&) {
-  if (CurrentRoomIndex() == FirstRoom()) {
-    code::ReportActionError("Moving to previous room before the first room.", true);
-    transferRequest() = kTransferAbort;
-    return;
-  }
-  RequestRoom(PreviousRoom(CurrentRoomIndex()), transitionKind());
-}
-void room_goto_next(BuiltinCall&) {
-  if (CurrentRoomIndex() == LastRoom()) {
-    code::ReportActionError("Moving to next room after the last room.", true);
-    transferRequest() = kTransferAbort;
-    return;
-  }
-  RequestRoom(NextRoom(CurrentRoomIndex()), transitionKind());
-}
+void room_goto_previous(BuiltinCall&) { GotoPreviousRoom(transitionKind()); }
+void room_goto_next(BuiltinCall&) { GotoNextRoom(transitionKind()); }
 void room_restart(BuiltinCall&) { RequestRoom(CurrentRoomIndex(), transitionKind()); }
 void room_previous(BuiltinCall& c) {
   const int32_t r = c.integer(0);
@@ -206,5 +192,23 @@ void AddTileFromArguments(CRoom& room, BuiltinCall& c, int first, double xscale,
 }
 
 code::BuiltinFamily RoomFunctions() { return kRoomFunctions; }
+
+void GotoPreviousRoom(int32_t transition) {
+  if (CurrentRoomIndex() == FirstRoom()) {
+    code::ReportActionError("Moving to previous room before the first room.", true);
+    transferRequest() = kTransferAbort;
+    return;
+  }
+  RequestRoom(PreviousRoom(CurrentRoomIndex()), transition);
+}
+
+void GotoNextRoom(int32_t transition) {
+  if (CurrentRoomIndex() == LastRoom()) {
+    code::ReportActionError("Moving to next room after the last room.", true);
+    transferRequest() = kTransferAbort;
+    return;
+  }
+  RequestRoom(NextRoom(CurrentRoomIndex()), transition);
+}
 
 }  // namespace qv::world

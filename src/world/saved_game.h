@@ -27,6 +27,10 @@ struct GameCounters {
   int32_t cursorSprite = -1;
 };
 GameCounters& gameCounters();
+// `lives` and `health` as game code sets them: lives falling from 1 or more to below 1 performs
+// "No More Lives" for every instance, health falling from above 0 to 0 or less "No More Health".
+void SetLives(int32_t lives);
+void SetHealth(double health);
 // The game id of the running game (set when the game data is read).
 int32_t& currentGameId();
 

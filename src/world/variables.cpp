@@ -242,9 +242,7 @@ bool get_lives(CInstance*, int32_t, RValue& out) {
   return true;
 }
 bool set_lives(CInstance*, int32_t, const RValue& v) {
-  const int32_t before = gameCounters().lives;
-  gameCounters().lives = toInteger(v);
-  if (before >= 1 && gameCounters().lives < 1) PerformEventForAll(ev_other, ev_no_more_lives);
+  SetLives(toInteger(v));
   return true;
 }
 bool get_health(CInstance*, int32_t, RValue& out) {
@@ -252,9 +250,7 @@ bool get_health(CInstance*, int32_t, RValue& out) {
   return true;
 }
 bool set_health(CInstance*, int32_t, const RValue& v) {
-  const double before = gameCounters().health;
-  gameCounters().health = v.real;
-  if (before > 0 && gameCounters().health <= 0) PerformEventForAll(ev_other, ev_no_more_health);
+  SetHealth(v.real);
   return true;
 }
 bool get_cursor_sprite(CInstance*, int32_t, RValue& out) {
@@ -294,6 +290,18 @@ void BindWorldVariables() {
   QV_BIND(keyboard_lastchar); QV_BIND(keyboard_string);
 #undef QV_BIND
 #undef QV_BIND_READ
+}
+
+void SetLives(int32_t lives) {
+  const int32_t before = gameCounters().lives;
+  gameCounters().lives = lives;
+  if (before >= 1 && gameCounters().lives < 1) PerformEventForAll(ev_other, ev_no_more_lives);
+}
+
+void SetHealth(double health) {
+  const double before = gameCounters().health;
+  gameCounters().health = health;
+  if (before > 0 && gameCounters().health <= 0) PerformEventForAll(ev_other, ev_no_more_health);
 }
 
 }  // namespace qv::world

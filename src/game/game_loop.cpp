@@ -61,8 +61,10 @@ bool HandleTransfer() {
     return true;
   }
   if (request == kTransferLoad) {
-    // The load runs between steps; a refused file leaves the game running as it was.
+    // The load runs between steps; a refused file leaves the game running as it was. The input
+    // is cleared either way, so the key that asked for the load is not seen in the next step.
     transferRequest() = kTransferNone;
+    ClearInput();
     LoadGame(pendingLoadName());
     return true;
   }

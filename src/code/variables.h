@@ -151,6 +151,8 @@ class GlobalStore {
   std::vector<uint8_t> flags_;
 };
 GlobalStore& globalStore();
+// Empties the global variables and the declared-global flags: a game starts (or restarts) with none.
+void ResetGlobalVariables();
 
 // False until a `globalvar` runs (or flags are loaded) after the global store's last reset: until
 // then no name is global, and the hot paths skip the flag table.

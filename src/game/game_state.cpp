@@ -1,5 +1,6 @@
 #include "game/game_state.h"
 
+#include "code/variables.h"
 #include "motion/collision_events.h"
 #include "world/game_world.h"
 
@@ -10,6 +11,7 @@ namespace {
 // One line per subsystem that keeps state for a game, in the order a game start resets them.
 constexpr GameStatePart kParts[] = {
     {"world: transfer, steps, transition, score and lives, input, event dispatch", world::ResetForGameStart, nullptr},
+    {"code: global variables and declared-global flags", code::ResetGlobalVariables, nullptr},
     {"motion: collision pairs", motion::RebuildCollisionPairs, nullptr},
 };
 

@@ -13,4 +13,8 @@ code::BuiltinFamily FontBuiltins();        // font_*, draw_text*, string_width/h
 code::BuiltinFamily DrawBuiltins();        // draw_* shapes, primitives, sprites, backgrounds, blend modes, colour, alpha
 code::BuiltinFamily ColourBuiltins();      // make_color*, color_get_*, merge_color
 
+// Makes the names of the game's sprites, backgrounds and fonts constants of game code (their
+// indices), looked up in the lists as they are when code is compiled.
+void InstallResourceNames();
+
 }  // namespace qv::graphics

@@ -4,6 +4,7 @@
 #include "sound/builtins.h"
 
 #include "code/errors.h"
+#include "code/registry.h"
 #include "sound/sound.h"
 #include "sound/sound_backend.h"
 
@@ -205,5 +206,9 @@ constexpr code::BuiltinFunction kSoundFunctions[] = {
 }  // namespace
 
 code::BuiltinFamily SoundFunctions() { return kSoundFunctions; }
+
+void InstallSoundNames() {
+  code::SetResourceNameLookup(code::ResourceKind::Sound, [](std::string_view n) { return soundList().find(n); });
+}
 
 }  // namespace qv::sound

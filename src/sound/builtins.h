@@ -10,4 +10,7 @@ code::BuiltinFamily SoundFunctions();
 // cd_* (18 functions) and MCI_command.
 code::BuiltinFamily CdFunctions();
 
+// Makes the names of the game's sounds constants of game code (their indices).
+void InstallSoundNames();
+
 }  // namespace qv::sound

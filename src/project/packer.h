@@ -17,9 +17,11 @@ int PackMain(int argc, char** argv);
 
 // Builds the project in `dir` into `game`: the runner's bytes, then the game at the first marker
 // offset past them; made executable. Nothing is written when anything fails (the file is written
-// under a temporary name beside `game` and renamed at the end).
+// under a temporary name beside `game` and renamed at the end). Warnings (see LoadProject) never
+// stop a build.
 bool BuildGame(const std::filesystem::path& dir, const std::filesystem::path& runner,
-               const std::filesystem::path& game, std::vector<ProjectError>& errors);
+               const std::filesystem::path& game, std::vector<ProjectError>& errors,
+               std::vector<ProjectWarning>* warnings = nullptr);
 
 // Settings and resource counts, as text lines or as a JSON document.
 std::string SummaryText(const GamePackage& package);

@@ -89,18 +89,23 @@ bool getVersion(CInstanceBase*, int32_t, RValue& out) {
   return true;
 }
 
+void bindEntry(int32_t id, VariableGetter getter, VariableSetter setter) {
+  table()[id].getter = getter;
+  table()[id].setter = setter;
+}
+
 template <int... N>
 void bindArguments(std::integer_sequence<int, N...>) {
-  (BindBuiltinVariable(bv_argument0 + N, &getArgumentFixed<N>, &setArgumentFixed<N>), ...);
+  (bindEntry(bv_argument0 + N, &getArgumentFixed<N>, &setArgumentFixed<N>), ...);
 }
 
 bool bindOwnVariables() {
-  BindBuiltinVariable(bv_argument, &getArgument, &setArgument);
+  bindEntry(bv_argument, &getArgument, &setArgument);
   bindArguments(std::make_integer_sequence<int, kScriptArgumentCount>());
-  BindBuiltinVariable(bv_argument_relative, &getArgumentRelative, nullptr);
-  BindBuiltinVariable(bv_error_occurred, &getErrorOccurred, &setErrorOccurred);
-  BindBuiltinVariable(bv_error_last, &getErrorLast, &setErrorLast);
-  BindBuiltinVariable(bv_quorvane_version, &getVersion, nullptr);
+  bindEntry(bv_argument_relative, &getArgumentRelative, nullptr);
+  bindEntry(bv_error_occurred, &getErrorOccurred, &setErrorOccurred);
+  bindEntry(bv_error_last, &getErrorLast, &setErrorLast);
+  bindEntry(bv_quorvane_version, &getVersion, nullptr);
   return true;
 }
 
@@ -178,9 +183,11 @@ const BuiltinVariable* BuiltinVariableEntry(int32_t id) {
 }
 
 bool BindBuiltinVariable(int32_t id, VariableGetter getter, VariableSetter setter) {
+  // The language's own bindings come first, so that a subsystem's binding replaces them and is
+  // never replaced by them later.
+  ensureOwnBound();
   if (id < 0 || id >= kBuiltinVariableCount) return false;
-  table()[id].getter = getter;
-  table()[id].setter = setter;
+  bindEntry(id, getter, setter);
   return true;
 }
 

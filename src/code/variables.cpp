@@ -189,6 +189,8 @@ void GlobalStore::reset() {
   if (this == &globalStore()) g_globalsDeclared = false;
 }
 
+void ResetGlobalVariables() { globalStore().reset(); }
+
 void GlobalStore::markGlobal(int32_t id) {
   if (id < kUserVariableBase) return;
   const size_t k = static_cast<size_t>(id - kUserVariableBase);

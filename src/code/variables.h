@@ -158,6 +158,9 @@ GlobalStore& globalStore();
 void WriteSavedGlobals(data::CStream& s);
 std::function<void()> ReadSavedGlobals(data::CStream& s);
 
+// Empties the global variables and the declared-global flags: a game starts (or restarts) with none.
+void ResetGlobalVariables();
+
 // False until a `globalvar` runs (or flags are loaded) after the global store's last reset: until
 // then no name is global, and the hot paths skip the flag table.
 extern bool g_globalsDeclared;

@@ -11,12 +11,14 @@
 #include "game/game_state.h"
 #include "game/included_files.h"
 #include "game/input_stages.h"
+#include "graphics/builtins.h"
 #include "graphics/display.h"
 #include "graphics/sprite.h"
 #include "motion/builtins.h"
 #include "motion/collision_events.h"
 #include "motion/movement.h"
 #include "platform/error_window.h"
+#include "sound/builtins.h"
 #include "world/dispatch.h"
 #include "world/event_performer.h"
 #include "world/game_world.h"
@@ -33,6 +35,8 @@ using namespace world;
 
 void InstallGame() {
   world::InstallWorld();
+  graphics::InstallResourceNames();
+  sound::InstallSoundNames();
   motion::BindPathVariables();
   code::SetErrorWindow(platform::ShowErrorWindow);
 }
@@ -62,8 +66,10 @@ bool HandleTransfer() {
     return true;
   }
   if (request == kTransferLoad) {
-    // The load runs between steps; a refused file leaves the game running as it was.
+    // The load runs between steps; a refused file leaves the game running as it was. The input
+    // is cleared either way, so the key that asked for the load is not seen in the next step.
     transferRequest() = kTransferNone;
+    ClearInput();
     LoadGame(pendingLoadName());
     return true;
   }

@@ -37,8 +37,8 @@ int64_t RunGameLoop(const LoopOptions& options);
 void WaitMicroseconds(int64_t n, const std::function<bool()>& pumpEvents);
 
 // Everything the game sets up once per process: the world (the interpreter's instance list, the
-// action error headers, the abort hook, its built-in variables), the variables of the other
-// subsystems and the error window.
+// action error headers, the abort hook, its built-in variables), the resource names of graphics
+// and sound as constants of game code, the variables of the other subsystems and the error window.
 void InstallGame();
 
 }  // namespace qv::game

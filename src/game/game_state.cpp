@@ -14,9 +14,10 @@ namespace {
 const GameStatePart kParts[] = {
     {"world: transfer, steps, transition, score and lives, input, event dispatch; the saved head",
      world::ResetForGameStart, nullptr, world::WriteSavedHead, world::ReadSavedHead},
+    {"language: global variables and declared-global flags", code::ResetGlobalVariables},
     {"motion: collision pairs", motion::RebuildCollisionPairs},
     {"display: automatic drawing", nullptr, nullptr, graphics::WriteSavedDrawing, graphics::ReadSavedDrawing},
-    {"language: global variables", nullptr, nullptr, code::WriteSavedGlobals, code::ReadSavedGlobals},
+    {"language: the global variables' saved block", nullptr, nullptr, code::WriteSavedGlobals, code::ReadSavedGlobals},
     {"world: rooms, instances and tiles", nullptr, nullptr, world::WriteSavedRooms, world::ReadSavedRooms},
 };
 

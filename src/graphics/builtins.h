@@ -29,4 +29,8 @@ bool ReplaceSpriteFromFile(CSprite& s, const std::string& gamePath);
 bool ReplaceBackground(CBackground& b, const std::string& gamePath, bool removeBack, bool smooth);
 bool ReplaceBackgroundFromFile(CBackground& b, const std::string& gamePath);
 
+// Makes the names of the game's sprites, backgrounds and fonts constants of game code (their
+// indices), looked up in the lists as they are when code is compiled.
+void InstallResourceNames();
+
 }  // namespace qv::graphics

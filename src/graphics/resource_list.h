@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qv::graphics {
@@ -20,6 +21,12 @@ struct ResourceList {
   T* get(int i) const { return exists(i) ? slots[size_t(i)].get() : nullptr; }
   // "<undefined>" for a slot without a resource.
   std::string name(int i) const { return exists(i) ? names[size_t(i)] : "<undefined>"; }
+  // The first resource of that name (names compare byte for byte), or -1.
+  int find(std::string_view name) const {
+    for (int i = 0; i < count(); ++i)
+      if (slots[size_t(i)] && names[size_t(i)] == name) return i;
+    return -1;
+  }
   // Appends `r` named prefix + index; returns the index.
   int append(std::unique_ptr<T> r, const std::string& prefix) {
     slots.push_back(std::move(r));

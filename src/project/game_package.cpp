@@ -153,16 +153,30 @@ std::vector<uint8_t> afterName(const T* item, const std::string& name, WriteFn w
 
 }  // namespace
 
-bool ExtensionFunctionNames(const std::vector<uint8_t>& bytes, std::vector<std::string>& names) {
+namespace {
+bool readWholePackage(const std::vector<uint8_t>& bytes, ExtensionPackage& package) {
   data::CStream s(bytes);
-  ExtensionPackage package;
   try {
-    if (!ReadExtensionPackage(s, package) || !s.atEnd()) return false;
+    return ReadExtensionPackage(s, package) && s.atEnd();
   } catch (const data::StreamError&) {
     return false;
   }
+}
+}  // namespace
+
+bool ExtensionFunctionNames(const std::vector<uint8_t>& bytes, std::vector<std::string>& names) {
+  ExtensionPackage package;
+  if (!readWholePackage(bytes, package)) return false;
   for (const ExtensionFile& file : package.files)
     for (const ExtensionFunction& fn : file.functions) names.push_back(fn.name);
+  return true;
+}
+
+bool ExtensionConstantNames(const std::vector<uint8_t>& bytes, std::vector<std::string>& names) {
+  ExtensionPackage package;
+  if (!readWholePackage(bytes, package)) return false;
+  for (const ExtensionFile& file : package.files)
+    for (const ExtensionConstant& c : file.constants) names.push_back(c.name);
   return true;
 }
 

@@ -90,6 +90,8 @@ std::vector<uint8_t> WriteGamePackage(const GamePackage& package, const std::vec
 // The names of the functions one stored extension package declares (as game code calls them,
 // before trimming). False when the bytes are not exactly one well-formed package.
 bool ExtensionFunctionNames(const std::vector<uint8_t>& package, std::vector<std::string>& names);
+// The names of the constants it declares, likewise.
+bool ExtensionConstantNames(const std::vector<uint8_t>& package, std::vector<std::string>& names);
 
 // The stored bytes of one record of a typed or raw standard chunk (empty for an empty slot); two
 // records are equal exactly when these bytes are.

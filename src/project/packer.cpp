@@ -143,7 +143,8 @@ std::string SummaryText(const GamePackage& p) {
   return out + "\n";
 }
 
-bool BuildGame(const fs::path& dir, const fs::path& runner, const fs::path& game, std::vector<ProjectError>& errors) {
+bool BuildGame(const fs::path& dir, const fs::path& runner, const fs::path& game, std::vector<ProjectError>& errors,
+               std::vector<ProjectWarning>* warnings) {
   GamePackage package;
   std::error_code ec;
   if (!fs::is_directory(dir, ec)) {
@@ -154,7 +155,7 @@ bool BuildGame(const fs::path& dir, const fs::path& runner, const fs::path& game
     errors.push_back({game.string(), "", "a folder: give the name of the game file to write"});
     return false;
   }
-  if (!LoadProject(dir, package, errors)) return false;
+  if (!LoadProject(dir, package, errors, warnings)) return false;
   data::CStream runnerImage;
   if (!fs::is_regular_file(runner, ec) || !runnerImage.LoadFromFile(runner.string())) {
     errors.push_back({runner.string(), "", "cannot read the runner (give it with --runner)"});
@@ -222,7 +223,15 @@ int packMain(int argc, char** argv) {
   if (command == "build") {
     if (output.empty()) return usage();
     std::vector<ProjectError> errors;
-    if (!BuildGame(input, runner.empty() ? defaultRunner() : fs::path(runner), output, errors)) {
+    std::vector<ProjectWarning> warnings;
+    const bool built = BuildGame(input, runner.empty() ? defaultRunner() : fs::path(runner), output, errors, &warnings);
+    // Warnings name places as FILE:LINE:COLUMN with the file's path as given on the command line,
+    // for editors to follow.
+    for (ProjectWarning w : warnings) {
+      w.file = (fs::path(input) / w.file).generic_string();
+      std::fprintf(stderr, "%s\n", w.text().c_str());
+    }
+    if (!built) {
       for (const ProjectError& e : errors) std::fprintf(stderr, "qvpack: %s\n", e.text().c_str());
       std::fprintf(stderr, "qvpack: build failed; nothing was written\n");
       return 1;

@@ -19,9 +19,10 @@ int PackMain(int argc, char** argv);
 // offset past them; made executable. Nothing is written when anything fails: the file is written
 // under a temporary name beside `game` (".GAME.building-N", locked while it is written) and
 // renamed at the end, and a partial file that a killed build left there is removed by the next
-// build of the same game.
+// build of the same game. Warnings (see LoadProject) never stop a build.
 bool BuildGame(const std::filesystem::path& dir, const std::filesystem::path& runner,
-               const std::filesystem::path& game, std::vector<ProjectError>& errors);
+               const std::filesystem::path& game, std::vector<ProjectError>& errors,
+               std::vector<ProjectWarning>* warnings = nullptr);
 
 // Settings and resource counts, as text lines or as a JSON document.
 std::string SummaryText(const GamePackage& package);

@@ -17,6 +17,7 @@
 
 #include "code/ccode.h"
 #include "code/errors.h"
+#include "code/name_uses.h"
 #include "code/registry.h"
 #include "graphics/bitmap_ops.h"
 #include "graphics/mask.h"
@@ -31,6 +32,12 @@ std::string ProjectError::text() const {
   std::string out = file;
   if (!field.empty()) out += ": " + field;
   return out + ": " + message;
+}
+
+std::string ProjectWarning::text() const {
+  std::string out = file;
+  if (!field.empty()) out += ": " + field;
+  return out + ":" + std::to_string(line) + ":" + std::to_string(column) + ": warning: " + message;
 }
 
 namespace {
@@ -496,10 +503,43 @@ std::string compileMessage(const std::string& formatted) {
   return out;
 }
 
+// The names game code may read without assigning them: every resource of the game, its constants
+// and those of its extension packages, and the constant names of its triggers. (Scripts, built-in
+// constants and built-in variables never compile as user variables.)
+std::set<std::string> knownNames(const GamePackage& p) {
+  std::set<std::string> known;
+  auto add = [&](const auto& list) {
+    for (int32_t i = 0; i < list.count(); ++i)
+      if (list.slots[size_t(i)]) known.insert(list.names[size_t(i)]);
+  };
+  add(p.sprites);
+  add(p.backgrounds);
+  add(p.sounds);
+  add(p.fonts);
+  for (data::ChunkId id : kRawSlotChunks)
+    for (const RawSlot& slot : p.raw(id))
+      if (slot.exists) known.insert(slot.name);
+  for (const std::string& name : TriggerConstantNames(p)) known.insert(name);
+  for (const auto& [name, value] : p.constants) known.insert(trimmed(name));
+  for (const auto& package : p.extension_packages) {
+    std::vector<std::string> names;
+    ExtensionConstantNames(package, names);
+    for (const auto& n : names) known.insert(trimmed(n));
+  }
+  return known;
+}
+
+// One read of a user variable, where it is.
+struct NameRead {
+  std::string name;
+  ProjectWarning place;
+};
+
 // Compiles every script with every script name known, as the runner does at start. The compiler's
-// message names the line and the position; CRs become line breaks for the terminal.
+// message names the line and the position; CRs become line breaks for the terminal. With
+// `warnings`, the names read but never assigned are listed there (once per piece of code).
 void checkScripts(const GamePackage& p, const std::map<int32_t, std::string>& files, const std::vector<CodeCheck>& code,
-                  std::vector<ProjectError>& errors) {
+                  std::vector<ProjectError>& errors, std::vector<ProjectWarning>* warnings) {
   code::ClearScripts();
   for (int32_t i = 0; i < p.scripts.count(); ++i)
     if (p.scripts.exists(i)) code::SetScript(i, p.scripts.names[size_t(i)], p.scripts.get(i)->text);
@@ -511,17 +551,40 @@ void checkScripts(const GamePackage& p, const std::map<int32_t, std::string>& fi
   }
   code::ExtensionFunctions* previous = code::extensionFunctions();
   code::SetExtensionFunctions(&extensions);
+  std::set<std::string> assigned;
+  std::vector<NameRead> reads;
   auto compile = [&](const std::string& text, const std::string& file, const std::string& field = "", bool expression = false) {
     code::ClearRecordedError();
     code::CCode compiled(text, expression);
-    if (compiled.Compile()) return;
-    errors.push_back({file, field, "does not compile: " + compileMessage(code::errorState().current)});
+    if (!compiled.Compile()) {
+      errors.push_back({file, field, "does not compile: " + compileMessage(code::errorState().current)});
+      return;
+    }
+    if (!warnings) return;
+    std::set<std::string> readHere;
+    for (const code::NameUse& use : code::VariableUses(compiled)) {
+      if (use.assigned) {
+        assigned.insert(use.name);
+      } else if (readHere.insert(use.name).second) {
+        const code::TextPlace at = code::PlaceInText(text, use.position);
+        reads.push_back({use.name, {file, field, at.line, at.column, ""}});
+      }
+    }
   };
   for (const auto& [index, file] : files) compile(p.scripts.get(index)->text, file);
   for (size_t i = 0; i < p.library_init_code.size(); ++i)
     if (!p.library_init_code[i].empty()) compile(p.library_init_code[i], "library_init/" + std::to_string(i) + ".txt");
   for (const CodeCheck& c : code)
     if (!c.text.empty()) compile(c.text, c.file, c.field, c.expression);
+  if (warnings) {
+    const std::set<std::string> known = knownNames(p);
+    for (NameRead& read : reads) {
+      if (assigned.count(read.name) || known.count(read.name)) continue;
+      read.place.message = "\"" + toUtf8(read.name) +
+                           "\" is read but no code assigns it, and it names no resource, constant, built-in variable or script";
+      warnings->push_back(std::move(read.place));
+    }
+  }
   code::SetExtensionFunctions(previous);
   code::ClearRecordedError();
   code::ClearScripts();
@@ -533,7 +596,13 @@ struct RoomRef {
   std::optional<int32_t> index;
 };
 
-void loadGameJson(const fs::path& root, GamePackage& p, std::vector<RoomRef>& roomOrder,
+// Whether game.json gives the last ids itself.
+struct StatedIds {
+  bool instance = false;
+  bool tile = false;
+};
+
+void loadGameJson(const fs::path& root, GamePackage& p, std::vector<RoomRef>& roomOrder, StatedIds& stated,
                   std::vector<ProjectError>& errors) {
   const std::string file = "game.json";
   json j;
@@ -563,6 +632,8 @@ void loadGameJson(const fs::path& root, GamePackage& p, std::vector<RoomRef>& ro
     p.main_flag = f.boolean("header_flag", false);
     p.last_instance_id = f.integer("last_instance_id", 100000);
     p.last_tile_id = f.integer("last_tile_id", 10000000);
+    stated.instance = f.has("last_instance_id");
+    stated.tile = f.has("last_tile_id");
   });
   attempt([&] {
     if (!j.contains("helper_library")) return;
@@ -633,6 +704,22 @@ void loadGameJson(const fs::path& root, GamePackage& p, std::vector<RoomRef>& ro
   });
 }
 
+// The last id used, as game.json states it or taken from the ids placed in the rooms: run-time ids
+// count up from it, so a placed id above a stated value is refused where it is placed.
+void settleLastId(const std::vector<PlacedId>& placed, bool stated, const char* key, const char* what, int32_t& last,
+                  std::vector<ProjectError>& errors) {
+  for (const PlacedId& id : placed) {
+    if (!stated) {
+      last = std::max(last, id.id);
+    } else if (id.id > last) {
+      errors.push_back({id.file, id.field,
+                        "the " + std::string(what) + " id " + std::to_string(id.id) + " is above " + key + " " +
+                            std::to_string(last) + " of game.json (leave " + key +
+                            " out to have it taken from the rooms)"});
+    }
+  }
+}
+
 }  // namespace
 
 std::string KindFolder(data::ChunkId chunk) {
@@ -694,10 +781,12 @@ bool UnpackProject(const GamePackage& package, const fs::path& given, std::strin
   return true;
 }
 
-bool LoadProject(const fs::path& root, GamePackage& p, std::vector<ProjectError>& errors) {
+bool LoadProject(const fs::path& root, GamePackage& p, std::vector<ProjectError>& errors,
+                 std::vector<ProjectWarning>* warnings) {
   p = GamePackage{};
   std::vector<RoomRef> roomOrder;
-  loadGameJson(root, p, roomOrder, errors);
+  StatedIds stated;
+  loadGameJson(root, p, roomOrder, stated, errors);
 
   auto loadKind = [&](data::ChunkId id, auto& list, auto load) {
     for (Entry& e : listKind(root, KindFolder(id), true, errors)) {
@@ -724,7 +813,10 @@ bool LoadProject(const fs::path& root, GamePackage& p, std::vector<ProjectError>
     return s;
   });
   std::vector<CodeCheck> code;
-  LoadRecordFolders(root, p, code, errors);
+  PlacedIds placed;
+  LoadRecordFolders(root, p, code, placed, errors);
+  settleLastId(placed.instances, stated.instance, "last_instance_id", "instance", p.last_instance_id, errors);
+  settleLastId(placed.tiles, stated.tile, "last_tile_id", "tile", p.last_tile_id, errors);
   p.game_information = LoadGameInformation(root, errors);
 
   // Room order: names of rooms.
@@ -745,7 +837,7 @@ bool LoadProject(const fs::path& root, GamePackage& p, std::vector<ProjectError>
     p.room_order.push_back(it->second);
   }
 
-  checkScripts(p, scriptFiles, code, errors);
+  checkScripts(p, scriptFiles, code, errors, warnings);
   return errors.empty();
 }
 

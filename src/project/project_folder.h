@@ -37,6 +37,18 @@ struct ProjectError {
   std::string text() const;  // "file: field: message"
 };
 
+// Something in a project that builds but is likely a mistake: a place in a piece of code (the file
+// holding it, or the JSON file and field when the code is inline; line and column count from 1
+// within that code) and what is wrong.
+struct ProjectWarning {
+  std::string file;
+  std::string field;
+  int32_t line = 1;
+  int32_t column = 1;
+  std::string message;
+  std::string text() const;  // "file:line:column: warning: message" ("file: field:line:column: ...")
+};
+
 // Writes the package as a project into `dir` (with or without a trailing separator), which must
 // not exist or be an empty folder. The folder is made beside `dir` under a temporary name and
 // renamed at the end, so a failure leaves nothing, not even the parent folders it made.
@@ -44,8 +56,15 @@ bool UnpackProject(const GamePackage& package, const std::filesystem::path& dir,
 
 // Reads a project folder into a package. Every problem found is listed in `errors` (all resources
 // are checked, not only the first failing one); the package is complete only when it is empty.
-// Scripts are compiled to find errors in them; the compiled code is not kept.
-bool LoadProject(const std::filesystem::path& dir, GamePackage& out, std::vector<ProjectError>& errors);
+// Scripts are compiled to find errors in them; the compiled code is not kept. `warnings`, when
+// given, receives every name that code reads but that is no resource, constant, built-in variable
+// or script and that no code of the project assigns (a misspelt name, most likely).
+//
+// A game.json without last_instance_id (last_tile_id) takes the largest id placed in a room, so
+// that ids handed out at run time never meet a placed one; a stated value below a placed id is an
+// error of the room that places it.
+bool LoadProject(const std::filesystem::path& dir, GamePackage& out, std::vector<ProjectError>& errors,
+                 std::vector<ProjectWarning>* warnings = nullptr);
 
 // The folder name of each kind of chunk in a project ("sprites", "rooms", "paths", ...).
 std::string KindFolder(data::ChunkId chunk);

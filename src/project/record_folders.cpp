@@ -1,6 +1,7 @@
 #include "project/record_folders.h"
 
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <optional>
 #include <set>
@@ -643,7 +644,10 @@ world::CAction loadAction(const fs::path& root, const Fields& f, const ResourceN
   if (f.has("execution")) a.executionType = enumValue(f, f.at("execution"), f.field("execution"), kExecutionNames);
   a.functionName = f.string("function", "");
   a.code = f.string("code", "");
-  if (!a.code.empty() && a.executionType == world::exec_code) code.push_back({a.code, f.file(), f.field("code")});
+  // A code action without a file holds its code inline in "code"; with a file, "code" is the
+  // action record's own code field, kept as it was.
+  const bool inlineCode = kind == world::act_code && !f.has("file");
+  if (!a.code.empty() && a.executionType == world::exec_code && !inlineCode) code.push_back({a.code, f.file(), f.field("code")});
   a.mayBeRelative = f.boolean("may_be_relative", a.mayBeRelative);
   a.isQuestion = f.boolean("question", a.isQuestion);
   a.appliesToSomething = f.boolean("applies_to_something", a.appliesToSomething);
@@ -674,10 +678,23 @@ world::CAction loadAction(const fs::path& root, const Fields& f, const ResourceN
     if (a.argumentCount < 0 || a.argumentCount > world::kMaxActionArguments)
       fail(f.file(), f.field("argument_count"), "a count from 0 to 8 is expected");
   }
-  if (kind == world::act_code) {
-    if (!f.has("file")) fail(f.file(), f.field("file"), "a code action names the text file of its code");
+  if (inlineCode) {
+    if (!f.has("code")) fail(f.file(), f.field("file"), "a code action holds its code in \"code\" or names the text file of its code in \"file\"");
+    a.argumentTexts[0] = a.code;
+    a.code.clear();
+    code.push_back({a.argumentTexts[0], f.file(), f.field("code")});
+  } else if (kind == world::act_code) {
     a.argumentTexts[0] = needText(root, f, "file", &code);
-  } else if (kind != world::act_variable) {
+  } else if (kind == world::act_variable) {
+    // The runner makes the code "variable = value" (or "+=" when relative): the name is checked as
+    // the target of an assignment, the value as an expression.
+    if (a.argumentTexts[1].empty()) {
+      code.push_back({a.argumentTexts[0] + " = ", f.file(), f.field("arguments")});  // as the runner compiles it
+    } else {
+      code.push_back({a.argumentTexts[0] + " = 0", f.file(), f.field("arguments[0]")});
+      code.push_back({a.argumentTexts[1], f.file(), f.field("arguments[1]"), true});
+    }
+  } else {
     // The runner compiles these arguments as expressions when the game starts: strings (kind 1,
     // and kind 2 unless quoted) and font strings (15) are taken as they are.
     for (int32_t i = 0; i < a.argumentCount; ++i) {
@@ -787,7 +804,30 @@ const json& listField(const Fields& f, const char* key, size_t most) {
   return v;
 }
 
-std::vector<uint8_t> loadRoom(const fs::path& root, const Entry& e, const ResourceNames& names, std::vector<CodeCheck>& code) {
+// The ids of the rooms' instances and tiles: those placed so far, and the last id handed to one
+// that has none.
+struct RoomIds {
+  PlacedIds& placed;
+  int32_t lastInstance;
+  int32_t lastTile;
+};
+
+// The largest integer "id" among the entries of the rooms' list `key` (or `floor`).
+int32_t largestId(const std::vector<Entry>& rooms, const char* key, int32_t floor) {
+  int32_t largest = floor;
+  for (const Entry& e : rooms) {
+    if (!e.j.is_object() || !e.j.contains(key) || !e.j.at(key).is_array()) continue;
+    for (const json& item : e.j.at(key))
+      if (item.is_object() && item.contains("id") && item.at("id").is_number_integer()) {
+        const int64_t id = item.at("id").get<int64_t>();
+        if (id > largest && id <= std::numeric_limits<int32_t>::max()) largest = int32_t(id);
+      }
+  }
+  return largest;
+}
+
+std::vector<uint8_t> loadRoom(const fs::path& root, const Entry& e, const ResourceNames& names, std::vector<CodeCheck>& code,
+                              RoomIds& ids) {
   Fields f(e.file, e.j);
   world::CRoom r;
   r.caption = f.string("caption", "");
@@ -838,8 +878,9 @@ std::vector<uint8_t> loadRoom(const fs::path& root, const Entry& e, const Resour
     for (size_t k = 0; k < list.size(); ++k) {
       Fields in(e.file, list[k], "instances[" + std::to_string(k) + "]");
       if (!in.has("object")) fail(e.file, in.field("object"), "the instance's object is missing");
-      auto instance = world::NewInstance(ref(in, "object", data::ChunkId::Objects, names), in.integer("x", 0), in.integer("y", 0),
-                                         in.integer("id", 0));
+      const int32_t id = in.has("id") ? in.integer("id", 0) : ++ids.lastInstance;
+      ids.placed.instances.push_back({e.file, in.field("id"), id});
+      auto instance = world::NewInstance(ref(in, "object", data::ChunkId::Objects, names), in.integer("x", 0), in.integer("y", 0), id);
       if (in.has("creation_code")) instance->creationCode = needText(root, in, "creation_code", &code);
       r.instances.push_back(std::move(instance));
     }
@@ -855,7 +896,8 @@ std::vector<uint8_t> loadRoom(const fs::path& root, const Entry& e, const Resour
       const auto source = integers<4>(t, "source", {0, 0, 0, 0});
       tile.left = source[0], tile.top = source[1], tile.width = source[2], tile.height = source[3];
       tile.depth = t.integer("depth", 0);
-      tile.id = t.integer("id", 0);
+      tile.id = t.has("id") ? t.integer("id", 0) : ++ids.lastTile;
+      ids.placed.tiles.push_back({e.file, t.field("id"), tile.id});
       r.tiles.push_back(tile);
     }
   }
@@ -973,7 +1015,22 @@ void UnpackRecordFolders(const GamePackage& p, const fs::path& root) {
   unpackExtensionPackages(p, root);
 }
 
-void LoadRecordFolders(const fs::path& root, GamePackage& p, std::vector<CodeCheck>& code, std::vector<ProjectError>& errors) {
+std::vector<std::string> TriggerConstantNames(const GamePackage& p) {
+  std::vector<std::string> out;
+  for (const RawSlot& slot : p.raw(data::ChunkId::Triggers)) {
+    if (!slot.exists || slot.record.empty()) continue;
+    data::CStream s(slot.record);
+    world::CTrigger t;
+    try {
+      if (world::ReadTriggerRecord(s, t) && !t.constantName.empty()) out.push_back(t.constantName);
+    } catch (const std::exception&) {
+    }
+  }
+  return out;
+}
+
+void LoadRecordFolders(const fs::path& root, GamePackage& p, std::vector<CodeCheck>& code, PlacedIds& placed,
+                       std::vector<ProjectError>& errors) {
   // Lists without empty places, in index order: extension packages and included files.
   auto orderedKind = [&](data::ChunkId id, std::vector<std::vector<uint8_t>>& out, auto load) {
     auto entries = listKind(root, KindFolder(id), true, errors, false);
@@ -999,6 +1056,9 @@ void LoadRecordFolders(const fs::path& root, GamePackage& p, std::vector<CodeChe
     }
   }
   const ResourceNames names(p);
+  std::vector<Entry>& rooms = named[data::ChunkId::Rooms];
+  std::stable_sort(rooms.begin(), rooms.end(), [](const Entry& a, const Entry& b) { return a.index < b.index; });
+  RoomIds ids{placed, largestId(rooms, "instances", 100000), largestId(rooms, "tiles", 10000000)};
   for (auto& [id, entries] : named)
     for (const Entry& e : entries) {
       try {
@@ -1007,7 +1067,7 @@ void LoadRecordFolders(const fs::path& root, GamePackage& p, std::vector<CodeChe
           case data::ChunkId::Paths: record = loadPath(e); break;
           case data::ChunkId::Objects: record = loadObject(root, e, names, code); break;
           case data::ChunkId::TimeLines: record = loadTimeLine(root, e, names, code); break;
-          case data::ChunkId::Rooms: record = loadRoom(root, e, names, code); break;
+          case data::ChunkId::Rooms: record = loadRoom(root, e, names, code, ids); break;
           default: record = loadTrigger(root, e, code); break;
         }
       } catch (const Problem& problem) {

@@ -21,14 +21,30 @@ struct CodeCheck {
   bool expression = false;  // an action argument: one expression, not statements
 };
 
+// An instance or tile id placed in a room, and where the project gives it.
+struct PlacedId {
+  std::string file;
+  std::string field;
+  int32_t id = 0;
+};
+// Every id placed in the rooms. An instance or tile without an id gets the next one above the
+// largest id the rooms give, in room index order and list order.
+struct PlacedIds {
+  std::vector<PlacedId> instances;
+  std::vector<PlacedId> tiles;
+};
+
 // Writes the folders of these kinds; a record the runner would refuse throws std::runtime_error
 // naming the resource.
 void UnpackRecordFolders(const GamePackage& p, const std::filesystem::path& root);
 
 // Reads the folders into `p`, whose other kinds are loaded already (references may name them).
 // Problems go to `errors`; the code found (code actions, creation code, conditions, argument
-// expressions) goes to `code` for compiling with the scripts.
+// expressions) goes to `code` for compiling with the scripts; the ids placed in rooms to `placed`.
 void LoadRecordFolders(const std::filesystem::path& root, GamePackage& p, std::vector<CodeCheck>& code,
-                       std::vector<ProjectError>& errors);
+                       PlacedIds& placed, std::vector<ProjectError>& errors);
+
+// The trigger constant names of the package's triggers (empty names left out).
+std::vector<std::string> TriggerConstantNames(const GamePackage& p);
 
 }  // namespace qv::project

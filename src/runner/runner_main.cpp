@@ -1,5 +1,6 @@
 #include "runner/runner_main.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -166,13 +167,21 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
     loop.pumpEvents = [] { return graphics::display().processEvents(); };
     world::AttachRoomDrawing();
     if (auto shot = platform::environmentVariable("QUORVANE_SCREENSHOT")) {
-      // The back buffer after step QUORVANE_SCREENSHOT_STEP (default 1) goes to that PNG file.
+      // The frame after each step of QUORVANE_SCREENSHOT_STEP (default 1) goes to a PNG file: the
+      // name given for one step, the name with the step number for several.
       const auto stepText = platform::environmentVariable("QUORVANE_SCREENSHOT_STEP");
-      const int64_t wanted = stepText ? std::atoll(stepText->c_str()) : 1;
-      loop.afterStep = [path = *shot, wanted](int64_t step) {
-        if (step == wanted && !graphics::display().saveScreen(path, 0, 0, 1 << 20, 1 << 20))
-          std::fprintf(stderr, "QUORVANE_SCREENSHOT: could not write %s\n", path.c_str());
-      };
+      std::string error;
+      const auto steps = stepText ? platform::ParseScreenshotSteps(*stepText, &error) : std::vector<int64_t>{1};
+      if (!steps) {
+        std::fprintf(stderr, "QUORVANE_SCREENSHOT_STEP: %s\n", error.c_str());
+      } else {
+        loop.afterStep = [path = *shot, wanted = *steps](int64_t step) {
+          if (std::find(wanted.begin(), wanted.end(), step) == wanted.end()) return;
+          const std::string file = platform::ScreenshotFileName(path, step, wanted.size() > 1);
+          if (!graphics::display().saveScreen(file, 0, 0, 1 << 20, 1 << 20))
+            std::fprintf(stderr, "QUORVANE_SCREENSHOT: could not write %s\n", file.c_str());
+        };
+      }
     }
     if (auto script = platform::environmentVariable("QUORVANE_INPUT")) {
       std::string error;

@@ -4,6 +4,7 @@
 #include "sound/builtins.h"
 
 #include "code/errors.h"
+#include "code/registry.h"
 #include "sound/sound.h"
 #include "sound/sound_backend.h"
 
@@ -206,6 +207,10 @@ code::BuiltinFamily SoundFunctions() { return kSoundFunctions; }
 int SoundSlot(CSound& s) {
   if (s.handle < 0) PrepareSound(s);
   return s.handle;
+}
+
+void InstallSoundNames() {
+  code::SetResourceNameLookup(code::ResourceKind::Sound, [](std::string_view n) { return soundList().find(n); });
 }
 
 }  // namespace qv::sound

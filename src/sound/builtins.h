@@ -24,4 +24,7 @@ void CdStop();
 void CdPause();
 void CdResume();
 
+// Makes the names of the game's sounds constants of game code (their indices).
+void InstallSoundNames();
+
 }  // namespace qv::sound

@@ -111,6 +111,12 @@ CSound* SoundList::get(int64_t index) const {
   return items[static_cast<size_t>(index)].get();
 }
 
+int32_t SoundList::find(std::string_view name) const {
+  for (size_t i = 0; i < items.size(); ++i)
+    if (items[i] && names[i] == name) return static_cast<int32_t>(i);
+  return -1;
+}
+
 void SoundList::clear() {
   items.clear();
   names.clear();

@@ -47,6 +47,8 @@ struct SoundList {
   int count() const { return static_cast<int>(items.size()); }
   // The sound at `index`, or nullptr when the index holds none.
   CSound* get(int64_t index) const;
+  // The first sound of that name, or -1.
+  int32_t find(std::string_view name) const;
   void clear();
 };
 SoundList& soundList();

@@ -7,8 +7,12 @@
 #include "code/instance_world.h"
 #include "code/interpreter.h"
 #include "code/registry.h"
+<<<<<<< HEAD
 #include "graphics/drawing.h"
 #include "graphics/seams.h"
+=======
+#include "graphics/display.h"
+>>>>>>> fix16
 #include "world/event_performer.h"
 #include "world/input.h"
 #include "world/instances.h"
@@ -172,6 +176,8 @@ void RequestRoom(int32_t index, int32_t transition) {
 void EnterRoom(int32_t index, bool gameStart) {
   WorldState& s = state();
   transferRequest() = kTransferNone;
+  // Keys and buttons held or pressed in the room that was left do not carry into this one.
+  ClearInput();
   placeholder().instances.clear();
   placeholder().ListsChanged();
   if (!RoomExists(index)) {
@@ -214,7 +220,13 @@ void EnterRoom(int32_t index, bool gameStart) {
     RunCreationCode(room.creationCode, "creation code of room " + RoomName(index), temporary.get());
   }
   PerformEventForAll(ev_other, ev_room_start);
-  // Drawing the first frame and the transition belong to the room drawing, which is not built yet.
+  // The room is drawn once before its first step: the draw events run, the instance list takes
+  // its depth order and the views their places, and the frame is shown. (Transitions are not
+  // played yet; the room's first frame is shown as it is with no transition.)
+  if (!TransferPending() && graphics::display().automaticDraw) {
+    graphics::display().redraw();
+    s.transitionKind = 0;
+  }
 }
 
 void LeaveRoom(bool gameEnd) {

@@ -85,6 +85,14 @@ TEST_F(ProjectErrors, EachProblemNamesItsFileAndField) {
       {"broken JSON", [&] { put("backgrounds/bg_sky.json", "{\"index\": 0,"); }, "backgrounds/bg_sky.json", "", "not valid JSON"},
       {"code action file missing", [&] { fs::remove(project / "objects/obj_player/create_0_0.txt"); },
        "objects/obj_player.json", "events[0].actions[0].file", "missing file objects/obj_player/create_0_0.txt"},
+      {"code action without code", [&] { replace("objects/obj_player.json", "\"file\": \"objects/obj_player/create_0_0.txt\"", "\"not\": false"); },
+       "objects/obj_player.json", "events[0].actions[0].file", "a code action holds its code in \"code\" or names the text file"},
+      {"inline code syntax", [&] { replace("objects/obj_player.json", "\"file\": \"objects/obj_player/create_0_0.txt\"", "\"code\": \"x = \""); },
+       "objects/obj_player.json", "events[0].actions[0].code", "does not compile: line 1, position "},
+      {"placed instance id above the stated last", [&] { replace("game.json", "\"last_instance_id\": 100123", "\"last_instance_id\": 100001"); },
+       "rooms/room_start.json", "instances[1].id", "the instance id 100002 is above last_instance_id 100001 of game.json"},
+      {"placed tile id above the stated last", [&] { replace("game.json", "\"last_tile_id\": 10000456", "\"last_tile_id\": 10000001"); },
+       "rooms/room_start.json", "tiles[1].id", "the tile id 10000002 is above last_tile_id 10000001 of game.json"},
       {"code action syntax", [&] { put("objects/obj_player/collision_1_0.txt", "with (other"); },
        "objects/obj_player/collision_1_0.txt", "", "does not compile: line 1, position "},
       {"object sprite", [&] { replace("objects/obj_player.json", "\"sprite\": \"spr_hero\"", "\"sprite\": \"spr_gone\""); },
@@ -193,6 +201,37 @@ TEST_F(ProjectErrors, AHandWrittenProjectNeedsOnlyWhatItUses) {
   ASSERT_EQ(s->masks.size(), 1u);
   EXPECT_EQ(s->masks[0].box(), (qv::graphics::Box{0, 0, 5, 3}));
   EXPECT_TRUE(s->masks[0].bit(0, 0));  // a rectangle over the full image, transparent pixels too
+}
+
+// A sprite with neither masks nor collision settings: one mask for all frames, solid where any
+// frame's alpha is above 0, boxed around its solid pixels (docs/project-format.md).
+TEST_F(ProjectErrors, ASpriteWithoutMaskSettingsGetsThePreciseMaskOfItsFrames) {
+  fs::path p = dir / "hand";
+  fs::create_directories(p / "sprites" / "spr_dot");
+  // Frame 0 has pixels in columns 1 and 2 of row 1; frame 1 one pixel at (4, 2); alpha 1 counts.
+  qv::data::TBitmap32 a(6, 4, 0), b(6, 4, 0);
+  a.setPixel(1, 1, 0xFF102030);
+  a.setPixel(2, 1, 0x01102030);
+  b.setPixel(4, 2, 0x80FFFFFF);
+  std::ofstream(p / "game.json") << "{}";
+  std::ofstream(p / "sprites" / "spr_dot.json") << R"({"frames": 2})";
+  int f = 0;
+  for (const auto* frame : {&a, &b}) {
+    auto png = qv::graphics::EncodePng(*frame);
+    std::ofstream(p / "sprites" / "spr_dot" / (std::to_string(f++) + ".png"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
+  }
+  GamePackage g;
+  std::vector<ProjectError> errors;
+  ASSERT_TRUE(LoadProject(p, g, errors)) << errors[0].text();
+  const auto* s = g.sprites.get(0);
+  ASSERT_NE(s, nullptr);
+  ASSERT_EQ(s->masks.size(), 1u);
+  const qv::graphics::TMask& m = s->masks[0];
+  EXPECT_EQ(m.box(), (qv::graphics::Box{1, 1, 4, 2}));
+  for (int x = 0; x < 6; ++x)
+    for (int y = 0; y < 4; ++y)
+      EXPECT_EQ(m.bit(x, y), (y == 1 && (x == 1 || x == 2)) || (x == 4 && y == 2)) << x << "," << y;
 }
 
 }  // namespace

@@ -52,6 +52,7 @@ class QvpackProgram : public TempDir {
     CStream roomRecord;
     qv::world::WriteRoomRecord(roomRecord, room);
     g.raw(ChunkId::Rooms).push_back({true, "rm_start", roomRecord.bytes()});
+    g.last_instance_id = 100001;  // the placed instance's id is used
     g.room_order = {0};
     auto bg = std::make_unique<qv::graphics::CBackground>();
     bg->image = picture(8, 8, 1);

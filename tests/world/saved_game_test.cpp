@@ -93,6 +93,8 @@ struct BusyGame {
     RequestRoom(2, 3);
     ASSERT_TRUE(HandleTransfer());
     ASSERT_EQ(CurrentRoomIndex(), 2);
+    EXPECT_EQ(transitionKind(), 0);  // the room was drawn on entry, which uses up the transition
+    transitionKind() = 3;            // as game code sets it for the next room change
     CInstance* a = CurrentRoom().FindById(100004);
     a->pathIndex = 4;
     a->pathPosition = 0.375;

@@ -7,12 +7,9 @@
 #include "code/instance_world.h"
 #include "code/interpreter.h"
 #include "code/registry.h"
-<<<<<<< HEAD
+#include "graphics/display.h"
 #include "graphics/drawing.h"
 #include "graphics/seams.h"
-=======
-#include "graphics/display.h"
->>>>>>> fix16
 #include "world/event_performer.h"
 #include "world/input.h"
 #include "world/instances.h"

@@ -7,8 +7,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
 shift || true
 jobs=${QV_JOBS:-$(nproc)}
-# ccache (when present) shares objects between clones and work trees: paths count from the root.
+# ccache (when present) shares objects between clones and work trees: paths count from the root,
+# and the build folder's own path stays out of the hash (debug info then names the first builder's).
 export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
+export CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
 gen=()
 command -v ninja >/dev/null && gen=(-G Ninja)
 cmake -S "$root" -B "$build" "${gen[@]}" -DQV_WERROR="${QV_WERROR:-0}" "$@" >/dev/null

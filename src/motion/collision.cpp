@@ -73,7 +73,12 @@ bool MaskSampler::cell(double u, double v) const {
 
 bool MaskSampler::At(int64_t px, int64_t py) const {
   if (unscaled_) {
-    const int64_t u = px - x_ + static_cast<int64_t>(ox_), v = py - y_ + static_cast<int64_t>(oy_);
+    // Positions of instances placed at extreme values lie so far away that the distance itself
+    // overflows: such a point is outside the mask.
+    int64_t u, v;
+    if (__builtin_sub_overflow(px, x_, &u) || __builtin_add_overflow(u, static_cast<int64_t>(ox_), &u) ||
+        __builtin_sub_overflow(py, y_, &v) || __builtin_add_overflow(v, static_cast<int64_t>(oy_), &v))
+      return false;
     return u >= 0 && u < mask_->width && v >= 0 && v < mask_->height &&
            mask_->bit(static_cast<int>(u), static_cast<int>(v));
   }

@@ -71,7 +71,7 @@ void ClearObjects() {
   list().names.clear();
   TouchObjects();
 }
-CObject& SetObject(int32_t index, std::string name, std::unique_ptr<CObject> object) {
+CObject* SetObject(int32_t index, std::string name, std::unique_ptr<CObject> object) {
   ObjectList& l = list();
   if (l.slots.size() <= static_cast<size_t>(index)) {
     l.slots.resize(static_cast<size_t>(index) + 1);
@@ -80,7 +80,7 @@ CObject& SetObject(int32_t index, std::string name, std::unique_ptr<CObject> obj
   l.slots[static_cast<size_t>(index)] = std::move(object);
   l.names[static_cast<size_t>(index)] = std::move(name);
   TouchObjects();
-  return *l.slots[static_cast<size_t>(index)];
+  return l.slots[static_cast<size_t>(index)].get();
 }
 int32_t AddObject(std::string name, std::unique_ptr<CObject> object) {
   const int32_t index = ObjectCount();

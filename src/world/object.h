@@ -87,8 +87,9 @@ CObject* GetObject(int32_t index);
 std::string ObjectName(int32_t index);  // "<undefined>" for an empty slot or an index out of range
 int32_t FindObject(std::string_view name);
 void ClearObjects();
-// Puts an object into slot `index` (the list grows with empty slots); returns it.
-CObject& SetObject(int32_t index, std::string name, std::unique_ptr<CObject> object);
+// Puts an object into slot `index` (the list grows with empty slots); returns it (nullptr for an
+// empty slot).
+CObject* SetObject(int32_t index, std::string name, std::unique_ptr<CObject> object);
 int32_t AddObject(std::string name, std::unique_ptr<CObject> object);
 void DeleteObject(int32_t index);
 // The object list changed shape or parents: callers rebuild what depends on it.

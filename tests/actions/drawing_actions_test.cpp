@@ -10,26 +10,13 @@
 #include "world/object.h"
 #include "world/room_drawing.h"
 #include "../world/world_game.h"
+#include "function_action.h"
 
 namespace qv::world {
 namespace {
 
 using graphics::display;
 using testing::TestGame;
-
-CAction act(const std::string& name, std::vector<std::string> args, bool relative = false) {
-  CAction a;
-  a.executionType = exec_function;
-  a.functionName = name;
-  a.mayBeRelative = true;
-  a.relative = relative;
-  a.argumentCount = static_cast<int32_t>(args.size());
-  for (size_t i = 0; i < args.size(); ++i) {
-    a.argumentKinds[i] = 0;
-    a.argumentTexts[i] = args[i];
-  }
-  return a;
-}
 
 class DrawingActions : public ::testing::Test {
  protected:

@@ -8,6 +8,7 @@
 #include "code/errors.h"
 #include "world/object.h"
 #include "../world/world_game.h"
+#include "function_action.h"
 
 namespace qv::world {
 namespace {
@@ -15,21 +16,6 @@ namespace {
 using testing::gameLog;
 using testing::TestGame;
 using Log = std::vector<std::string>;
-
-// A function action calling `name` with expression arguments, relative or not.
-CAction act(const std::string& name, std::vector<std::string> args, bool relative = false) {
-  CAction a;
-  a.executionType = exec_function;
-  a.functionName = name;
-  a.mayBeRelative = true;
-  a.relative = relative;
-  a.argumentCount = static_cast<int32_t>(args.size());
-  for (size_t i = 0; i < args.size(); ++i) {
-    a.argumentKinds[i] = 0;  // expression
-    a.argumentTexts[i] = args[i];
-  }
-  return a;
-}
 
 TEST(MotionActions, SetOrAddWhatTheyNameThroughTheSetters) {
   TestGame g;

@@ -234,6 +234,22 @@ TEST_F(GLSurfaces, ASurfaceDrawnBackScaledTurnedAndInParts) {
   ExpectGolden("surface_drawn_back", shot);
 }
 
+TEST_F(GLSurfaces, SurfacesSurviveWindowChangesAndAreLostAtADeviceReset) {
+  const int s = SurfaceCreate(8, 8);
+  PaintQuarters(s, 8, 8);
+  display().setFullscreen(true);
+  display().setFullscreen(false);
+  display().setSize(300, 200);
+  display().userResized(300, 200);
+  EXPECT_TRUE(SurfaceExists(s));
+  EXPECT_EQ(SurfaceGetPixel(s, 7, 7), 0xFFFFFF);
+  ASSERT_TRUE(SurfaceSetTarget(s));
+  ASSERT_TRUE(display().resetDevice());
+  EXPECT_FALSE(SurfaceExists(s));
+  EXPECT_EQ(SurfaceTarget(), -1);
+  EXPECT_EQ(SurfaceCreate(8, 8), s) << "its id is free again";
+}
+
 TEST_F(GLSurfaces, TheTargetDrawnIntoItselfDrawsNothing) {
   const int s = SurfaceCreate(8, 8);
   PaintQuarters(s, 8, 8);

@@ -8,6 +8,7 @@
 #include "code/random.h"
 #include "code/rounding.h"
 #include "motion/builtins.h"
+#include "motion/motion_planning.h"
 #include "motion/collision_builtins.h"
 #include "motion/movement.h"
 #include "motion/path_following.h"
@@ -104,6 +105,17 @@ void action_move_point(BuiltinCall& c) {
   motion::MoveTowardsPoint(*self, p.x, p.y, c.real(2));
 }
 
+// Towards a point (relative to the instance when asked), against solid instances or, with the
+// last argument, against all: one step of mp_linear_step or mp_potential_step.
+template <bool (*Planner)(CInstance&, double, double, double, const motion::Blocking&)>
+void PlannedStep(BuiltinCall& c) {
+  CInstance* self = world::Self(c);
+  if (!self) return;
+  const Position p = RelativePosition(*self, c.real(0), c.real(1));
+  const motion::Blocking against{c.truth(3) ? motion::Blocking::Any : motion::Blocking::Solid, 0};
+  Planner(*self, p.x, p.y, c.real(2), against);
+}
+
 void action_move_random(BuiltinCall& c) {
   if (CInstance* self = world::Self(c)) motion::MoveRandom(*self, c.real(0), c.real(1));
 }
@@ -162,6 +174,8 @@ constexpr code::BuiltinFunction kMotionActions[] = {
     {"action_reverse_ydir", action_reverse_ydir, 0},
     {"action_move_point", action_move_point, 3},
     {"action_move_random", action_move_random, 2},
+    {"action_linear_step", PlannedStep<motion::LinearStep>, 4},
+    {"action_potential_step", PlannedStep<motion::PotentialStep>, 4},
     {"action_snap", action_snap, 2},
     {"action_wrap", action_wrap, 1},
     {"action_move_contact", action_move_contact, 3},

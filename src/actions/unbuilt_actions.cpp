@@ -25,7 +25,6 @@ void reportMissing(std::string_view member, std::string_view capability) {
   void member(BuiltinCall&) { reportMissing(#member, capability); }
 
 constexpr std::string_view kParticles = "particle systems are";
-constexpr std::string_view kMotionPlanning = "motion planning is";
 constexpr std::string_view kMessages = "the message window is";
 constexpr std::string_view kSplash = "the splash screen is";
 constexpr std::string_view kHighscore = "the highscore table is";
@@ -46,8 +45,6 @@ QV_MISSING(action_partemit_destroy, kParticles)
 QV_MISSING(action_partemit_burst, kParticles)
 QV_MISSING(action_partemit_stream, kParticles)
 QV_MISSING(action_effect, kParticles)
-QV_MISSING(action_linear_step, kMotionPlanning)
-QV_MISSING(action_potential_step, kMotionPlanning)
 QV_MISSING(action_message, kMessages)
 QV_MISSING(action_if_question, kMessages)
 QV_MISSING(action_show_video, kSplash)
@@ -89,8 +86,6 @@ constexpr code::BuiltinFunction kUnbuiltActions[] = {
     {"action_partemit_burst", action_partemit_burst, 3},
     {"action_partemit_stream", action_partemit_stream, 3},
     {"action_effect", action_effect, 6},
-    {"action_linear_step", action_linear_step, 4},
-    {"action_potential_step", action_potential_step, 4},
     {"action_message", action_message, 1},
     {"action_if_question", action_if_question, 1},
     {"action_show_video", action_show_video, 3},

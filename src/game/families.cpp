@@ -55,6 +55,7 @@ std::vector<code::BuiltinFamily> GameFamilies() {
       windows::GameInformationFunctions(),
       motion::MotionFunctions(),
       motion::PathFunctions(),
+      motion::PlanningFunctions(),
       motion::CollisionFunctions(),
       motion::ContactFunctions(),
       actions::MotionActions(),

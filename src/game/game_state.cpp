@@ -5,6 +5,7 @@
 #include "graphics/surface.h"
 #include "graphics/transition.h"
 #include "motion/collision_events.h"
+#include "motion/grid_planning.h"
 #include "world/game_world.h"
 #include "world/saved_game.h"
 
@@ -18,6 +19,7 @@ const GameStatePart kParts[] = {
      world::ResetForGameStart, nullptr, world::WriteSavedHead, world::ReadSavedHead},
     {"language: global variables and declared-global flags", code::ResetGlobalVariables},
     {"motion: collision pairs", motion::RebuildCollisionPairs},
+    {"motion: planning grids (they live until destroyed or the game ends)", nullptr, motion::DestroyAllGrids},
     {"display: automatic drawing", nullptr, nullptr, graphics::WriteSavedDrawing, graphics::ReadSavedDrawing},
     {"graphics: a transition prepared and not played", nullptr, graphics::CancelTransition},
     {"graphics: surfaces (render targets live until freed or the game ends)", nullptr, graphics::FreeAllSurfaces},

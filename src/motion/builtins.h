@@ -15,6 +15,8 @@ namespace qv::motion {
 code::BuiltinFamily MotionFunctions();
 // path_* on path resources, and draw_path.
 code::BuiltinFamily PathFunctions();
+// mp_*: motion planning by straight steps, potential steering and grids.
+code::BuiltinFamily PlanningFunctions();
 
 // The moves of game code on one instance, for the action library.
 void MoveTowardsPoint(world::CInstance& in, double x, double y, double sp);

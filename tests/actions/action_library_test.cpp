@@ -146,6 +146,12 @@ TEST(ActionLibrary, MotionMembers) {
       {"move with every key draws once", {act("action_move", {"'111111111'", "4"}), logs("string(direction) + ' ' + string(speed)")},
        {keypadAfter(12345, 4)}},
       {"snap to the nearest grid point", {act("action_snap", {"32", "32"}), logs(pos)}, {"96 64"}},
+      // One straight step of 4 towards (100, 80), nothing in the way; relative to (100, 50).
+      {"linear step", {act("action_linear_step", {"100", "80", "4", "0"}), logs(pos + " + ' ' + " + motion)}, {"100 54 270 0"}},
+      {"linear step relative", {act("action_linear_step", {"-40", "0", "4", "1"}, true), logs(pos)}, {"96 50"}},
+      // Facing right (direction 0), it may turn at most 30 degrees: the goal straight down (270)
+      // is first reached at 330, 4 along (cos 330, -sin 330).
+      {"potential step", {act("action_potential_step", {"100", "80", "4", "0"}), logs(pos)}, {"103.46 52"}},
       {"wrap horizontally", {CodeAction("x = 205"), act("action_wrap", {"0"}), logs(pos)}, {"5 50"}},
       {"wrap with an unknown mode does nothing", {CodeAction("x = 205"), act("action_wrap", {"7"}), logs(pos)}, {"205 50"}},
       {"wrap vertically only", {CodeAction("x = 205; y = -3"), act("action_wrap", {"1"}), logs(pos)}, {"205 97"}},
@@ -326,7 +332,6 @@ TEST(ActionLibrary, CodeMembers) {
 TEST(ActionLibrary, UnbuiltCapabilitiesSayWhatIsMissing) {
   const std::vector<Case> cases = {
       {"particles", {act("action_partsyst_create", {"0"})}, {}, "action_partsyst_create: particle systems are not available"},
-      {"motion planning", {act("action_linear_step", {"0", "0", "1", "0"})}, {}, "action_linear_step: motion planning is not available"},
       {"messages", {act("action_message", {"'hello'"})}, {}, "action_message: the message window is not available"},
       {"highscore", {act("action_highscore_clear", {})}, {}, "action_highscore_clear: the highscore table is not available"},
       {"splash", {act("action_splash_text", {"'a.txt'"})}, {}, "action_splash_text: the splash screen is not available"},

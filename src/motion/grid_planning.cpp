@@ -62,36 +62,40 @@ bool CGrid::findPath(CPath& path, double xs, double ys, double xg, double yg, bo
   int32_t hs = 0, vs = 0, hg = 0, vg = 0;
   if (!cellOf(xs, ys, hs, vs) || !cellOf(xg, yg, hg, vg)) return false;
   if (at(hs, vs) == kForbidden || at(hg, vg) == kForbidden) return false;
-  auto open = [&](int32_t h, int32_t v) { return inside(h, v) && at(h, v) == 0; };
+  // Cells by their index c = h * vcells + v: left is c - vcells, right c + vcells, up c - 1,
+  // down c + 1.
+  int32_t* cell = cells.data();
+  const int32_t goal = hg * vcells + vg;
+  const int32_t offsets[4] = {-vcells, vcells, -1, 1};
   queue_.clear();
-  at(hs, vs) = 1;
+  cell[hs * vcells + vs] = 1;
   queue_.push_back(hs * vcells + vs);
-  bool found = false;
-  for (size_t head = 0; head < queue_.size(); ++head) {
-    const int32_t h = queue_[head] / vcells, v = queue_[head] % vcells;
-    const int32_t n = at(h, v);
-    if (h == hg && v == vg) {
-      found = true;
-      break;
-    }
+  // The search may stop as soon as the goal cell has its distance: by then every cell of a smaller
+  // distance has its own, and the walk back reads nothing else, so the path is the one a search
+  // that goes on until it takes the goal from the queue finds.
+  bool found = hs == hg && vs == vg;
+  for (size_t head = 0; head < queue_.size() && !found; ++head) {
+    const int32_t c = queue_[head], h = c / vcells, v = c - h * vcells;
+    const int32_t n = cell[c];
     // Which orthogonal neighbours were free before this cell's expansion marks them.
-    bool wasOpen[4];
-    for (int k = 0; k < 4; ++k) wasOpen[k] = open(h + kOrthogonal[k][0], v + kOrthogonal[k][1]);
+    const bool wasOpen[4] = {h > 0 && cell[c - vcells] == 0, h < hcells - 1 && cell[c + vcells] == 0,
+                             v > 0 && cell[c - 1] == 0, v < vcells - 1 && cell[c + 1] == 0};
     for (int k = 0; k < 4; ++k) {
       if (!wasOpen[k]) continue;
-      const int32_t nh = h + kOrthogonal[k][0], nv = v + kOrthogonal[k][1];
-      at(nh, nv) = n + 1;
-      queue_.push_back(nh * vcells + nv);
+      cell[c + offsets[k]] = n + 1;
+      queue_.push_back(c + offsets[k]);
     }
-    if (!diagonal) continue;
-    for (const auto& d : kDiagonalSearch) {
-      // No cutting of corners: the two cells beside the move (left or right, up or down) were free.
-      const bool besideH = wasOpen[d[0] < 0 ? 0 : 1], besideV = wasOpen[d[1] < 0 ? 2 : 3];
-      const int32_t nh = h + d[0], nv = v + d[1];
-      if (!besideH || !besideV || !open(nh, nv)) continue;
-      at(nh, nv) = n + 1;
-      queue_.push_back(nh * vcells + nv);
+    if (diagonal) {
+      for (const auto& d : kDiagonalSearch) {
+        // No cutting of corners: the two cells beside the move (left or right, up or down) were free.
+        if (!wasOpen[d[0] < 0 ? 0 : 1] || !wasOpen[d[1] < 0 ? 2 : 3]) continue;
+        const int32_t next = c + d[0] * vcells + d[1];  // inside: both cells beside it are
+        if (cell[next] != 0) continue;
+        cell[next] = n + 1;
+        queue_.push_back(next);
+      }
     }
+    found = cell[goal] > 0;
   }
   if (found) {
     path.points.clear();
@@ -127,8 +131,7 @@ bool CGrid::findPath(CPath& path, double xs, double ys, double xg, double yg, bo
     std::reverse(path.points.begin(), path.points.end());
     path.Recompute();
   }
-  for (int32_t& c : cells)
-    if (c > 0) c = 0;
+  for (int32_t& c : cells) c = c > 0 ? 0 : c;
   return found;
 }
 

@@ -74,6 +74,14 @@ TEST_P(ProjectGame, PrintsWhatTheWorldRulesSay) {
 }
 
 const GameCase kGamesPlayed[] = {
+    // A hunter finds its way around a wall on a grid of 20 x 20 cells (the wall's instances forbid
+    // column 4, rows 0 to 3): down the left side, through the gap in the bottom rows, up the right
+    // side; its 240 pixels take 60 steps at speed 4. A goal on the wall finds no route. A stepper
+    // takes straight steps of 4 from x 30 to 70 and reaches it in its tenth step.
+    {"chase_around_walls", "QUORVANE_STEPS=75",
+     "route 1: 30,30 30,50 30,70 30,90 50,90 70,90 90,90 110,90 110,70 110,50 110,30 130,30 150,30\n"
+     "walled in: 0\nstepper at 50 reached 0 after 5\nstepper at 70 reached 1 after 10\n"
+     "hunter at 90.00,90 after 30\nhunter at 150,30 after 70\n"},
     // Entering a room ends with the room drawn once when no room change is pending and automatic
     // drawing is on: the draw events run in depth order (5 before -5) and the instance list takes
     // that order, so the first step's events already visit 100002 first. The second room asks for

@@ -19,14 +19,15 @@ using json = nlohmann::ordered_json;
 namespace {
 
 constexpr const char* kUsage =
-    "usage: qvpack build DIR -o GAME [--runner RUNNER]\n"
+    "usage: qvpack build DIR -o GAME [--runner RUNNER | --data-only]\n"
     "       qvpack unpack GAME -o DIR\n"
     "       qvpack info GAME [--json]\n";
 
 constexpr const char* kHelp =
     "\n"
     "  build    makes a game from the project folder DIR: the runner (RUNNER, else the quorvane\n"
-    "           beside qvpack) with the game appended, written to GAME\n"
+    "           beside qvpack) with the game appended, written to GAME; with --data-only\n"
+    "           the game data alone, which `quorvane GAME` plays\n"
     "  unpack   writes any game file out as a project folder DIR\n"
     "  info     shows a game's settings and resource counts (as JSON with --json)\n"
     "\n"
@@ -171,12 +172,14 @@ bool BuildGame(const fs::path& dir, const fs::path& runner, const fs::path& game
   }
   if (!LoadProject(dir, package, errors, warnings)) return false;
   data::CStream runnerImage;
-  if (!fs::is_regular_file(runner, ec) || !runnerImage.LoadFromFile(runner.string())) {
+  const bool dataOnly = runner.empty();
+  if (!dataOnly && (!fs::is_regular_file(runner, ec) || !runnerImage.LoadFromFile(runner.string()))) {
     errors.push_back({runner.string(), "", "cannot read the runner (give it with --runner)"});
     return false;
   }
   static constexpr uint8_t kExecutableMagic[4] = {0x7F, 'E', 'L', 'F'};
-  if (runnerImage.size() < 4 || !std::equal(kExecutableMagic, kExecutableMagic + 4, runnerImage.bytes().begin())) {
+  if (!dataOnly &&
+      (runnerImage.size() < 4 || !std::equal(kExecutableMagic, kExecutableMagic + 4, runnerImage.bytes().begin()))) {
     errors.push_back({runner.string(), "", "not an executable program, so not a runner"});
     return false;
   }
@@ -210,7 +213,8 @@ bool BuildGame(const fs::path& dir, const fs::path& runner, const fs::path& game
     errors.push_back({game.string(), "", "cannot write the game: " + writeError.message()});
     return false;
   }
-  fs::permissions(temp, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec, ec);
+  if (!dataOnly)
+    fs::permissions(temp, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec, ec);
   // Renamed while still locked, so that no other build takes it for a partial game of a dead one.
   fs::rename(temp, game, ec);
   if (ec) {
@@ -238,9 +242,10 @@ int packMain(int argc, char** argv) {
   }
   const std::string command = args[0];
   std::string input, output, runner;
-  bool asJson = false;
+  bool asJson = false, dataOnly = false;
   for (size_t i = 1; i < args.size(); ++i) {
     if (args[i] == "-o" && i + 1 < args.size()) output = args[++i];
+    else if (args[i] == "--data-only") dataOnly = true;
     else if (args[i] == "--runner" && i + 1 < args.size()) runner = args[++i];
     else if (args[i] == "--json") asJson = true;
     else if (input.empty() && !args[i].empty() && args[i][0] != '-') input = args[i];
@@ -249,10 +254,11 @@ int packMain(int argc, char** argv) {
   if (input.empty()) return usage();
 
   if (command == "build") {
-    if (output.empty()) return usage();
+    if (output.empty() || (dataOnly && !runner.empty())) return usage();
     std::vector<ProjectError> errors;
     std::vector<ProjectWarning> warnings;
-    const bool built = BuildGame(input, runner.empty() ? defaultRunner() : fs::path(runner), output, errors, &warnings);
+    const fs::path withRunner = dataOnly ? fs::path() : runner.empty() ? defaultRunner() : fs::path(runner);
+    const bool built = BuildGame(input, withRunner, output, errors, &warnings);
     // Warnings name places as FILE:LINE:COLUMN with the file's path as given on the command line,
     // for editors to follow.
     for (ProjectWarning w : warnings) {

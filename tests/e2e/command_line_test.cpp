@@ -84,7 +84,7 @@ const CommandCase kCases[] = {
     // A fatal error (room_goto of a room that does not exist) ends the game with status 3, after
     // its game end event.
     {"runner_fatal_error", {"%runner", "%games/ended_by_error"}, {"QUORVANE_STEPS=5"}, 3, true, "going nowhere"},
-    {"pack_help", {"%pack", "--help"}, {}, 0, true, "usage: qvpack build DIR -o GAME [--runner RUNNER]"},
+    {"pack_help", {"%pack", "--help"}, {}, 0, true, "usage: qvpack build DIR -o GAME [--runner RUNNER | --data-only]"},
     {"pack_version", {"%pack", "--version"}, {}, 0, true, "qvpack 0."},
     {"pack_no_arguments", {"%pack"}, {}, 2, false, "usage: qvpack build"},
     {"pack_text_as_runner", {"%pack", "build", "%games/argument_relative", "-o", "game", "--runner", "notes.txt"}, {}, 1, false,

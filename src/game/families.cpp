@@ -10,6 +10,7 @@
 #include "graphics/builtins.h"
 #include "motion/builtins.h"
 #include "motion/collision_builtins.h"
+#include "particles/builtins.h"
 #include "sound/builtins.h"
 #include "system/joysticks.h"
 #include "system/system_builtins.h"
@@ -54,6 +55,7 @@ std::vector<code::BuiltinFamily> GameFamilies() {
       motion::PathFunctions(),
       motion::CollisionFunctions(),
       motion::ContactFunctions(),
+      particles::ParticleFunctions(),
       actions::MotionActions(),
       actions::InstanceActions(),
       actions::SpriteActions(),
@@ -61,6 +63,7 @@ std::vector<code::BuiltinFamily> GameFamilies() {
       actions::QuestionActions(),
       actions::ScoreActions(),
       actions::DrawingActions(),
+      actions::ParticleActions(),
       actions::UnbuiltActions(),
   };
 }

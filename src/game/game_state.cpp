@@ -3,6 +3,7 @@
 #include "code/variables.h"
 #include "graphics/display.h"
 #include "motion/collision_events.h"
+#include "particles/particle_system.h"
 #include "world/game_world.h"
 #include "world/saved_game.h"
 
@@ -16,6 +17,7 @@ const GameStatePart kParts[] = {
      world::ResetForGameStart, nullptr, world::WriteSavedHead, world::ReadSavedHead},
     {"language: global variables and declared-global flags", code::ResetGlobalVariables},
     {"motion: collision pairs", motion::RebuildCollisionPairs},
+    {"particles: types, systems, the effects and the actions' tables", particles::ResetParticles},
     {"display: automatic drawing", nullptr, nullptr, graphics::WriteSavedDrawing, graphics::ReadSavedDrawing},
     {"language: the global variables' saved block", nullptr, nullptr, code::WriteSavedGlobals, code::ReadSavedGlobals},
     {"world: rooms, instances and tiles", nullptr, nullptr, world::WriteSavedRooms, world::ReadSavedRooms},

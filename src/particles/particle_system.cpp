@@ -234,8 +234,7 @@ void LifeStage(CParticleSystem& s) {
 
 // 2. Speed, direction and angle increments, gravity, attractors, wiggles and the move.
 void MotionStage(CParticleSystem& s) {
-  bool attractors = false;
-  for (const CAttractor& a : s.attractors) attractors |= a.inUse;
+  const bool attractors = !s.attractors.empty();
   for (CParticle& p : s.particles) {
     const CParticleType* t = TypeRecord(p.type);
     if (!t) continue;

@@ -68,5 +68,43 @@ TEST_F(ParticleQuads, AdditiveTypesBlendOntoTheDestination) {
   EXPECT_EQ(qv::graphics::display().destBlend, 6);
 }
 
+// A sprite-based type: the frame is the start frame, plus the age when animated, or spread over the
+// life when stretched, modulo the frame count.
+TEST_F(ParticleQuads, SpriteFramesFollowTheAge) {
+  auto sprite = std::make_unique<qv::graphics::CSprite>();
+  for (uint32_t c : {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu}) sprite->frames.emplace_back(8, 8, c);
+  sprite->xOrigin = sprite->yOrigin = 4;
+  qv::graphics::CreateSpriteTextures(*sprite);
+  const qv::graphics::CSprite* spr = sprite.get();
+  const int index = qv::graphics::sprites().append(std::move(sprite), "spr");
+  auto handle = [&](int frame) { return qv::graphics::textures().entry(spr->frameTexture(frame))->handle; };
+  auto drawnFrameHandle = [&] {
+    device->draws.clear();
+    Part("part_system_drawit", {double(ps)});
+    device->endScene();
+    EXPECT_EQ(device->draws.size(), 1u);
+    return device->draws.empty() ? 0u : device->draws[0].texture;
+  };
+  MakeSystemAndType(6, 6);
+  Part("part_type_sprite", {double(t), double(index), 1, 0, 0});
+  Part("part_particles_create", {double(ps), 10, 10, double(t), 1});
+  EXPECT_EQ(drawnFrameHandle(), handle(0));
+  update(2);
+  EXPECT_EQ(drawnFrameHandle(), handle(2));
+  update(2);
+  EXPECT_EQ(drawnFrameHandle(), handle(1)) << "age 4 wraps to frame 1";
+  // Stretched: 3 frames over a life of 6 steps, so frame floor(3 * 4 / 6) = 2 at age 4.
+  Part("part_type_sprite", {double(t), double(index), 1, 1, 0});
+  EXPECT_EQ(drawnFrameHandle(), handle(2));
+  // Not animated: the start frame, whatever the age.
+  Part("part_type_sprite", {double(t), double(index), 0, 0, 0});
+  EXPECT_EQ(drawnFrameHandle(), handle(0));
+  // A sprite index that names nothing falls back to the shape (the disk here).
+  Part("part_type_sprite", {double(t), 99, 0, 0, 0});
+  Part("part_type_shape", {double(t), 1});
+  Part("part_type_sprite", {double(t), 99, 0, 0, 0});
+  EXPECT_EQ(drawnFrameHandle(), qv::graphics::textures().entry(ShapeSprite(1)->frameTexture(0))->handle);
+}
+
 }  // namespace
 }  // namespace particletest

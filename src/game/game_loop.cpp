@@ -14,6 +14,7 @@
 #include "graphics/builtins.h"
 #include "graphics/display.h"
 #include "graphics/sprite.h"
+#include "graphics/transition.h"
 #include "motion/builtins.h"
 #include "motion/collision_events.h"
 #include "motion/movement.h"
@@ -183,6 +184,10 @@ void WaitMicroseconds(int64_t n, const std::function<bool()>& pumpEvents) {
 }
 
 int64_t RunGameLoop(const LoopOptions& options) {
+  // The frames of a room transition each wait for a refresh of the display (taken as 60 Hz); no
+  // window message is handled meanwhile. Unpaced runs (tests, benchmarks) do not wait.
+  graphics::transitionFrameWait() = nullptr;
+  if (options.paced) graphics::transitionFrameWait() = [] { WaitMicroseconds(1000000 / 60, nullptr); };
   StartGame();
   int64_t steps = 0;
   if (!HandleTransfer()) {

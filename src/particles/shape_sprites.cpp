@@ -121,6 +121,12 @@ std::array<std::unique_ptr<graphics::CSprite>, kShapeCount>& shapes() {
   return list;
 }
 
+// The texture table generation each shape's textures were made in (0: none).
+std::array<uint64_t, kShapeCount>& texturesMadeFor() {
+  static std::array<uint64_t, kShapeCount> generations{};
+  return generations;
+}
+
 }  // namespace
 
 data::TBitmap32 ShapeIntensity(int32_t n) {
@@ -154,14 +160,31 @@ void MakeShapeSprites() {
 graphics::CSprite* ShapeSprite(int32_t n) {
   if (n < 0 || n >= kShapeCount) return nullptr;
   graphics::CSprite* s = shapes()[size_t(n)].get();
-  // Textures are made when a device exists to hold them (the sprites may be made before it).
-  if (s && (s->textures.empty() || !graphics::textures().exists(s->textures[0])) && graphics::textures().device())
+  if (!s) return nullptr;
+  // Textures are made when a device exists to hold them (the sprites may be made before it). A
+  // new device empties the texture table, so ids made for an earlier one are dropped unfreed: the
+  // same numbers may belong to other pictures by now.
+  auto& madeFor = texturesMadeFor();
+  if (!graphics::textures().device()) return s;
+  const uint64_t generation = graphics::textures().generation();
+  const graphics::TextureEntry* e = s->textures.empty() ? nullptr : graphics::textures().entry(s->textures[0]);
+  if (madeFor[size_t(n)] != generation || !e || !e->active) {
+    if (madeFor[size_t(n)] != generation) s->textures.clear();
     graphics::CreateSpriteTextures(*s);
+    madeFor[size_t(n)] = generation;
+  }
   return s;
 }
 
 void ForgetShapeSprites() {
-  for (auto& s : shapes()) s.reset();
+  for (size_t n = 0; n < shapes().size(); ++n) {
+    // Their textures go with the sprites when the device that holds them is still there.
+    auto& s = shapes()[n];
+    if (s && graphics::textures().device() && texturesMadeFor()[n] == graphics::textures().generation())
+      graphics::FreeSpriteTextures(*s);
+    texturesMadeFor()[n] = 0;
+    s.reset();
+  }
 }
 
 }  // namespace qv::particles

@@ -68,6 +68,27 @@ TEST_F(ParticleQuads, AdditiveTypesBlendOntoTheDestination) {
   EXPECT_EQ(qv::graphics::display().destBlend, 6);
 }
 
+// A new device empties the texture table: the shapes make their textures again there, and the
+// ids they held on the old device, now another picture's, are left alone.
+TEST_F(ParticleQuads, ANewDeviceGetsNewShapeTextures) {
+  MakeSystemAndType();
+  Part("part_type_shape", {double(t), 2});
+  Part("part_particles_create", {double(ps), 10, 10, double(t), 1});
+  Part("part_system_drawit", {double(ps)});
+  const int old = ShapeSprite(2)->frameTexture(0);
+  ASSERT_GE(old, 0);
+  qv::graphics::display().releaseDevice();
+  device = qv::graphics::drawtest::UseRecordingDevice();
+  const int other = qv::graphics::textures().fromBitmap(qv::data::TBitmap32(4, 4, 0xFFFFFFFF));
+  ASSERT_EQ(other, old) << "the id is taken again";
+  Part("part_system_drawit", {double(ps)});
+  device->endScene();
+  EXPECT_TRUE(qv::graphics::textures().exists(other));
+  EXPECT_NE(ShapeSprite(2)->frameTexture(0), other);
+  ASSERT_EQ(device->draws.size(), 1u);
+  EXPECT_EQ(device->draws[0].texture, qv::graphics::textures().entry(ShapeSprite(2)->frameTexture(0))->handle);
+}
+
 // A sprite-based type: the frame is the start frame, plus the age when animated, or spread over the
 // life when stretched, modulo the frame count.
 TEST_F(ParticleQuads, SpriteFramesFollowTheAge) {

@@ -15,6 +15,7 @@ code::BuiltinFamily GameActions();      // sound, rooms, alarms, time lines, the
 code::BuiltinFamily QuestionActions();  // questions, scripts and inherited events
 code::BuiltinFamily ScoreActions();     // score, lives, health, caption, drawing a value
 code::BuiltinFamily DrawingActions();   // shapes, sprites, text, colour, font, cursor, screen
+code::BuiltinFamily ParticleActions();  // the actions' particle system, its types and emitters, effects
 code::BuiltinFamily UnbuiltActions();   // capabilities still to come, and the members that do nothing
 
 // action_save_game saves through the game layer, which sets this when it chooses its families.

@@ -1,4 +1,4 @@
-// Members whose capability this runner does not have yet (particles, motion planning, messages,
+// Members whose capability this runner does not have yet (motion planning, messages,
 // questions, the highscore table, splash screens and web pages), and the members old games still
 // call that do nothing at all.
 //
@@ -24,27 +24,11 @@ void reportMissing(std::string_view member, std::string_view capability) {
 #define QV_MISSING(member, capability) \
   void member(BuiltinCall&) { reportMissing(#member, capability); }
 
-constexpr std::string_view kParticles = "particle systems are";
 constexpr std::string_view kMessages = "the message window is";
 constexpr std::string_view kSplash = "the splash screen is";
 constexpr std::string_view kHighscore = "the highscore table is";
 constexpr std::string_view kWebPages = "opening web pages is";
 
-QV_MISSING(action_partsyst_create, kParticles)
-QV_MISSING(action_partsyst_destroy, kParticles)
-QV_MISSING(action_partsyst_clear, kParticles)
-QV_MISSING(action_parttype_create, kParticles)
-QV_MISSING(action_parttype_create_old, kParticles)
-QV_MISSING(action_parttype_color, kParticles)
-QV_MISSING(action_parttype_life, kParticles)
-QV_MISSING(action_parttype_speed, kParticles)
-QV_MISSING(action_parttype_gravity, kParticles)
-QV_MISSING(action_parttype_secondary, kParticles)
-QV_MISSING(action_partemit_create, kParticles)
-QV_MISSING(action_partemit_destroy, kParticles)
-QV_MISSING(action_partemit_burst, kParticles)
-QV_MISSING(action_partemit_stream, kParticles)
-QV_MISSING(action_effect, kParticles)
 QV_MISSING(action_message, kMessages)
 QV_MISSING(action_if_question, kMessages)
 QV_MISSING(action_show_video, kSplash)
@@ -71,21 +55,6 @@ void action_webpage(BuiltinCall&) {
 void nothing(BuiltinCall&) {}
 
 constexpr code::BuiltinFunction kUnbuiltActions[] = {
-    {"action_partsyst_create", action_partsyst_create, 1},
-    {"action_partsyst_destroy", action_partsyst_destroy, 0},
-    {"action_partsyst_clear", action_partsyst_clear, 0},
-    {"action_parttype_create", action_parttype_create, 6},
-    {"action_parttype_create_old", action_parttype_create_old, 6},
-    {"action_parttype_color", action_parttype_color, 6},
-    {"action_parttype_life", action_parttype_life, 3},
-    {"action_parttype_speed", action_parttype_speed, 6},
-    {"action_parttype_gravity", action_parttype_gravity, 3},
-    {"action_parttype_secondary", action_parttype_secondary, 5},
-    {"action_partemit_create", action_partemit_create, 6},
-    {"action_partemit_destroy", action_partemit_destroy, 1},
-    {"action_partemit_burst", action_partemit_burst, 3},
-    {"action_partemit_stream", action_partemit_stream, 3},
-    {"action_effect", action_effect, 6},
     {"action_message", action_message, 1},
     {"action_if_question", action_if_question, 1},
     {"action_show_video", action_show_video, 3},

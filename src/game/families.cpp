@@ -11,6 +11,7 @@
 #include "graphics/transition.h"
 #include "motion/builtins.h"
 #include "motion/collision_builtins.h"
+#include "particles/builtins.h"
 #include "sound/builtins.h"
 #include "system/joysticks.h"
 #include "system/system_builtins.h"
@@ -58,6 +59,7 @@ std::vector<code::BuiltinFamily> GameFamilies() {
       motion::PlanningFunctions(),
       motion::CollisionFunctions(),
       motion::ContactFunctions(),
+      particles::ParticleFunctions(),
       actions::MotionActions(),
       actions::InstanceActions(),
       actions::SpriteActions(),
@@ -65,6 +67,7 @@ std::vector<code::BuiltinFamily> GameFamilies() {
       actions::QuestionActions(),
       actions::ScoreActions(),
       actions::DrawingActions(),
+      actions::ParticleActions(),
       actions::UnbuiltActions(),
   };
 }

@@ -18,6 +18,8 @@
 #include "motion/builtins.h"
 #include "motion/collision_events.h"
 #include "motion/movement.h"
+#include "particles/effects.h"
+#include "particles/particle_drawing.h"
 #include "platform/error_window.h"
 #include "platform/interrupt.h"
 #include "sound/builtins.h"
@@ -25,6 +27,7 @@
 #include "world/event_performer.h"
 #include "world/game_world.h"
 #include "world/input.h"
+#include "world/room_drawing.h"
 #include "game/saved_game.h"
 #include "world/saved_game.h"
 #include "world/time_line.h"
@@ -40,6 +43,12 @@ void InstallGame() {
   graphics::InstallResourceNames();
   sound::InstallSoundNames();
   motion::BindPathVariables();
+  // Particle systems are drawn among the instances by depth, and the effects scale with the room.
+  world::roomParticleDrawing() = {particles::NextDrawDepthBelow, particles::DrawSystemsAtDepth};
+  particles::SetEffectRoom([] {
+    const CRoom& room = CurrentRoom();
+    return particles::EffectRoom{double(room.speed), double(framesPerSecond()), double(room.width), double(room.height)};
+  });
   code::SetErrorWindow(platform::ShowErrorWindow);
 }
 
@@ -99,8 +108,7 @@ void forEachInstance(F f) {
 
 }  // namespace
 
-// The stages that exist so far, in their order; the numbers are the stages of the full step.
-// Still missing: particles (16).
+// The stages in their order; the numbers are the stages of the full step.
 void Step() {
   const bool active = graphics::display().windowActive;
   if (!active && inputSettings().freezeWhenInactive) return;  // 1
@@ -141,6 +149,7 @@ void Step() {
   if (TransferPending()) return;
   RaiseEvent(ev_step, ev_step_end);
   if (TransferPending()) return;
+  particles::UpdateAutomaticSystems();  // 16
   RemoveDestroyed(CurrentRoom());  // 17
   if (graphics::display().automaticDraw) graphics::display().redraw();  // 18
   ScrollBackgrounds(CurrentRoom());  // 19

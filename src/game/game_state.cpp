@@ -6,6 +6,7 @@
 #include "graphics/transition.h"
 #include "motion/collision_events.h"
 #include "motion/grid_planning.h"
+#include "particles/particle_system.h"
 #include "world/game_world.h"
 #include "world/saved_game.h"
 
@@ -20,6 +21,7 @@ const GameStatePart kParts[] = {
     {"language: global variables and declared-global flags", code::ResetGlobalVariables},
     {"motion: collision pairs", motion::RebuildCollisionPairs},
     {"motion: planning grids (they live until destroyed or the game ends)", nullptr, motion::DestroyAllGrids},
+    {"particles: types, systems, the effects and the actions' tables", particles::ResetParticles},
     {"display: automatic drawing", nullptr, nullptr, graphics::WriteSavedDrawing, graphics::ReadSavedDrawing},
     {"graphics: a transition prepared and not played", nullptr, graphics::CancelTransition},
     {"graphics: surfaces (render targets live until freed or the game ends)", nullptr, graphics::FreeAllSurfaces},

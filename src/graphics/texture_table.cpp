@@ -17,6 +17,7 @@ void TextureTable::attach(platform::Device* device) {
       if (e.active) device_->freeTexture(e.handle);
   entries_.clear();
   device_ = device;
+  ++generation_;
 }
 
 int TextureTable::create(int w, int h, bool renderTarget) {

@@ -26,6 +26,8 @@ class TextureTable {
   // Uses this device from now on; the table is emptied (device creation empties it).
   void attach(platform::Device* device);
   platform::Device* device() const { return device_; }
+  // Counts attachments: ids kept from an earlier generation name nothing (or another picture).
+  uint64_t generation() const { return generation_; }
 
   // A zero-filled texture for an image of w x h; -1 when the device refuses it.
   int create(int w, int h, bool renderTarget);
@@ -46,6 +48,7 @@ class TextureTable {
  private:
   platform::Device* device_ = nullptr;
   std::vector<TextureEntry> entries_;
+  uint64_t generation_ = 0;
 };
 
 TextureTable& textures();

@@ -11,6 +11,7 @@
 #include "graphics/drawing.h"
 #include "graphics/seams.h"
 #include "graphics/transition.h"
+#include "particles/effects.h"
 #include "world/event_performer.h"
 #include "world/input.h"
 #include "world/instances.h"
@@ -172,6 +173,7 @@ void EnterRoom(int32_t index, bool gameStart) {
   transferRequest() = kTransferNone;
   // Keys and buttons held or pressed in the room that was left do not carry into this one.
   ClearInput();
+  particles::ClearEffects();
   placeholder().instances.clear();
   placeholder().ListsChanged();
   if (!RoomExists(index)) {

@@ -329,9 +329,41 @@ TEST(ActionLibrary, CodeMembers) {
     });
 }
 
+// The actions' particle system is the first system made (index 0); its emitter region and effects
+// take positions relative to the instance at (100, 50).
+TEST(ActionLibrary, ParticleMembers) {
+  const CAction type = act("action_parttype_create", {"0", "1", "-1", "1", "1", "0"});
+  const std::vector<Case> cases = {
+      {"a burst in a relative region",
+       {act("action_partsyst_create", {"5"}), type, act("action_partemit_create", {"0", "0", "10", "20", "30", "40"}, true),
+        act("action_partemit_burst", {"0", "0", "7"}),
+        logs("string(part_particles_count(0)) + ' ' + string(part_system_exists(0))")},
+       {"7 1"}},
+      {"a stream runs with each update",
+       {type, act("action_partemit_create", {"3", "1", "0", "10", "0", "10"}), act("action_partemit_stream", {"3", "0", "2"}),
+        CodeAction("part_system_update(0); part_system_update(0); test_log(string(part_particles_count(0)))")},
+       {"4"}},
+      {"a burst from an emitter not created", {type, act("action_partemit_burst", {"2", "0", "5"})}, {},
+       "The particle emitter must first be created."},
+      {"numbers outside 0 to 15 do nothing",
+       {act("action_parttype_create", {"16", "1", "-1", "1", "1", "0"}), act("action_partemit_create", {"-1", "0", "0", "1", "0", "1"}),
+        logs("string(part_type_exists(0)) + ' ' + string(part_emitter_exists(0, 0))")},
+       {"0 0"}},
+      {"death particles by action type numbers",
+       {type, act("action_parttype_create", {"1", "4", "-1", "1", "1", "0"}), act("action_parttype_life", {"0", "1", "1"}),
+        act("action_parttype_secondary", {"0", "0", "0", "1", "3"}), act("action_partemit_create", {"0", "0", "0", "0", "0", "0"}),
+        act("action_partemit_burst", {"0", "0", "2"}), CodeAction("part_system_update(0); test_log(string(part_particles_count(0)))")},
+       {"6"}},
+      {"an effect above, relative",
+       {act("action_effect", {"0", "0", "0", "1", "255", "1"}, true),
+        logs("string(part_particles_count(1)) + ' ' + string(part_particles_count(0))")},
+       {"21 0"}},
+  };
+  for (const Case& c : cases) runCase(c);
+}
+
 TEST(ActionLibrary, UnbuiltCapabilitiesSayWhatIsMissing) {
   const std::vector<Case> cases = {
-      {"particles", {act("action_partsyst_create", {"0"})}, {}, "action_partsyst_create: particle systems are not available"},
       {"messages", {act("action_message", {"'hello'"})}, {}, "action_message: the message window is not available"},
       {"highscore", {act("action_highscore_clear", {})}, {}, "action_highscore_clear: the highscore table is not available"},
       {"splash", {act("action_splash_text", {"'a.txt'"})}, {}, "action_splash_text: the splash screen is not available"},

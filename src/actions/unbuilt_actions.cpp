@@ -1,5 +1,5 @@
 // Members whose capability this runner does not have yet (particles, motion planning, messages,
-// questions, the highscore table, splash screens and web pages), and the members old games still
+// questions, the highscore table and splash screens), and the members old games still
 // call that do nothing at all.
 //
 // A member without its capability reports, non-fatally, which capability is missing and leaves
@@ -9,7 +9,6 @@
 
 #include "actions/action_families.h"
 #include "code/errors.h"
-#include "system/secure_mode.h"
 
 namespace qv::actions {
 
@@ -29,7 +28,6 @@ constexpr std::string_view kMotionPlanning = "motion planning is";
 constexpr std::string_view kMessages = "the message window is";
 constexpr std::string_view kSplash = "the splash screen is";
 constexpr std::string_view kHighscore = "the highscore table is";
-constexpr std::string_view kWebPages = "opening web pages is";
 
 QV_MISSING(action_partsyst_create, kParticles)
 QV_MISSING(action_partsyst_destroy, kParticles)
@@ -60,15 +58,6 @@ QV_MISSING(action_highscore_show, kHighscore)
 QV_MISSING(action_highscore_clear, kHighscore)
 
 #undef QV_MISSING
-
-// Secure mode forbids it before anything else is tried.
-void action_webpage(BuiltinCall&) {
-  if (system::SecureMode()) {
-    code::ReportActionError("In secure mode you cannot open webpages.");
-    return;
-  }
-  reportMissing("action_webpage", kWebPages);
-}
 
 // Kept for old games: registered, and they do nothing.
 void nothing(BuiltinCall&) {}
@@ -101,7 +90,6 @@ constexpr code::BuiltinFunction kUnbuiltActions[] = {
     {"action_splash_settings", action_splash_settings, 5},
     {"action_highscore_show", action_highscore_show, 5},
     {"action_highscore_clear", action_highscore_clear, 0},
-    {"action_webpage", action_webpage, 1},
     {"action_path_old", nothing, code::kAnyArguments},
     {"action_draw_font", nothing, code::kAnyArguments},
     {"action_draw_font_old", nothing, code::kAnyArguments},

@@ -29,6 +29,7 @@
 #include "runner/loading_window.h"
 #include "runner/preparation.h"
 #include "sound/sound_backend.h"
+#include "system/file_builtins.h"
 #include "system/host_path.h"
 #include "system/secure_mode.h"
 #include "world/room_drawing.h"
@@ -141,6 +142,7 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
     platform::raisePriority(data::EffectivePriority(data::CurrentSettings()));
     enterGameDirectory(gamePath, game.header.game_id);
     world::currentGameId() = game.header.game_id;
+    system::SetRegistryGameId(game.header.game_id);
     if (!PrepareAll(PrepareGameGraphics)) {
       HideLoadingWindow();
       CleanUpGame();
@@ -165,6 +167,7 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
     }
     world::windowMessagePump() = [] { return graphics::display().processEvents(); };
     loop.pumpEvents = [] { return graphics::display().processEvents(); };
+    system::SetProgramWaitPump([] { graphics::display().processEvents(); });
     world::AttachRoomDrawing();
     if (auto shot = platform::environmentVariable("QUORVANE_SCREENSHOT")) {
       // The frame after each step of QUORVANE_SCREENSHOT_STEP (default 1) goes to a PNG file: the

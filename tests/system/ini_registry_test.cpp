@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -69,7 +70,7 @@ TEST_F(Stored, IniNumbersAndTheGeneralTextForm) {
   } forms[] = {{0.1, "0.1"}, {150, "150"}, {-2.5, "-2.5"}, {1.5e20, "1.5E20"}, {1e-5, "1E-5"}, {1.0 / 3, "0.333333333333333"}};
   for (const Form& f : forms) {
     EXPECT_EQ(qv::system::FormatGeneralReal(f.x), f.text);
-    EXPECT_DOUBLE_EQ(qv::system::ParseIniReal(qv::system::FormatGeneralReal(f.x)), f.x);
+    EXPECT_NEAR(qv::system::ParseIniReal(qv::system::FormatGeneralReal(f.x)), f.x, std::fabs(f.x) * 1e-14);
   }
 }
 

@@ -12,6 +12,9 @@
 #include <thread>
 #include <vector>
 
+#include "actions/action_families.h"
+#include "game/included_file_builtins.h"
+#include "game/included_files.h"
 #include "support/builtin_call.h"
 #include "support/whole_file.h"
 #include "system/file_builtins.h"
@@ -143,6 +146,57 @@ TEST_F(Programs, SecureModeStartsNothing) {
   EXPECT_NE(LastError().find("In Secure mode you cannot execute program http://example.com"), std::string::npos);
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
   EXPECT_FALSE(fs::exists(dir_ / "log.txt"));
+}
+
+TEST_F(Programs, WebPagesGoToTheDesktopHandler) {
+  auto webpage = [](const char* address) { qv::testing::CallBuiltin(qv::actions::GameActions(), "action_webpage", {address}); };
+  webpage("https://example.com/?q=a;b&c=$(x)");
+  for (int i = 0; i < 100 && log().empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(log(), "open https://example.com/?q=a;b&c=$(x)\n");
+  EXPECT_EQ(LastError(), "");
+  qv::system::SetSecureMode(true);
+  webpage("https://example.com/");
+  EXPECT_NE(LastError().find("In secure mode you cannot open webpages."), std::string::npos);
+  // Without a handler on PATH the start fails and says so.
+  qv::system::SetSecureMode(false);
+  ClearErrors();
+  fs::remove(dir_ / "bin" / "xdg-open");
+  ::setenv("PATH", (dir_ / "bin").c_str(), 1);
+  webpage("https://example.com/");
+  EXPECT_NE(LastError().find("Failed to open the webpage."), std::string::npos);
+}
+
+TEST_F(Programs, IncludedFilesAreExportedAndDiscardedByName) {
+  auto call = [](const char* name, std::vector<RValue> args) {
+    qv::testing::CallBuiltin(qv::game::IncludedFileFunctions(), name, std::move(args));
+  };
+  auto& files = qv::game::includedFiles();
+  files.clear();
+  qv::game::CDataFile f;
+  f.fileName = "level.dat";
+  f.hasData = true;
+  f.data.WriteBytes("LEVEL", 5);
+  f.exportKind = 0;  // not written at start: only on request
+  f.removeAtEnd = false;
+  files.push_back(std::move(f));
+  call("export_include_file", {"level.dat"});
+  EXPECT_EQ(qv::testing::ReadWholeFile("level.dat"), "LEVEL");
+  fs::create_directories("Out");
+  call("export_include_file_location", {"level.dat", "out\\copy.dat"});
+  EXPECT_EQ(qv::testing::ReadWholeFile("Out/copy.dat"), "LEVEL");
+  EXPECT_EQ(LastError(), "");
+  call("export_include_file", {"LEVEL.DAT"});  // names are exact
+  EXPECT_NE(LastError().find("Trying to export non-existing file."), std::string::npos);
+  ClearErrors();
+  call("discard_include_file", {"nothing"});
+  EXPECT_NE(LastError().find("Trying to discard non-existing file."), std::string::npos);
+  call("discard_include_file", {"level.dat"});
+  EXPECT_FALSE(files[0].hasData);
+  qv::system::SetSecureMode(true);
+  ClearErrors();
+  call("export_include_file_location", {"level.dat", "x.dat"});
+  EXPECT_NE(LastError().find("In secure mode you cannot export a file to a location."), std::string::npos);
+  files.clear();
 }
 
 TEST_F(Programs, ParametersAndEnvironment) {

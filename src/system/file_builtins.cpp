@@ -195,6 +195,7 @@ void writeText(TextFile& f, const std::string& s, std::string_view failure) {
 }
 
 void file_text_read_string(BuiltinCall& c) {
+  c.result = std::string();  // also what a failed read returns
   if (TextFile* f = textFor(c, TextFile::Mode::reading, kNotForReading)) readString(c, *f);
 }
 void file_text_read_real(BuiltinCall& c) {
@@ -240,6 +241,7 @@ TextFile* legacyFor(TextFile::Mode mode, std::string_view wrongMode) {
   return &legacyFile();
 }
 void file_read_string(BuiltinCall& c) {
+  c.result = std::string();
   if (TextFile* f = legacyFor(TextFile::Mode::reading, kNotForReadingShort)) readString(c, *f);
 }
 void file_read_real(BuiltinCall& c) {

@@ -99,6 +99,7 @@ TEST_F(Files, ClosingAnUnopenedNumberDiffersBetweenTextAndBinary) {
     EXPECT_NE(LastError().find(c.message), std::string::npos) << c.function << " " << c.number << ": " << LastError();
     if (*c.message == 0) EXPECT_EQ(LastError(), "") << c.function;
   }
+  EXPECT_TRUE(Call("file_text_read_string", {2.0}).isString());  // a failed string read gives ""
   ClearErrors();
   Call("file_eof");
   EXPECT_NE(LastError().find("File is not opened for reading."), std::string::npos);

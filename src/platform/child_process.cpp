@@ -19,17 +19,22 @@ std::set<int>& started() {
 }
 }  // namespace
 
-int StartProgram(const std::string& program, const std::vector<std::string>& arguments) {
+int StartProgram(const std::string& program, const std::vector<std::string>& arguments,
+                 const std::vector<std::string>& extraEnvironment) {
   ReapEndedPrograms();
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(program.c_str()));
   for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
+  std::vector<char*> env;
+  for (const std::string& e : extraEnvironment) env.push_back(const_cast<char*>(e.c_str()));
+  for (char** e = environ; *e; ++e) env.push_back(*e);
+  env.push_back(nullptr);
   pid_t pid = -1;
   // posix_spawnp searches PATH only for names without "/", as a shell would not be asked to.
   int rc = program.find('/') == std::string::npos
-               ? posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ)
-               : posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ);
+               ? posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv.data(), env.data())
+               : posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), env.data());
   if (rc != 0) return -1;
   // glibc reports a program that cannot be executed through the child's exit status 127.
   int status = 0;

@@ -61,11 +61,16 @@ struct GameFile {
 std::optional<GameFile> locateGame(const std::string& executable, const std::vector<std::string>& arguments) {
   GameFile game;
   game.path = executable;
-  if (!game.bytes.LoadFromFile(executable)) {
+  // A game that starts another game file (execute_program) starts this runner with the file as
+  // the first argument and this mark, so that a runner carrying a game of its own plays the file.
+  const bool argumentFirst = platform::environmentVariable(system::kPlayArgumentVariable).has_value();
+  ::unsetenv(system::kPlayArgumentVariable);  // not handed on to the game's own programs
+  if (!argumentFirst && !game.bytes.LoadFromFile(executable)) {
     showMessage(data::messages::kCannotReadGame);
     return std::nullopt;
   }
-  auto start = data::FindGameData(game.bytes);
+  std::optional<size_t> start;
+  if (!argumentFirst) start = data::FindGameData(game.bytes);
   if (!start && !arguments.empty()) {
     game.path = arguments[0];
     title() = stemOf(game.path);

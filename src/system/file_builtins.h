@@ -26,6 +26,9 @@ void SetProgramParameters(std::vector<std::string> parameters);
 // Called every 50 ms while execute_program waits for a program, so the window stays answered.
 void SetProgramWaitPump(std::function<void()> pump);
 
+// Set in the environment of a runner started to play the game file named by its first argument.
+inline constexpr const char* kPlayArgumentVariable = "QUORVANE_PLAY_ARGUMENT";
+
 // Opens a document or address with the desktop's handler (xdg-open); false when it cannot start.
 bool OpenWithDesktop(const std::string& target);
 

@@ -73,7 +73,8 @@ int startProgram(std::string prog, const std::vector<std::string>& arguments) {
     if (!holdsGame(path)) return -1;
     std::vector<std::string> runnerArguments{path};
     runnerArguments.insert(runnerArguments.end(), arguments.begin(), arguments.end());
-    return platform::StartProgram(platform::executablePath(), runnerArguments);
+    return platform::StartProgram(platform::executablePath(), runnerArguments,
+                                  {std::string(kPlayArgumentVariable) + "=1"});
   }
   const std::string name = platform::Cp1252ToUtf8(prog);
   int pid = platform::StartProgram(name, arguments);

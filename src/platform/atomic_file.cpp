@@ -37,6 +37,14 @@ void syncDirectory(const std::string& path) {
 
 }  // namespace
 
+bool MayReplace(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT;
+  if (S_ISLNK(st.st_mode)) return true;  // the link itself is replaced, never what it points at
+  // Without any write bit a file is read-only even to a user whom access() lets write (root).
+  return !S_ISDIR(st.st_mode) && (st.st_mode & 0222) != 0 && ::access(path.c_str(), W_OK) == 0;
+}
+
 std::string CreateTemporaryBeside(const std::string& path) {
   static std::mt19937_64 random{std::random_device{}()};
   for (int attempt = 0; attempt < 100; ++attempt) {
@@ -68,6 +76,7 @@ bool CommitTemporary(const std::string& temporary, const std::string& path) {
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view data) {
+  if (!MayReplace(path)) return false;
   std::string temporary = CreateTemporaryBeside(path);
   if (temporary.empty()) return false;
   int fd = ::open(temporary.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW);

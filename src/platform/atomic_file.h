@@ -8,9 +8,13 @@
 
 namespace qv::platform {
 
-// False when the temporary file cannot be made or written, or the rename fails; the target is
-// then untouched. A target that is a symbolic link is replaced by a file (the link is not followed).
+// False when the target may not be replaced (MayReplace), the temporary file cannot be made or
+// written, or the rename fails; the target is then untouched. A target that is a symbolic link is replaced by a file (the link is not followed).
 bool WriteFileAtomically(const std::string& path, std::string_view data);
+
+// True when `path` is missing, or a file (not a directory) the player may write: replacing a
+// read-only file by a rename would go around its protection.
+bool MayReplace(const std::string& path);
 
 // A temporary file beside `path` for a writer that renames it over `path` later: its name, or ""
 // with nothing made. The file is created empty with the mode a new file gets.

@@ -58,7 +58,7 @@ int HostAttributes(const std::string& hostPath) {
   if (S_ISDIR(st.st_mode)) bits |= kAttrDirectory;
   else if (S_ISREG(st.st_mode)) bits |= kAttrArchive;
   else bits |= kAttrSystem;
-  if (::access(hostPath.c_str(), W_OK) != 0) bits |= kAttrReadOnly;
+  if ((st.st_mode & 0222) == 0 || ::access(hostPath.c_str(), W_OK) != 0) bits |= kAttrReadOnly;
   const size_t slash = hostPath.find_last_of('/');
   const std::string_view base = slash == std::string::npos ? std::string_view(hostPath) : std::string_view(hostPath).substr(slash + 1);
   if (!base.empty() && base[0] == '.' && base != "." && base != "..") bits |= kAttrHidden;

@@ -1,7 +1,7 @@
 // Searching a directory the way games expect of Windows: masks with "*" and "?" matched without
 // regard to case ("*.*" takes names without a dot too, "name." only names without one), and the
 // Windows attribute bits mapped onto the host:
-//   1 read-only  the player may not write the entry
+//   1 read-only  the player may not write the entry, or it has no write permission bit at all
 //   2 hidden     the name starts with "." (the host's hidden files)
 //   4 system     neither a regular file nor a directory (devices, pipes, sockets)
 //   8 volume     never

@@ -31,6 +31,7 @@ bool TextFile::OpenRead(const std::string& hostPath) {
 
 bool TextFile::OpenWrite(const std::string& hostPath, bool append) {
   Close();
+  if (!platform::MayReplace(hostPath)) return false;
   std::string temporary = platform::CreateTemporaryBeside(hostPath);
   if (temporary.empty()) return false;
   std::FILE* out = std::fopen(temporary.c_str(), "wb");

@@ -195,6 +195,16 @@ TEST_F(Files, BadNamesAndEndlessDevicesAreBounded) {
   ClearErrors();
   EXPECT_EQ(Call("file_bin_open", {std::string(10000, 'n'), 2.0}).real, -1);
   EXPECT_NE(LastError().find("Error opening binary file."), std::string::npos);
+  // Neither a directory nor a read-only file is replaced.
+  fs::create_directories("dir");
+  Write("locked.txt", "keep");
+  fs::permissions("locked.txt", fs::perms::owner_read);
+  for (const char* name : {"dir", "locked.txt"}) {
+    ClearErrors();
+    EXPECT_EQ(Call("file_text_open_write", {name}).real, -1) << name;
+    EXPECT_NE(LastError().find("Error opening file for writing."), std::string::npos) << name;
+  }
+  EXPECT_EQ(Read("locked.txt"), "keep");
   // A device that never ends is read in bounded pieces.
   ASSERT_EQ(Call("file_text_open_read", {"/dev/zero"}).real, 1);
   EXPECT_EQ(Call("file_text_read_string", {1.0}).str.size(), 16u << 20);
@@ -329,6 +339,9 @@ TEST_F(Files, SearchesMatchMasksAndAttributes) {
   EXPECT_EQ(Call("file_attributes", {"readme", 16.0 + 2}).real, 0);
   EXPECT_EQ(Call("file_attributes", {"readme", 32.0}).real, 1);
   EXPECT_EQ(Call("file_attributes", {"nothing", 32.0}).real, -1);
+  fs::permissions("beta.txt", fs::perms::owner_read | fs::perms::group_read);
+  EXPECT_EQ(Call("file_attributes", {"beta.txt", 1.0}).real, 1);
+  EXPECT_EQ(Call("file_attributes", {"alpha.txt", 1.0}).real, 0);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "platform/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,11 +13,18 @@ namespace qv::platform {
 
 namespace {
 
+constexpr std::string_view kMark = ".qvtmp-";
+
 // The name's directory part, "." for a bare name.
 std::string directoryOf(const std::string& path) {
   size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string baseOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 bool writeAll(int fd, std::string_view data) {
@@ -35,6 +44,27 @@ void syncDirectory(const std::string& path) {
   ::close(dir);
 }
 
+// Removes the temporary files of `target` whose writer has died (their lock can be taken). The
+// lock is held while the name is removed, so a writer that has just made the file and waits for
+// its lock finds it gone and picks another name.
+void removeLeftTemporaries(const std::string& target) {
+  const std::string directory = directoryOf(target);
+  const std::string prefix = baseOf(target) + std::string(kMark);
+  DIR* dir = ::opendir(directory.c_str());
+  if (!dir) return;
+  while (dirent* e = ::readdir(dir)) {
+    const std::string name = e->d_name;
+    if (name.compare(0, prefix.size(), prefix) != 0) continue;
+    const std::string path = directory + "/" + name;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) continue;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(path.c_str());
+    ::close(fd);
+  }
+  ::closedir(dir);
+}
+
 }  // namespace
 
 bool MayReplace(const std::string& path) {
@@ -45,48 +75,53 @@ bool MayReplace(const std::string& path) {
   return !S_ISDIR(st.st_mode) && (st.st_mode & 0222) != 0 && ::access(path.c_str(), W_OK) == 0;
 }
 
-std::string CreateTemporaryBeside(const std::string& path) {
+TemporaryFile::TemporaryFile(const std::string& target) : target_(target) {
   static std::mt19937_64 random{std::random_device{}()};
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string name = path + ".qvtmp-" + std::to_string(random() % 1000000000ULL);
-    int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-    if (fd >= 0) {
-      ::close(fd);
-      return name;
+  removeLeftTemporaries(target);
+  for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+    std::string name = target + std::string(kMark) + std::to_string(random() % 1000000000ULL);
+    int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return;
     }
-    if (errno != EEXIST) return {};
+    // A cleaner may have locked and removed the new file before our lock: then it is not ours.
+    struct stat mine {}, there {};
+    if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &mine) == 0 && ::stat(name.c_str(), &there) == 0 &&
+        mine.st_ino == there.st_ino && mine.st_dev == there.st_dev) {
+      fd_ = fd;
+      name_ = std::move(name);
+    } else {
+      ::close(fd);
+    }
   }
-  return {};
 }
 
-bool CommitTemporary(const std::string& temporary, const std::string& path) {
-  int fd = ::open(temporary.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
-  bool ok = fd >= 0 && ::fsync(fd) == 0;
-  if (fd >= 0) ok = (::close(fd) == 0) && ok;
+TemporaryFile::~TemporaryFile() {
+  if (fd_ < 0) return;
+  ::unlink(name_.c_str());
+  ::close(fd_);
+}
+
+bool TemporaryFile::Commit() {
+  if (fd_ < 0) return false;
+  bool ok = ::fsync(fd_) == 0;
   // Keep the mode of the file being replaced (the temporary one has a new file's mode).
   struct stat old {};
-  if (ok && ::stat(path.c_str(), &old) == 0) ::chmod(temporary.c_str(), old.st_mode & 07777);
-  if (ok) ok = ::rename(temporary.c_str(), path.c_str()) == 0;
-  if (!ok) {
-    ::unlink(temporary.c_str());
-    return false;
-  }
-  syncDirectory(path);
-  return true;
+  if (ok && ::stat(target_.c_str(), &old) == 0) ::fchmod(fd_, old.st_mode & 07777);
+  // Renamed while still locked, so no cleaner can take it in between.
+  if (ok) ok = ::rename(name_.c_str(), target_.c_str()) == 0;
+  if (!ok) ::unlink(name_.c_str());
+  ::close(fd_);
+  fd_ = -1;
+  if (ok) syncDirectory(target_);
+  return ok;
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view data) {
   if (!MayReplace(path)) return false;
-  std::string temporary = CreateTemporaryBeside(path);
-  if (temporary.empty()) return false;
-  int fd = ::open(temporary.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW);
-  bool ok = fd >= 0 && writeAll(fd, data);
-  if (fd >= 0) ok = (::close(fd) == 0) && ok;
-  if (!ok) {
-    ::unlink(temporary.c_str());
-    return false;
-  }
-  return CommitTemporary(temporary, path);
+  TemporaryFile temporary(path);
+  return temporary.open() && writeAll(temporary.fd(), data) && temporary.Commit();
 }
 
 }  // namespace qv::platform

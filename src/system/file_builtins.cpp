@@ -1,6 +1,7 @@
 // Binary files (32 slots), text files (32 slots), the legacy text file, files, directories and disks.
 #include "system/file_builtins.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -307,13 +308,20 @@ void file_copy(BuiltinCall& c) {
   struct stat st {};
   if (::stat(a.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;  // never a device or a pipe
   // The copy replaces the target whole, through a temporary file beside it.
-  const std::string temporary = platform::CreateTemporaryBeside(b);
-  if (temporary.empty()) return;
-  std::error_code ec;
-  fs::copy_file(a, temporary, fs::copy_options::overwrite_existing, ec);
-  if (ec) return (void)fs::remove(temporary, ec);
-  fs::rename(temporary, b, ec);
-  if (ec) fs::remove(temporary, ec);
+  if (!platform::MayReplace(b)) return;
+  platform::TemporaryFile temporary(b);
+  int in = ::open(a.c_str(), O_RDONLY | O_CLOEXEC);
+  if (!temporary.open() || in < 0) {
+    if (in >= 0) ::close(in);
+    return;
+  }
+  char buf[65536];
+  ssize_t n;
+  bool ok = true;
+  while (ok && (n = ::read(in, buf, sizeof buf)) > 0) ok = ::write(temporary.fd(), buf, static_cast<size_t>(n)) == n;
+  ok = ok && n == 0;
+  ::close(in);
+  if (ok) temporary.Commit();
 }
 
 void directory_create(BuiltinCall& c) {

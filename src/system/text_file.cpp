@@ -32,11 +32,14 @@ bool TextFile::OpenRead(const std::string& hostPath) {
 bool TextFile::OpenWrite(const std::string& hostPath, bool append) {
   Close();
   if (!platform::MayReplace(hostPath)) return false;
-  std::string temporary = platform::CreateTemporaryBeside(hostPath);
-  if (temporary.empty()) return false;
-  std::FILE* out = std::fopen(temporary.c_str(), "wb");
+  auto temporary = std::make_unique<platform::TemporaryFile>(hostPath);
+  if (!temporary->open()) return false;
+  // The stream writes through a second descriptor of the same open file, so closing the stream
+  // keeps the temporary file's lock, which only the commit ends.
+  int fd = ::dup(temporary->fd());
+  std::FILE* out = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
   if (!out) {
-    ::unlink(temporary.c_str());
+    if (fd >= 0) ::close(fd);
     return false;
   }
   if (append) {
@@ -50,13 +53,11 @@ bool TextFile::OpenWrite(const std::string& hostPath, bool append) {
       std::fclose(in);
       if (!ok || std::fflush(out) != 0) {
         std::fclose(out);
-        ::unlink(temporary.c_str());
         return false;
       }
     }
   }
   file_ = out;
-  target_ = hostPath;
   temporary_ = std::move(temporary);
   mode_ = Mode::writing;
   return true;
@@ -66,13 +67,9 @@ bool TextFile::Close() {
   if (mode_ == Mode::closed) return true;
   bool ok = std::fclose(file_) == 0;
   file_ = nullptr;
-  if (mode_ == Mode::writing) {
-    if (ok) ok = platform::CommitTemporary(temporary_, target_);
-    else ::unlink(temporary_.c_str());
-  }
+  if (mode_ == Mode::writing && ok) ok = temporary_->Commit();
+  temporary_.reset();  // removes a temporary file that was not committed
   mode_ = Mode::closed;
-  target_.clear();
-  temporary_.clear();
   return ok;
 }
 

@@ -11,8 +11,11 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
+
+#include "platform/atomic_file.h"
 
 namespace qv::system {
 
@@ -50,7 +53,7 @@ class TextFile {
  private:
   Mode mode_ = Mode::closed;
   std::FILE* file_ = nullptr;
-  std::string target_, temporary_;
+  std::unique_ptr<platform::TemporaryFile> temporary_;  // what a written file goes to first
 };
 
 }  // namespace qv::system

@@ -1,7 +1,9 @@
 // INI files, the registry over the per-user store, and the atomic replacement of both.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/wait.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -169,6 +171,40 @@ TEST_F(Stored, AKilledWriterNeverLeavesATornFile) {
       EXPECT_TRUE(text == a || text == b) << "round " << round << ": " << text.size() << " bytes";
     }
   }
+}
+
+// What a killed writer left is removed by the next writer of the same file; what a living writer
+// holds (locked) stays.
+TEST_F(Stored, TemporaryFilesOfDeadWritersAreRemoved) {
+  Write("opts.ini.qvtmp-1", "left by a killed game");
+  Write("opts.ini.qvtmp-2", "being written");
+  Write("other.ini.qvtmp-3", "another file's");
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t holder = ::fork();
+  ASSERT_GE(holder, 0);
+  if (holder == 0) {
+    int fd = ::open("opts.ini.qvtmp-2", O_RDWR);
+    ::flock(fd, LOCK_EX);
+    (void)!::write(ready[1], "x", 1);
+    ::pause();
+    ::_exit(0);
+  }
+  char c;
+  ASSERT_EQ(::read(ready[0], &c, 1), 1);
+  Call("ini_open", {"opts.ini"});
+  Call("ini_write_real", {"a", "b", 1.0});
+  EXPECT_FALSE(fs::exists("opts.ini.qvtmp-1"));
+  EXPECT_TRUE(fs::exists("opts.ini.qvtmp-2"));
+  EXPECT_TRUE(fs::exists("other.ini.qvtmp-3"));
+  ::kill(holder, SIGKILL);
+  ::waitpid(holder, nullptr, 0);
+  ::close(ready[0]);
+  ::close(ready[1]);
+  Call("file_text_open_write", {"opts.ini"});
+  Call("file_text_close", {1.0});
+  EXPECT_FALSE(fs::exists("opts.ini.qvtmp-2"));
+  EXPECT_EQ(Read("opts.ini"), "");
 }
 
 TEST_F(Stored, RegistryKeepsRootsAndTypesApart) {

@@ -8,9 +8,37 @@
 #include "datastructures/builtins.h"
 #include "platform/leak_check_suppressions.h"
 
+namespace {
+constexpr const char* kUsage = "usage: qvscript FILE [SCRIPT...]\n";
+constexpr const char* kHelp =
+    "Runs FILE, a program of the games' scripting language, without a window. Each further file\n"
+    "is a script the program can call by its name (the file name without its extension).\n"
+    "show_debug_message writes a line to stdout; errors go to stderr.\n"
+    "\n"
+    "  --help     show this text\n"
+    "  --version  show the version\n"
+    "\n"
+    "Exit status: 0 the program ran to its end; 1 it did not compile or stopped at an error;\n"
+    "2 bad usage or a file that cannot be read.\n";
+}  // namespace
+
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: qvscript FILE [SCRIPT...]\n");
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  const std::string first = argv[1];
+  if (first == "--help") {
+    std::fputs(kUsage, stdout);
+    std::fputs(kHelp, stdout);
+    return 0;
+  }
+  if (first == "--version") {
+    std::printf("qvscript %s\n", QV_VERSION);
+    return 0;
+  }
+  if (first.size() > 1 && first[0] == '-' && first != "-") {
+    std::fprintf(stderr, "qvscript: unknown option %s (try --help)\n", first.c_str());
     return 2;
   }
   // The language's own families and the data structures: nothing that needs a window or sound.

@@ -5,6 +5,9 @@
 //                            texture: the worst order for batching)
 //   BM_FloorOneBuffer        the floor: a minimal hand-written OpenGL program that builds the same
 //                            10,000 quads into one buffer and draws them with one call
+//   BM_ThousandToScreen      1,000 sprites straight to the screen
+//   BM_ThousandViaSurface    the same 1,000 sprites into a surface of the screen's size (target set
+//                            and reset every frame), then the surface drawn to the screen
 //
 // Each frame ends with a one-pixel read-back so that the GPU work is inside the measured time.
 // The counter "fps" is frames per second; compare the device cases with the floor of the same run.
@@ -17,6 +20,7 @@
 #include "graphics/display.h"
 #include "graphics/sprite.h"
 #include "graphics/sprite_drawing.h"
+#include "graphics/surface.h"
 #include "graphics/texture_table.h"
 #include "platform/game_window.h"
 
@@ -91,6 +95,53 @@ void BM_SpritesTwentyTextures(benchmark::State& state) {
   }
   for (auto _ : state) DrawFrame(kTextures);
   state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+// --- drawing through a surface ---
+
+constexpr int kThousand = 1000;
+
+void DrawThousand() {
+  Scene& s = scene();
+  for (int i = 0; i < kThousand; ++i)
+    graphics::DrawSprite(s.sprites[0], 0, s.positions[size_t(i)].first, s.positions[size_t(i)].second);
+}
+
+void BM_ThousandToScreen(benchmark::State& state) {
+  if (!scene().window) {
+    state.SkipWithError("no OpenGL window");
+    return;
+  }
+  platform::Device* device = graphics::display().device();
+  for (auto _ : state) {
+    device->clear(true, 0xFF000000, false, 1.0f);
+    DrawThousand();
+    device->endScene();
+    graphics::display().capture(0, 0, 1, 1);
+  }
+  state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+void BM_ThousandViaSurface(benchmark::State& state) {
+  if (!scene().window) {
+    state.SkipWithError("no OpenGL window");
+    return;
+  }
+  platform::Device* device = graphics::display().device();
+  const int surface = graphics::SurfaceCreate(640, 480);
+  const graphics::Image picture = graphics::SurfaceImage(surface);
+  for (auto _ : state) {
+    device->clear(true, 0xFF000000, false, 1.0f);
+    graphics::SurfaceSetTarget(surface);
+    device->clear(true, 0x00000000, false, 1.0f);
+    DrawThousand();
+    graphics::SurfaceResetTarget();
+    graphics::DrawImage(picture, 0, 0);
+    device->endScene();
+    graphics::display().capture(0, 0, 1, 1);
+  }
+  state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+  graphics::SurfaceFree(surface);
 }
 
 // --- the floor: plain OpenGL, one buffer, one draw ---
@@ -182,6 +233,8 @@ void BM_FloorOneBuffer(benchmark::State& state) {
 BENCHMARK(BM_FloorOneBuffer)->Unit(benchmark::kMillisecond)->MinTime(1.0)->UseRealTime();
 BENCHMARK(BM_SpritesOneTexture)->Unit(benchmark::kMillisecond)->MinTime(1.0)->UseRealTime();
 BENCHMARK(BM_SpritesTwentyTextures)->Unit(benchmark::kMillisecond)->MinTime(1.0)->UseRealTime();
+BENCHMARK(BM_ThousandToScreen)->Unit(benchmark::kMillisecond)->MinTime(1.0)->UseRealTime();
+BENCHMARK(BM_ThousandViaSurface)->Unit(benchmark::kMillisecond)->MinTime(1.0)->UseRealTime();
 
 }  // namespace
 

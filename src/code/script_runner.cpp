@@ -81,7 +81,9 @@ int RunScriptFiles(const std::string& programPath, const std::vector<std::string
   // the program is the step, so it ends the program, with the reason on stderr.
   bool ended = false;
   try {
-    ExecuteAction(code, &self, &self, result);
+    // A run-time error stops the program (after the error window's answer): a failure, whatever
+    // the answer was.
+    ended = !ExecuteAction(code, &self, &self, result);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "qvscript: the program ended with an exception: %s\n", e.what());
     ended = true;

@@ -8,6 +8,7 @@
 #include "code/string_builtins.h"
 #include "datastructures/builtins.h"
 #include "graphics/builtins.h"
+#include "graphics/transition.h"
 #include "motion/builtins.h"
 #include "motion/collision_builtins.h"
 #include "sound/builtins.h"
@@ -39,6 +40,8 @@ std::vector<code::BuiltinFamily> GameFamilies() {
       graphics::FontBuiltins(),
       graphics::DrawBuiltins(),
       graphics::ColourBuiltins(),
+      graphics::SurfaceBuiltins(),
+      graphics::TransitionBuiltins(),
       sound::SoundFunctions(),
       sound::CdFunctions(),
       datastructures::DataStructureFunctions(),

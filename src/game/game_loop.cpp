@@ -14,10 +14,12 @@
 #include "graphics/builtins.h"
 #include "graphics/display.h"
 #include "graphics/sprite.h"
+#include "graphics/transition.h"
 #include "motion/builtins.h"
 #include "motion/collision_events.h"
 #include "motion/movement.h"
 #include "platform/error_window.h"
+#include "platform/interrupt.h"
 #include "sound/builtins.h"
 #include "world/dispatch.h"
 #include "world/event_performer.h"
@@ -162,21 +164,37 @@ int64_t clockMicroseconds() {
 }
 }  // namespace
 
-void WaitMicroseconds(int64_t n, const std::function<bool()>& pumpEvents) {
-  if (n <= 0) return;
+bool WaitMicroseconds(int64_t n, const std::function<bool()>& pumpEvents) {
+  if (n <= 0) return !platform::InterruptSignal();
   const int64_t end = clockMicroseconds() + n;
   // Sleep most of the wait, then finish on the clock while window messages are processed.
   if (n >= 2000) std::this_thread::sleep_for(std::chrono::milliseconds((n - 1000) / 1000));
   for (int64_t now = clockMicroseconds(); now < end; now = clockMicroseconds()) {
-    if (pumpEvents) pumpEvents();
+    if (platform::InterruptSignal() || (pumpEvents && !pumpEvents())) return false;
     std::this_thread::sleep_for(std::chrono::microseconds(std::min<int64_t>(end - now, 200)));
   }
+  return !platform::InterruptSignal();
 }
 
+namespace {
+GameEnding lastEnding = GameEnding::Ended;
+
+// The ending that a transfer request which ended the game stands for.
+GameEnding EndingOf(int32_t request) { return request == kTransferAbort ? GameEnding::Aborted : GameEnding::Ended; }
+}  // namespace
+
+GameEnding LastGameEnding() { return lastEnding; }
+
 int64_t RunGameLoop(const LoopOptions& options) {
+  // The frames of a room transition each wait for a refresh of the display (taken as 60 Hz); no
+  // window message is handled meanwhile. Unpaced runs (tests, benchmarks) do not wait.
+  graphics::transitionFrameWait() = nullptr;
+  if (options.paced) graphics::transitionFrameWait() = [] { WaitMicroseconds(1000000 / 60, nullptr); };
+  lastEnding = GameEnding::StepsDone;
   StartGame();
   int64_t steps = 0;
   if (!HandleTransfer()) {
+    lastEnding = EndingOf(transferRequest());
     transferRequest() = kTransferNone;
     EndGame();
     return 0;
@@ -185,6 +203,7 @@ int64_t RunGameLoop(const LoopOptions& options) {
   int32_t frames = 0;
   framesPerSecond() = 0;
   bool running = !options.pumpEvents || options.pumpEvents();
+  if (!running) lastEnding = GameEnding::Ended;
   HandleSyntheticInput();
   while (running && (options.maxSteps < 0 || steps < options.maxSteps)) {
     if (options.beforeStep) options.beforeStep(steps + 1);
@@ -199,9 +218,10 @@ int64_t RunGameLoop(const LoopOptions& options) {
     if (now < t0) t0 = now;
     if (CurrentRoom().speed <= 0) CurrentRoom().speed = 1;
     int64_t wait = 0;
+    bool open = true;
     if (options.paced) {
       wait = std::clamp<int64_t>(1000000 / CurrentRoom().speed - (now - t0), 0, 1000000);
-      WaitMicroseconds(wait, options.pumpEvents);
+      open = WaitMicroseconds(wait, options.pumpEvents);
     }
     t0 = now + wait;
     if (t0 < secondMark) secondMark = t0;
@@ -211,8 +231,18 @@ int64_t RunGameLoop(const LoopOptions& options) {
       secondMark = t0;
     }
     ++frames;
-    if (!HandleTransfer()) break;
-    if (options.pumpEvents && !options.pumpEvents()) break;
+    if (!HandleTransfer()) {
+      lastEnding = EndingOf(transferRequest());
+      break;
+    }
+    if (platform::InterruptSignal()) {
+      lastEnding = GameEnding::Interrupted;
+      break;
+    }
+    if (!open || (options.pumpEvents && !options.pumpEvents())) {
+      lastEnding = platform::InterruptSignal() ? GameEnding::Interrupted : GameEnding::Ended;
+      break;
+    }
     HandleSyntheticInput();
   }
   // The request that ended the game is cleared so that the end events run.

@@ -1,8 +1,8 @@
 // Starting, running and ending the game.
 //
 // The step runs the stages that exist so far in their order (see Step); the transfer request is
-// carried out between steps. The game ends on game_end, on an abort, when the
-// window is closed, or after QUORVANE_STEPS steps (then unpaced).
+// carried out between steps. The game ends on game_end, on an abort, when the window is closed,
+// on SIGINT or SIGTERM, or after QUORVANE_STEPS steps (then unpaced).
 #pragma once
 
 #include <cstdint>
@@ -32,9 +32,14 @@ struct LoopOptions {
 // StartGame, steps until the end, EndGame. Returns the number of steps run.
 int64_t RunGameLoop(const LoopOptions& options);
 
+// How the last game run by RunGameLoop ended: by game_end or the player (closing the window,
+// Esc), after the steps asked for, by a fatal or aborted error, or by an interrupt signal.
+enum class GameEnding { Ended, StepsDone, Aborted, Interrupted };
+GameEnding LastGameEnding();
+
 // The pacing wait: sleeps most of n microseconds, then waits on the clock while window messages
-// are processed.
-void WaitMicroseconds(int64_t n, const std::function<bool()>& pumpEvents);
+// are processed. Returns early with false when the window was closed or an interrupt signal came.
+bool WaitMicroseconds(int64_t n, const std::function<bool()>& pumpEvents);
 
 // Everything the game sets up once per process: the world (the interpreter's instance list, the
 // action error headers, the abort hook, its built-in variables), the resource names of graphics

@@ -2,6 +2,8 @@
 
 #include "code/variables.h"
 #include "graphics/display.h"
+#include "graphics/surface.h"
+#include "graphics/transition.h"
 #include "motion/collision_events.h"
 #include "world/game_world.h"
 #include "world/saved_game.h"
@@ -17,6 +19,8 @@ const GameStatePart kParts[] = {
     {"language: global variables and declared-global flags", code::ResetGlobalVariables},
     {"motion: collision pairs", motion::RebuildCollisionPairs},
     {"display: automatic drawing", nullptr, nullptr, graphics::WriteSavedDrawing, graphics::ReadSavedDrawing},
+    {"graphics: a transition prepared and not played", nullptr, graphics::CancelTransition},
+    {"graphics: surfaces (render targets live until freed or the game ends)", nullptr, graphics::FreeAllSurfaces},
     {"language: the global variables' saved block", nullptr, nullptr, code::WriteSavedGlobals, code::ReadSavedGlobals},
     {"world: rooms, instances and tiles", nullptr, nullptr, world::WriteSavedRooms, world::ReadSavedRooms},
 };

@@ -7,6 +7,7 @@
 #include "graphics/colour.h"
 #include "graphics/display.h"
 #include "graphics/seams.h"
+#include "graphics/surface.h"
 #include "graphics/texture_table.h"
 
 namespace qv::graphics {
@@ -69,7 +70,7 @@ void background_create_from_screen(BuiltinCall& c) {
 }
 
 void background_create_from_surface(BuiltinCall& c) {
-  auto image = SurfaceRect(c.integer(0), c.integer(1), c.integer(2), c.integer(3), c.integer(4));
+  auto image = CaptureSurface(c.integer(0), c.integer(1), c.integer(2), c.integer(3), c.integer(4));
   if (!image) {
     c.result = -1.0;
     return;
@@ -180,6 +181,7 @@ void background_save(BuiltinCall& c) {
     ReportActionError("Trying to save background bitmap to empty image file name.");
     return;
   }
+  if (!ImageWriteAllowed(name)) return;
   if (FileExtension(name) == ".png") {
     SavePng(b->image, HostPath(name));
   } else {

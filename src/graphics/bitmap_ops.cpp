@@ -9,9 +9,11 @@
 #include <cstdio>
 #include <fstream>
 
+#include "code/errors.h"
 #include "data/bmp_file.h"
 #include "platform/bounded_file.h"
 #include "platform/image_codecs.h"
+#include "system/secure_mode.h"
 #include "data/stream.h"
 
 
@@ -303,6 +305,12 @@ std::optional<data::TBitmap32> ReadImageFile(const std::string& hostPath) {
   std::vector<uint8_t> bytes;
   if (!ReadWholeFile(hostPath, bytes)) return std::nullopt;
   return DecodeImage(bytes.data(), bytes.size(), FileExtension(hostPath));
+}
+
+bool ImageWriteAllowed(const std::string& name) {
+  if (!system::SecureMode() || !system::NameLeavesDirectory(name)) return true;
+  code::ReportActionError("In secure mode you cannot write file " + name);
+  return false;
 }
 
 }  // namespace qv::graphics

@@ -54,6 +54,9 @@ std::vector<uint8_t> EncodePng(const data::TBitmap32& b);
 bool SavePng(const data::TBitmap32& b, const std::string& hostPath);
 // Windows bitmap (32 bits per pixel, alpha kept).
 bool SaveBmp(const data::TBitmap32& b, const std::string& hostPath);
+// Whether game code may write an image file of this name: in secure mode a name that would leave
+// the game's directory is refused with "In secure mode you cannot write file " + name (non-fatal).
+bool ImageWriteAllowed(const std::string& name);
 
 // Image files. The format is chosen by the extension (".png", ".jpg", ...; case ignored).
 // Decoded pictures without an alpha channel are laid on the fill colour 0xFFFEFF (red 254, green

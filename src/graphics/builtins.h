@@ -12,8 +12,9 @@ code::BuiltinFamily TextureBuiltins();     // texture_*
 code::BuiltinFamily SpriteBuiltins();      // sprite_*
 code::BuiltinFamily BackgroundBuiltins();  // background_*
 code::BuiltinFamily FontBuiltins();        // font_*, draw_text*, string_width/height*, draw_set_font/halign/valign
-code::BuiltinFamily DrawBuiltins();        // draw_* shapes, primitives, sprites, backgrounds, blend modes, colour, alpha
+code::BuiltinFamily DrawBuiltins();        // draw_* shapes, primitives, sprites, backgrounds, surfaces, blend modes, colour, alpha
 code::BuiltinFamily ColourBuiltins();      // make_color*, color_get_*, merge_color
+code::BuiltinFamily SurfaceBuiltins();     // surface_* (draw_surface* are in DrawBuiltins)
 
 // screen_save_part: the rectangle of the screen to an image file (an empty name is reported).
 void SaveScreen(const std::string& name, int x, int y, int w, int h);

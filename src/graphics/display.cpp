@@ -10,6 +10,7 @@
 #include "graphics/bitmap_ops.h"
 #include "graphics/colour.h"
 #include "graphics/d3dx.h"
+#include "graphics/surface.h"
 #include "graphics/texture_table.h"
 
 namespace qv::graphics {
@@ -109,6 +110,7 @@ bool Display::createDevice(int width, int height, bool sync) {
 
 void Display::useDevice(std::unique_ptr<platform::Device> device) {
   textures().attach(nullptr);
+  ForgetSurfaces();
   device_ = std::move(device);
   textures().attach(device_.get());  // device creation empties the texture table
   if (!device_) return;
@@ -120,7 +122,7 @@ void Display::useDevice(std::unique_ptr<platform::Device> device) {
 
 bool Display::resetDevice() {
   if (!device_) return false;
-  if (beforeReset) beforeReset();  // surfaces do not survive a reset
+  FreeAllSurfaces();  // render targets do not survive a reset
   if (!device_->reset(mode3d)) return false;
   device_->clear(true, 0, false, 1.0f);
   applyRenderStates();
@@ -129,6 +131,7 @@ bool Display::resetDevice() {
 
 void Display::releaseDevice() {
   textures().attach(nullptr);
+  ForgetSurfaces();
   device_.reset();
 }
 

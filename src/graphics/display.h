@@ -87,8 +87,6 @@ class Display {
   // Screen size used by every rule that cuts to the screen (the desktop's unless a test sets it).
   int screenWidth = 1024, screenHeight = 768;
 
-  // Called before every device reset: surfaces free their render targets there.
-  std::function<void()> beforeReset;
   // Draws the room into the open frame (filled in by the room drawing; nothing until then).
   std::function<void()> drawRoom;
 

@@ -136,6 +136,7 @@ void saveScreen(const std::string& name, int x, int y, int w, int h) {
     code::ReportActionError("Trying to save screen to empty image file name.");
     return;
   }
+  if (!ImageWriteAllowed(name)) return;
   D().saveScreen(HostPath(name), x, y, w, h);
 }
 void screen_save(BuiltinCall& c) { saveScreen(c.string(0), 0, 0, D().renderWidth, D().renderHeight); }

@@ -1,7 +1,7 @@
 // The draw_* functions of game code that draw shapes, primitives, sprites and backgrounds, the
 // drawing state (colour, alpha, blend mode, circle precision), and the colour functions.
 //
-// Sections: helpers; state; shapes; primitives; sprites; backgrounds; colours; the tables.
+// Sections: helpers; state; shapes; primitives; sprites, backgrounds and surfaces; colours; the tables.
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -15,6 +15,7 @@
 #include "graphics/drawing.h"
 #include "graphics/seams.h"
 #include "graphics/sprite_drawing.h"
+#include "graphics/surface.h"
 
 namespace qv::graphics {
 namespace {
@@ -237,6 +238,24 @@ void BackgroundForm(BuiltinCall& c) {
   if (const auto img = BackgroundArg(c, 0)) Form(c, *img);
 }
 
+// A surface that does not exist is reported. The surface being drawn into is not drawn into
+// itself: reading a texture while writing it gives undefined pixels, so nothing is drawn.
+std::optional<Image> SurfaceArg(const BuiltinCall& c, int id) {
+  if (!SurfaceExists(c.integer(id))) {
+    ReportActionError("Trying to use non-existing surface.");
+    return std::nullopt;
+  }
+  if (c.integer(id) == SurfaceTarget()) return std::nullopt;
+  return SurfaceImage(c.integer(id));
+}
+void draw_surface(BuiltinCall& c) {
+  if (const auto img = SurfaceArg(c, 0)) DrawImage(*img, X(c, 1), X(c, 2));
+}
+template <void (*Form)(BuiltinCall&, const Image&)>
+void SurfaceForm(BuiltinCall& c) {
+  if (const auto img = SurfaceArg(c, 0)) Form(c, *img);
+}
+
 // --- colours -------------------------------------------------------------------------------------
 
 void make_color(BuiltinCall& c) {
@@ -320,6 +339,15 @@ const BuiltinFunction kDrawFunctions[] = {
     {"draw_background_stretched_ext", BackgroundForm<StretchedExt<1>>, 7},
     {"draw_background_tiled", BackgroundForm<Tiled<1>>, 3},
     {"draw_background_tiled_ext", BackgroundForm<TiledExt<1>>, 7},
+    {"draw_surface", draw_surface, 3},
+    {"draw_surface_ext", SurfaceForm<Ext<1>>, 8},
+    {"draw_surface_stretched", SurfaceForm<Stretched<1>>, 5},
+    {"draw_surface_stretched_ext", SurfaceForm<StretchedExt<1>>, 7},
+    {"draw_surface_part", SurfaceForm<Part<1>>, 7},
+    {"draw_surface_part_ext", SurfaceForm<PartExt<1>>, 11},
+    {"draw_surface_general", SurfaceForm<General<1>>, 15},
+    {"draw_surface_tiled", SurfaceForm<Tiled<1>>, 3},
+    {"draw_surface_tiled_ext", SurfaceForm<TiledExt<1>>, 7},
 };
 
 const BuiltinFunction kColourFunctions[] = {

@@ -11,9 +11,4 @@ double CallerImageIndex(code::CInstanceBase* self) { return seams().imageIndex ?
 
 std::string HostPath(const std::string& gamePath) { return seams().hostPath ? seams().hostPath(gamePath) : gamePath; }
 
-std::optional<data::TBitmap32> SurfaceRect(int surface, int x, int y, int w, int h) {
-  if (!seams().surfaceRect) return std::nullopt;
-  return seams().surfaceRect(surface, x, y, w, h);
-}
-
 }  // namespace qv::graphics

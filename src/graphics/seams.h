@@ -1,13 +1,11 @@
-// Seams: what graphics needs from parts that are built on top of it (instances, rooms, files,
-// surfaces). Each has a default that works without them; the world and the file layer fill them in
-// when they start. See docs/graphics.md.
+// Seams: what graphics needs from parts that are built on top of it (instances, rooms, files).
+// Each has a default that works without them; the world and the file layer fill them in when they
+// start. See docs/graphics.md.
 #pragma once
 
 #include <functional>
-#include <optional>
 #include <string>
 
-#include "data/bitmap32.h"
 
 namespace qv::code {
 class CInstanceBase;
@@ -20,9 +18,6 @@ struct GraphicsSeams {
   std::function<double(code::CInstanceBase*)> imageIndex;
   // Host path of a game file name (the file layer maps Windows paths); unchanged by default.
   std::function<std::string(const std::string&)> hostPath;
-  // A rectangle of a surface as a bitmap; nullopt when the surface does not exist (always, until
-  // surfaces exist).
-  std::function<std::optional<data::TBitmap32>(int surface, int x, int y, int w, int h)> surfaceRect;
 };
 
 GraphicsSeams& seams();
@@ -30,6 +25,5 @@ GraphicsSeams& seams();
 // Helpers that apply the seams with their defaults.
 double CallerImageIndex(code::CInstanceBase* self);
 std::string HostPath(const std::string& gamePath);
-std::optional<data::TBitmap32> SurfaceRect(int surface, int x, int y, int w, int h);
 
 }  // namespace qv::graphics

@@ -11,6 +11,7 @@
 #include "graphics/builtins.h"
 #include "graphics/display.h"
 #include "graphics/seams.h"
+#include "graphics/surface.h"
 #include "graphics/sprite.h"
 #include "graphics/texture_table.h"
 
@@ -180,7 +181,7 @@ void sprite_add_from_screen(BuiltinCall& c) {
 }
 
 void sprite_create_from_surface(BuiltinCall& c) {
-  auto frame = SurfaceRect(c.integer(0), c.integer(1), c.integer(2), c.integer(3), c.integer(4));
+  auto frame = CaptureSurface(c.integer(0), c.integer(1), c.integer(2), c.integer(3), c.integer(4));
   if (!frame) {
     c.result = -1.0;
     return;
@@ -199,7 +200,7 @@ void sprite_add_from_surface(BuiltinCall& c) {
     ReportActionError("Trying to add to non-existing sprite.");
     return;
   }
-  auto frame = SurfaceRect(c.integer(1), c.integer(2), c.integer(3), c.integer(4), c.integer(5));
+  auto frame = CaptureSurface(c.integer(1), c.integer(2), c.integer(3), c.integer(4), c.integer(5));
   if (!frame) return;
   ProcessAddedImage(*frame, Above(c, 6), Above(c, 7));
   std::vector<data::TBitmap32> frames;
@@ -273,6 +274,7 @@ void sprite_save(BuiltinCall& c) {
     ReportActionError("Trying to save sprite bitmap to empty image file name.");
     return;
   }
+  if (!ImageWriteAllowed(name)) return;
   const int subimg = c.integer(1);
   if (subimg < 0 || subimg >= s->frameCount()) return;
   const data::TBitmap32& f = s->frames[size_t(subimg)];
@@ -295,6 +297,7 @@ void sprite_save_strip(BuiltinCall& c) {
     ReportActionError("Trying to save sprite bitmap to empty image file name.");
     return;
   }
+  if (!ImageWriteAllowed(name)) return;
   if (s->frames.empty()) return;
   const int w = s->frames[0].width, h = s->frames[0].height;
   if (int64_t(w) * s->frameCount() > data::kMaxBitmapSide || w < 1 || h < 1) return;

@@ -67,6 +67,11 @@ void DrawBackground(const CBackground& b, double x, double y) {
   DrawQuad(b.texture, b.width(), b.height(), x, y, -0.5, -0.5, b.width() - 0.5, b.height() - 0.5, 0.0, 0xFFFFFFFF);
 }
 
+void DrawImage(const Image& img, double x, double y) {
+  const double left = -img.xOrigin - 0.5, top = -img.yOrigin - 0.5;
+  DrawQuad(img.texture, img.width, img.height, x, y, left, top, left + img.width, top + img.height, 0.0, 0xFFFFFFFF);
+}
+
 void DrawBackgroundExt(const CBackground& b, double x, double y, double xscale, double yscale, double rot,
                        int32_t colour, double alpha) {
   DrawQuad(b.texture, b.width(), b.height(), x, y, -0.5, -0.5, xscale * b.width() - 0.5, yscale * b.height() - 0.5,

@@ -6,6 +6,7 @@
 
 #include "graphics/background.h"
 #include "graphics/display.h"
+#include "graphics/drawing.h"
 #include "graphics/sprite.h"
 
 namespace qv::graphics {
@@ -17,6 +18,8 @@ void DrawSprite(const CSprite& s, int subimg, double x, double y);
 void DrawSpriteExt(const CSprite& s, int subimg, double x, double y, double xscale, double yscale, double rot,
                    int32_t colour, double alpha);
 void DrawBackground(const CBackground& b, double x, double y);
+// The plain quad of any picture with its origin (surfaces: origin 0, 0).
+void DrawImage(const Image& img, double x, double y);
 void DrawBackgroundExt(const CBackground& b, double x, double y, double xscale, double yscale, double rot,
                        int32_t colour, double alpha);
 

@@ -189,6 +189,13 @@ class Device {
   virtual std::vector<uint32_t> readWindow(int& width, int& height) = 0;
   // Reads a rectangle of the back buffer (rows top first); nothing when it is empty or outside.
   virtual std::vector<uint32_t> capture(const Rect& r) = 0;
+  // Reads a rectangle of a render-target texture (rows top first, alpha kept); nothing when the
+  // texture is not a render target or the rectangle is empty or leaves it.
+  virtual std::vector<uint32_t> readTarget(TextureHandle t, const Rect& r) = 0;
+  // Copies rectangle r of render-target texture `from` to (x, y) of render-target texture `to`,
+  // texel for texel without blending (the two may be the same texture); false when either is not
+  // a render target or a rectangle leaves its texture.
+  virtual bool copyTarget(TextureHandle from, const Rect& r, TextureHandle to, int x, int y) = 0;
   // The back buffer size (the desktop's, not the window's).
   virtual int backBufferWidth() const = 0;
   virtual int backBufferHeight() const = 0;

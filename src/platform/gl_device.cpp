@@ -204,6 +204,8 @@ class GLDevice final : public Device {
   void swap() override { window_.swap(); }
   std::vector<uint32_t> readWindow(int& width, int& height) override;
   std::vector<uint32_t> capture(const Rect& r) override;
+  std::vector<uint32_t> readTarget(TextureHandle t, const Rect& r) override;
+  bool copyTarget(TextureHandle from, const Rect& r, TextureHandle to, int x, int y) override;
   int backBufferWidth() const override { return bbWidth_; }
   int backBufferHeight() const override { return bbHeight_; }
   bool reset(bool depthBuffer) override;
@@ -214,6 +216,8 @@ class GLDevice final : public Device {
  private:
   void apply();
   void bindTarget();
+  // The framebuffer of a render-target texture holding rectangle r, or 0.
+  GLuint targetHolding(TextureHandle t, const Rect& r) const;
   GLuint programFor(uint32_t key);
   GLint loc(const char* name) { return glGetUniformLocation(program_, name); }
 
@@ -624,6 +628,48 @@ std::vector<uint32_t> GLDevice::capture(const Rect& r) {
   glReadPixels(r.x, r.y, r.width, r.height, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
   bindTarget();
   return pixels;
+}
+
+GLuint GLDevice::targetHolding(TextureHandle t, const Rect& r) const {
+  auto fbo = targetFbos_.find(t);
+  auto size = sizes_.find(t);
+  if (fbo == targetFbos_.end() || size == sizes_.end()) return 0;
+  if (r.width < 1 || r.height < 1 || r.x < 0 || r.y < 0 || r.x + r.width > size->second.first ||
+      r.y + r.height > size->second.second)
+    return 0;
+  return fbo->second;
+}
+
+std::vector<uint32_t> GLDevice::readTarget(TextureHandle t, const Rect& r) {
+  const GLuint fbo = targetHolding(t, r);
+  if (!fbo) return {};
+  flush();
+  std::vector<uint32_t> pixels(size_t(r.width) * size_t(r.height));
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glReadPixels(r.x, r.y, r.width, r.height, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
+  bindTarget();
+  return pixels;
+}
+
+bool GLDevice::copyTarget(TextureHandle from, const Rect& r, TextureHandle to, int x, int y) {
+  const GLuint source = targetHolding(from, r);
+  const GLuint destination = targetHolding(to, Rect{x, y, r.width, r.height});
+  if (!source || !destination) return false;
+  if (from == to) {
+    // Overlapping copies within one framebuffer are undefined in OpenGL: go through memory.
+    const std::vector<uint32_t> pixels = readTarget(from, r);
+    return uploadTexture(to, x, y, r.width, r.height, pixels.data(), r.width);
+  }
+  flush();
+  // Both targets keep memory row 0 as the top row, so the rectangle needs no flip. A blit
+  // bypasses blending and write masks; only the scissor test would cut it, and it is off here.
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, destination);
+  glBlitFramebuffer(r.x, r.y, r.x + r.width, r.y + r.height, x, y, x + r.width, y + r.height, GL_COLOR_BUFFER_BIT,
+                    GL_NEAREST);
+  bindTarget();
+  return glGetError() == GL_NO_ERROR;
 }
 
 bool GLDevice::reset(bool depthBuffer) {

@@ -93,6 +93,25 @@ class RecordingDevice final : public Device {
     if (r.width < 1 || r.height < 1) return {};
     return std::vector<uint32_t>(size_t(r.width) * size_t(r.height), 0);
   }
+  std::vector<uint32_t> readTarget(TextureHandle t, const Rect& r) override {
+    auto it = textures.find(t);
+    if (it == textures.end() || !it->second.renderTarget || !inside(it->second, r)) return {};
+    std::vector<uint32_t> out;
+    for (int y = r.y; y < r.y + r.height; ++y)
+      for (int x = r.x; x < r.x + r.width; ++x) out.push_back(it->second.texels[size_t(y) * size_t(it->second.width) + size_t(x)]);
+    return out;
+  }
+  bool copyTarget(TextureHandle from, const Rect& r, TextureHandle to, int x, int y) override {
+    auto pixels = readTarget(from, r);
+    auto it = textures.find(to);
+    if (pixels.empty() || it == textures.end() || !it->second.renderTarget ||
+        !inside(it->second, Rect{x, y, r.width, r.height}))
+      return false;
+    for (int row = 0; row < r.height; ++row)
+      for (int col = 0; col < r.width; ++col)
+        it->second.texels[size_t(y + row) * size_t(it->second.width) + size_t(x + col)] = pixels[size_t(row) * size_t(r.width) + size_t(col)];
+    return true;
+  }
   int backBufferWidth() const override { return bbWidth_; }
   int backBufferHeight() const override { return bbHeight_; }
   bool reset(bool) override {
@@ -105,6 +124,9 @@ class RecordingDevice final : public Device {
   void flush() override {}
 
  private:
+  static bool inside(const Texture& t, const Rect& r) {
+    return r.width >= 1 && r.height >= 1 && r.x >= 0 && r.y >= 0 && r.x + r.width <= t.width && r.y + r.height <= t.height;
+  }
   int bbWidth_, bbHeight_;
   TextureHandle next_ = 1;
 };

@@ -1,5 +1,6 @@
 #include "project/packer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <iostream>
@@ -21,6 +22,19 @@ constexpr const char* kUsage =
     "usage: qvpack build DIR -o GAME [--runner RUNNER]\n"
     "       qvpack unpack GAME -o DIR\n"
     "       qvpack info GAME [--json]\n";
+
+constexpr const char* kHelp =
+    "\n"
+    "  build    makes a game from the project folder DIR: the runner (RUNNER, else the quorvane\n"
+    "           beside qvpack) with the game appended, written to GAME\n"
+    "  unpack   writes any game file out as a project folder DIR\n"
+    "  info     shows a game's settings and resource counts (as JSON with --json)\n"
+    "\n"
+    "  --help     show this text\n"
+    "  --version  show the version\n"
+    "\n"
+    "Exit status: 0 done; 1 the command failed (the reasons are on stderr); 2 bad usage.\n"
+    "The project folder format: docs/project-format.md.\n";
 
 int usage() {
   std::fputs(kUsage, stderr);
@@ -161,6 +175,11 @@ bool BuildGame(const fs::path& dir, const fs::path& runner, const fs::path& game
     errors.push_back({runner.string(), "", "cannot read the runner (give it with --runner)"});
     return false;
   }
+  static constexpr uint8_t kExecutableMagic[4] = {0x7F, 'E', 'L', 'F'};
+  if (runnerImage.size() < 4 || !std::equal(kExecutableMagic, kExecutableMagic + 4, runnerImage.bytes().begin())) {
+    errors.push_back({runner.string(), "", "not an executable program, so not a runner"});
+    return false;
+  }
   if (data::FindGameData(runnerImage)) {
     errors.push_back({runner.string(), "", "the runner already carries a game"});
     return false;
@@ -208,6 +227,15 @@ namespace {
 int packMain(int argc, char** argv) {
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   if (args.empty()) return usage();
+  if (args[0] == "--help") {
+    std::fputs(kUsage, stdout);
+    std::fputs(kHelp, stdout);
+    return 0;
+  }
+  if (args[0] == "--version") {
+    std::printf("qvpack %s\n", QV_VERSION);
+    return 0;
+  }
   const std::string command = args[0];
   std::string input, output, runner;
   bool asJson = false;

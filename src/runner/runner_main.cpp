@@ -20,6 +20,7 @@
 #include "graphics/display.h"
 #include "graphics/seams.h"
 #include "platform/automation.h"
+#include "platform/interrupt.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "platform/process_control.h"
@@ -58,6 +59,11 @@ struct GameFile {
   size_t start = 0;
 };
 
+FolderBuilder& folderBuilder() {
+  static FolderBuilder builder;
+  return builder;
+}
+
 std::optional<GameFile> locateGame(const std::string& executable, const std::vector<std::string>& arguments) {
   GameFile game;
   game.path = executable;
@@ -71,10 +77,21 @@ std::optional<GameFile> locateGame(const std::string& executable, const std::vec
   }
   std::optional<size_t> start;
   if (!argumentFirst) start = data::FindGameData(game.bytes);
-  if (!start && !arguments.empty()) {
+  std::error_code ec;
+  if (!start && !arguments.empty() && fs::is_directory(arguments[0], ec) && folderBuilder()) {
+    // A project folder, built in memory: the game's own directory is the folder itself.
+    const fs::path folder = fs::absolute(arguments[0], ec).lexically_normal();
+    const std::string name = (folder.has_filename() ? folder : folder.parent_path()).filename().string();
+    auto bytes = folderBuilder()(arguments[0]);
+    if (!bytes) return std::nullopt;  // the reasons are on stderr
+    game.path = (folder / name).string();
+    title() = name;
+    game.bytes = data::CStream(std::move(*bytes));
+    start = data::FindGameData(game.bytes);
+  } else if (!start && !arguments.empty()) {
     game.path = arguments[0];
     title() = stemOf(game.path);
-    if (!game.bytes.LoadFromFile(game.path)) {
+    if (fs::is_directory(game.path, ec) || !game.bytes.LoadFromFile(game.path)) {
       showMessage(data::messages::kCannotReadGame);
       return std::nullopt;
     }
@@ -86,6 +103,39 @@ std::optional<GameFile> locateGame(const std::string& executable, const std::vec
   }
   game.start = *start;
   return game;
+}
+
+// The runner's own options, answered only when it carries no game (then its arguments are the
+// game's). Returns the exit status when the first argument was an option.
+std::optional<int> answerOption(const std::string& executable, const std::vector<std::string>& arguments) {
+  if (arguments.empty() || arguments[0].size() < 2 || arguments[0].compare(0, 2, "--") != 0) return std::nullopt;
+  data::CStream self;
+  if (self.LoadFromFile(executable) && data::FindGameData(self)) return std::nullopt;
+  const std::string& option = arguments[0];
+  if (option == "--help") {
+    std::fputs(
+        "usage: quorvane GAME [ARGUMENT...]\n"
+        "       quorvane FOLDER [ARGUMENT...]\n"
+        "Plays a game: a game file (a runner with a game appended, or the game data alone) or a\n"
+        "game project folder, built in memory. The arguments after it belong to the game.\n"
+        "A runner that carries a game plays it and passes every argument to it.\n"
+        "\n"
+        "  --help       show this text\n"
+        "  --version    show the version\n"
+        "\n"
+        "Exit status: 0 the game ran and ended; 1 it could not be read, built or started;\n"
+        "2 an unknown option; 3 it ended by a fatal or aborted error; 130 and 143 after\n"
+        "SIGINT and SIGTERM (the game still ends cleanly).\n"
+        "Headless runs and automation: see the environment variables in the README.\n",
+        stdout);
+    return kExitPlayed;
+  }
+  if (option == "--version") {
+    std::printf("quorvane %s\n", QV_VERSION);
+    return kExitPlayed;
+  }
+  std::fprintf(stderr, "quorvane: unknown option %s (try --help)\n", option.c_str());
+  return kExitUsage;
 }
 
 // As a game on its own system starts in its own folder: the game file's directory, or a per-game
@@ -108,6 +158,8 @@ void cleanUpAfterGame() {
 }  // namespace
 
 const std::string& ApplicationTitle() { return title(); }
+
+void SetFolderBuilder(FolderBuilder builder) { folderBuilder() = std::move(builder); }
 
 bool RunGame(const std::string& executable, const std::vector<std::string>& arguments) {
   data::GameData game;
@@ -211,28 +263,36 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
 }
 
 int RunnerMain(int argc, char** argv) {
+  // Before anything starts SDL, which then leaves these handlers in place.
+  platform::CatchInterruptSignals();
+  const std::string executable = platform::executablePath();
+  std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+  if (auto status = answerOption(executable, arguments)) return *status;
   // Every game path that graphics opens goes through the one mapper.
   graphics::seams().hostPath = [](const std::string& gamePath) { return system::HostPath(gamePath); };
   // Date strings take the host's short date and long time formats; sound problems are shown as
   // every other start-up message is.
   code::UseHostDateFormats();
   sound::soundBackend().setMessageHandler([](std::string_view message) { showMessage(std::string(message).c_str()); });
-  const std::string executable = platform::executablePath();
   title() = stemOf(executable.empty() ? std::string(argc > 0 ? argv[0] : "quorvane") : executable);
   if (!data::CreateTempDirectory(fs::path(executable).parent_path().string(), platform::environmentVariable,
                                  [](const std::string& gamePath) { return system::HostPath(gamePath); }))
     showMessage(data::messages::kTempDirFailed);
-  std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   system::ReadSecureMode();
   game::UseGameFamilies();
   game::InstallGame();
   // Headless runs have no debug window: debug messages go to stdout, where automation reads them.
   if (platform::headlessMode())
-    code::SetDebugMessageSink([](const std::string& line) { std::fprintf(stdout, "%s\n", line.c_str()); });
+    code::SetDebugMessageSink([](const std::string& line) {
+      std::fprintf(stdout, "%s\n", line.c_str());
+      std::fflush(stdout);  // whoever watches the output sees each line as it comes
+    });
   const bool played = RunGame(executable, arguments);
   if (played) cleanUpAfterGame();
   data::RemoveTempDirectory();
-  return played ? 0 : 1;
+  if (!played) return kExitNotStarted;
+  if (const int signal = platform::InterruptSignal()) return 128 + signal;
+  return game::LastGameEnding() == game::GameEnding::Aborted ? kExitGameError : kExitPlayed;
 }
 
 bool LoadGameInProcess(std::vector<uint8_t> file) {

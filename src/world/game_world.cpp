@@ -10,6 +10,7 @@
 #include "graphics/display.h"
 #include "graphics/drawing.h"
 #include "graphics/seams.h"
+#include "graphics/transition.h"
 #include "world/event_performer.h"
 #include "world/input.h"
 #include "world/instances.h"
@@ -75,10 +76,6 @@ CRoom& CurrentRoom() {
 int32_t CurrentRoomIndex() { return state().current; }
 bool HasCurrentRoom() { return &CurrentRoom() != &placeholder(); }
 int32_t& transitionKind() { return state().transitionKind; }
-int32_t& transitionSteps() {
-  static int32_t steps = 80;
-  return steps;
-}
 
 const std::vector<std::unique_ptr<CRoom>>& workingCopies() { return state().copies; }
 
@@ -218,11 +215,16 @@ void EnterRoom(int32_t index, bool gameStart) {
   }
   PerformEventForAll(ev_other, ev_room_start);
   // The room is drawn once before its first step: the draw events run, the instance list takes
-  // its depth order and the views their places, and the frame is shown. (Transitions are not
-  // played yet; the room's first frame is shown as it is with no transition.)
-  if (!TransferPending() && graphics::display().automaticDraw) {
-    graphics::display().redraw();
+  // its depth order and the views their places. The transition prepared when the last room was
+  // left then plays from that picture (or the frame is just shown), and the next frame begins.
+  graphics::Display& display = graphics::display();
+  if (!TransferPending() && display.automaticDraw) {
+    if (display.drawRoom) display.drawRoom();
+    graphics::PlayTransition([] { return std::unique_ptr<code::CInstanceBase>(MakeTemporaryInstance()); });
+    display.beginFrame();
     s.transitionKind = 0;
+  } else {
+    graphics::CancelTransition();
   }
 }
 
@@ -246,6 +248,14 @@ void LeaveRoom(bool gameEnd) {
 }
 
 void ChangeRoom(int32_t index) {
+  // The last picture of the room being left is drawn for the transition before its room end
+  // events, with the room change that is under way set aside while its draw events run.
+  graphics::PrepareTransition(state().transitionKind, [] {
+    const int32_t saved = transferRequest();
+    transferRequest() = kTransferNone;
+    if (graphics::display().drawRoom) graphics::display().drawRoom();
+    transferRequest() = saved;
+  });
   LeaveRoom(false);
   EnterRoom(index, false);
 }

@@ -42,9 +42,6 @@ void RequestRoom(int32_t index, int32_t transition);
 void GotoPreviousRoom(int32_t transition);
 void GotoNextRoom(int32_t transition);
 int32_t& transitionKind();
-// The number of steps every room transition takes (at least 1; 80 until set). Transitions are not
-// played yet; the value is kept for the game code that reads and writes it.
-int32_t& transitionSteps();
 
 // The working copies by room index (an empty slot: no copy).
 const std::vector<std::unique_ptr<CRoom>>& workingCopies();

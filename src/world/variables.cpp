@@ -5,6 +5,7 @@
 #include "code/builtin_variables.h"
 #include "code/errors.h"
 #include "code/rounding.h"
+#include "graphics/transition.h"
 #include "world/bounding_box.h"
 #include "world/motion_setters.h"
 #include "system/secure_mode.h"
@@ -184,11 +185,11 @@ bool set_transition_kind(CInstance*, int32_t, const RValue& v) {
   return true;
 }
 bool get_transition_steps(CInstance*, int32_t, RValue& out) {
-  out.setReal(transitionSteps());
+  out.setReal(graphics::TransitionSteps());
   return true;
 }
 bool set_transition_steps(CInstance*, int32_t, const RValue& v) {
-  transitionSteps() = std::max(toInteger(v), 1);
+  graphics::SetTransitionSteps(v.real);
   return true;
 }
 bool get_room_speed(CInstance*, int32_t, RValue& out) {

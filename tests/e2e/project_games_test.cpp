@@ -174,4 +174,42 @@ TEST(ProjectGames, ScreenshotsOfSeveralStepsInOneRun) {
   fs::remove_all(dir);
 }
 
+// A mini map drawn into a surface and shown stretched; a room change through a transition the game
+// defines with a script (run once per frame with the two pictures, the size and the fraction, by
+// a temporary instance of id 0; both pictures are gone afterwards); then a defined transition whose
+// script fails: reported once per frame, and the game goes on into the next room.
+TEST(ProjectGames, SurfacesAndTransitions) {
+  const fs::path dir = scratch("surfaces_and_transitions");
+  const Outcome built = build(dir, kGames / "surfaces_and_transitions");
+  ASSERT_EQ(built.status, 0) << built.err;
+  const Outcome played = play(dir, "QUORVANE_STEPS=5 QUORVANE_SCREENSHOT=map.png QUORVANE_SCREENSHOT_STEP=1");
+  EXPECT_EQ(played.status, 0) << played.err;
+  EXPECT_EQ(played.out,
+            "mini map surface 0\n"
+            "mini map pixels 16711680 255\n"  // blue in the middle, red at the edge (script colours)
+            "defined 1 1\n"
+            "leaving the map\n"
+            "town starts\n"
+            "wipe 0 of 160x120, pictures 1 2, self 0\n"
+            "wipe 0.25 of 160x120, pictures 1 2, self 0\n"
+            "wipe 0.50 of 160x120, pictures 1 2, self 0\n"
+            "wipe 0.75 of 160x120, pictures 1 2, self 0\n"
+            "wipe 1 of 160x120, pictures 1 2, self 0\n"
+            "town step: pictures 00, mini map 1, kind 0\n"
+            "the end starts, steps 1\n"
+            "broken 0\n"
+            "broken 1\n");
+  const std::string failure = "ERROR in transition function scr_broken\nIn script scr_broken:\n";
+  const size_t first = played.err.find(failure);
+  ASSERT_NE(first, std::string::npos) << played.err;
+  EXPECT_NE(played.err.find(failure, first + 1), std::string::npos) << "once for each of the two frames";
+  EXPECT_NE(played.err.find("Wrong type of arguments to +."), std::string::npos);
+  const std::string png = ReadWholeFile(dir / "map.png");
+  auto image = qv::graphics::DecodeImage(reinterpret_cast<const uint8_t*>(png.data()), png.size(), ".png");
+  ASSERT_TRUE(image.has_value());
+  EXPECT_EQ(image->pixel(4, 4), 0xFFFF0000u) << "the mini map's red, doubled";
+  EXPECT_EQ(image->pixel(30, 30), 0xFF0000FFu) << "its blue square, doubled to 20..39";
+  fs::remove_all(dir);
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "graphics/builtins.h"
 #include "graphics/sprite_drawing.h"
+#include "graphics/surface.h"
 #include "graphics_test_support.h"
 
 namespace qv::graphics {
@@ -171,10 +172,12 @@ TEST_F(DisplayTest, RenderStatesAreAppliedAndSurviveAReset) {
   d.fog = true;
   d.fogColour = 0x0000FF;
   d.culling = true;
-  int freed = 0;
-  d.beforeReset = [&] { ++freed; };
+  const int surface = SurfaceCreate(16, 16);
+  ASSERT_GE(surface, 0);
+  ASSERT_TRUE(SurfaceSetTarget(surface));
   ASSERT_TRUE(d.resetDevice());
-  EXPECT_EQ(freed, 1);
+  EXPECT_FALSE(SurfaceExists(surface)) << "render targets do not survive a reset";
+  EXPECT_EQ(SurfaceTarget(), -1);
   EXPECT_EQ(device->resets, 1);
   EXPECT_TRUE(device->state().zEnable);
   EXPECT_TRUE(device->state().alphaTest);

@@ -26,6 +26,12 @@ struct ProgramLimits {
   size_t addressSpaceBytes = 0;  // 0: no limit
 };
 
+// A signal sent once, as soon as the program's standard output holds `whenOut`.
+struct SignalWhen {
+  std::string whenOut;
+  int signal = SIGTERM;
+};
+
 struct ProgramRun {
   int status = -1;  // the exit status, or 128 + the signal that ended it
   bool timedOut = false;
@@ -45,7 +51,8 @@ inline bool AddressSpaceLimitsWork() {
 // Runs argv[0] with its arguments in `dir`, with `env` ("NAME=value") added to this process's
 // environment.
 inline ProgramRun RunProgram(const std::vector<std::string>& argv, const std::filesystem::path& dir,
-                             const std::vector<std::string>& env = {}, ProgramLimits limits = {}) {
+                             const std::vector<std::string>& env = {}, ProgramLimits limits = {},
+                             const SignalWhen& signal = {}) {
   const std::string outPath = (dir / "program_out.txt").string(), errPath = (dir / "program_err.txt").string();
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
@@ -68,9 +75,14 @@ inline ProgramRun RunProgram(const std::vector<std::string>& argv, const std::fi
   if (pid < 0) return run;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limits.deadlineSeconds);
   int raw = 0;
+  bool signalled = false;
   for (;;) {
     const pid_t done = waitpid(pid, &raw, WNOHANG);
     if (done == pid) break;
+    if (!signal.whenOut.empty() && !signalled && ReadWholeFile(outPath).find(signal.whenOut) != std::string::npos) {
+      kill(pid, signal.signal);
+      signalled = true;
+    }
     if (std::chrono::steady_clock::now() >= deadline) {
       run.timedOut = true;
       kill(pid, SIGKILL);

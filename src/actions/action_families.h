@@ -11,7 +11,7 @@ namespace qv::actions {
 code::BuiltinFamily MotionActions();    // moving, speeds, gravity, friction, positions, paths
 code::BuiltinFamily InstanceActions();  // creating, changing and destroying instances
 code::BuiltinFamily SpriteActions();    // the sprite of an instance, its look, replacing resources
-code::BuiltinFamily GameActions();      // sound, rooms, alarms, time lines, the game, CD audio
+code::BuiltinFamily GameActions();      // sound, rooms, alarms, time lines, the game, web pages, CD audio
 code::BuiltinFamily QuestionActions();  // questions, scripts and inherited events
 code::BuiltinFamily ScoreActions();     // score, lives, health, caption, drawing a value
 code::BuiltinFamily DrawingActions();   // shapes, sprites, text, colour, font, cursor, screen

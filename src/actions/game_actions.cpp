@@ -12,6 +12,8 @@
 #include "sound/builtins.h"
 #include "sound/sound.h"
 #include "sound/sound_backend.h"
+#include "system/file_builtins.h"
+#include "system/secure_mode.h"
 #include "windows/game_information.h"
 #include "world/builtins.h"
 #include "world/game_world.h"
@@ -161,6 +163,12 @@ void action_load_game(BuiltinCall& c) { world::RequestLoad(c.string(0)); }
 
 void action_show_info(BuiltinCall&) { windows::ShowGameInformation(); }
 
+// The address goes to the desktop's handler (xdg-open) as it is, never through a shell.
+void action_webpage(BuiltinCall& c) {
+  if (system::SecureMode()) return code::ReportActionError("In secure mode you cannot open webpages.");
+  if (!system::OpenWithDesktop(c.string(0))) code::ReportActionError("Failed to open the webpage.");
+}
+
 // ---- CD audio ----
 
 void action_cd_play(BuiltinCall& c) { sound::CdPlay(code::roundToInt64(c.real(0)), code::roundToInt64(c.real(1))); }
@@ -171,6 +179,7 @@ void action_cd_present(BuiltinCall& c) { c.result = code::truthValue(sound::CdPr
 void action_cd_playing(BuiltinCall& c) { c.result = code::truthValue(sound::CdPlaying()); }
 
 constexpr code::BuiltinFunction kGameActions[] = {
+    {"action_webpage", action_webpage, 1},
     {"action_sound", action_sound, 2},
     {"action_end_sound", action_end_sound, 1},
     {"action_if_sound", action_if_sound, 1},

@@ -1,6 +1,5 @@
-// Members whose capability this runner does not have yet (motion planning, messages,
-// questions, the highscore table, splash screens and web pages), and the members old games still
-// call that do nothing at all.
+// Members whose capability this runner does not have yet (messages, questions, the highscore
+// table and splash screens), and the members old games still call that do nothing at all.
 //
 // A member without its capability reports, non-fatally, which capability is missing and leaves
 // the result 0, so a game that uses it learns why nothing happened.
@@ -9,7 +8,6 @@
 
 #include "actions/action_families.h"
 #include "code/errors.h"
-#include "system/secure_mode.h"
 
 namespace qv::actions {
 
@@ -27,7 +25,6 @@ void reportMissing(std::string_view member, std::string_view capability) {
 constexpr std::string_view kMessages = "the message window is";
 constexpr std::string_view kSplash = "the splash screen is";
 constexpr std::string_view kHighscore = "the highscore table is";
-constexpr std::string_view kWebPages = "opening web pages is";
 
 QV_MISSING(action_message, kMessages)
 QV_MISSING(action_if_question, kMessages)
@@ -41,15 +38,6 @@ QV_MISSING(action_highscore_show, kHighscore)
 QV_MISSING(action_highscore_clear, kHighscore)
 
 #undef QV_MISSING
-
-// Secure mode forbids it before anything else is tried.
-void action_webpage(BuiltinCall&) {
-  if (system::SecureMode()) {
-    code::ReportActionError("In secure mode you cannot open webpages.");
-    return;
-  }
-  reportMissing("action_webpage", kWebPages);
-}
 
 // Kept for old games: registered, and they do nothing.
 void nothing(BuiltinCall&) {}
@@ -65,7 +53,6 @@ constexpr code::BuiltinFunction kUnbuiltActions[] = {
     {"action_splash_settings", action_splash_settings, 5},
     {"action_highscore_show", action_highscore_show, 5},
     {"action_highscore_clear", action_highscore_clear, 0},
-    {"action_webpage", action_webpage, 1},
     {"action_path_old", nothing, code::kAnyArguments},
     {"action_draw_font", nothing, code::kAnyArguments},
     {"action_draw_font_old", nothing, code::kAnyArguments},

@@ -13,11 +13,13 @@
 #include "motion/collision_builtins.h"
 #include "particles/builtins.h"
 #include "sound/builtins.h"
+#include "system/file_builtins.h"
 #include "system/joysticks.h"
 #include "system/system_builtins.h"
 #include "windows/game_information.h"
 #include "world/builtins.h"
 #include "world/instance.h"
+#include "game/included_file_builtins.h"
 #include "game/saved_game.h"
 #include "world/time_line.h"
 
@@ -69,6 +71,13 @@ std::vector<code::BuiltinFamily> GameFamilies() {
       actions::DrawingActions(),
       actions::ParticleActions(),
       actions::UnbuiltActions(),
+      system::FileFunctions(),
+      system::FileSearchFunctions(),
+      system::FilenameFunctions(),
+      system::IniFunctions(),
+      system::RegistryFunctions(),
+      system::ProgramFunctions(),
+      game::IncludedFileFunctions(),
   };
 }
 

@@ -1,5 +1,7 @@
 #include "runner/game_parameters.h"
 
+#include "system/file_builtins.h"
+
 namespace qv::runner {
 namespace {
 std::vector<std::string>& store() {
@@ -8,7 +10,10 @@ std::vector<std::string>& store() {
 }
 }  // namespace
 
-void SetGameParameters(std::vector<std::string> parameters) { store() = std::move(parameters); }
+void SetGameParameters(std::vector<std::string> parameters) {
+  system::SetProgramParameters(parameters);  // what parameter_count and parameter_string answer
+  store() = std::move(parameters);
+}
 const std::vector<std::string>& GameParameters() { return store(); }
 
 }  // namespace qv::runner

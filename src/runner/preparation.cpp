@@ -18,6 +18,7 @@
 #include "world/object.h"
 #include "world/time_line.h"
 #include "world/trigger.h"
+#include "system/file_builtins.h"
 
 namespace qv::runner {
 
@@ -107,6 +108,7 @@ bool PrepareAll(const std::function<bool()>& prepareGraphics) {
 
 void CleanUpGame() {
   sound::CloseSounds();
+  system::CloseGameFiles();  // written text files replace their targets now
   game::RemoveIncludedFiles();
 }
 

@@ -30,6 +30,7 @@
 #include "runner/loading_window.h"
 #include "runner/preparation.h"
 #include "sound/sound_backend.h"
+#include "system/file_builtins.h"
 #include "system/host_path.h"
 #include "system/secure_mode.h"
 #include "world/room_drawing.h"
@@ -66,11 +67,16 @@ FolderBuilder& folderBuilder() {
 std::optional<GameFile> locateGame(const std::string& executable, const std::vector<std::string>& arguments) {
   GameFile game;
   game.path = executable;
-  if (!game.bytes.LoadFromFile(executable)) {
+  // A game that starts another game file (execute_program) starts this runner with the file as
+  // the first argument and this mark, so that a runner carrying a game of its own plays the file.
+  const bool argumentFirst = platform::environmentVariable(system::kPlayArgumentVariable).has_value();
+  ::unsetenv(system::kPlayArgumentVariable);  // not handed on to the game's own programs
+  if (!argumentFirst && !game.bytes.LoadFromFile(executable)) {
     showMessage(data::messages::kCannotReadGame);
     return std::nullopt;
   }
-  auto start = data::FindGameData(game.bytes);
+  std::optional<size_t> start;
+  if (!argumentFirst) start = data::FindGameData(game.bytes);
   std::error_code ec;
   if (!start && !arguments.empty() && fs::is_directory(arguments[0], ec) && folderBuilder()) {
     // A project folder, built in memory: the game's own directory is the folder itself.
@@ -193,6 +199,7 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
     platform::raisePriority(data::EffectivePriority(data::CurrentSettings()));
     enterGameDirectory(gamePath, game.header.game_id);
     world::currentGameId() = game.header.game_id;
+    system::SetRegistryGameId(game.header.game_id);
     if (!PrepareAll(PrepareGameGraphics)) {
       HideLoadingWindow();
       CleanUpGame();
@@ -217,6 +224,7 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
     }
     world::windowMessagePump() = [] { return graphics::display().processEvents(); };
     loop.pumpEvents = [] { return graphics::display().processEvents(); };
+    system::SetProgramWaitPump([] { graphics::display().processEvents(); });
     world::AttachRoomDrawing();
     if (auto shot = platform::environmentVariable("QUORVANE_SCREENSHOT")) {
       // The frame after each step of QUORVANE_SCREENSHOT_STEP (default 1) goes to a PNG file: the

@@ -182,6 +182,20 @@ json current() {
   return loadLocked().value_or(json::object());
 }
 
+// The name under which `key` holds a value named `name` in any case; `name` itself when none.
+std::string sameNameIn(const json& key, std::string_view name) {
+  if (key.contains(std::string(name))) return std::string(name);
+  for (auto it = key.begin(); it != key.end(); ++it) {
+    const std::string& n = it.key();
+    if (n.size() != name.size()) continue;
+    bool same = true;
+    for (size_t i = 0; i < n.size() && same; ++i)
+      same = std::tolower(static_cast<unsigned char>(n[i])) == std::tolower(static_cast<unsigned char>(name[i]));
+    if (same) return n;
+  }
+  return std::string(name);
+}
+
 }  // namespace
 
 std::string StorePath() { return (fs::path(platform::userDataDirectory()) / "registry.json").string(); }
@@ -194,8 +208,9 @@ std::optional<StoreValue> StoreRead(std::string_view root, std::string_view key,
   const json store = current();
   auto k = store.find(normalKey(root, key));
   if (k == store.end() || !k->is_object()) return std::nullopt;
-  // Names are stored as given; JSON strings hold the game's bytes as they are (escaped as needed).
-  auto v = k->find(std::string(name));
+  // Names are stored as first given; JSON strings hold the game's bytes as they are (escaped as
+  // needed). A value name matches without regard to case, as the registry's do.
+  auto v = k->find(sameNameIn(*k, name));
   if (v == k->end()) return std::nullopt;
   if (v->is_number()) return StoreValue(v->get<double>());
   if (v->is_string()) return StoreValue(v->get<std::string>());
@@ -214,8 +229,9 @@ bool StoreWrite(std::string_view root, std::string_view key, std::string_view na
   if (!store) return false;
   json& k = (*store)[normalKey(root, key)];
   if (!k.is_object()) k = json::object();
-  if (const double* d = std::get_if<double>(&value)) k[std::string(name)] = *d;
-  else k[std::string(name)] = std::get<std::string>(value);
+  const std::string stored = sameNameIn(k, name);
+  if (const double* d = std::get_if<double>(&value)) k[stored] = *d;
+  else k[stored] = std::get<std::string>(value);
   return writeStore(*store);
 }
 

@@ -367,7 +367,6 @@ TEST(ActionLibrary, UnbuiltCapabilitiesSayWhatIsMissing) {
       {"messages", {act("action_message", {"'hello'"})}, {}, "action_message: the message window is not available"},
       {"highscore", {act("action_highscore_clear", {})}, {}, "action_highscore_clear: the highscore table is not available"},
       {"splash", {act("action_splash_text", {"'a.txt'"})}, {}, "action_splash_text: the splash screen is not available"},
-      {"web pages", {act("action_webpage", {"'http://example.org'"})}, {}, "action_webpage: opening web pages is not available"},
   };
   for (const Case& c : cases) runCase(c);
 }

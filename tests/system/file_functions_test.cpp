@@ -97,7 +97,9 @@ TEST_F(Files, ClosingAnUnopenedNumberDiffersBetweenTextAndBinary) {
     ClearErrors();
     Call(c.function, {c.number});
     EXPECT_NE(LastError().find(c.message), std::string::npos) << c.function << " " << c.number << ": " << LastError();
-    if (*c.message == 0) EXPECT_EQ(LastError(), "") << c.function;
+    if (*c.message == 0) {
+      EXPECT_EQ(LastError(), "") << c.function;
+    }
   }
   EXPECT_TRUE(Call("file_text_read_string", {2.0}).isString());  // a failed string read gives ""
   ClearErrors();

@@ -3,10 +3,13 @@
 //  - a room of 2,000 moving instances of two objects, with a collision event of one for the
 //    other: whole steps (movement, the collision pass and its events);
 //  - a room of 10,000 moving instances, each asking place_free at its next position in its step
-//    event and turning round when blocked (a fifth of them solid): whole steps.
+//    event and turning round when blocked (a fifth of them solid): whole steps;
+//  - a planning grid of 16 x 16 cells over the room marked with the boxes of 10,000 instances
+//    (mp_grid_add_instances), against the walk that asks every cell about every instance.
 // Each engine case also runs with the broad phase switched off, to show what the grid buys.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -16,6 +19,8 @@
 #include "world/bounding_box.h"
 #include "motion/broad_phase.h"
 #include "motion/collision_events.h"
+#include "motion/collision_search.h"
+#include "motion/grid_planning.h"
 #include "world/event_performer.h"
 #include "game/families.h"
 #include "game/game_loop.h"
@@ -247,6 +252,52 @@ void BM_PlaceFree10000Floor(benchmark::State& state) {
       benchmark::Counter(double(state.iterations()) * kSlowSteps, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_PlaceFree10000Floor)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// ---- a planning grid marked with 10,000 instances ----
+// mp_grid_add_instances (each instance's box gives its cells) against the brute-force walk that
+// asks, for every cell of the grid, whether any instance's box touches it. Both mark boxes only.
+
+constexpr int kCell = 16;
+
+void BM_GridAddInstances10000(benchmark::State& state) {
+  setUpRoom({nullptr, nullptr}, 10000, false);
+  const int32_t grid = qv::motion::CreateGrid(0, 0, kRoomWidth / kCell, kRoomHeight / kCell, kCell, kCell);
+  qv::motion::CGrid& g = *qv::motion::Grid(grid);
+  for (auto _ : state) {
+    std::fill(g.cells.begin(), g.cells.end(), 0);
+    qv::motion::FindInstance(0, nullptr, [&](CInstance& in) {
+      g.forbidInstance(in, false);
+      return false;
+    });
+    benchmark::DoNotOptimize(g.cells.data());
+  }
+  state.counters["forbidden"] = double(std::count(g.cells.begin(), g.cells.end(), qv::motion::CGrid::kForbidden));
+  qv::motion::DestroyGrid(grid);
+}
+BENCHMARK(BM_GridAddInstances10000)->Unit(benchmark::kMillisecond);
+
+void BM_GridAddInstances10000Floor(benchmark::State& state) {
+  setUpRoom({nullptr, nullptr}, 10000, false);
+  const int hcells = kRoomWidth / kCell, vcells = kRoomHeight / kCell;
+  std::vector<int32_t> cells(size_t(hcells) * vcells);
+  const auto& list = CurrentRoom().instances;
+  for (auto _ : state) {
+    for (int h = 0; h < hcells; ++h)
+      for (int v = 0; v < vcells; ++v) {
+        const int x1 = h * kCell, y1 = v * kCell, x2 = x1 + kCell - 1, y2 = y1 + kCell - 1;
+        int32_t mark = 0;
+        for (const auto& in : list)
+          if (in->bboxLeft <= x2 && in->bboxRight >= x1 && in->bboxTop <= y2 && in->bboxBottom >= y1) {
+            mark = -1;
+            break;
+          }
+        cells[size_t(h) * vcells + v] = mark;
+      }
+    benchmark::DoNotOptimize(cells.data());
+  }
+  state.counters["forbidden"] = double(std::count(cells.begin(), cells.end(), -1));
+}
+BENCHMARK(BM_GridAddInstances10000Floor)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -10,6 +10,7 @@
 #include "platform/code_page.h"
 #include "platform/locked_file.h"
 #include "platform/process.h"
+#include "project/new_project.h"
 
 namespace qv::project {
 
@@ -20,6 +21,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: qvpack build DIR -o GAME [--runner RUNNER | --data-only]\n"
+    "       qvpack check DIR\n"
+    "       qvpack new DIR\n"
     "       qvpack unpack GAME -o DIR\n"
     "       qvpack info GAME [--json]\n";
 
@@ -28,6 +31,8 @@ constexpr const char* kHelp =
     "  build    makes a game from the project folder DIR: the runner (RUNNER, else the quorvane\n"
     "           beside qvpack) with the game appended, written to GAME; with --data-only\n"
     "           the game data alone, which `quorvane GAME` plays\n"
+    "  check    every check of build (resources, code, names), without writing anything\n"
+    "  new      makes DIR a new project folder with the smallest game that plays\n"
     "  unpack   writes any game file out as a project folder DIR\n"
     "  info     shows a game's settings and resource counts (as JSON with --json)\n"
     "\n"
@@ -253,6 +258,29 @@ int packMain(int argc, char** argv) {
   }
   if (input.empty()) return usage();
 
+  if (command == "new") {
+    std::string failure;
+    if (!NewProject(input, failure)) {
+      std::fprintf(stderr, "qvpack: %s\n", failure.c_str());
+      return 1;
+    }
+    std::printf("made %s: build it with qvpack build %s -o GAME\n", input.c_str(), input.c_str());
+    return 0;
+  }
+  if (command == "check") {
+    GamePackage package;
+    std::vector<ProjectError> errors;
+    std::vector<ProjectWarning> warnings;
+    std::error_code ec;
+    const bool loaded = fs::is_directory(input, ec) && LoadProject(input, package, errors, &warnings);
+    if (!fs::is_directory(input, ec)) errors.push_back({input, "", "not a project folder"});
+    for (ProjectWarning w : warnings) {
+      w.file = (fs::path(input) / w.file).generic_string();
+      std::fprintf(stderr, "%s\n", w.text().c_str());
+    }
+    for (const ProjectError& e : errors) std::fprintf(stderr, "qvpack: %s\n", e.text().c_str());
+    return loaded ? 0 : 1;
+  }
   if (command == "build") {
     if (output.empty() || (dataOnly && !runner.empty())) return usage();
     std::vector<ProjectError> errors;

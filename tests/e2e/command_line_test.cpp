@@ -100,6 +100,34 @@ const CommandCase kCases[] = {
 INSTANTIATE_TEST_SUITE_P(Programs, CommandLine, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<CommandCase>& i) { return std::string(i.param.name); });
 
+// An author's first minutes: a new project, checked, played straight from its folder; a second
+// `new` of the same folder and a check of a broken folder fail and say why.
+TEST(CommandLineAuthoring, NewCheckAndPlay) {
+  const fs::path dir = Scratch("authoring");
+  const ProgramRun made = RunProgram({QV_PACK_PATH, "new", "mygame"}, dir);
+  ASSERT_EQ(made.status, 0) << made.err;
+  EXPECT_EQ(made.out, "made mygame: build it with qvpack build mygame -o GAME\n");
+  const ProgramRun again = RunProgram({QV_PACK_PATH, "new", "mygame"}, dir);
+  EXPECT_EQ(again.status, 1);
+  EXPECT_EQ(again.err, "qvpack: mygame: already exists; give the name of a new folder\n");
+  const ProgramRun checked = RunProgram({QV_PACK_PATH, "check", "mygame"}, dir);
+  EXPECT_EQ(checked.status, 0) << checked.err;
+  EXPECT_EQ(checked.err, "");
+  EXPECT_FALSE(fs::exists(dir / "mygame" / "game")) << "check writes nothing";
+  std::vector<std::string> env = kHeadless;
+  env.push_back("QUORVANE_STEPS=2");
+  const ProgramRun played = RunProgram({QV_RUNNER_PATH, "mygame"}, dir, env);
+  EXPECT_EQ(played.status, 0) << played.err;
+  EXPECT_EQ(played.out, "hello\n");
+  // A code error: the check fails and names the file.
+  std::ofstream(dir / "mygame" / "objects" / "obj_hello.json")
+      << R"({"events": [{"event": "create", "actions": [{"kind": "code", "code": "x = = 1"}]}]})";
+  const ProgramRun broken = RunProgram({QV_PACK_PATH, "check", "mygame"}, dir);
+  EXPECT_EQ(broken.status, 1);
+  EXPECT_NE(broken.err.find("obj_hello.json"), std::string::npos) << broken.err;
+  fs::remove_all(dir);
+}
+
 // SIGTERM while the game runs: the game end events run, the temporary directory goes, and the
 // status says which signal ended it.
 TEST(CommandLineSignals, SigtermEndsARunningGameCleanly) {

@@ -8,6 +8,7 @@
 #include "project/game_package.h"
 #include "project/project_folder.h"
 #include "runner/runner_main.h"
+#include "platform/leak_check_suppressions.h"
 
 namespace {
 

@@ -23,7 +23,7 @@ std::optional<std::vector<uint8_t>> BuildFolder(const std::string& folder) {
     std::fprintf(stderr, "%s\n", w.text().c_str());
   }
   if (!loaded) {
-    for (const auto& e : errors) std::fprintf(stderr, "quorvane: %s\n", e.text().c_str());
+    for (const auto& e : errors) std::fprintf(stderr, "%s\n", qv::project::ReportText(e, folder, "quorvane").c_str());
     std::fprintf(stderr, "quorvane: %s: the game folder does not build\n", folder.c_str());
     return std::nullopt;
   }

@@ -278,7 +278,7 @@ int packMain(int argc, char** argv) {
       w.file = (fs::path(input) / w.file).generic_string();
       std::fprintf(stderr, "%s\n", w.text().c_str());
     }
-    for (const ProjectError& e : errors) std::fprintf(stderr, "qvpack: %s\n", e.text().c_str());
+    for (const ProjectError& e : errors) std::fprintf(stderr, "%s\n", ReportText(e, input, "qvpack").c_str());
     return loaded ? 0 : 1;
   }
   if (command == "build") {
@@ -294,7 +294,7 @@ int packMain(int argc, char** argv) {
       std::fprintf(stderr, "%s\n", w.text().c_str());
     }
     if (!built) {
-      for (const ProjectError& e : errors) std::fprintf(stderr, "qvpack: %s\n", e.text().c_str());
+      for (const ProjectError& e : errors) std::fprintf(stderr, "%s\n", ReportText(e, input, "qvpack").c_str());
       std::fprintf(stderr, "qvpack: build failed; nothing was written\n");
       return 1;
     }

@@ -3,6 +3,7 @@
 #include "platform/code_page.h"
 
 #include <algorithm>
+#include <regex>
 #include <cmath>
 #include <fstream>
 #include <map>
@@ -156,13 +157,42 @@ std::optional<std::vector<uint8_t>> readProjectFile(const fs::path& root, const 
   return readFile(insideProject(root, rel, from, field));
 }
 
+size_t LineStart(const std::string& text, int32_t n) {
+  size_t start = 0;
+  for (int32_t i = 1; i < n && start != std::string::npos; ++i) {
+    start = text.find('\n', start);
+    if (start != std::string::npos) ++start;
+  }
+  return start;
+}
+
+std::string LineOfText(const std::string& text, int32_t n) {
+  const size_t start = LineStart(text, n);
+  if (start == std::string::npos || start > text.size()) return "";
+  std::string line = text.substr(start, text.find('\n', start) - start);
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
 json parseJsonFile(const fs::path& root, const std::string& rel) {
   auto bytes = readProjectFile(root, rel, rel, "");
   if (!bytes) fail(rel, "", "missing file");
   try {
     return json::parse(bytes->begin(), bytes->end());
   } catch (const json::parse_error& e) {
-    fail(rel, "", std::string("not valid JSON: ") + e.what());
+    // The reader's own words, without its prefix, at the line and column it names.
+    static const std::regex shape(R"(parse error at line (\d+), column (\d+): ([\s\S]*)$)");
+    const std::string what = e.what();
+    std::smatch m;
+    ProjectError error{rel, "", "not valid JSON"};
+    if (std::regex_search(what, m, shape)) {
+      error.line = std::stoi(m[1].str());
+      error.column = std::max(1, std::stoi(m[2].str()));
+      error.message = "not valid JSON: " + m[3].str();
+      error.source = LineOfText(std::string(bytes->begin(), bytes->end()), error.line);
+      if (error.source.size() > 200) error.source.clear();  // a minified file: no line to show
+    }
+    throw Problem{error};
   }
 }
 

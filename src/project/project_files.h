@@ -73,6 +73,11 @@ struct Problem {
 
 [[noreturn]] void fail(const std::string& file, const std::string& field, const std::string& message);
 
+// Line n (from 1) of a text (lines end at LF), without its line break; "" past the end.
+std::string LineOfText(const std::string& text, int32_t n);
+// Where line n starts; npos past the end.
+size_t LineStart(const std::string& text, int32_t n);
+
 // One JSON object read from a project file, with typed field access that names the field on error.
 class Fields {
  public:

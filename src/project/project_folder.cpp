@@ -29,9 +29,25 @@
 namespace qv::project {
 
 std::string ProjectError::text() const {
+  if (hasPlace()) {
+    std::string out = file + ":" + std::to_string(line) + ":" + std::to_string(column) + ": error: " + message;
+    if (!source.empty()) {
+      // Tabs stay tabs under the caret so that it lines up however they are shown.
+      std::string pad;
+      for (size_t i = 0; i + 1 < size_t(column) && i < source.size(); ++i) pad += source[i] == '\t' ? '\t' : ' ';
+      out += "\n    " + source + "\n    " + pad + "^";
+    }
+    return out;
+  }
   std::string out = file;
   if (!field.empty()) out += ": " + field;
   return out + ": " + message;
+}
+
+std::string ReportText(ProjectError error, const std::filesystem::path& folder, const std::string& program) {
+  if (!error.hasPlace()) return program + ": " + error.text();
+  error.file = (folder / error.file).generic_string();
+  return error.text();
 }
 
 std::string ProjectWarning::text() const {
@@ -557,7 +573,21 @@ void checkScripts(const GamePackage& p, const std::map<int32_t, std::string>& fi
     code::ClearRecordedError();
     code::CCode compiled(text, expression);
     if (!compiled.Compile()) {
-      errors.push_back({file, field, "does not compile: " + compileMessage(code::errorState().current)});
+      const std::string formatted = code::errorState().current;
+      ProjectError error{file, field, "does not compile: " + compileMessage(formatted)};
+      // Code in a file of its own is placed by line and column; inline code keeps its JSON field.
+      static const std::regex shape(R"(^Error in code at line (\d+):[\s\S]*\rat position (\d+): ([\s\S]*)$)");
+      std::smatch m;
+      if (field.empty() && std::regex_match(formatted, m, shape)) {
+        error.line = std::stoi(m[1].str());
+        error.column = std::stoi(m[2].str());
+        // The compiler ends lines at CR: after a CR LF its columns count the LF as the first.
+        const size_t start = LineStart(text, error.line);
+        if (start >= 2 && text[start - 1] == '\n' && text[start - 2] == '\r') error.column = std::max(1, error.column - 1);
+        error.message = "does not compile: " + m[3].str();
+        error.source = LineOfText(text, error.line);
+      }
+      errors.push_back(std::move(error));
       return;
     }
     if (!warnings) return;
@@ -574,8 +604,15 @@ void checkScripts(const GamePackage& p, const std::map<int32_t, std::string>& fi
   for (const auto& [index, file] : files) compile(p.scripts.get(index)->text, file);
   for (size_t i = 0; i < p.library_init_code.size(); ++i)
     if (!p.library_init_code[i].empty()) compile(p.library_init_code[i], "library_init/" + std::to_string(i) + ".txt");
-  for (const CodeCheck& c : code)
-    if (!c.text.empty()) compile(c.text, c.file, c.field, c.expression);
+  for (const CodeCheck& c : code) {
+    if (c.text.empty()) continue;
+    if (!c.functionName) {
+      compile(c.text, c.file, c.field, c.expression);
+    } else if (code::FindFunction(c.text) < 0) {
+      // Caught here rather than when the action runs and fails in front of the player.
+      errors.push_back({c.file, c.field, "calls " + c.text + ", which is no script, extension function or built-in function"});
+    }
+  }
   if (warnings) {
     const std::set<std::string> known = knownNames(p);
     for (NameRead& read : reads) {

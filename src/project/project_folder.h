@@ -29,13 +29,25 @@
 namespace qv::project {
 
 // One problem of a project: the file (relative to the project folder), the field within it (empty
-// when the whole file is meant) and what is wrong.
+// when the whole file is meant) and what is wrong. A problem at a place in a file of its own (a
+// script, a code file, a JSON syntax error) also has the line and column (from 1) and that line's
+// text, and is written the way editors follow: "file:line:column: error: message", then the line
+// and a caret under the column.
 struct ProjectError {
+  ProjectError(std::string file, std::string field, std::string message)
+      : file(std::move(file)), field(std::move(field)), message(std::move(message)) {}
   std::string file;
   std::string field;
   std::string message;
-  std::string text() const;  // "file: field: message"
+  int32_t line = 0, column = 0;  // 0: no place
+  std::string source;            // the text of that line
+  bool hasPlace() const { return line > 0; }
+  std::string text() const;  // "file: field: message", or the form with a place
 };
+
+// How a program reports a problem of the project in `folder`: with a place, as
+// "folder/file:line:column: error: ..." for editors to follow; else "program: file: field: ...".
+std::string ReportText(ProjectError error, const std::filesystem::path& folder, const std::string& program);
 
 // Something in a project that builds but is likely a mistake: a place in a piece of code (the file
 // holding it, or the JSON file and field when the code is inline; line and column count from 1

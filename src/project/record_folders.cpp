@@ -617,6 +617,7 @@ world::CAction loadCall(const Fields& f, const ResourceNames& names, std::vector
   if (f.has("if") && f.has("call")) fail(f.file(), f.field("call"), "an action is either a call or a question (\"if\")");
   a.functionName = f.string(key, "");
   if (a.functionName.empty()) fail(f.file(), f.field(key), "the name of a function is expected");
+  code.push_back({a.functionName, f.file(), f.field(key), false, true});
   a.libraryId = f.integer("library", 0);
   a.actionId = f.integer("action", 0);
   a.relative = f.boolean("relative", false);
@@ -643,6 +644,8 @@ world::CAction loadAction(const fs::path& root, const Fields& f, const ResourceN
   a.actionId = f.integer("action", a.actionId);
   if (f.has("execution")) a.executionType = enumValue(f, f.at("execution"), f.field("execution"), kExecutionNames);
   a.functionName = f.string("function", "");
+  if (a.executionType == world::exec_function && !a.functionName.empty())
+    code.push_back({a.functionName, f.file(), f.field("function"), false, true});
   a.code = f.string("code", "");
   // A code action without a file holds its code inline in "code"; with a file, "code" is the
   // action record's own code field, kept as it was.

@@ -19,6 +19,7 @@ struct CodeCheck {
   std::string file;
   std::string field;
   bool expression = false;  // an action argument: one expression, not statements
+  bool functionName = false;  // the name of the function a function action calls, not code
 };
 
 // An instance or tile id placed in a room, and where the project gives it.

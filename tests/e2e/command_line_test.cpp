@@ -59,7 +59,8 @@ TEST_P(CommandLine, StatusAndFirstLine) {
   std::ofstream(dir / "notes.txt") << "not a program\n";
   std::ofstream(dir / "broken.qvs") << "x = 1 + 'a';\nshow_debug_message('never');\n";
   fs::create_directories(dir / "bad_project");
-  std::ofstream(dir / "bad_project" / "game.json") << "{ \"format\": ";
+  std::ofstream(dir / "bad_project" / "game.json")
+      << R"({"format": "quorvane-project", "format_version": 1, "game_id": 1, "room_order": ["nowhere"]})";
   std::vector<std::string> argv;
   for (const std::string& a : c.argv) argv.push_back(Expand(a, dir));
   std::vector<std::string> env = kHeadless;

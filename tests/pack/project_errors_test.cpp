@@ -54,9 +54,9 @@ TEST_F(ProjectErrors, EachProblemNamesItsFileAndField) {
       {"sound volume type", [&] { replace("sounds/snd_jump.json", "\"volume\": 0.1", "\"volume\": true"); },
        "sounds/snd_jump.json", "volume", "a number is expected"},
       {"script syntax", [&] { put("scripts/scr_add.txt", "x = 1;\r\ny = ;\r\n"); },
-       "scripts/scr_add.txt", "", "does not compile: line 2, position "},
+       "scripts/scr_add.txt", "", "does not compile: "},
       {"script calls nothing", [&] { put("scripts/scr_add.txt", "return no_such_thing(1);"); },
-       "scripts/scr_add.txt", "", "line 1, position 8: Unknown function or script: no_such_thing"},
+       "scripts/scr_add.txt", "", "does not compile: Unknown function or script: no_such_thing"},
       {"script text missing", [&] { fs::remove(project / "scripts/scr_use.txt"); },
        "scripts/scr_use.json", "text", "missing file scripts/scr_use.txt"},
       {"library code", [&] { put("library_init/0.txt", "global.x = ("); }, "library_init/0.txt", "", "does not compile"},
@@ -94,7 +94,7 @@ TEST_F(ProjectErrors, EachProblemNamesItsFileAndField) {
       {"placed tile id above the stated last", [&] { replace("game.json", "\"last_tile_id\": 10000456", "\"last_tile_id\": 10000001"); },
        "rooms/room_start.json", "tiles[1].id", "the tile id 10000002 is above last_tile_id 10000001 of game.json"},
       {"code action syntax", [&] { put("objects/obj_player/collision_1_0.txt", "with (other"); },
-       "objects/obj_player/collision_1_0.txt", "", "does not compile: line 1, position "},
+       "objects/obj_player/collision_1_0.txt", "", "does not compile: "},
       {"object sprite", [&] { replace("objects/obj_player.json", "\"sprite\": \"spr_hero\"", "\"sprite\": \"spr_gone\""); },
        "objects/obj_player.json", "sprite", "there is no sprite named \"spr_gone\""},
       {"collision object", [&] { replace("objects/obj_player.json", "\"object\": \"obj_enemy\"", "\"object\": \"obj_gone\""); },
@@ -112,7 +112,7 @@ TEST_F(ProjectErrors, EachProblemNamesItsFileAndField) {
       {"instance object", [&] { replace("rooms/room_start.json", "\"object\": \"obj_enemy\"", "\"object\": \"obj_gone\""); },
        "rooms/room_start.json", "instances[1].object", "there is no object named \"obj_gone\""},
       {"instance creation code", [&] { put("rooms/room_start/instance_100001.txt", "hp = ;"); },
-       "rooms/room_start/instance_100001.txt", "", "does not compile: line 1, position "},
+       "rooms/room_start/instance_100001.txt", "", "does not compile: "},
       {"room creation code missing", [&] { fs::remove(project / "rooms/room_start/creation.txt"); },
        "rooms/room_start.json", "creation_code", "missing file rooms/room_start/creation.txt"},
       {"tile background", [&] { replace("rooms/room_start.json", "\"background\": \"bg_sky\", \"source\"", "\"background\": \"bg_gone\", \"source\""); },
@@ -146,6 +146,38 @@ TEST_F(ProjectErrors, EachProblemNamesItsFileAndField) {
     for (const ProjectError& e : errors)
       found |= e.file == c.file && e.field == c.field && e.message.find(c.message) != std::string::npos;
     EXPECT_TRUE(found) << c.what << ": got " << errors[0].text();
+  }
+}
+
+// Problems with a place in a file are written as editors follow them, with the line and a caret;
+// a function action calling a function that does not exist is caught when the game is built.
+TEST_F(ProjectErrors, PlacesForEditorsAndUnknownFunctions) {
+  struct Case {
+    const char* what;
+    std::function<void()> change;
+    std::string report;  // ReportText of the first error, from the project folder "game"
+  } cases[] = {
+      {"script syntax", [&] { put("scripts/scr_add.txt", "x = 1;\r\n\ty = = 2;\r\n"); },
+       "game/scripts/scr_add.txt:2:6: error: does not compile: Unexpected symbol in expression.\n"
+       "    \ty = = 2;\n"
+       "    \t    ^"},
+      {"broken JSON", [&] { put("backgrounds/bg_sky.json", "{\"index\": 0,\n  \"x\" 1}"); },
+       "game/backgrounds/bg_sky.json:2:7: error: not valid JSON: syntax error while parsing object separator - "
+       "unexpected number literal; expected ':'\n"
+       "      \"x\" 1}\n"
+       "          ^"},
+      {"unknown function",
+       [&] { put("objects/obj_caller.json", R"({"events": [{"event": "create", "actions": [{"call": "gone_function"}]}]})"); },
+       "qvpack: objects/obj_caller.json: events[0].actions[0].call: calls gone_function, which is no script, "
+       "extension function or built-in function"},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    c.change();
+    const auto errors = load();
+    ASSERT_FALSE(errors.empty()) << c.what;
+    EXPECT_EQ(ReportText(errors[0], "game", "qvpack").rfind(c.report, 0), 0u) << c.what << ": got\n"
+                                                                            << ReportText(errors[0], "game", "qvpack");
   }
 }
 

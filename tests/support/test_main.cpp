@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 
 #include "game/families.h"
 #include "platform/leak_check_suppressions.h"
@@ -22,7 +24,23 @@ void keepGraphicsDriversResident() {
 }  // namespace
 #endif
 
+namespace {
+
+// Every test process gets a temporary folder of its own (through TMPDIR, which the tests' scratch
+// folders and the programs they start both use), so that test programs running at the same time,
+// from this build or another, never meet in the same scratch folder. It goes when every test
+// passed; after a failure it stays with what the failing test left there (pictures drawn, output).
+std::string OwnTemporaryFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "qv_tests_XXXXXX").string();
+  if (!mkdtemp(pattern.data())) return "";
+  setenv("TMPDIR", pattern.c_str(), 1);
+  return pattern;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  const std::string temporary = OwnTemporaryFolder();
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
   setenv("SDL_AUDIODRIVER", "dummy", 0);
   setenv("QUORVANE_HEADLESS", "1", 0);
@@ -32,5 +50,8 @@ int main(int argc, char** argv) {
   // Tests compile and run game code with every family of the game.
   qv::game::UseGameFamilies();
   testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
+  const int status = RUN_ALL_TESTS();
+  std::error_code ec;
+  if (!temporary.empty() && status == 0 && !std::getenv("QV_KEEP")) std::filesystem::remove_all(temporary, ec);
+  return status;
 }

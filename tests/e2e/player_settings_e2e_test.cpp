@@ -1,6 +1,7 @@
 // The player's settings file and variables applied to a real game (tests/games/player_settings),
 // built by the real qvpack and played by the real runner headless: the game keeps a count of its
-// runs in a file of its own folder and shows whether it is in full screen.
+// runs in a file of its own folder and shows whether it is in full screen; another shows where the
+// mouse points in its room under each scaling mode.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -78,6 +79,35 @@ TEST(PlayerSettingsGame, SaveFolderAndFullScreenFromTheFileAndTheEnvironment) {
   EXPECT_EQ(plain.out, "run 1, fullscreen 0\n");
   EXPECT_EQ(plain.err, "");
   EXPECT_TRUE(fs::exists(dir / "progress.txt"));
+  fs::remove_all(dir);
+}
+
+// The scaling modes seen by a game (tests/games/scaled_mouse): a 300 x 200 room in a 640 x 480
+// window, the mouse at window point (92, 114) is a different room point in each mode.
+TEST(PlayerSettingsGame, ScalingModesPlaceTheRoomInTheWindow) {
+  const fs::path dir = fs::temp_directory_path() / "qv_scaled_mouse_game";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  const fs::path project = fs::path(QV_SOURCE_DIR) / "tests" / "games" / "scaled_mouse";
+  const Outcome built = shell(dir, "'" QV_PACK_PATH "' build '" + project.string() + "' -o game");
+  ASSERT_EQ(built.status, 0) << built.err;
+  struct Case {
+    const char* scaling;
+    const char* point;
+  };
+  const Case cases[] = {
+      {"game", "-78,-26"},   // the game's fixed 100 %: the room centred at (170, 140)
+      {"integer", "36,37"},  // scale 2: 600 x 400 at (20, 40)
+      {"fit", "43,41"},      // scale 2.1333: 640 x 427 at (0, 26)
+      {"stretch", "43,48"},  // 2.1333 across, 2.4 down
+  };
+  for (const Case& c : cases) {
+    const Outcome played = shell(dir, std::string("env QUORVANE_HEADLESS=1 SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy "
+                                                  "QUORVANE_STEPS=5 QUORVANE_INPUT=2:mousemove:92,114 QUORVANE_SCALING=") +
+                                          c.scaling + " ./game");
+    EXPECT_EQ(played.status, 0) << played.err;
+    EXPECT_EQ(played.out.substr(0, played.out.find(' ')), c.point) << c.scaling << ": " << played.out;
+  }
   fs::remove_all(dir);
 }
 

@@ -59,6 +59,7 @@ bool Display::prepare(const DisplaySettings& s) {
   // A display that is neither 16 nor 32 bits (24-bit desktops count as 32) cannot be switched by
   // a question here; device creation reports it.
   setRegionSize(8, 8, true);
+  integerScaling = s.integerScaling;
   setRegionScale(s.scaling / 100.0, true);
   sizeable = s.allowResize;
   stayOnTop = s.stayOnTop;
@@ -245,7 +246,8 @@ void Display::repaint() { presentOnly(); }
 double Display::effectiveScale() const {
   if (regionScale > 0) return regionScale;
   const double rw = std::max(regionWidth, 1), rh = std::max(regionHeight, 1);
-  return std::min(clientWidth / rw, clientHeight / rh);
+  const double fit = std::min(clientWidth / rw, clientHeight / rh);
+  return integerScaling && fit >= 1 ? std::floor(fit) : fit;
 }
 
 platform::Rect Display::drawingRect() const {

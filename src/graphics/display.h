@@ -29,6 +29,7 @@ struct DisplaySettings {
   bool noButtons = false;
   bool displayCursor = true;
   int scaling = -1;            // percent; 0 stretches, a negative value keeps the aspect ratio
+  bool integerScaling = false; // with a negative scaling: whole multiples of the region only
   bool allowResize = false;
   bool stayOnTop = false;
   int32_t windowColour = 0;    // script colour outside the drawn picture
@@ -60,6 +61,9 @@ class Display {
   int frameExtraWidth = 8, frameExtraHeight = 32;
   int regionWidth = 640, regionHeight = 480;
   double regionScale = 1.0;
+  // The player's choice of whole multiples: a negative region scale then takes the largest whole
+  // scale that fits the window (a fractional one only when not even 1 fits), so pixels stay even.
+  bool integerScaling = false;
   bool applying = false;
   int32_t windowColour = 0;
   std::string caption;

@@ -31,7 +31,28 @@ bool fail(const std::string& message) {
 
 }  // namespace
 
-bool PrepareGameGraphics() {
+void ApplyPlayerDisplay(const PlayerSettings& player, graphics::DisplaySettings& d) {
+  if (player.fullScreen != Switch::Game) d.fullScreen = player.fullScreen == Switch::On;
+  if (player.vsync != Switch::Game) d.vsync = player.vsync == Switch::On;
+  if (player.filtering != Filtering::Game) d.interpolate = player.filtering == Filtering::Linear;
+  switch (player.scaling) {
+    case Scaling::Game: break;
+    case Scaling::Integer:
+      d.scaling = -1;
+      d.integerScaling = true;
+      break;
+    case Scaling::Fit:
+      d.scaling = -1;
+      d.integerScaling = false;
+      break;
+    case Scaling::Stretch:
+      d.scaling = 0;
+      d.integerScaling = false;
+      break;
+  }
+}
+
+bool PrepareGameGraphics(const PlayerSettings& player) {
   // The game window lives until the process ends: the device and its textures belong to its
   // context, and nothing may outlive it in the wrong order at exit.
   static platform::GameWindow* window = platform::GameWindow::Open(640, 480).release();
@@ -56,6 +77,7 @@ bool PrepareGameGraphics() {
   d.resolutionCode = g.resolution;
   d.frequencyCode = g.frequency;
   d.vsync = g.use_vsync;
+  ApplyPlayerDisplay(player, d);
   return graphics::PrepareGraphics(d);
 }
 

@@ -20,6 +20,7 @@
 #include "graphics/display.h"
 #include "graphics/seams.h"
 #include "platform/automation.h"
+#include "platform/gamepad.h"
 #include "platform/interrupt.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
@@ -27,7 +28,9 @@
 #include "platform/screen_saver.h"
 #include "runner/game_parameters.h"
 #include "runner/loader.h"
+#include "runner/gamepad_keys.h"
 #include "runner/loading_window.h"
+#include "runner/player_settings.h"
 #include "runner/preparation.h"
 #include "sound/sound_backend.h"
 #include "system/file_builtins.h"
@@ -139,9 +142,16 @@ std::optional<int> answerOption(const std::string& executable, const std::vector
 }
 
 // As a game on its own system starts in its own folder: the game file's directory, or a per-game
-// folder in the user's data directory when that one cannot be written.
-void enterGameDirectory(const std::string& gamePath, int32_t gameId) {
+// folder in the user's data directory when that one cannot be written. A save folder of the
+// player's settings comes first: the game's folder is then <save folder>/<game id>, made when
+// missing, so that its saves and other files land there.
+void enterGameDirectory(const std::string& gamePath, int32_t gameId, const PlayerSettings& player) {
   std::error_code ec;
+  if (const std::string saves = GameSaveFolder(player, gameId); !saves.empty()) {
+    fs::create_directories(saves, ec);
+    if (platform::directoryWritable(saves) && platform::changeDirectory(saves)) return;
+    std::fprintf(stderr, "quorvane: the save folder %s cannot be used; the game keeps its own folder\n", saves.c_str());
+  }
   fs::path dir = fs::absolute(gamePath, ec).parent_path();
   if (!ec && platform::directoryWritable(dir.string()) && platform::changeDirectory(dir.string())) return;
   fs::path own = fs::path(platform::userDataDirectory()) / "games" / std::to_string(gameId);
@@ -164,6 +174,7 @@ void SetFolderBuilder(FolderBuilder builder) { folderBuilder() = std::move(build
 bool RunGame(const std::string& executable, const std::vector<std::string>& arguments) {
   data::GameData game;
   std::string gamePath;
+  PlayerSettings player;
   // 1. Open and read: any exception here means the data is corrupt.
   try {
     auto file = locateGame(executable, arguments);
@@ -197,10 +208,17 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
   // 2. to 4. Prepare and run.
   try {
     platform::raisePriority(data::EffectivePriority(data::CurrentSettings()));
-    enterGameDirectory(gamePath, game.header.game_id);
+    {
+      // Read once, for this game; every problem is reported here and the setting ignored.
+      std::vector<std::string> problems;
+      player = ReadPlayerSettings(game.header.game_id, platform::environmentVariable, problems);
+      for (const std::string& problem : problems) std::fprintf(stderr, "quorvane: %s\n", problem.c_str());
+      sound::soundBackend().SetPlayerGain(PlayerGain(player));
+    }
+    enterGameDirectory(gamePath, game.header.game_id, player);
     world::currentGameId() = game.header.game_id;
     system::SetRegistryGameId(game.header.game_id);
-    if (!PrepareAll(PrepareGameGraphics)) {
+    if (!PrepareAll([&player] { return PrepareGameGraphics(player); })) {
       HideLoadingWindow();
       CleanUpGame();
       return false;
@@ -224,6 +242,21 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
     }
     world::windowMessagePump() = [] { return graphics::display().processEvents(); };
     loop.pumpEvents = [] { return graphics::display().processEvents(); };
+    if (player.gamepad) {
+      // Controllers stand in for keys: after the window's events, the controls held now become
+      // the key presses and releases of the keys they stand for.
+      std::error_code ec;
+      if (const std::string mappings = GamepadMappingsPath(platform::environmentVariable);
+          !mappings.empty() && fs::exists(mappings, ec) && !platform::AddGamepadMappings(mappings))
+        std::fprintf(stderr, "quorvane: %s: not a controller mapping file; ignored\n", mappings.c_str());
+      auto pad = std::make_shared<GamepadKeys>(player.padKeys);
+      loop.pumpEvents = [pad] {
+        const bool open = graphics::display().processEvents();
+        for (const platform::WindowEvent& e : pad->update(platform::ReadGamepadControls()))
+          if (graphics::display().inputHandler) graphics::display().inputHandler(e);
+        return open;
+      };
+    }
     system::SetProgramWaitPump([] { graphics::display().processEvents(); });
     world::AttachRoomDrawing();
     if (auto shot = platform::environmentVariable("QUORVANE_SCREENSHOT")) {

@@ -412,6 +412,11 @@ void SoundBackend::SetGlobalVolume(double volume) {
   globalVolumeMb_ = rounded == code::kIndefiniteInteger ? -10000 : clampMb(rounded, -10000, 1000);
 }
 
+void SoundBackend::SetPlayerGain(double gain) {
+  std::lock_guard guard(lock_);
+  playerGain_ = std::isfinite(gain) ? std::clamp(gain, 0.0, 1.0) : 1.0;
+}
+
 void SoundBackend::SetTempo(double factor) {
   std::lock_guard guard(lock_);
   auto f = static_cast<float>(factor);
@@ -474,7 +479,8 @@ void SoundBackend::renderAudio(float* out, int frames) {
     player_.voice.mixInto(out, scratch_.data(), frames);
     if (player_.voice.ended) player_.active = false;
   }
-  for (int i = 0; i < 2 * frames; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
+  const auto gain = static_cast<float>(playerGain_);
+  for (int i = 0; i < 2 * frames; ++i) out[i] = std::clamp(out[i] * gain, -1.0f, 1.0f);
 }
 
 SoundBackend& soundBackend() {

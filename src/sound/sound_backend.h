@@ -88,6 +88,10 @@ class SoundBackend final : public platform::AudioRenderer {
   void Set3DCone(int slot, double x, double y, double z, double insideAngle, double outsideAngle, double outsideVolume);
 
   void SetGlobalVolume(double volume);
+  // The player's own volume, above everything the game sets (its master volume and the multimedia
+  // player alike): a linear gain, 1 leaves the game's mix as it is, 0 silences it.
+  void SetPlayerGain(double gain);
+  double playerGain() const { return playerGain_; }
   void SetTempo(double factor);
   void SetSearchDirectory(std::string directory);
 
@@ -126,6 +130,7 @@ class SoundBackend final : public platform::AudioRenderer {
   std::vector<Slot> slots_;
   Player player_;
   int32_t globalVolumeMb_ = 0;
+  double playerGain_ = 1.0;
   float tempo_ = 1.0f;
   std::string searchDirectory_;
   std::function<void(std::string_view)> messageHandler_;

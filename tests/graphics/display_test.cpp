@@ -47,6 +47,24 @@ TEST_F(DisplayTest, DrawingRectangleForEachScaleMode) {
     const Rect r = d.drawingRect();
     EXPECT_TRUE(SameRect(r, c.rect)) << c.scale << ": " << r.x << "," << r.y << " " << r.width << "x" << r.height;
   }
+  // Whole multiples (the player's integer scaling): the largest that fits, centred, and the mouse
+  // maps through the same scale; below 1 the fitting fraction.
+  d.regionScale = -1;
+  d.integerScaling = true;
+  EXPECT_TRUE(SameRect(d.drawingRect(), Rect{80, 10, 640, 480}));  // 2.0833 -> 2
+  EXPECT_EQ(d.windowToRegion(80, 10), (Point{0, 0}));
+  EXPECT_EQ(d.windowToRegion(719, 489), (Point{320, 240}));  // (719 - 80) / 2 = 319.5 rounds up
+  EXPECT_EQ(d.regionToWindow(160, 120), (Point{400, 250}));
+  d.clientWidth = 1000;
+  d.clientHeight = 740;
+  EXPECT_TRUE(SameRect(d.drawingRect(), Rect{20, 10, 960, 720}));  // 3.0833 -> 3
+  d.clientWidth = 160;
+  d.clientHeight = 200;
+  EXPECT_TRUE(SameRect(d.drawingRect(), Rect{0, 40, 160, 120}));  // 0.5 stays 0.5
+  // A fixed scale of the game is kept as it is.
+  d.regionScale = 1.0;
+  EXPECT_TRUE(SameRect(d.drawingRect(), Rect{-80, -20, 320, 240}));
+  d.integerScaling = false;
   // A region of 0 (from a room without size) never divides by zero.
   d.regionWidth = 0;
   d.regionScale = -1;

@@ -161,15 +161,18 @@ TEST_F(Golden, RegionScaleModesAndTheOutsideColour) {
     const char* name;
     double scale;
     platform::Rect rect;
+    bool integer = false;
   };
   const Case cases[] = {
       {"region_fixed", 1.0, {120, 70, 160, 120}},
       {"region_stretch", 0.0, {0, 0, 400, 260}},
       {"region_aspect", -1.0, {26, 0, 347, 260}},  // s = min(2.5, 2.1667); 346.67 rounds to 347
       {"region_fixed_double", 2.0, {40, 10, 320, 240}},
+      {"region_integer", -1.0, {40, 10, 320, 240}, true},  // the player's integer scaling: 2.1667 -> 2
   };
   for (const Case& c : cases) {
     display().regionScale = c.scale;
+    display().integerScaling = c.integer;
     Render(160, 120, [&] {
       display().device()->clear(true, 0xFF808080, false, 1.0f);
       DrawSprite(sprite, 0, 70, 50);

@@ -47,6 +47,20 @@ TEST_F(Mix, VolumePanAndGlobalVolumeScaleTheTone) {
   }
 }
 
+// The player's volume scales the whole mix after the game's own volumes, whatever they are.
+TEST_F(Mix, PlayerGainScalesTheWholeMix) {
+  const int snd = addSound(ToneWav(1000, 1.0, 0.5), kKindNormal);
+  Call("sound_global_volume", {0.9});
+  const double game = std::pow(10, -1100 / 2000.0);  // the game's level: 0.9 is 100 mB below unity
+  for (const double gain : {1.0, 0.25, 0.0}) {
+    soundBackend().SetPlayerGain(gain);
+    const auto [l, r] = levels(snd);
+    EXPECT_NEAR(l, 0.5 * game * gain, 0.01 * game + 1e-4) << gain;
+    EXPECT_NEAR(r, 0.5 * game * gain, 0.01 * game + 1e-4) << gain;
+  }
+  soundBackend().SetPlayerGain(1);
+}
+
 TEST_F(Mix, OverlappingPlaysAdd) {
   const int snd = addSound(ToneWav(1000, 1.0, 0.25), kKindNormal);
   Call("sound_play", {double(snd)});

@@ -44,6 +44,12 @@ int main(int argc, char** argv) {
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
   setenv("SDL_AUDIODRIVER", "dummy", 0);
   setenv("QUORVANE_HEADLESS", "1", 0);
+  // The games the tests play see none of the developer's own player settings: no settings file
+  // (the configuration folder is the test's own, empty) and no setting variables.
+  if (!temporary.empty()) setenv("XDG_CONFIG_HOME", (temporary + "/config").c_str(), 1);
+  for (const char* name : {"QUORVANE_FULLSCREEN", "QUORVANE_SCALING", "QUORVANE_FILTERING", "QUORVANE_VSYNC",
+                           "QUORVANE_VOLUME", "QUORVANE_MUTE", "QUORVANE_SAVE_FOLDER", "QUORVANE_GAMEPAD"})
+    unsetenv(name);
 #ifdef QV_SANITIZED
   keepGraphicsDriversResident();
 #endif

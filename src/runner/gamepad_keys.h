@@ -1,0 +1,45 @@
+// A gamepad standing in for keys: each logical control of the host's controllers (platform/gamepad)
+// is one key of the game, pressed while the control is held. The game sees ordinary key presses
+// and releases, so games that read only the keyboard can be played with a controller.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/game_window.h"
+#include "platform/gamepad.h"
+
+namespace qv::runner {
+
+// The key (a Windows virtual-key number, 0 for none) of each control.
+using GamepadKeyTable = std::array<int, platform::kPadControlCount>;
+
+// Stick and d-pad to the arrow keys, A to space, B to X, X to Z, start to Enter, back to Escape.
+GamepadKeyTable DefaultGamepadKeys();
+
+// The control's name in the settings ("a", "start", "left_shoulder", ...).
+const char* GamepadControlName(int control);
+
+// A key by name: "space", "enter", "escape", "tab", "backspace", "shift", "control", "alt",
+// the arrows "left" "up" "right" "down", "insert" "delete" "home" "end" "pageup" "pagedown",
+// "a" to "z", "0" to "9", "f1" to "f12", "numpad0" to "numpad9", "none" (0); case ignored.
+std::optional<int> KeyFromName(const std::string& name);
+
+class GamepadKeys {
+ public:
+  explicit GamepadKeys(const GamepadKeyTable& keys) : keys_(keys) {}
+  // The key events that take the game from the controls held before to `held`: releases, then
+  // presses. A key shared by several controls is down while any of them is held.
+  std::vector<platform::WindowEvent> update(uint32_t held);
+
+ private:
+  GamepadKeyTable keys_;
+  uint32_t last_ = 0;
+  std::map<int, int> holders_;  // key -> controls holding it down
+};
+
+}  // namespace qv::runner

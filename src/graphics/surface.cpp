@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "graphics/bitmap_ops.h"
+#include "graphics/colour.h"
 #include "graphics/display.h"
 #include "graphics/texture_table.h"
 
@@ -124,8 +125,7 @@ int32_t SurfaceGetPixel(int id, int x, int y) {
   if (!e || x < 0 || y < 0 || x >= e->width || y >= e->height) return 0;
   const auto pixel = CaptureSurface(id, x, y, 1, 1);
   if (!pixel) return 0;
-  const uint32_t p = pixel->pixels[0];
-  return int32_t(((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16));
+  return DeviceToScript(pixel->pixels[0]);
 }
 
 bool SurfaceCopy(int destination, int x, int y, int source, int xs, int ys, int ws, int hs) {

@@ -23,22 +23,24 @@ constexpr int32_t kDiagonalBack[4][2] = {{-1, 1}, {1, 1}, {-1, -1}, {1, -1}};
 
 }  // namespace
 
+// The cells a room rectangle touches (from its corners in either order), cut to the grid.
+CGrid::CellRange CGrid::cellsOf(int32_t x1, int32_t y1, int32_t x2, int32_t y2) const {
+  return {std::max<int64_t>((int64_t(std::min(x1, x2)) - left) / cellWidth, 0),
+          std::max<int64_t>((int64_t(std::min(y1, y2)) - top) / cellHeight, 0),
+          std::min<int64_t>((int64_t(std::max(x1, x2)) - left) / cellWidth, hcells - 1),
+          std::min<int64_t>((int64_t(std::max(y1, y2)) - top) / cellHeight, vcells - 1)};
+}
+
 void CGrid::setRectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t value) {
-  const int64_t h1 = std::max<int64_t>((int64_t(std::min(x1, x2)) - left) / cellWidth, 0);
-  const int64_t h2 = std::min<int64_t>((int64_t(std::max(x1, x2)) - left) / cellWidth, hcells - 1);
-  const int64_t v1 = std::max<int64_t>((int64_t(std::min(y1, y2)) - top) / cellHeight, 0);
-  const int64_t v2 = std::min<int64_t>((int64_t(std::max(y1, y2)) - top) / cellHeight, vcells - 1);
-  for (int64_t h = h1; h <= h2; ++h)
-    for (int64_t v = v1; v <= v2; ++v) at(int32_t(h), int32_t(v)) = value;
+  const CellRange r = cellsOf(x1, y1, x2, y2);
+  for (int64_t h = r.h1; h <= r.h2; ++h)
+    for (int64_t v = r.v1; v <= r.v2; ++v) at(int32_t(h), int32_t(v)) = value;
 }
 
 void CGrid::forbidInstance(const world::CInstance& in, bool precise) {
-  const int64_t h1 = std::max<int64_t>((int64_t(in.bboxLeft) - left) / cellWidth, 0);
-  const int64_t h2 = std::min<int64_t>((int64_t(in.bboxRight) - left) / cellWidth, hcells - 1);
-  const int64_t v1 = std::max<int64_t>((int64_t(in.bboxTop) - top) / cellHeight, 0);
-  const int64_t v2 = std::min<int64_t>((int64_t(in.bboxBottom) - top) / cellHeight, vcells - 1);
-  for (int64_t h = h1; h <= h2; ++h)
-    for (int64_t v = v1; v <= v2; ++v) {
+  const CellRange r = cellsOf(in.bboxLeft, in.bboxTop, in.bboxRight, in.bboxBottom);
+  for (int64_t h = r.h1; h <= r.h2; ++h)
+    for (int64_t v = r.v1; v <= r.v2; ++v) {
       int32_t& cell = at(int32_t(h), int32_t(v));
       if (!precise) {
         cell = kForbidden;

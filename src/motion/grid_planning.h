@@ -44,6 +44,10 @@ class CGrid {
   bool findPath(CPath& path, double xs, double ys, double xg, double yg, bool diagonal);
 
  private:
+  struct CellRange {
+    int64_t h1, v1, h2, v2;  // inclusive; empty when h1 > h2 or v1 > v2 (wide: room corners far apart)
+  };
+  CellRange cellsOf(int32_t x1, int32_t y1, int32_t x2, int32_t y2) const;
   bool cellOf(double x, double y, int32_t& h, int32_t& v) const;
   std::vector<int32_t> queue_;  // kept between searches: no allocation once grown
 };

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "code/math_builtins.h"
 #include "motion/collision_search.h"
 #include "motion/path.h"
 #include "world/bounding_box.h"
@@ -12,6 +13,8 @@
 namespace qv::motion {
 namespace {
 
+// Directions between points are point_direction's (code::PointDirection): 270 straight down, 90
+// straight up, 0 for no offset.
 constexpr double kRadiansPerDegree = std::numbers::pi / 180;
 // A path search gives up after this many steps: a step size far smaller than the distance would
 // otherwise hold the game for ever.
@@ -81,13 +84,6 @@ bool FreeAt(world::CInstance& self, double x, double y, const Blocking& blocking
   return false;
 }
 
-double DirectionBetween(double x1, double y1, double x2, double y2) {
-  const double h = x2 - x1, v = y2 - y1;
-  if (h == 0) return v > 0 ? 270 : v < 0 ? 90 : 0;
-  const double a = std::atan2(v, h) / kRadiansPerDegree;
-  return a <= 0 ? -a : 360 - a;
-}
-
 bool LinearStep(world::CInstance& self, double xg, double yg, double stepSize, const Blocking& blocking) {
   if (self.x == xg && self.y == yg) return true;
   const double d = std::hypot(xg - self.x, yg - self.y);
@@ -95,7 +91,7 @@ bool LinearStep(world::CInstance& self, double xg, double yg, double stepSize, c
   const double x = reached ? xg : self.x + stepSize * (xg - self.x) / d;
   const double y = reached ? yg : self.y + stepSize * (yg - self.y) / d;
   if (FreeAt(self, x, y, blocking)) {
-    world::SetDirection(self, DirectionBetween(self.x, self.y, x, y));
+    world::SetDirection(self, code::PointDirection(self.x, self.y, x, y));
     world::SetPosition(self, x, y);
   }
   return reached;
@@ -105,7 +101,7 @@ bool PotentialStep(world::CInstance& self, double xg, double yg, double stepSize
   if (self.x == xg && self.y == yg) return true;
   if (std::hypot(xg - self.x, yg - self.y) > stepSize) {
     const PotentialSettings& p = potentialSettings();
-    const double g = DirectionBetween(self.x, self.y, xg, yg);
+    const double g = code::PointDirection(self.x, self.y, xg, yg);
     for (double t = 0; t < 180; t += p.rotationStep) {
       if (TryDirection(self, g - t, stepSize, blocking) || TryDirection(self, g + t, stepSize, blocking)) return false;
     }
@@ -113,7 +109,7 @@ bool PotentialStep(world::CInstance& self, double xg, double yg, double stepSize
     return false;
   }
   if (FreeAt(self, xg, yg, blocking)) {
-    world::SetDirection(self, DirectionBetween(self.x, self.y, xg, yg));
+    world::SetDirection(self, code::PointDirection(self.x, self.y, xg, yg));
     world::SetPosition(self, xg, yg);
   }
   return true;

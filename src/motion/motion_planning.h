@@ -32,10 +32,6 @@ struct Blocking {
 };
 bool FreeAt(world::CInstance& self, double x, double y, const Blocking& blocking);
 
-// The direction of the offset from (x1, y1) to (x2, y2) in degrees, counter-clockwise from the
-// right with y down: 270 straight down, 90 straight up, 0 for no offset.
-double DirectionBetween(double x1, double y1, double x2, double y2);
-
 // One step of `stepSize` towards the goal; true when the goal was within one step (whether or not
 // the instance could move onto it).
 bool LinearStep(world::CInstance& self, double xg, double yg, double stepSize, const Blocking& blocking);

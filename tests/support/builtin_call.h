@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -24,6 +25,15 @@ inline code::RValue CallBuiltin(code::BuiltinFamily family, std::string_view nam
     f.handler(call);
     return result;
   }
+  throw std::logic_error("no built-in named " + std::string(name));
+}
+
+// The same, looking for the name in each of several families in turn.
+inline code::RValue CallBuiltinIn(std::initializer_list<code::BuiltinFamily> families, std::string_view name,
+                                  std::vector<code::RValue> args = {}) {
+  for (code::BuiltinFamily family : families)
+    for (const code::BuiltinFunction& f : family)
+      if (name == f.name) return CallBuiltin(family, name, std::move(args));
   throw std::logic_error("no built-in named " + std::string(name));
 }
 

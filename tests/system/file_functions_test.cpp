@@ -22,10 +22,7 @@ using qv::testing::LastError;
 namespace {
 
 RValue Call(const char* name, std::vector<RValue> args = {}) {
-  for (auto family : {qv::system::FileFunctions(), qv::system::FileSearchFunctions(), qv::system::FilenameFunctions()})
-    for (const auto& f : family)
-      if (std::string_view(f.name) == name) return qv::testing::CallBuiltin(family, name, std::move(args));
-  throw std::logic_error(std::string("no function ") + name);
+  return qv::testing::CallBuiltinIn({qv::system::FileFunctions(), qv::system::FileSearchFunctions(), qv::system::FilenameFunctions()}, name, std::move(args));
 }
 
 std::string Read(const fs::path& p) { return qv::testing::ReadWholeFile(p); }

@@ -27,10 +27,7 @@ using qv::testing::LastError;
 namespace {
 
 RValue Call(const char* name, std::vector<RValue> args = {}) {
-  for (auto family : {qv::system::IniFunctions(), qv::system::RegistryFunctions(), qv::system::FileFunctions()})
-    for (const auto& f : family)
-      if (std::string_view(f.name) == name) return qv::testing::CallBuiltin(family, name, std::move(args));
-  throw std::logic_error(std::string("no function ") + name);
+  return qv::testing::CallBuiltinIn({qv::system::IniFunctions(), qv::system::RegistryFunctions(), qv::system::FileFunctions()}, name, std::move(args));
 }
 
 std::string Read(const fs::path& p) { return qv::testing::ReadWholeFile(p); }

@@ -33,12 +33,15 @@ Queue& queue() {
   return q;
 }
 
-// Splits at ";" that no backslash escapes, undoing the escapes.
+// Splits at ";" that no backslash escapes, undoing the escapes ("\b" stands for Backspace).
 std::vector<std::string> splitItems(std::string_view text) {
   std::vector<std::string> items(1);
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == ';' || text[i + 1] == '\\')) {
       items.back() += text[++i];
+    } else if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'b') {
+      items.back() += '\b';
+      ++i;
     } else if (text[i] == ';') {
       items.emplace_back();
     } else {

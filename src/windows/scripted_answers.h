@@ -1,8 +1,8 @@
 // Scripted answers: what a dialog is answered with when nobody can answer it (headless runs,
-// tests, CI). QUORVANE_DIALOG_ANSWERS holds a queue of answers separated by ";" ("\;" stands for a
-// semicolon and "\\" for a backslash inside an answer); each dialog takes the next one and turns
-// it into the key presses, typed characters or clicks a player would make, which then go through
-// the dialog's own handling:
+// tests, CI). QUORVANE_DIALOG_ANSWERS holds a queue of answers separated by ";" ("\;" stands for
+// a semicolon, "\\" for a backslash and "\b" for Backspace inside an answer); each dialog takes
+// the next one and turns it into the key presses, typed characters or clicks a player would make,
+// which then go through the dialog's own handling:
 //
 //   escape, enter, space, close   that key, or the close button
 //   button:N                      a click on button N (1 left, 2 middle, 3 right)

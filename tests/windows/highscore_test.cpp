@@ -129,7 +129,7 @@ TEST_F(Highscores, NamesAskedForAndTyped) {
   EXPECT_EQ(Call("highscore_name", {2.0}).str, "player");
 
   // The window: typed characters, Backspace, Enter; the name lands at the place gained.
-  SetScriptedAnswers("text:Bobb\b\xc3\xa9");
+  SetScriptedAnswers("text:Bobb\\b\xc3\xa9");  // "\\b" is Backspace
   Call("highscore_show", {80.0});
   EXPECT_EQ(Call("highscore_name", {1.0}).str, "Bob\xe9");
   EXPECT_EQ(Call("highscore_value", {1.0}).real, 80);

@@ -16,6 +16,7 @@
 #include "system/file_builtins.h"
 #include "system/joysticks.h"
 #include "system/system_builtins.h"
+#include "extensions/external_builtins.h"
 #include "windows/choosers.h"
 #include "windows/game_information.h"
 #include "windows/highscore.h"
@@ -60,6 +61,7 @@ std::vector<code::BuiltinFamily> GameFamilies() {
       system::JoystickFunctions(),
       windows::GameInformationFunctions(),
       windows::MessageFunctions(),
+      extensions::ExternalFunctions(),
       windows::ChooserFunctions(),
       windows::HighscoreFunctions(),
       motion::MotionFunctions(),

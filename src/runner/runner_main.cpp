@@ -10,6 +10,8 @@
 
 #include "code/date.h"
 #include "code/debug_output.h"
+#include "extensions/extension_packages.h"
+#include "extensions/external_functions.h"
 #include "data/container.h"
 #include "data/messages.h"
 #include "data/runner_state.h"
@@ -322,6 +324,8 @@ int RunnerMain(int argc, char** argv) {
     });
   const bool played = RunGame(executable, arguments);
   if (played) cleanUpAfterGame();
+  extensions::ForgetExternals();  // every library still open is freed before its files go
+  extensions::ForgetExtensionPackages();
   data::RemoveTempDirectory();
   if (!played) return kExitNotStarted;
   if (const int signal = platform::InterruptSignal()) return 128 + signal;

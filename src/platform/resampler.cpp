@@ -69,4 +69,41 @@ std::vector<float> ResampleFrames(std::span<const float> interleaved, int channe
   return stage;
 }
 
+namespace {
+
+class SrcStreamResampler final : public StreamResampler {
+ public:
+  explicit SrcStreamResampler(SRC_STATE* state) : state_(state) {}
+  ~SrcStreamResampler() override { src_delete(state_); }
+  SrcStreamResampler(const SrcStreamResampler&) = delete;
+  SrcStreamResampler& operator=(const SrcStreamResampler&) = delete;
+
+  bool process(const float* in, size_t inFrames, bool endOfInput, float* out, size_t outFrames, double ratio,
+               size_t& framesUsed, size_t& framesMade) override {
+    SRC_DATA data{};
+    data.data_in = in;
+    data.input_frames = static_cast<long>(inFrames);
+    data.data_out = out;
+    data.output_frames = static_cast<long>(outFrames);
+    data.src_ratio = ratio;
+    data.end_of_input = endOfInput ? 1 : 0;
+    const bool ok = src_process(state_, &data) == 0;
+    framesUsed = ok ? static_cast<size_t>(data.input_frames_used) : 0;
+    framesMade = ok ? static_cast<size_t>(data.output_frames_gen) : 0;
+    return ok;
+  }
+
+ private:
+  SRC_STATE* state_;
+};
+
+}  // namespace
+
+std::unique_ptr<StreamResampler> CreateStreamResampler(int channels, ResampleQuality quality) {
+  int error = 0;
+  SRC_STATE* state = src_new(converterOf(quality), channels, &error);
+  if (state == nullptr) return nullptr;
+  return std::make_unique<SrcStreamResampler>(state);
+}
+
 }  // namespace qv::platform

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -23,5 +24,22 @@ enum class ResampleQuality { kSincBest, kSincMedium, kSincFastest, kLinear };
 // converter fails.
 std::vector<float> ResampleFrames(std::span<const float> interleaved, int channels, double fromRate, double toRate,
                                   ResampleQuality quality, size_t maxFrames);
+
+// A converter for one playing sound whose rate changes while it plays (the Doppler shift of a
+// moving 3D sound). It keeps the last input frames it saw, so the sound may be fed in pieces and
+// across a loop's seam; a change of ratio is spread over the next block of output.
+class StreamResampler {
+ public:
+  virtual ~StreamResampler() = default;
+  // Reads frames from `in` (at most `inFrames`; `endOfInput` when no more will follow) and writes
+  // at most `outFrames` to `out`, at `ratio` output frames per input frame (1/256 to 256).
+  // Answers false when the converter fails. Allocates nothing: safe on the audio thread.
+  virtual bool process(const float* in, size_t inFrames, bool endOfInput, float* out, size_t outFrames,
+                       double ratio, size_t& framesUsed, size_t& framesMade) = 0;
+};
+
+// A streaming converter of `channels` channels; nothing when libsamplerate cannot make one. It
+// allocates its filter state: make it off the audio thread.
+std::unique_ptr<StreamResampler> CreateStreamResampler(int channels, ResampleQuality quality);
 
 }  // namespace qv::platform

@@ -26,6 +26,9 @@ constexpr size_t kMaxMixerFrames = size_t{kMixRate} * 60 * 10;
 // The converter that brings sounds to the mixer's rate, chosen by the aliasing of a swept tone
 // and the cost of converting (docs/sound.md, "Sample-rate conversion").
 constexpr platform::ResampleQuality kResampleQuality = platform::ResampleQuality::kSincMedium;
+// The converter of a moving 3D sound's Doppler shift, run while it plays: the fastest sinc one
+// (aliasing of a swept tone -102 dB or lower, at half the medium one's cost; docs/sound.md).
+constexpr platform::ResampleQuality kDopplerQuality = platform::ResampleQuality::kSincFastest;
 // Largest sound file read from disk, for the same reason.
 constexpr size_t kMaxFileBytes = size_t{512} << 20;
 // Instances of one sound playing at once: enough for rapid-fire effects, bounded so that a game
@@ -255,6 +258,8 @@ void SoundBackend::Play(int slot, bool loop) {
     synth = platform::CreateMidiSynth(*midi, kMixRate, loop, tempo);
     if (!synth) return;
   }
+  std::unique_ptr<platform::StreamResampler> shifter;
+  if (kind == kKind3D && samples) shifter = platform::CreateStreamResampler(2, kDopplerQuality);
   std::vector<Voice> stopped;
   std::lock_guard guard(lock_);
   if (!usable(slot) || slots_[static_cast<size_t>(slot)].midi != midi) return;  // freed meanwhile
@@ -273,6 +278,7 @@ void SoundBackend::Play(int slot, bool loop) {
     bus.voices.erase(bus.voices.begin());
   }
   bus.voices.push_back(makeVoice(samples, std::move(synth), loop));
+  bus.voices.back().shifter = std::move(shifter);
 }
 
 void SoundBackend::Stop(int slot) {

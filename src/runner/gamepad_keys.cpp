@@ -44,6 +44,11 @@ KeyUse GameKeyUse() {
   return use;
 }
 
+namespace {
+// The buttons the game's keys are handed to, in order.
+constexpr int kButtons[] = {kPadA, kPadB, kPadX, kPadY, kPadLeftShoulder, kPadRightShoulder};
+}  // namespace
+
 GamepadKeyTable FitGamepadKeysToGame(const GamepadKeyTable& keys, const GamepadChosen& chosen, const KeyUse& use) {
   GamepadKeyTable out = keys;
   const GamepadKeyTable defaults = DefaultGamepadKeys();
@@ -60,14 +65,13 @@ GamepadKeyTable FitGamepadKeysToGame(const GamepadKeyTable& keys, const GamepadC
   }
   std::set<int> taken;  // keys with a control already
   for (int control : {kPadUp, kPadDown, kPadLeft, kPadRight, kPadStart, kPadBack}) taken.insert(out[static_cast<size_t>(control)]);
-  constexpr int kButtons[] = {kPadA, kPadB, kPadX, kPadY, kPadLeftShoulder, kPadRightShoulder};
   for (int b : kButtons) {
     if (chosen[static_cast<size_t>(b)]) taken.insert(out[static_cast<size_t>(b)]);
   }
   taken.erase(0);
 
   // The game's keys, most used first; among equals, a key of the fixed defaults first.
-  const auto defaultRank = [&defaults, &kButtons](int key) {
+  const auto defaultRank = [&defaults](int key) {
     for (size_t i = 0; i < std::size(kButtons); ++i) {
       if (defaults[static_cast<size_t>(kButtons[i])] == key) return static_cast<int>(i);
     }

@@ -16,7 +16,10 @@
 #include "system/file_builtins.h"
 #include "system/joysticks.h"
 #include "system/system_builtins.h"
+#include "windows/choosers.h"
 #include "windows/game_information.h"
+#include "windows/highscore.h"
+#include "windows/messages.h"
 #include "world/builtins.h"
 #include "world/instance.h"
 #include "game/included_file_builtins.h"
@@ -56,6 +59,9 @@ std::vector<code::BuiltinFamily> GameFamilies() {
       world::InputFunctions(),
       system::JoystickFunctions(),
       windows::GameInformationFunctions(),
+      windows::MessageFunctions(),
+      windows::ChooserFunctions(),
+      windows::HighscoreFunctions(),
       motion::MotionFunctions(),
       motion::PathFunctions(),
       motion::PlanningFunctions(),
@@ -70,6 +76,7 @@ std::vector<code::BuiltinFamily> GameFamilies() {
       actions::ScoreActions(),
       actions::DrawingActions(),
       actions::ParticleActions(),
+      actions::MessageActions(),
       actions::UnbuiltActions(),
       system::FileFunctions(),
       system::FileSearchFunctions(),

@@ -251,7 +251,8 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
       if (const std::string mappings = GamepadMappingsPath(platform::environmentVariable);
           !mappings.empty() && fs::exists(mappings, ec) && !platform::AddGamepadMappings(mappings))
         std::fprintf(stderr, "quorvane: %s: not a controller mapping file; ignored\n", mappings.c_str());
-      auto pad = std::make_shared<GamepadKeys>(player.padKeys);
+      // Buttons stand for the keys this game's objects react to most, where the player chose none.
+      auto pad = std::make_shared<GamepadKeys>(FitGamepadKeysToGame(player.padKeys, player.padKeyChosen, GameKeyUse()));
       loop.pumpEvents = [pad] {
         const bool open = graphics::display().processEvents();
         for (const platform::WindowEvent& e : pad->update(platform::ReadGamepadControls()))

@@ -14,6 +14,8 @@ pkg_check_modules(FLUIDSYNTH REQUIRED IMPORTED_TARGET fluidsynth)
 pkg_check_modules(SAMPLERATE REQUIRED IMPORTED_TARGET samplerate)
 pkg_check_modules(FFI REQUIRED IMPORTED_TARGET libffi)
 pkg_check_modules(ENET REQUIRED IMPORTED_TARGET libenet)
+# Video files (splash screens): demuxing, decoding, picture and sound conversion.
+pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavformat libavcodec libswscale libswresample libavutil)
 find_package(JPEG REQUIRED)
 find_package(GIF REQUIRED)
 find_package(nlohmann_json 3 REQUIRED)

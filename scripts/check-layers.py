@@ -2,7 +2,7 @@
 """Holds every include of src/ to the layer table in docs/layers.txt.
 
 A file may include headers of its own folder and of the folders its line allows; the headers of
-the platform's third-party libraries (SDL, OpenGL, FreeType, fontconfig, audio, libffi, ENet) only
+the platform's third-party libraries (SDL, OpenGL, FreeType, fontconfig, audio, video, libffi, ENet) only
 from src/platform/. Prints each offending include as FILE:LINE: message and exits 1 when any.
 """
 import pathlib
@@ -11,7 +11,7 @@ import sys
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 PLATFORM_ONLY = re.compile(
-    r'#include\s*<(SDL|epoxy/|GL/|ft2build|freetype|fontconfig/|sndfile|samplerate|fluidsynth|ffi\.h|enet/)')
+    r'#include\s*<(SDL|epoxy/|GL/|ft2build|freetype|fontconfig/|sndfile|samplerate|fluidsynth|ffi\.h|enet/|libav[a-z]+/|libsw[a-z]+/)')
 PROJECT_INCLUDE = re.compile(r'#include\s*"([a-z_]+)/[^"]+"')
 
 

@@ -15,6 +15,8 @@ PACKAGES=(
   libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core
   # sound
   libsndfile1-dev libsamplerate0-dev libfluidsynth-dev timgm6mb-soundfont
+  # video (splash screens)
+  libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
   # extensions and multiplayer
   libffi-dev libenet-dev
 )

@@ -122,11 +122,28 @@ void SoundBackend::CloseSound() {
   }
   if (device) device->close();  // after this the audio thread no longer runs
   std::vector<Slot> slots;
+  std::vector<std::shared_ptr<SoundStream>> streams;
   {
     std::lock_guard guard(lock_);
     slots.swap(slots_);
+    streams.swap(streams_);
     player_ = Player{};
   }
+}
+
+void SoundBackend::AddStream(std::shared_ptr<SoundStream> stream) {
+  if (!stream) return;
+  std::lock_guard guard(lock_);
+  streams_.push_back(std::move(stream));
+}
+
+void SoundBackend::RemoveStream(const SoundStream* stream) {
+  std::shared_ptr<SoundStream> removed;  // released after the lock, outside the audio thread's way
+  std::lock_guard guard(lock_);
+  auto it = std::find_if(streams_.begin(), streams_.end(), [&](const auto& s) { return s.get() == stream; });
+  if (it == streams_.end()) return;
+  removed = std::move(*it);
+  streams_.erase(it);
 }
 
 // ---- slots and loading ----
@@ -480,6 +497,7 @@ void SoundBackend::renderAudio(float* out, int frames) {
     player_.voice.mixInto(out, scratch_.data(), frames);
     if (player_.voice.ended) player_.active = false;
   }
+  for (const auto& stream : streams_) stream->mixInto(out, frames, 1.0f);
   const auto gain = static_cast<float>(playerGain_);
   for (int i = 0; i < 2 * frames; ++i) out[i] = std::clamp(out[i] * gain, -1.0f, 1.0f);
 }

@@ -25,6 +25,7 @@
 #include "platform/audio_device.h"
 #include "sound/effects.h"
 #include "sound/mixer.h"
+#include "sound/sound_stream.h"
 
 namespace qv::sound {
 
@@ -103,7 +104,13 @@ class SoundBackend final : public platform::AudioRenderer {
   std::string playerFileName() const;
   bool playerPlaying() const;
 
-  // Audio thread: mixes every bus and the multimedia player.
+  // Streams of sound that arrive while they play (a video's sound), mixed apart from the
+  // performance as the multimedia player is: no path or master volume, only the player's gain.
+  // The back-end keeps a stream until it is removed or the sound closes.
+  void AddStream(std::shared_ptr<SoundStream> stream);
+  void RemoveStream(const SoundStream* stream);
+
+  // Audio thread: mixes every bus, the multimedia player and the streams.
   void renderAudio(float* out, int frames) override;
 
  private:
@@ -129,6 +136,7 @@ class SoundBackend final : public platform::AudioRenderer {
   std::unique_ptr<platform::AudioDevice> device_;
   std::vector<Slot> slots_;
   Player player_;
+  std::vector<std::shared_ptr<SoundStream>> streams_;
   int32_t globalVolumeMb_ = 0;
   double playerGain_ = 1.0;
   float tempo_ = 1.0f;

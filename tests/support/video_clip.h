@@ -3,7 +3,7 @@
 // carries the time), in the containers and codecs of the games' era.
 //
 // The pattern, on 16 x 16 blocks (codecs keep the colour of a whole block): the top row of blocks
-// is the picture's number in binary, bit 0 first, white for 1 and black for 0; every other block
+// is the picture's number in binary (16 bits), bit 0 first, white for 1 and black for 0; every other block
 // takes one of six colours by its position, so a picture turned, shifted or with its colours
 // swapped does not match.
 #pragma once
@@ -16,6 +16,7 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -36,6 +37,9 @@ struct ClipRecipe {
   int rate = 22050, channels = 1;
   ClipSound sound = ClipSound::kNone;
   double toneHz = 440, amplitude = 0.5;
+  // Noise and a moving gradient over the coloured blocks, so that every picture costs the codec
+  // what filmed pictures do (benchmarks); the top row keeps the number readable.
+  bool busy = false;
 };
 
 inline constexpr int kClipBlock = 16;
@@ -43,7 +47,7 @@ inline constexpr int kClipBlock = 16;
 inline uint32_t ClipColour(int frame, int x, int y) {
   static const uint32_t kColours[6] = {0xFFC03030, 0xFF30A040, 0xFF3050C0, 0xFFD0C040, 0xFF808080, 0xFFA040B0};
   const int bx = x / kClipBlock, by = y / kClipBlock;
-  if (by == 0) return ((frame >> bx) & 1) ? 0xFFFFFFFF : 0xFF000000;
+  if (by == 0) return bx < 16 && ((frame >> bx) & 1) ? 0xFFFFFFFF : 0xFF000000;
   return kColours[(bx + 2 * by) % 6];
 }
 
@@ -90,7 +94,7 @@ inline bool WriteClip(const ClipRecipe& s, const std::string& path, std::string*
     if (why) *why = reason;
     return false;
   };
-  av_log_set_level(AV_LOG_ERROR);  // the muxers' advice on players of discs is not for us
+  av_log_set_level(AV_LOG_FATAL);  // the muxers' advice on disc players is not for us; failures are answered
   AVFormatContext* oc = nullptr;
   if (avformat_alloc_output_context2(&oc, nullptr, s.format, path.c_str()) < 0 || !oc) return fail("container");
   struct Closer {
@@ -177,7 +181,19 @@ inline bool WriteClip(const ClipRecipe& s, const std::string& path, std::string*
     }
     if (i == s.frames) break;
     for (int y = 0; y < s.height; ++y)
-      for (int x = 0; x < s.width; ++x) rgb[static_cast<size_t>(y) * static_cast<size_t>(s.width) + static_cast<size_t>(x)] = ClipColour(i, x, y);
+      for (int x = 0; x < s.width; ++x) {
+        uint32_t c = ClipColour(i, x, y);
+        if (s.busy && y >= kClipBlock) {
+          uint32_t h = static_cast<uint32_t>(x * 73856093) ^ static_cast<uint32_t>(y * 19349663) ^ static_cast<uint32_t>(i * 83492791);
+          h = (h ^ (h >> 13)) * 0x5bd1e995u;
+          const int shift = static_cast<int>((h >> 24) % 48) - 24 + ((x + 4 * i) % 64) - 32;
+          uint32_t out = c & 0xFF000000u;
+          for (int ch = 0; ch < 24; ch += 8)
+            out |= static_cast<uint32_t>(std::clamp(static_cast<int>((c >> ch) & 255) + shift, 0, 255)) << ch;
+          c = out;
+        }
+        rgb[static_cast<size_t>(y) * static_cast<size_t>(s.width) + static_cast<size_t>(x)] = c;
+      }
     av_frame_make_writable(picture);
     const uint8_t* src[4] = {reinterpret_cast<const uint8_t*>(rgb.data()), nullptr, nullptr, nullptr};
     const int srcStride[4] = {s.width * 4, 0, 0, 0};

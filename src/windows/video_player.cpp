@@ -98,7 +98,8 @@ class FilePlayer final : public VideoPlayer {
   double clockAt(int64_t elapsedMs) {
     const double wall = static_cast<double>(elapsedMs) / 1000.0;
     bool soundLeads = false;
-    if (stream_) {
+    // A stream the mixer no longer reads (the sound was closed under the video) cannot lead.
+    if (stream_ && sound::soundBackend().hasPerformance()) {
       const uint64_t played = stream_->framesPlayed();
       if (played != lastPlayed_) {
         lastPlayed_ = played;

@@ -184,7 +184,7 @@ inline bool WriteClip(const ClipRecipe& s, const std::string& path, std::string*
       for (int x = 0; x < s.width; ++x) {
         uint32_t c = ClipColour(i, x, y);
         if (s.busy && y >= kClipBlock) {
-          uint32_t h = static_cast<uint32_t>(x * 73856093) ^ static_cast<uint32_t>(y * 19349663) ^ static_cast<uint32_t>(i * 83492791);
+          uint32_t h = static_cast<uint32_t>(x) * 73856093u ^ static_cast<uint32_t>(y) * 19349663u ^ static_cast<uint32_t>(i) * 83492791u;
           h = (h ^ (h >> 13)) * 0x5bd1e995u;
           const int shift = static_cast<int>((h >> 24) % 48) - 24 + ((x + 4 * i) % 64) - 32;
           uint32_t out = c & 0xFF000000u;

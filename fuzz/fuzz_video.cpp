@@ -1,5 +1,7 @@
 // Fuzz entry point for video files: the decoder behind splash videos (FFmpeg's demuxers and
 // decoders as the player drives them) and the player's clock, decoding ahead and looping.
+// The seeds in fuzz/corpus/fuzz_video/ are 32 x 32 clips of four pictures made by the tests' clip
+// writer (tests/support/video_clip.h): Microsoft Video 1 with PCM sound, MJPEG, MPEG-1 with MPEG audio.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>

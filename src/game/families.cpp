@@ -21,6 +21,7 @@
 #include "windows/game_information.h"
 #include "windows/highscore.h"
 #include "windows/messages.h"
+#include "windows/splash.h"
 #include "world/builtins.h"
 #include "world/instance.h"
 #include "game/included_file_builtins.h"
@@ -64,6 +65,7 @@ std::vector<code::BuiltinFamily> GameFamilies() {
       extensions::ExternalFunctions(),
       windows::ChooserFunctions(),
       windows::HighscoreFunctions(),
+      windows::SplashFunctions(),
       motion::MotionFunctions(),
       motion::PathFunctions(),
       motion::PlanningFunctions(),
@@ -79,7 +81,7 @@ std::vector<code::BuiltinFamily> GameFamilies() {
       actions::DrawingActions(),
       actions::ParticleActions(),
       actions::MessageActions(),
-      actions::UnbuiltActions(),
+      actions::InertActions(),
       system::FileFunctions(),
       system::FileSearchFunctions(),
       system::FilenameFunctions(),

@@ -32,13 +32,20 @@ void RunModal(ModalDialog& dialog) {
           shown = dialog.render();
           return shown.pixels;
         },
-        [&](const platform::WindowEvent& e) { return dialog.handle(e); });
+        [&](const platform::WindowEvent& e) { return dialog.handle(e); },
+        dialog.ticking() ? platform::DialogTick([&](int64_t ms) { return dialog.tick(ms); }) : platform::DialogTick());
     if (opened) return;
   }
   const std::optional<ScriptedAnswer> next = NextScriptedAnswer();
   const std::string what = platform::Cp1252ToUtf8(dialog.describe());
   if (next) {
     std::fprintf(stderr, "quorvane: %s answered %s\n", what.c_str(), DescribeAnswer(*next).c_str());
+  } else if (dialog.endsByItself()) {
+    std::fprintf(stderr, "quorvane: %s ran to its end (no answer queued)\n", what.c_str());
+    std::fflush(stderr);
+    // Its time passes at once: a timer runs out, a video reaches its end.
+    if (!dialog.tick(int64_t{1} << 40)) answer(dialog, ScriptedAnswer{});
+    return;
   } else {
     std::fprintf(stderr, "quorvane: %s closed with escape (no answer queued)\n", what.c_str());
   }

@@ -2,7 +2,9 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 
+#include "graphics/bitmap_ops.h"
 #include "platform/code_page.h"
 #include "platform/error_answer.h"
 
@@ -21,6 +23,15 @@ void answer(ModalDialog& dialog, const ScriptedAnswer& a) {
   dialog.handle(close);
 }
 
+// QUORVANE_DIALOG_SHOTS: a folder that gets each answered dialog's picture as it opened
+// ("dialog-1.png", "dialog-2.png", ...), so automated runs can check what a player would see.
+void keepPicture(const ModalDialog& dialog) {
+  static int count = 0;
+  const char* folder = std::getenv("QUORVANE_DIALOG_SHOTS");
+  if (!folder || !*folder) return;
+  graphics::SavePng(dialog.render(), std::string(folder) + "/dialog-" + std::to_string(++count) + ".png");
+}
+
 }  // namespace
 
 void RunModal(ModalDialog& dialog) {
@@ -36,6 +47,7 @@ void RunModal(ModalDialog& dialog) {
         dialog.ticking() ? platform::DialogTick([&](int64_t ms) { return dialog.tick(ms); }) : platform::DialogTick());
     if (opened) return;
   }
+  keepPicture(dialog);
   const std::optional<ScriptedAnswer> next = NextScriptedAnswer();
   const std::string what = platform::Cp1252ToUtf8(dialog.describe());
   if (next) {

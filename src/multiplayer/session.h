@@ -77,6 +77,9 @@ class Session : public platform::NetEvents {
   // Records dropped because the inbox was full (for tests and the flood check).
   size_t droppedArrivals();
 
+  // Test shim: drops this share of the datagrams that arrive from now on.
+  void SetIncomingLoss(double share) { net_->SetIncomingLoss(share); }
+
   // NetEvents, on the service thread.
   void OnConnect(platform::PeerId peer) override;
   void OnReceive(platform::PeerId peer, std::span<const uint8_t> data, bool reliable) override;

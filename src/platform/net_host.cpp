@@ -187,7 +187,12 @@ NetHost::~NetHost() {
     if (h->peers[i].state == ENET_PEER_STATE_CONNECTED) enet_peer_disconnect_later(&h->peers[i], 0);
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kCloseWaitMs);
   ENetEvent ev{};
-  while (h->connectedPeers > 0 && std::chrono::steady_clock::now() < end) {
+  auto anyPeer = [h] {
+    for (size_t i = 0; i < h->peerCount; ++i)
+      if (h->peers[i].state != ENET_PEER_STATE_DISCONNECTED) return true;
+    return false;
+  };
+  while (anyPeer() && std::chrono::steady_clock::now() < end) {
     if (enet_host_service(h, &ev, 10) > 0 && ev.type == ENET_EVENT_TYPE_RECEIVE) enet_packet_destroy(ev.packet);
   }
   for (size_t i = 0; i < h->peerCount; ++i)
@@ -228,6 +233,11 @@ void NetHost::Disconnect(PeerId id) {
 }
 
 uint16_t NetHost::port() const { return impl_->host->address.port; }
+
+void NetHost::SetIncomingLoss(double share) {
+  std::lock_guard<std::recursive_mutex> lock(impl_->mutex);
+  impl_->incomingLoss = share;
+}
 
 std::recursive_mutex& NetHost::mutex() { return impl_->mutex; }
 

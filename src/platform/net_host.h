@@ -84,6 +84,8 @@ class NetHost {
   // Ends a connection at once (queued messages to it are dropped); OnDisconnect is not called.
   void Disconnect(PeerId peer);
   uint16_t port() const;
+  // The test shim's share of incoming datagrams dropped from now on (see NetHostOptions).
+  void SetIncomingLoss(double share);
 
   std::recursive_mutex& mutex();
 

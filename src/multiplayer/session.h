@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,8 @@ class Session : public platform::NetEvents {
   // Records dropped because the inbox was full (for tests and the flood check).
   size_t droppedArrivals();
 
+  // The lock the service thread holds while it runs the handlers below.
+  std::recursive_mutex& mutex() { return net_->mutex(); }
   // Test shim: drops this share of the datagrams that arrive from now on.
   void SetIncomingLoss(double share) { net_->SetIncomingLoss(share); }
 

@@ -192,6 +192,12 @@ void Session::Arrive(int32_t from, std::span<const uint8_t> payload) {
   r->player = from;
   inboxBytes_ += bytes;
   inbox_.push_back(std::move(*r));
+  changed_.notify_all();
+}
+
+bool Session::WaitForArrivals(int timeoutMs) {
+  std::unique_lock<std::recursive_mutex> lock(net_->mutex());
+  return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return !inbox_.empty(); });
 }
 
 std::deque<Record> Session::TakeArrivals() {

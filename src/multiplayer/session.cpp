@@ -326,7 +326,7 @@ void Session::MemberReceive(std::span<const uint8_t> data) {
     }
     case kDeliver: {
       const int32_t from = in.int32();
-      if (in.bad || join_ != JoinState::Welcomed) return;
+      if (in.bad || from <= 0 || join_ != JoinState::Welcomed) return;  // players have positive ids
       Arrive(from, in.rest());
       return;
     }

@@ -114,7 +114,9 @@ TEST(Address, SplitsAtTheFirstColon) {
     if (!a) continue;
     EXPECT_EQ(a->host, c.host) << c.text;
     EXPECT_EQ(a->port.has_value(), c.port >= 0) << c.text;
-    if (c.port >= 0) EXPECT_EQ(*a->port, c.port) << c.text;
+    if (c.port >= 0) {
+      EXPECT_EQ(*a->port, c.port) << c.text;
+    }
     EXPECT_EQ(a->portOrDefault(), c.port >= 0 ? c.port : kDefaultPort);
   }
 }

@@ -214,7 +214,11 @@ size_t Session::droppedArrivals() {
 }
 
 void Session::OnConnect(platform::PeerId peer) {
-  if (host_role_ || peer != hostPeer_) return;  // the host waits for the join frame
+  if (host_role_) {
+    pending_.push_back(Pending{peer, std::chrono::steady_clock::now()});  // the join frame comes next
+    return;
+  }
+  if (peer != hostPeer_) return;
   std::vector<uint8_t> frame{kJoin};
   frame.insert(frame.end(), options_.game.begin(), options_.game.end());
   frame.insert(frame.end(), instance_.begin(), instance_.end());
@@ -265,6 +269,7 @@ void Session::HostReceive(platform::PeerId peer, std::span<const uint8_t> data, 
       PutName(welcome, m.player.name);
     }
     members_.push_back(joined);
+    std::erase_if(pending_, [peer](const Pending& p) { return p.peer == peer; });
     net_->Send(peer, welcome, true);
     return;
   }
@@ -335,6 +340,16 @@ void Session::MemberReceive(std::span<const uint8_t> data) {
   }
 }
 
+void Session::OnIdle() {
+  if (!host_role_ || pending_.empty()) return;
+  const auto late = std::chrono::steady_clock::now() - std::chrono::milliseconds(kJoinTimeoutMs);
+  std::erase_if(pending_, [&](const Pending& p) {
+    if (p.since > late) return false;
+    net_->Disconnect(p.peer);
+    return true;
+  });
+}
+
 void Session::OnDisconnect(platform::PeerId peer) {
   if (!host_role_) {
     if (peer != hostPeer_) return;
@@ -343,6 +358,7 @@ void Session::OnDisconnect(platform::PeerId peer) {
     changed_.notify_all();
     return;
   }
+  std::erase_if(pending_, [peer](const Pending& p) { return p.peer == peer; });
   const auto gone = std::find_if(members_.begin(), members_.end(), [peer](const Member& m) { return m.peer == peer; });
   if (gone == members_.end()) return;
   const int32_t id = gone->player.id;

@@ -17,6 +17,7 @@
 // Anything else, or a frame whose sizes do not add up, is dropped.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -45,7 +46,8 @@ inline constexpr size_t kMaxPlayers = 250;
 // so a flooding peer cannot grow memory without bound.
 inline constexpr size_t kInboxRecords = 8192;
 inline constexpr size_t kInboxBytes = 32u << 20;
-// How long a join waits for the host's answer.
+// How long a join waits for the host's answer; a host drops a connection that has not asked to
+// join within kJoinTimeoutMs, so idle connections cannot hold every player slot.
 inline constexpr int kJoinTimeoutMs = 3000;
 
 class Session : public platform::NetEvents {
@@ -91,6 +93,7 @@ class Session : public platform::NetEvents {
   void OnReceive(platform::PeerId peer, std::span<const uint8_t> data, bool reliable) override;
   void OnDisconnect(platform::PeerId peer) override;
   std::vector<uint8_t> OnProbe(std::span<const uint8_t> datagram) override;
+  void OnIdle() override;
 
  private:
   struct Member {
@@ -115,6 +118,11 @@ class Session : public platform::NetEvents {
   int32_t ownId_ = 0;
   int32_t nextId_ = 2;
   std::vector<Member> members_;  // host: the members; member: the other players (peer unused)
+  struct Pending {
+    platform::PeerId peer = 0;
+    std::chrono::steady_clock::time_point since;
+  };
+  std::vector<Pending> pending_;  // host: connections that have not joined yet
   platform::PeerId hostPeer_ = 0;
   enum class JoinState { Waiting, Welcomed, Refused, Lost } join_ = JoinState::Waiting;
   std::deque<Record> inbox_;

@@ -146,11 +146,16 @@ struct NetHost::Impl {
 
   void Run() {
     while (!stop.load()) {
-      if (ServiceSome(256)) continue;
+      const bool busy = ServiceSome(256);
+      {
+        std::lock_guard<std::recursive_mutex> lock(mutex);
+        events->OnIdle();
+      }
+      if (busy) continue;
       // Wait for traffic outside the lock so the game thread is never held up by the wait; the
       // short bound keeps ENet's timers (pings, resends) running on an idle line.
       enet_uint32 condition = ENET_SOCKET_WAIT_RECEIVE;
-      enet_socket_wait(host->socket, &condition, 5);
+      enet_socket_wait(host->socket, &condition, kIdleIntervalMs);
     }
   }
 };

@@ -52,7 +52,12 @@ class NetEvents {
   // A datagram that starts with the probe mark (see ProbeMark): the reply to send back to its
   // sender, empty for none.
   virtual std::vector<uint8_t> OnProbe(std::span<const uint8_t> datagram) = 0;
+  // Called every few milliseconds (at most every kIdleIntervalMs when the line is quiet), for
+  // time-outs of the protocol above ENet.
+  virtual void OnIdle() {}
 };
+
+inline constexpr int kIdleIntervalMs = 5;
 
 // Datagrams that begin with these four bytes are probes, not ENet traffic (an ENet datagram opens
 // with a peer id whose top bits are flags; this mark leaves those bits as no ENet peer sends them).

@@ -2,6 +2,7 @@
 // members with the sender taken from the connection, a host that leaves, and a member that floods.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -26,8 +27,8 @@ NetAddress Loopback(uint16_t port) { return NetAddress{*qv::platform::ResolveNet
 
 // Waits (boundedly) until `done` holds; the result says whether it did.
 template <class F>
-bool Eventually(F done) {
-  for (int i = 0; i < 1000; ++i) {
+bool Eventually(F done, int tries = 1000) {
+  for (int i = 0; i < tries; ++i) {
     if (done()) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
@@ -56,6 +57,7 @@ TEST(Session, AFullSessionIsNeitherListedNorJoinable) {
   const uint16_t port = qv::testing::TestPort(1);
   auto host = Session::Create(As("ann"), "room", 2, port);
   ASSERT_TRUE(host);
+  EXPECT_FALSE(Session::Create(As("zed"), "room", 2, port)) << "the port is taken";
   const Guid instance = InstanceAt(port);
   ASSERT_NE(instance, Guid{}) << "open: listed";
   EXPECT_FALSE(Session::Join(As("eve", Guid{9}), instance, Loopback(port))) << "another game";
@@ -69,6 +71,29 @@ TEST(Session, AFullSessionIsNeitherListedNorJoinable) {
   bob.reset();
   EXPECT_TRUE(Eventually([&] { return host->OtherPlayers().empty(); })) << "a member that leaves is gone";
   EXPECT_NE(InstanceAt(port), Guid{}) << "open again";
+}
+
+// A connection that never asks to join, as an idle or hostile peer would hold one.
+struct SilentPeer : qv::platform::NetEvents {
+  std::atomic<bool> connected{false}, dropped{false};
+  void OnConnect(qv::platform::PeerId) override { connected = true; }
+  void OnReceive(qv::platform::PeerId, std::span<const uint8_t>, bool) override {}
+  void OnDisconnect(qv::platform::PeerId) override { dropped = true; }
+  std::vector<uint8_t> OnProbe(std::span<const uint8_t>) override { return {}; }
+};
+
+TEST(Session, AConnectionThatNeverJoinsIsDropped) {
+  const uint16_t port = qv::testing::TestPort(8);
+  auto host = Session::Create(As("ann"), "room", 0, port);
+  ASSERT_TRUE(host);
+  SilentPeer silent;
+  qv::platform::NetHostOptions o;
+  auto raw = qv::platform::NetHost::Open(o, silent);
+  ASSERT_TRUE(raw);
+  ASSERT_TRUE(raw->Connect(Loopback(port)));
+  ASSERT_TRUE(Eventually([&] { return silent.connected.load(); }));
+  EXPECT_TRUE(Eventually([&] { return silent.dropped.load(); }, 2000)) << "within the join time-out";
+  EXPECT_TRUE(host->OtherPlayers().empty());
 }
 
 TEST(Session, TheHostRelaysAndStampsTheSenderFromTheConnection) {

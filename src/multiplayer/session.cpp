@@ -196,8 +196,7 @@ void Session::Arrive(int32_t from, std::span<const uint8_t> payload) {
 }
 
 bool Session::WaitForArrivals(int timeoutMs) {
-  std::unique_lock<std::recursive_mutex> lock(net_->mutex());
-  return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return !inbox_.empty(); });
+  return net_->ServiceUntil(timeoutMs, [this] { return !inbox_.empty(); });
 }
 
 std::deque<Record> Session::TakeArrivals() {

@@ -77,8 +77,9 @@ class Session : public platform::NetEvents {
   bool Send(int32_t to, const Record& r, bool guaranteed);
   // The arrivals received so far, oldest first; the inbox is empty afterwards.
   std::deque<Record> TakeArrivals();
-  // Waits up to `timeoutMs` for the inbox to hold anything; true when it does. (Games poll once a
-  // step instead; tools and benchmarks that answer at once wait here rather than spin.)
+  // Waits up to `timeoutMs` for the inbox to hold anything, servicing the network on the calling
+  // thread meanwhile; true when it does. (Games read once a step instead; tools and benchmarks
+  // that answer at once wait here rather than spin.)
   bool WaitForArrivals(int timeoutMs);
   // Records dropped because the inbox was full (for tests and the flood check).
   size_t droppedArrivals();

@@ -76,6 +76,7 @@ struct NetHost::Impl {
   std::recursive_mutex mutex;
   std::thread thread;
   std::atomic<bool> stop{false};
+  std::atomic<int> readersServicing{0};  // threads inside ServiceUntil
   double incomingLoss = 0;
   std::minstd_rand lossDraw{12345};
   int64_t probeSecond = 0;
@@ -115,37 +116,47 @@ struct NetHost::Impl {
     enet_socket_send(h->socket, &h->receivedAddress, &b, 1);
   }
 
+  void Dispatch(const ENetEvent& ev) {
+    const PeerId peer = static_cast<PeerId>(ev.peer - host->peers);
+    switch (ev.type) {
+      case ENET_EVENT_TYPE_CONNECT:
+        events->OnConnect(peer);
+        break;
+      case ENET_EVENT_TYPE_RECEIVE:
+        events->OnReceive(peer, std::span<const uint8_t>(ev.packet->data, ev.packet->dataLength),
+                          (ev.packet->flags & ENET_PACKET_FLAG_RELIABLE) != 0);
+        enet_packet_destroy(ev.packet);
+        break;
+      case ENET_EVENT_TYPE_DISCONNECT:
+        events->OnDisconnect(peer);
+        break;
+      case ENET_EVENT_TYPE_NONE:
+        break;
+    }
+  }
+
   // Handles at most `budget` events without waiting; true when any arrived.
   bool ServiceSome(int budget) {
     std::lock_guard<std::recursive_mutex> lock(mutex);
+    Impl* outer = current;
     current = this;
     bool any = false;
     ENetEvent ev{};
     while (budget-- > 0 && enet_host_service(host, &ev, 0) > 0) {
       any = true;
-      const PeerId peer = static_cast<PeerId>(ev.peer - host->peers);
-      switch (ev.type) {
-        case ENET_EVENT_TYPE_CONNECT:
-          events->OnConnect(peer);
-          break;
-        case ENET_EVENT_TYPE_RECEIVE:
-          events->OnReceive(peer, std::span<const uint8_t>(ev.packet->data, ev.packet->dataLength),
-                            (ev.packet->flags & ENET_PACKET_FLAG_RELIABLE) != 0);
-          enet_packet_destroy(ev.packet);
-          break;
-        case ENET_EVENT_TYPE_DISCONNECT:
-          events->OnDisconnect(peer);
-          break;
-        case ENET_EVENT_TYPE_NONE:
-          break;
-      }
+      Dispatch(ev);
     }
-    current = nullptr;
+    current = outer;
     return any;
   }
 
   void Run() {
     while (!stop.load()) {
+      if (readersServicing.load() > 0) {
+        // A reader is servicing the host itself; contending for the mutex would only slow it.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        continue;
+      }
       const bool busy = ServiceSome(256);
       {
         std::lock_guard<std::recursive_mutex> lock(mutex);
@@ -235,6 +246,33 @@ bool NetHost::Send(PeerId id, std::span<const uint8_t> data, bool reliable) {
 void NetHost::Disconnect(PeerId id) {
   std::lock_guard<std::recursive_mutex> lock(impl_->mutex);
   if (id < impl_->host->peerCount) enet_peer_disconnect_now(&impl_->host->peers[id], 0);
+}
+
+bool NetHost::ServiceUntil(int timeoutMs, const std::function<bool()>& done) {
+  struct Reader {
+    std::atomic<int>& count;
+    explicit Reader(std::atomic<int>& c) : count(c) { ++count; }
+    ~Reader() { --count; }
+  } reader(impl_->readersServicing);
+  std::lock_guard<std::recursive_mutex> lock(impl_->mutex);
+  Impl* outer = Impl::current;
+  Impl::current = impl_.get();
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  bool reached = done();
+  while (!reached) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()).count();
+    if (left < 0) break;
+    ENetEvent ev{};
+    if (enet_host_service(impl_->host, &ev, static_cast<enet_uint32>(left)) <= 0) {
+      reached = done();
+      if (left == 0) break;
+      continue;
+    }
+    impl_->Dispatch(ev);
+    reached = done();
+  }
+  Impl::current = outer;
+  return reached;
 }
 
 uint16_t NetHost::port() const { return impl_->host->address.port; }

@@ -89,6 +89,10 @@ class NetHost {
   // Ends a connection at once (queued messages to it are dropped); OnDisconnect is not called.
   void Disconnect(PeerId peer);
   uint16_t port() const;
+  // Services the host on the calling thread, waiting in ENet itself, until `done()` holds (checked
+  // under the mutex after each event) or `timeoutMs` have passed; the service thread stands aside
+  // meanwhile. For a reader that answers at once: no hand-over between threads on the way.
+  bool ServiceUntil(int timeoutMs, const std::function<bool()>& done);
   // The test shim's share of incoming datagrams dropped from now on (see NetHostOptions).
   void SetIncomingLoss(double share);
 

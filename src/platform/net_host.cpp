@@ -31,6 +31,8 @@ bool IsProbe(const uint8_t* data, size_t size) {
 // that a flood of queries costs the host little.
 constexpr int kProbeAnswersPerSecond = 200;
 
+constexpr size_t kMaxWaitingBytesPerPeer = 4u << 20;
+
 // How long closing a host waits for its peers to acknowledge what was sent to them.
 constexpr int kCloseWaitMs = 500;
 
@@ -183,6 +185,9 @@ std::unique_ptr<NetHost> NetHost::Open(const NetHostOptions& options, NetEvents&
   if (!impl->host) return nullptr;
   impl->host->intercept = Impl::Intercept;
   if (options.maxMessageBytes > 0) impl->host->maximumPacketSize = options.maxMessageBytes;
+  // What one peer may have waiting in ENet's own buffers (partly received messages and messages
+  // not yet handed over); ENet's default of 32 MB a peer would let many peers hold gigabytes.
+  impl->host->maximumWaitingData = kMaxWaitingBytesPerPeer;
   impl->events = &events;
   impl->incomingLoss = options.incomingLoss;
   std::unique_ptr<NetHost> host(new NetHost(std::move(impl)));

@@ -139,7 +139,7 @@ bool Session::Send(int32_t to, const Record& r, bool guaranteed) {
   payload.reserve(kMaxPayloadBytes);
   EncodePayload(r, payload);
   std::lock_guard<std::recursive_mutex> lock(net_->mutex());
-  if (host_role_) return Route(ownId_, to, payload, guaranteed, kMaxPlayers + 1);
+  if (host_role_) return Route(ownId_, to, payload, guaranteed, std::nullopt);
   if (join_ != JoinState::Welcomed) return false;
   if (to == ownId_) {
     Arrive(ownId_, payload);
@@ -155,7 +155,7 @@ bool Session::Send(int32_t to, const Record& r, bool guaranteed) {
 }
 
 bool Session::Route(int32_t from, int32_t to, std::span<const uint8_t> payload, bool reliable,
-                    platform::PeerId except) {
+                    std::optional<platform::PeerId> fromPeer) {
   if (to == ownId_) {
     Arrive(from, payload);
     return true;
@@ -168,7 +168,7 @@ bool Session::Route(int32_t from, int32_t to, std::span<const uint8_t> payload, 
   }
   if (from != ownId_) Arrive(from, payload);
   for (const Member& m : members_)
-    if (m.peer != except) Deliver(m.peer, from, payload, reliable);
+    if (m.peer != fromPeer) Deliver(m.peer, from, payload, reliable);
   return true;
 }
 

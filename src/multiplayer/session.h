@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -107,8 +108,10 @@ class Session : public platform::NetEvents {
   void Deliver(platform::PeerId peer, int32_t from, std::span<const uint8_t> payload, bool reliable);
   void HostReceive(platform::PeerId peer, std::span<const uint8_t> data, bool reliable);
   void MemberReceive(std::span<const uint8_t> data);
-  // Routes a payload from player `from` to `to` at the host.
-  bool Route(int32_t from, int32_t to, std::span<const uint8_t> payload, bool reliable, platform::PeerId except);
+  // Routes a payload from player `from` to `to` at the host; a message to all skips the
+  // connection `from` came on (`fromPeer`; none for the host's own messages).
+  bool Route(int32_t from, int32_t to, std::span<const uint8_t> payload, bool reliable,
+             std::optional<platform::PeerId> fromPeer);
   Member* MemberById(int32_t id);
 
   Options options_;

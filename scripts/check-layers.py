@@ -11,7 +11,7 @@ import sys
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 PLATFORM_ONLY = re.compile(
-    r'#include\s*<(SDL|epoxy/|GL/|ft2build|freetype|fontconfig/|sndfile|fluidsynth|ffi\.h|enet/)')
+    r'#include\s*<(SDL|epoxy/|GL/|ft2build|freetype|fontconfig/|sndfile|samplerate|fluidsynth|ffi\.h|enet/)')
 PROJECT_INCLUDE = re.compile(r'#include\s*"([a-z_]+)/[^"]+"')
 
 

@@ -14,7 +14,7 @@ PACKAGES=(
   # fonts
   libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core
   # sound
-  libsndfile1-dev libfluidsynth-dev timgm6mb-soundfont
+  libsndfile1-dev libsamplerate0-dev libfluidsynth-dev timgm6mb-soundfont
   # extensions and multiplayer
   libffi-dev libenet-dev
 )

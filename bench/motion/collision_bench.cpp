@@ -4,6 +4,9 @@
 //    other: whole steps (movement, the collision pass and its events);
 //  - a room of 10,000 moving instances, each asking place_free at its next position in its step
 //    event and turning round when blocked (a fifth of them solid): whole steps;
+//  - the same room where each instance moves itself in its step event and then asks place_free,
+//    against a floor of plain records kept in the same broad phase (each move updates its cells):
+//    every search follows the boxes that moved since the last one instead of a new grid;
 //  - a planning grid of 16 x 16 cells over the room marked with the boxes of 10,000 instances
 //    (mp_grid_add_instances), against the walk that asks every cell about every instance.
 // Each engine case also runs with the broad phase switched off, to show what the grid buys.
@@ -60,9 +63,11 @@ Start startOf(int k) {
 struct Objects {
   const char* aStep = nullptr;
   const char* aCollision = nullptr;  // obj_a's event for obj_b
+  const char* aCreate = nullptr;
 };
 
-void setUpRoom(const Objects& events, int count, bool solidFifth) {
+// The room's instances get their start speeds, unless they move themselves (`stillSpeeds`).
+void setUpRoom(const Objects& events, int count, bool solidFifth, bool stillSpeeds = false) {
   static bool installed = false;
   if (!installed) {
     qv::game::UseGameFamilies();
@@ -76,6 +81,7 @@ void setUpRoom(const Objects& events, int count, bool solidFifth) {
   auto a = std::make_unique<CObject>();
   a->sprite = 0;
   if (events.aCollision) a->eventSlot(ev_create, 0)->actions.push_back(CodeAction("hits = 0"));
+  if (events.aCreate) a->eventSlot(ev_create, 0)->actions.push_back(CodeAction(events.aCreate));
   if (events.aStep) a->eventSlot(ev_step, 0)->actions.push_back(CodeAction(events.aStep));
   if (events.aCollision) a->eventSlot(ev_collision, 1)->actions.push_back(CodeAction(events.aCollision));
   AddObject("obj_a", std::move(a));
@@ -98,27 +104,27 @@ void setUpRoom(const Objects& events, int count, bool solidFifth) {
   for (int k = 0; k < count; ++k) {
     const Start s = startOf(k);
     CInstance* in = CreateInstance(events.aCollision ? k % 2 : 0, s.x, s.y);
-    in->hspeed = s.hspeed;
-    in->vspeed = s.vspeed;
+    in->hspeed = stillSpeeds ? 0 : s.hspeed;
+    in->vspeed = stillSpeeds ? 0 : s.vspeed;
     in->solid = solidFifth && k % 5 == 0;
     if (in->solid) in->hspeed = in->vspeed = 0;
   }
 }
 
-void resetPositions() {
+void resetPositions(bool stillSpeeds) {
   auto& list = CurrentRoom().instances;
   for (size_t k = 0; k < list.size(); ++k) {
     const Start s = startOf(int(k));
     qv::world::SetPosition(*list[k], s.x, s.y);
-    if (!list[k]->solid) list[k]->hspeed = s.hspeed;
+    if (!list[k]->solid && !stillSpeeds) list[k]->hspeed = s.hspeed;
   }
 }
 
-void runSteps(benchmark::State& state, int steps = kStepsPerRound) {
+void runSteps(benchmark::State& state, int steps = kStepsPerRound, bool stillSpeeds = false) {
   for (auto _ : state) {
     for (int k = 0; k < steps; ++k) qv::game::Step();
     state.PauseTiming();
-    resetPositions();
+    resetPositions(stillSpeeds);
     state.ResumeTiming();
   }
   state.counters["steps per second"] =
@@ -252,6 +258,76 @@ void BM_PlaceFree10000Floor(benchmark::State& state) {
       benchmark::Counter(double(state.iterations()) * kSlowSteps, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_PlaceFree10000Floor)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// ---- 10,000 instances moving themselves, then asking place_free ----
+// Each non-solid instance steps by (dx, dy) from its id and turns round when its next position is
+// taken by a solid one; the floor keeps plain records in the same grid and moves each record's
+// cells as it moves, as the engine's grid follows the boxes that moved.
+
+const char* kMoverCreate = "dx = (id mod 5) - 2; dy = (id mod 3) - 1";
+const char* kMoverStep =
+    "if !solid { x += dx; y += dy; if !place_free(x + dx, y + dy) { dx = -dx; dy = -dy } }";
+
+void BM_MoveThenPlaceFree10000(benchmark::State& state) {
+  setUpRoom({kMoverStep, nullptr, kMoverCreate}, 10000, true, true);
+  runSteps(state, kStepsPerRound, true);
+}
+BENCHMARK(BM_MoveThenPlaceFree10000)->Unit(benchmark::kMillisecond);
+
+void BM_MoveThenPlaceFree10000Floor(benchmark::State& state) {
+  makeSprite();
+  const qv::graphics::TMask& mask = *qv::graphics::sprites().get(0)->frameMask(0);
+  auto areaOf = [](const Plain& p) { return qv::motion::Area{p.left, p.top, p.right, p.bottom}; };
+  std::vector<Plain> list;
+  qv::motion::BoxGrid grid;
+  std::vector<uint32_t> found;
+  auto reset = [&] {
+    list = plainRoom(10000, true);
+    for (size_t k = 0; k < list.size(); ++k) {
+      const int32_t id = 100001 + int32_t(k);
+      list[k].hspeed = id % 5 - 2;  // dx, dy as the engine's instances get them
+      list[k].vspeed = id % 3 - 1;
+    }
+    std::vector<qv::motion::Area> boxes;
+    for (const Plain& p : list) boxes.push_back(areaOf(p));
+    grid.Build(std::move(boxes), kRoomWidth, kRoomHeight);
+  };
+  reset();
+  for (auto _ : state) {
+    for (int step = 0; step < kStepsPerRound; ++step) {
+      for (size_t k = 0; k < list.size(); ++k) {
+        Plain& p = list[k];
+        if (p.solid) continue;
+        p.x += p.hspeed;
+        p.y += p.vspeed;
+        placeBox(p);
+        grid.Move(uint32_t(k), areaOf(p));
+        Plain trial = p;
+        trial.x += p.hspeed;
+        trial.y += p.vspeed;
+        placeBox(trial);
+        grid.Query(areaOf(trial), found);
+        bool free = true;
+        for (uint32_t j : found)
+          if (list[j].solid && j != k && collide(list[j], trial, mask)) {
+            free = false;
+            break;
+          }
+        if (!free) {
+          p.hspeed = -p.hspeed;
+          p.vspeed = -p.vspeed;
+        }
+      }
+      benchmark::ClobberMemory();
+    }
+    state.PauseTiming();
+    reset();
+    state.ResumeTiming();
+  }
+  state.counters["steps per second"] =
+      benchmark::Counter(double(state.iterations()) * kStepsPerRound, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_MoveThenPlaceFree10000Floor)->Unit(benchmark::kMillisecond);
 
 // ---- a planning grid marked with 10,000 instances ----
 // mp_grid_add_instances (each instance's box gives its cells) against the brute-force walk that

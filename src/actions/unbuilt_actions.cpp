@@ -1,5 +1,4 @@
-// Members whose capability this runner does not have yet (messages, questions, the highscore
-// table and splash screens), and the members old games still call that do nothing at all.
+// Members whose capability this runner does not have yet (splash screens), and the members old games still call that do nothing at all.
 //
 // A member without its capability reports, non-fatally, which capability is missing and leaves
 // the result 0, so a game that uses it learns why nothing happened.
@@ -22,20 +21,14 @@ void reportMissing(std::string_view member, std::string_view capability) {
 #define QV_MISSING(member, capability) \
   void member(BuiltinCall&) { reportMissing(#member, capability); }
 
-constexpr std::string_view kMessages = "the message window is";
 constexpr std::string_view kSplash = "the splash screen is";
-constexpr std::string_view kHighscore = "the highscore table is";
 
-QV_MISSING(action_message, kMessages)
-QV_MISSING(action_if_question, kMessages)
 QV_MISSING(action_show_video, kSplash)
 QV_MISSING(action_splash_video, kSplash)
 QV_MISSING(action_splash_text, kSplash)
 QV_MISSING(action_splash_image, kSplash)
 QV_MISSING(action_splash_web, kSplash)
 QV_MISSING(action_splash_settings, kSplash)
-QV_MISSING(action_highscore_show, kHighscore)
-QV_MISSING(action_highscore_clear, kHighscore)
 
 #undef QV_MISSING
 
@@ -43,16 +36,12 @@ QV_MISSING(action_highscore_clear, kHighscore)
 void nothing(BuiltinCall&) {}
 
 constexpr code::BuiltinFunction kUnbuiltActions[] = {
-    {"action_message", action_message, 1},
-    {"action_if_question", action_if_question, 1},
     {"action_show_video", action_show_video, 3},
     {"action_splash_video", action_splash_video, 2},
     {"action_splash_text", action_splash_text, 1},
     {"action_splash_image", action_splash_image, 1},
     {"action_splash_web", action_splash_web, 2},
     {"action_splash_settings", action_splash_settings, 5},
-    {"action_highscore_show", action_highscore_show, 5},
-    {"action_highscore_clear", action_highscore_clear, 0},
     {"action_path_old", nothing, code::kAnyArguments},
     {"action_draw_font", nothing, code::kAnyArguments},
     {"action_draw_font_old", nothing, code::kAnyArguments},

@@ -12,6 +12,8 @@ InstanceFactory& instanceFactory() {
 
 void SetInstanceFactory(InstanceFactory factory) { instanceFactory() = factory ? factory : makeBaseRecord; }
 
+std::unique_ptr<CInstanceBase> MakeInstanceRecord() { return instanceFactory()(); }
+
 CInstanceBase& SimpleInstanceWorld::add(int32_t id, int32_t objectIndex) {
   instances_.push_back(instanceFactory()());
   CInstanceBase& i = *instances_.back();

@@ -36,6 +36,9 @@ class InstanceWorld {
 // built-ins need more (the game's) sets its own.
 using InstanceFactory = std::unique_ptr<CInstanceBase> (*)();
 void SetInstanceFactory(InstanceFactory factory);
+// A new record from the factory: a temporary instance whose fields are all zero, of the kind the
+// chosen built-ins expect (code that runs outside any room: extension initialization, ...).
+std::unique_ptr<CInstanceBase> MakeInstanceRecord();
 
 // A plain instance list without objects' parents: what qvscript and the tests run against until
 // the world sets its own.

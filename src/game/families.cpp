@@ -17,7 +17,11 @@
 #include "system/file_builtins.h"
 #include "system/joysticks.h"
 #include "system/system_builtins.h"
+#include "extensions/external_builtins.h"
+#include "windows/choosers.h"
 #include "windows/game_information.h"
+#include "windows/highscore.h"
+#include "windows/messages.h"
 #include "world/builtins.h"
 #include "world/instance.h"
 #include "game/included_file_builtins.h"
@@ -57,6 +61,10 @@ std::vector<code::BuiltinFamily> GameFamilies() {
       world::InputFunctions(),
       system::JoystickFunctions(),
       windows::GameInformationFunctions(),
+      windows::MessageFunctions(),
+      extensions::ExternalFunctions(),
+      windows::ChooserFunctions(),
+      windows::HighscoreFunctions(),
       motion::MotionFunctions(),
       motion::PathFunctions(),
       motion::PlanningFunctions(),
@@ -71,6 +79,7 @@ std::vector<code::BuiltinFamily> GameFamilies() {
       actions::ScoreActions(),
       actions::DrawingActions(),
       actions::ParticleActions(),
+      actions::MessageActions(),
       actions::UnbuiltActions(),
       system::FileFunctions(),
       system::FileSearchFunctions(),

@@ -22,6 +22,7 @@
 #include "particles/particle_drawing.h"
 #include "platform/error_window.h"
 #include "platform/interrupt.h"
+#include "extensions/extension_packages.h"
 #include "sound/builtins.h"
 #include "world/dispatch.h"
 #include "world/event_performer.h"
@@ -56,11 +57,14 @@ void StartGame() {
   ResetStateForGameStart();
   RunLibraryInitCode();
   if (TransferPending()) return;
+  // A failed initialization has reported a fatal error: no room is entered.
+  if (!extensions::InitializeExtensions()) return;
   StartWorld();
 }
 
 void EndGame() {
   EndWorld();
+  extensions::FinalizeExtensions();
   ReleaseStateAtGameEnd();
 }
 

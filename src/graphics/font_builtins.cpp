@@ -27,17 +27,6 @@ CFont* Font(const BuiltinCall& c, int i) { return fonts().get(c.integer(i)); }
 // Alignment values other than 0, 1 and 2 count as 0.
 int Alignment(int v) { return v >= 0 && v <= 2 ? v : 0; }
 
-// The style of text drawn in the current colour and alpha.
-TextStyle CurrentStyle(double sep, double w) {
-  TextStyle s;
-  s.sep = sep;
-  s.width = w;
-  const int32_t col = drawState().scriptColour();
-  s.colours = {col, col, col, col};
-  s.alpha = drawState().alpha;
-  return s;
-}
-
 void Transform(TextStyle& s, const BuiltinCall& c, int first) {
   s.transformed = true;
   s.xscale = c.real(first);
@@ -66,45 +55,45 @@ void string_height_ext(BuiltinCall& c) {
 
 // --- drawing text --------------------------------------------------------------------------------
 
-void draw_text(BuiltinCall& c) { DrawText(CurrentFont(), c.real(0), c.real(1), c.string(2), CurrentStyle(-1, -1)); }
+void draw_text(BuiltinCall& c) { DrawText(CurrentFont(), c.real(0), c.real(1), c.string(2), CurrentTextStyle(-1, -1)); }
 
 void draw_text_ext(BuiltinCall& c) {
-  DrawText(CurrentFont(), c.real(0), c.real(1), c.string(2), CurrentStyle(c.real(3), c.real(4)));
+  DrawText(CurrentFont(), c.real(0), c.real(1), c.string(2), CurrentTextStyle(c.real(3), c.real(4)));
 }
 
 void draw_text_transformed(BuiltinCall& c) {
-  TextStyle s = CurrentStyle(-1, -1);
+  TextStyle s = CurrentTextStyle(-1, -1);
   Transform(s, c, 3);
   DrawText(CurrentFont(), c.real(0), c.real(1), c.string(2), s);
 }
 
 void draw_text_ext_transformed(BuiltinCall& c) {
-  TextStyle s = CurrentStyle(c.real(3), c.real(4));
+  TextStyle s = CurrentTextStyle(c.real(3), c.real(4));
   Transform(s, c, 5);
   DrawText(CurrentFont(), c.real(0), c.real(1), c.string(2), s);
 }
 
 void draw_text_color(BuiltinCall& c) {
-  TextStyle s = CurrentStyle(-1, -1);
+  TextStyle s = CurrentTextStyle(-1, -1);
   Colours(s, c, 3);
   DrawText(CurrentFont(), c.real(0), c.real(1), c.string(2), s);
 }
 
 void draw_text_transformed_color(BuiltinCall& c) {
-  TextStyle s = CurrentStyle(-1, -1);
+  TextStyle s = CurrentTextStyle(-1, -1);
   Transform(s, c, 3);
   Colours(s, c, 6);
   DrawText(CurrentFont(), c.real(0), c.real(1), c.string(2), s);
 }
 
 void draw_text_ext_color(BuiltinCall& c) {
-  TextStyle s = CurrentStyle(c.real(3), c.real(4));
+  TextStyle s = CurrentTextStyle(c.real(3), c.real(4));
   Colours(s, c, 5);
   DrawText(CurrentFont(), c.real(0), c.real(1), c.string(2), s);
 }
 
 void draw_text_ext_transformed_color(BuiltinCall& c) {
-  TextStyle s = CurrentStyle(c.real(3), c.real(4));
+  TextStyle s = CurrentTextStyle(c.real(3), c.real(4));
   Transform(s, c, 5);
   Colours(s, c, 8);
   DrawText(CurrentFont(), c.real(0), c.real(1), c.string(2), s);

@@ -114,6 +114,16 @@ int64_t TextHeight(const CFont& f, const std::string& text, double sep, double w
   return std::max<int64_t>(1, code::roundToInt64(h));
 }
 
+TextStyle CurrentTextStyle(double sep, double w) {
+  TextStyle s;
+  s.sep = sep;
+  s.width = w;
+  const int32_t col = drawState().scriptColour();
+  s.colours = {col, col, col, col};
+  s.alpha = drawState().alpha;
+  return s;
+}
+
 void DrawText(CFont& f, double x, double y, const std::string& text, const TextStyle& style) {
   if (!f.isSpriteFont() && f.texture < 0 && !f.alpha.empty() && textures().device()) CreateFontTexture(f);
   const CSprite* sprite = f.isSpriteFont() ? sprites().get(f.sprite) : nullptr;

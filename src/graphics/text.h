@@ -31,6 +31,9 @@ struct TextStyle {
   double alpha = 1.0;
 };
 
+// The style of text drawn in the current colour and alpha.
+TextStyle CurrentTextStyle(double sep = -1.0, double w = -1.0);
+
 // The full text drawing; every draw_text variant is an adapter over it. Uses the alignment of the
 // text state; `f` gets its texture when it has none yet and a device exists.
 void DrawText(CFont& f, double x, double y, const std::string& text, const TextStyle& style);

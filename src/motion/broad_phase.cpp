@@ -33,14 +33,23 @@ BoxGrid::CellRange BoxGrid::cellsOf(const Area& a) const {
 }
 
 void BoxGrid::Build(const std::vector<world::CInstance*>& members, int32_t roomWidth, int32_t roomHeight) {
-  const size_t n = members.size();
-  boxes_.resize(n);
-  double extent = 0;
-  for (size_t k = 0; k < n; ++k) {
+  std::vector<Area> boxes(members.size());
+  positions_.clear();
+  positions_.reserve(members.size());
+  for (size_t k = 0; k < members.size(); ++k) {
     const world::CInstance& in = *members[k];
-    boxes_[k] = {in.bboxLeft, in.bboxTop, in.bboxRight, in.bboxBottom};
-    extent += static_cast<double>(std::clamp<int64_t>(std::max(boxes_[k].right - boxes_[k].left, boxes_[k].bottom - boxes_[k].top) + 1, 1, 4096));
+    boxes[k] = {in.bboxLeft, in.bboxTop, in.bboxRight, in.bboxBottom};
+    positions_.emplace(&in, static_cast<uint32_t>(k));
   }
+  Build(std::move(boxes), roomWidth, roomHeight);
+}
+
+void BoxGrid::Build(std::vector<Area> boxes, int32_t roomWidth, int32_t roomHeight) {
+  boxes_ = std::move(boxes);
+  const size_t n = boxes_.size();
+  double extent = 0;
+  for (const Area& b : boxes_)
+    extent += static_cast<double>(std::clamp<int64_t>(std::max(b.right - b.left, b.bottom - b.top) + 1, 1, 4096));
   // Cells about the size of the average box, over the room (boxes outside land in the border cells).
   cellSize_ = std::max<int64_t>(8, static_cast<int64_t>(extent / static_cast<double>(std::max<size_t>(n, 1))));
   originX_ = 0;
@@ -48,35 +57,61 @@ void BoxGrid::Build(const std::vector<world::CInstance*>& members, int32_t roomW
   const int64_t w = std::max<int64_t>(roomWidth, 1), h = std::max<int64_t>(roomHeight, 1);
   columns_ = static_cast<int32_t>(std::clamp<int64_t>((w + cellSize_ - 1) / cellSize_, 1, kMaxCellsPerSide));
   rows_ = static_cast<int32_t>(std::clamp<int64_t>((h + cellSize_ - 1) / cellSize_, 1, kMaxCellsPerSide));
-  const size_t cells = static_cast<size_t>(columns_) * static_cast<size_t>(rows_);
-
-  // Counting pass, then the filling pass of a compressed cell table.
-  cellStart_.assign(cells + 1, 0);
+  cells_.assign(static_cast<size_t>(columns_) * static_cast<size_t>(rows_), {});
   oversized_.clear();
-  std::vector<CellRange> ranges(n);
-  for (size_t k = 0; k < n; ++k) {
-    ranges[k] = cellsOf(boxes_[k]);
-    const CellRange& r = ranges[k];
-    const int64_t covered = int64_t(r.c1 - r.c0 + 1) * int64_t(r.r1 - r.r0 + 1);
-    if (covered > kMaxCellsPerBox) {
-      oversized_.push_back(static_cast<uint32_t>(k));
-      ranges[k].c0 = -1;
-      continue;
-    }
-    for (int32_t c = r.c0; c <= r.c1; ++c)
-      for (int32_t y = r.r0; y <= r.r1; ++y) ++cellStart_[size_t(c) * size_t(rows_) + size_t(y) + 1];
-  }
-  for (size_t c = 0; c < cells; ++c) cellStart_[c + 1] += cellStart_[c];
-  items_.resize(cellStart_[cells]);
-  std::vector<uint32_t> fill(cellStart_.begin(), cellStart_.end() - 1);
-  for (size_t k = 0; k < n; ++k) {
-    const CellRange& r = ranges[k];
-    if (r.c0 < 0) continue;
-    for (int32_t c = r.c0; c <= r.c1; ++c)
-      for (int32_t y = r.r0; y <= r.r1; ++y) items_[fill[size_t(c) * size_t(rows_) + size_t(y)]++] = static_cast<uint32_t>(k);
-  }
+  for (size_t k = 0; k < n; ++k) insert(static_cast<uint32_t>(k));
   stamp_.assign(n, 0);
   query_ = 0;
+}
+
+bool BoxGrid::oversized(const CellRange& r) const {
+  return int64_t(r.c1 - r.c0 + 1) * int64_t(r.r1 - r.r0 + 1) > kMaxCellsPerBox;
+}
+
+void BoxGrid::insert(uint32_t k) {
+  const CellRange r = cellsOf(boxes_[k]);
+  if (oversized(r)) {
+    oversized_.push_back(k);
+    return;
+  }
+  for (int32_t c = r.c0; c <= r.c1; ++c)
+    for (int32_t y = r.r0; y <= r.r1; ++y) cells_[size_t(c) * size_t(rows_) + size_t(y)].push_back(k);
+}
+
+void BoxGrid::remove(uint32_t k) {
+  auto drop = [k](std::vector<uint32_t>& v) {
+    const auto it = std::find(v.begin(), v.end(), k);
+    if (it == v.end()) return;
+    *it = v.back();  // order within a cell does not matter: queries sort their answer
+    v.pop_back();
+  };
+  const CellRange r = cellsOf(boxes_[k]);
+  if (oversized(r)) {
+    drop(oversized_);
+    return;
+  }
+  for (int32_t c = r.c0; c <= r.c1; ++c)
+    for (int32_t y = r.r0; y <= r.r1; ++y) drop(cells_[size_t(c) * size_t(rows_) + size_t(y)]);
+}
+
+void BoxGrid::Move(uint32_t k, const Area& box) {
+  if (k >= boxes_.size()) return;
+  const Area& old = boxes_[k];
+  if (old.left == box.left && old.top == box.top && old.right == box.right && old.bottom == box.bottom) return;
+  const CellRange from = cellsOf(old), to = cellsOf(box);
+  const bool sameCells = from.c0 == to.c0 && from.r0 == to.r0 && from.c1 == to.c1 && from.r1 == to.r1;
+  if (sameCells) {
+    boxes_[k] = box;  // most moves stay within their cells
+    return;
+  }
+  remove(k);
+  boxes_[k] = box;
+  insert(k);
+}
+
+void BoxGrid::Follow(const world::CInstance& in) {
+  const auto it = positions_.find(&in);
+  if (it != positions_.end()) Move(it->second, {in.bboxLeft, in.bboxTop, in.bboxRight, in.bboxBottom});
 }
 
 void BoxGrid::Query(const Area& area, std::vector<uint32_t>& out) {
@@ -93,10 +128,8 @@ void BoxGrid::Query(const Area& area, std::vector<uint32_t>& out) {
   };
   const CellRange r = cellsOf(area);
   for (int32_t c = r.c0; c <= r.c1; ++c)
-    for (int32_t y = r.r0; y <= r.r1; ++y) {
-      const size_t cell = size_t(c) * size_t(rows_) + size_t(y);
-      for (uint32_t i = cellStart_[cell]; i < cellStart_[cell + 1]; ++i) take(items_[i]);
-    }
+    for (int32_t y = r.r0; y <= r.r1; ++y)
+      for (uint32_t k : cells_[size_t(c) * size_t(rows_) + size_t(y)]) take(k);
   for (uint32_t k : oversized_) take(k);
   std::sort(out.begin(), out.end());
 }
@@ -139,8 +172,21 @@ BoxGrid* GridFor(int64_t key, size_t size, const ListFiller& fill) {
   CachedGrid& g = grids()[key];
   world::CRoom& room = world::CurrentRoom();
   if (g.built && g.room == &room && g.lists == world::RoomListsVersion() && g.objects == world::ObjectGeneration() &&
-      g.boxes == world::BoxVersion() && g.size == size)
-    return &g.grid;
+      g.size == size) {
+    if (g.boxes == world::BoxVersion()) return &g.grid;
+    // Boxes moved since: follow them when they are fewer than a new grid would cost. The list is
+    // unchanged, so every instance the record names is alive.
+    const auto changed = world::BoxChangesSince(g.boxes);
+    if (changed && changed->size() <= size / 2) {
+      const world::CInstance* last = nullptr;
+      for (const world::CInstance* in : *changed) {
+        if (in != last) g.grid.Follow(*in);  // x and y set one after the other name it twice
+        last = in;
+      }
+      g.boxes = world::BoxVersion();
+      return &g.grid;
+    }
+  }
   std::vector<world::CInstance*> members;
   members.reserve(size);
   fill(members);

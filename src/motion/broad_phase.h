@@ -3,12 +3,15 @@
 //
 // Invariant: every position whose registered box overlaps the queried area is returned (possibly
 // with others), in ascending order, so a search that walks the answer in order finds the same
-// first instance as a walk over the whole list. A grid is only used while its list and every box
-// are as they were when it was built (room list version, object generation, box version, size).
+// first instance as a walk over the whole list. A grid is only used while its list is as it was
+// when it was built (room list version, object generation, size) and every box as registered: the
+// boxes that changed since are moved to their new cells first (the record of box changes names
+// them), so an instance that moves and then searches costs a few cells, not a new grid.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 namespace qv::world {
@@ -25,7 +28,14 @@ struct Area {
 
 class BoxGrid {
  public:
+  // The boxes of the members, position k for members[k].
   void Build(const std::vector<world::CInstance*>& members, int32_t roomWidth, int32_t roomHeight);
+  // Boxes without instances (benchmark floors and tests use the same grid).
+  void Build(std::vector<Area> boxes, int32_t roomWidth, int32_t roomHeight);
+  // Registers a new box for position k.
+  void Move(uint32_t k, const Area& box);
+  // Registers the instance's current box; nothing for an instance that is not a member.
+  void Follow(const world::CInstance& instance);
   // Positions whose registered box overlaps the area, ascending, each once.
   void Query(const Area& area, std::vector<uint32_t>& out);
   size_t size() const { return boxes_.size(); }
@@ -35,12 +45,15 @@ class BoxGrid {
     int32_t c0, r0, c1, r1;
   };
   CellRange cellsOf(const Area& a) const;
+  bool oversized(const CellRange& r) const;
+  void insert(uint32_t k);
+  void remove(uint32_t k);
 
   std::vector<Area> boxes_;
+  std::unordered_map<const world::CInstance*, uint32_t> positions_;
   int64_t originX_ = 0, originY_ = 0, cellSize_ = 1;
   int32_t columns_ = 1, rows_ = 1;
-  std::vector<uint32_t> cellStart_;  // columns * rows + 1 offsets into items_
-  std::vector<uint32_t> items_;
+  std::vector<std::vector<uint32_t>> cells_;  // column-major: column * rows + row
   std::vector<uint32_t> oversized_;  // boxes spanning too many cells: candidates of every query
   std::vector<uint32_t> stamp_;      // last query that reported each position
   uint32_t query_ = 0;

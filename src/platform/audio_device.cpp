@@ -1,9 +1,40 @@
 #include "platform/audio_device.h"
 
 #include <SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 namespace qv::platform {
 namespace {
+
+// While an audio device opens, the sound libraries below SDL (ALSA, JACK, PulseAudio clients, SDL's
+// own disk driver) write their diagnostics straight to the process's stderr: on a machine without a
+// sound card ALSA alone prints a screen of lines. The player hears about a missing device once, in
+// the game's own message; everything written to stderr meanwhile goes to /dev/null. Opening
+// happens on the game thread at start, when nothing else of ours writes to stderr.
+class QuietStderr {
+ public:
+  QuietStderr() {
+    std::fflush(stderr);
+    saved_ = dup(STDERR_FILENO);
+    const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved_ >= 0 && null >= 0) dup2(null, STDERR_FILENO);
+    if (null >= 0) ::close(null);
+  }
+  ~QuietStderr() {
+    std::fflush(stderr);
+    if (saved_ < 0) return;
+    dup2(saved_, STDERR_FILENO);
+    ::close(saved_);
+  }
+  QuietStderr(const QuietStderr&) = delete;
+  QuietStderr& operator=(const QuietStderr&) = delete;
+
+ private:
+  int saved_ = -1;
+};
 
 // Samples per device block: about 23 ms at 44.1 kHz, short enough for game sounds to start
 // promptly, long enough that the mixer's per-block cost stays small.
@@ -15,6 +46,7 @@ class SdlAudioDevice final : public AudioDevice {
 
   bool open(AudioRenderer* renderer, int sampleRate) override {
     close();
+    QuietStderr quiet;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     renderer_ = renderer;
     SDL_AudioSpec want{};

@@ -82,6 +82,14 @@ std::string Utf8ToCp1252(std::string_view text) {
   return out;
 }
 
+std::string Utf8ToCp1252Dropping(std::string_view text) {
+  std::string out;
+  decode(text, [&](std::optional<char> b) {
+    if (b) out.push_back(*b);
+  });
+  return out;
+}
+
 std::optional<std::string> Utf8ToCp1252Exact(std::string_view text) {
   std::string out;
   bool exact = true;

@@ -14,6 +14,10 @@ std::string Cp1252ToUtf8(std::string_view text);
 // Characters outside the code page, and broken UTF-8 sequences, become "?".
 std::string Utf8ToCp1252(std::string_view text);
 
+// Characters outside the code page, and broken UTF-8 sequences, are left out (typed text: a
+// character the game cannot hold is dropped rather than turned into something else).
+std::string Utf8ToCp1252Dropping(std::string_view text);
+
 // Nothing when a character is outside the code page or the text is not well-formed UTF-8.
 std::optional<std::string> Utf8ToCp1252Exact(std::string_view text);
 

@@ -30,6 +30,7 @@ struct WindowEvent {
   int button = 0;     // mouse buttons: 1 left, 2 right, 3 middle
   int x = 0, y = 0;   // mouse position in the window's client area
   int wheel = 0;      // Wheel: 1 up, -1 down
+  bool alt = false;   // key events: an Alt key was held
   int width = 0, height = 0;
 };
 

@@ -1,5 +1,5 @@
 // Leak checking (in sanitizer builds) ignores allocations that system libraries keep for the life
-// of the process: fontconfig's configuration, FreeType, Mesa's and SDL's driver state. They are
+// of the process: fontconfig's configuration, FreeType, Mesa's, SDL's and ALSA's driver state. They are
 // not ours. Include this header in exactly one file of each program (its main).
 #pragma once
 
@@ -12,6 +12,7 @@ extern "C" const char* __lsan_default_suppressions() {
          "leak:swrast_dri.so\n"
          "leak:libLLVM\n"
          "leak:libSDL2\n"
+         "leak:libasound.so\n"
          "leak:libdbus-1.so\n"
          "leak:libX11.so\n"
          "leak:libglib-2.0.so\n";

@@ -18,11 +18,4 @@ void showMessageBox(const std::string& title, const std::string& text) {
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
-void showInformationBox(const std::string& title, const std::string& text) {
-  if (headlessMode()) return;
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return;
-  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), text.c_str(), nullptr);
-  SDL_QuitSubSystem(SDL_INIT_VIDEO);
-}
-
 }  // namespace qv::platform

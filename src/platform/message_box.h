@@ -8,8 +8,4 @@ namespace qv::platform {
 
 void showMessageBox(const std::string& title, const std::string& text);
 
-// An information window with one OK button (UTF-8 text), waiting until it is closed; nothing when
-// the run is headless or no display is available.
-void showInformationBox(const std::string& title, const std::string& text);
-
 }  // namespace qv::platform

@@ -20,6 +20,13 @@ void silenceFluidLog() {
   });
 }
 
+// The synthesizer's output gain. 1 passes every voice at the level its instrument sample, the
+// sound font's attenuation and the MIDI velocity and volume curves give it, with no headroom of the
+// synthesizer's own, as the General MIDI (DLS) synthesizers of the games' era played a note next to
+// a wave file. FluidSynth's default of 0.2 (-14 dB) left MIDI music far below sampled sound.
+// docs/sound.md gives the measured levels.
+constexpr double kSynthGain = 1.0;
+
 // A synthesizer with the sound font loaded: the costly part (tens of milliseconds), kept in a
 // pool between songs.
 struct LoadedSynth {
@@ -40,6 +47,7 @@ struct LoadedSynth {
 class SynthPool {
  public:
   static constexpr size_t kMaxIdle = 8;
+  static constexpr int kFlushFrames = 64;  // one of the synthesizer's own blocks
 
   std::optional<LoadedSynth> take(int sampleRate, const std::string& font) {
     std::lock_guard guard(lock_);
@@ -54,7 +62,14 @@ class SynthPool {
   }
 
   void give(LoadedSynth s) {
-    fluid_synth_system_reset(s.synth);  // all notes off, controllers and programs to their defaults
+    // Controllers and programs to their defaults, then every voice off at once (in this order: a
+    // reset after the sounds-off leaves the voices sounding). The synthesizer applies both when it
+    // next renders, so one block is rendered here; otherwise the next song taking it would begin
+    // with the tail of this one's notes.
+    fluid_synth_system_reset(s.synth);
+    fluid_synth_all_sounds_off(s.synth, -1);
+    float flush[2 * kFlushFrames];
+    fluid_synth_write_float(s.synth, kFlushFrames, flush, 0, 2, flush, 1, 2);
     {
       std::lock_guard guard(lock_);
       if (idle_.size() < kMaxIdle) {
@@ -87,6 +102,11 @@ std::optional<LoadedSynth> loadSynth(int sampleRate, const std::string& font) {
   s.settings = new_fluid_settings();
   if (s.settings == nullptr) return std::nullopt;
   fluid_settings_setnum(s.settings, "synth.sample-rate", sampleRate);
+  fluid_settings_setnum(s.settings, "synth.gain", kSynthGain);
+  // A MIDI sound plays on a plain stereo path, which has no reverb or chorus unit for the notes'
+  // effect sends: a game adds reverb or chorus through the sound's effects, as for a wave.
+  fluid_settings_setint(s.settings, "synth.reverb.active", 0);
+  fluid_settings_setint(s.settings, "synth.chorus.active", 0);
   // The player advances with the samples rendered, not with a wall-clock thread: no threads,
   // and the song stays in step with the mix whatever the device does.
   fluid_settings_setstr(s.settings, "player.timing-source", "sample");

@@ -3,9 +3,17 @@
 #include <algorithm>
 
 #include "data/game_writer.h"
-#include "project/extension_package.h"
+#include "extensions/extension_package.h"
 
 namespace qv::project {
+
+using extensions::ExtensionConstant;
+using extensions::ExtensionFile;
+using extensions::ExtensionFunction;
+using extensions::ExtensionPackage;
+using extensions::ReadExtensionPackage;
+using extensions::WriteExtensionPackage;
+using extensions::kExtensionArgumentTypes;
 namespace {
 
 std::vector<uint8_t> rest(const data::CStream& s) {

@@ -8,7 +8,7 @@
 
 #include "motion/path.h"
 #include "game/included_files.h"
-#include "project/extension_package.h"
+#include "extensions/extension_package.h"
 #include "project/project_files.h"
 #include "world/instances.h"
 #include "world/object.h"
@@ -17,6 +17,14 @@
 #include "world/trigger.h"
 
 namespace qv::project {
+
+using extensions::ExtensionConstant;
+using extensions::ExtensionFile;
+using extensions::ExtensionFunction;
+using extensions::ExtensionPackage;
+using extensions::ReadExtensionPackage;
+using extensions::WriteExtensionPackage;
+using extensions::kExtensionArgumentTypes;
 namespace {
 
 // --- unpack ----------------------------------------------------------------------------------------
@@ -938,6 +946,9 @@ std::vector<uint8_t> loadExtensionPackage(const fs::path& root, const Entry& e) 
   ExtensionPackage x;
   x.name = e.name;
   x.folder = f.string("folder", "");
+  // Files given by source (a file under extension_packages/) make the files block at build.
+  std::vector<std::vector<uint8_t>> sources;
+  bool fromSources = false;
   if (f.has("files")) {
     const json& files = f.at("files");
     if (!files.is_array()) fail(e.file, "files", "a list of files is expected");
@@ -946,6 +957,12 @@ std::vector<uint8_t> loadExtensionPackage(const fs::path& root, const Entry& e) 
       ExtensionFile file;
       file.fileName = ff.string("file_name", "");
       file.kind = ff.integer("kind", 0);
+      if (ff.has("source")) {
+        fromSources = true;
+        sources.push_back(needFile(root, "extension_packages/" + pathField(ff, "source"), e.file, ff.field("source")));
+      } else if (file.kind != 3) {
+        sources.emplace_back();
+      }
       file.initFunction = ff.string("init", "");
       file.finalFunction = ff.string("final", "");
       if (ff.has("functions")) {
@@ -978,7 +995,14 @@ std::vector<uint8_t> loadExtensionPackage(const fs::path& root, const Entry& e) 
       x.files.push_back(std::move(file));
     }
   }
-  if (f.has("files_block")) x.filesBlock = needFile(root, "extension_packages/" + pathField(f, "files_block"), e.file, "files_block");
+  if (f.has("files_block")) {
+    if (fromSources) fail(e.file, "files_block", "a package takes its files from a files block or from sources, not both");
+    x.filesBlock = needFile(root, "extension_packages/" + pathField(f, "files_block"), e.file, "files_block");
+  } else if (fromSources) {
+    uint32_t seed = 0;
+    for (const char c : x.name) seed = seed * 31 + static_cast<unsigned char>(c);
+    x.filesBlock = extensions::PackFilesBlock(sources, int32_t(1000 + seed % 100000));
+  }
   data::CStream s;
   WriteExtensionPackage(s, x);
   return s.bytes();

@@ -1,6 +1,10 @@
 #include "runner/gamepad_keys.h"
 
+#include <algorithm>
 #include <cctype>
+#include <set>
+
+#include "world/object.h"
 
 namespace qv::runner {
 
@@ -18,6 +22,87 @@ GamepadKeyTable DefaultGamepadKeys() {
   keys[kPadStart] = 13;
   keys[kPadBack] = 27;
   return keys;
+}
+
+KeyUse GameKeyUse() {
+  // Event kinds whose number is the key: keyboard (held), key press, key release.
+  constexpr int32_t kKeyEventKinds[] = {5, 9, 10};
+  // Key numbers 0 and 1 are "no key" and "any key", not keys a button could stand for.
+  constexpr int32_t kFirstKey = 2, kLastKey = 255;
+  KeyUse use;
+  for (int32_t i = 0; i < world::ObjectCount(); ++i) {
+    const world::CObject* object = world::GetObject(i);
+    if (object == nullptr) continue;
+    std::set<int32_t> keys;  // an object counts once per key, whatever events it has for it
+    for (int32_t kind : kKeyEventKinds) {
+      for (const auto& [key, event] : object->events[static_cast<size_t>(kind)]) {
+        if (key >= kFirstKey && key <= kLastKey && event && !event->empty()) keys.insert(key);
+      }
+    }
+    for (int32_t key : keys) ++use[key];
+  }
+  return use;
+}
+
+namespace {
+// The buttons the game's keys are handed to, in order.
+constexpr int kButtons[] = {kPadA, kPadB, kPadX, kPadY, kPadLeftShoulder, kPadRightShoulder};
+}  // namespace
+
+GamepadKeyTable FitGamepadKeysToGame(const GamepadKeyTable& keys, const GamepadChosen& chosen, const KeyUse& use) {
+  GamepadKeyTable out = keys;
+  const GamepadKeyTable defaults = DefaultGamepadKeys();
+  const auto uses = [&use](int key) {
+    const auto it = use.find(key);
+    return it == use.end() ? 0 : it->second;
+  };
+
+  if (!uses(37) && !uses(38) && !uses(39) && !uses(40) && uses('W') && uses('A') && uses('S') && uses('D')) {
+    const std::pair<int, int> letters[] = {{kPadUp, 'W'}, {kPadDown, 'S'}, {kPadLeft, 'A'}, {kPadRight, 'D'}};
+    for (const auto& [control, key] : letters) {
+      if (!chosen[static_cast<size_t>(control)]) out[static_cast<size_t>(control)] = key;
+    }
+  }
+  std::set<int> taken;  // keys with a control already
+  for (int control : {kPadUp, kPadDown, kPadLeft, kPadRight, kPadStart, kPadBack}) taken.insert(out[static_cast<size_t>(control)]);
+  for (int b : kButtons) {
+    if (chosen[static_cast<size_t>(b)]) taken.insert(out[static_cast<size_t>(b)]);
+  }
+  taken.erase(0);
+
+  // The game's keys, most used first; among equals, a key of the fixed defaults first.
+  const auto defaultRank = [&defaults](int key) {
+    for (size_t i = 0; i < std::size(kButtons); ++i) {
+      if (defaults[static_cast<size_t>(kButtons[i])] == key) return static_cast<int>(i);
+    }
+    return static_cast<int>(std::size(kButtons));
+  };
+  std::vector<int> ranked;
+  for (const auto& [key, count] : use) {
+    if (count > 0 && !taken.count(key)) ranked.push_back(key);
+  }
+  std::stable_sort(ranked.begin(), ranked.end(), [&](int a, int b) {
+    if (uses(a) != uses(b)) return uses(a) > uses(b);
+    return defaultRank(a) < defaultRank(b);
+  });
+
+  std::vector<int> leftOver;
+  size_t next = 0;
+  for (int b : kButtons) {
+    if (chosen[static_cast<size_t>(b)]) continue;
+    if (next < ranked.size()) {
+      out[static_cast<size_t>(b)] = ranked[next];
+      taken.insert(ranked[next++]);
+    } else {
+      leftOver.push_back(b);
+    }
+  }
+  for (int b : leftOver) {
+    const int key = defaults[static_cast<size_t>(b)];
+    out[static_cast<size_t>(b)] = taken.count(key) ? 0 : key;
+    if (key != 0) taken.insert(key);
+  }
+  return out;
 }
 
 const char* GamepadControlName(int control) {

@@ -18,8 +18,26 @@ namespace qv::runner {
 // The key (a Windows virtual-key number, 0 for none) of each control.
 using GamepadKeyTable = std::array<int, platform::kPadControlCount>;
 
+// Which controls the player gave a key of their own (those keep it whatever the game uses).
+using GamepadChosen = std::array<bool, platform::kPadControlCount>;
+
 // Stick and d-pad to the arrow keys, A to space, B to X, X to Z, start to Enter, back to Escape.
 GamepadKeyTable DefaultGamepadKeys();
+
+// How much a game uses each key (a Windows virtual-key number): the objects whose keyboard,
+// key-press or key-release events are for it.
+using KeyUse = std::map<int, int>;
+// The use of keys in the objects of the game loaded now. Keys read only from code
+// (keyboard_check and the like) are not seen.
+KeyUse GameKeyUse();
+
+// `keys` fitted to a game: the buttons A, B, X, Y, left and right shoulder stand for the keys the
+// game uses most, in that order (ties go to the fixed defaults' order, then to the lower key);
+// keys that have controls of their own (the directions, start and back) are not handed out again.
+// Buttons left over keep their fixed default unless another button took that key. A game that
+// reacts to W, A, S and D and to no arrow key gets those letters on the directions. Controls in
+// `chosen` keep their key from `keys`.
+GamepadKeyTable FitGamepadKeysToGame(const GamepadKeyTable& keys, const GamepadChosen& chosen, const KeyUse& use);
 
 // The control's name in the settings ("a", "start", "left_shoulder", ...).
 const char* GamepadControlName(int control);

@@ -18,64 +18,11 @@
 #include "world/room.h"
 #include "world/time_line.h"
 #include "world/trigger.h"
+#include "extensions/extension_packages.h"
 
 namespace qv::runner {
 
 namespace {
-
-// The extension packages chunk, walked record by record (its layout has no frame to skip by):
-// packages are kept whole (their file records and contents), one record per package.
-bool keepExtensionPackages(data::CStream& s) {
-  auto& list = data::keptRecords(data::ChunkId::ExtensionPackages);
-  list.clear();
-  constexpr int32_t kVersion = 700;
-  // Any other version means "no packages"; what follows is the next chunk.
-  const size_t start = s.position();
-  if (s.ReadInteger() != kVersion) {
-    s.seek(start + 4);
-    return true;
-  }
-  const auto packages = data::ReadCount(s, 4);
-  if (!packages) return false;
-  for (int32_t p = 0; p < *packages; ++p) {
-    const size_t from = s.position();
-    if (s.ReadInteger() != kVersion) return false;
-    data::KeptRecord r;
-    r.exists = true;
-    r.name = s.ReadString();
-    s.ReadString();  // folder
-    const auto files = data::ReadCount(s, 4);
-    if (!files) return false;
-    for (int32_t f = 0; f < *files; ++f) {
-      if (s.ReadInteger() != kVersion) return false;
-      s.ReadString();   // file name
-      s.ReadInteger();  // kind
-      s.ReadString();   // initialization function
-      s.ReadString();   // finalization function
-      const auto functions = data::ReadCount(s, 4);
-      if (!functions) return false;
-      for (int32_t k = 0; k < *functions; ++k) {
-        if (s.ReadInteger() != kVersion) return false;
-        s.ReadString();
-        s.ReadString();
-        for (int n = 0; n < 3 + 17 + 1; ++n) s.ReadInteger();  // call type, id, count, 17 types, result
-      }
-      const auto constants = data::ReadCount(s, 4);
-      if (!constants) return false;
-      for (int32_t k = 0; k < *constants; ++k) {
-        if (s.ReadInteger() != kVersion) return false;
-        s.ReadString();
-        s.ReadString();
-      }
-    }
-    s.ReadCompressedBlock();
-    const auto& bytes = s.bytes();
-    r.record = data::CStream(std::vector<uint8_t>(bytes.begin() + static_cast<std::ptrdiff_t>(from),
-                                            bytes.begin() + static_cast<std::ptrdiff_t>(s.position())));
-    list.push_back(std::move(r));
-  }
-  return true;
-}
 
 bool readConstants(data::CStream& s) {
   auto& list = gameConstants();
@@ -103,7 +50,7 @@ bool keepGameInformation(data::CStream& s) {
 
 bool readChunk(data::ChunkId chunk, data::CStream& s) {
   switch (chunk) {
-    case data::ChunkId::ExtensionPackages: return keepExtensionPackages(s);
+    case data::ChunkId::ExtensionPackages: return extensions::LoadExtensionPackages(s);
     case data::ChunkId::Triggers: return world::ReadTriggersChunk(s);
     case data::ChunkId::Constants: return readConstants(s);
     case data::ChunkId::Sounds: return sound::ReadSoundsChunk(s, sound::soundList());

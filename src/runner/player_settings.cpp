@@ -50,7 +50,10 @@ Setting padSetting(const char* key, const char* variable) {
   return {key, variable, "a key name such as space, enter, escape, left, z, 5, f1 or none",
           [](const std::string& value, const std::string&, PlayerSettings& s) {
             const auto k = KeyFromName(value);
-            if (k) s.padKeys[Control] = *k;
+            if (k) {
+              s.padKeys[Control] = *k;
+              s.padKeyChosen[Control] = true;
+            }
             return k.has_value();
           }};
 }

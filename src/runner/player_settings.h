@@ -33,6 +33,7 @@ struct PlayerSettings {
   std::string saveFolder;  // absolute; empty keeps the game's own folder
   bool gamepad = true;     // controllers stand in for keys
   GamepadKeyTable padKeys = DefaultGamepadKeys();
+  GamepadChosen padKeyChosen{};  // controls the player gave a key: the game's keys do not move them
 
   bool operator==(const PlayerSettings&) const = default;
 };

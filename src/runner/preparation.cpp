@@ -5,6 +5,7 @@
 #include "code/errors.h"
 #include "code/interpreter.h"
 #include "code/registry.h"
+#include "extensions/extension_packages.h"
 #include "graphics/sprite_drawing.h"
 #include "graphics/display.h"
 #include "platform/game_window.h"
@@ -92,9 +93,12 @@ bool PrepareAll(const std::function<bool()>& prepareGraphics) {
   Progress(50, "Extracting included files");
   game::ExtractIncludedFiles();
 
-  // Extension packages are read and kept; preparing them (and binding their functions) belongs
-  // to the extension subsystem, which is not built yet, so there is nothing to fail here.
   Progress(55, "Preparing extension pacakges");
+  {
+    std::string failure;
+    const auto show = [](const std::string& message) { platform::showMessageBox(ApplicationTitle(), message); };
+    if (!extensions::PrepareExtensionPackages(show, failure)) return fail(failure);
+  }
 
   Progress(60, "Preparing constants");
   std::string failure;

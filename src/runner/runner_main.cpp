@@ -10,6 +10,8 @@
 
 #include "code/date.h"
 #include "code/debug_output.h"
+#include "extensions/extension_packages.h"
+#include "extensions/external_functions.h"
 #include "data/container.h"
 #include "data/messages.h"
 #include "data/runner_state.h"
@@ -251,7 +253,8 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
       if (const std::string mappings = GamepadMappingsPath(platform::environmentVariable);
           !mappings.empty() && fs::exists(mappings, ec) && !platform::AddGamepadMappings(mappings))
         std::fprintf(stderr, "quorvane: %s: not a controller mapping file; ignored\n", mappings.c_str());
-      auto pad = std::make_shared<GamepadKeys>(player.padKeys);
+      // Buttons stand for the keys this game's objects react to most, where the player chose none.
+      auto pad = std::make_shared<GamepadKeys>(FitGamepadKeysToGame(player.padKeys, player.padKeyChosen, GameKeyUse()));
       loop.pumpEvents = [pad] {
         const bool open = graphics::display().processEvents();
         for (const platform::WindowEvent& e : pad->update(platform::ReadGamepadControls()))
@@ -324,6 +327,8 @@ int RunnerMain(int argc, char** argv) {
     });
   const bool played = RunGame(executable, arguments);
   if (played) cleanUpAfterGame();
+  extensions::ForgetExternals();  // every library still open is freed before its files go
+  extensions::ForgetExtensionPackages();
   data::RemoveTempDirectory();
   if (!played) return kExitNotStarted;
   if (const int signal = platform::InterruptSignal()) return 128 + signal;

@@ -10,6 +10,9 @@ namespace {
 // How long effects run on after the last voice: longer than the default reverb's decay and than
 // several repeats of the longest echo.
 constexpr int64_t kEffectTailFrames = 4 * kMixRate;
+// Frames a shifted voice's converter is given before the frame it starts at: more than its
+// filter reaches back at the lowest Doppler rate (0.5).
+constexpr size_t kShiftHistoryFrames = 128;
 
 }  // namespace
 
@@ -20,8 +23,8 @@ double MillibelToGain(double millibels) {
 
 void Voice::mixInto(float* out, float* scratch, int frames, double rate) {
   if (ended) return;
-  if (!midi && rate != 1.0) {
-    mixResampled(out, frames, rate);
+  if (!midi && shifter && (shifting || rate != 1.0)) {
+    mixShifted(out, scratch, frames, rate);
     return;
   }
   if (midi) {
@@ -51,27 +54,45 @@ void Voice::mixInto(float* out, float* scratch, int frames, double rate) {
   if (frame >= total && !loop) ended = true;
 }
 
-void Voice::mixResampled(float* out, int frames, double rate) {
+size_t Voice::readShifted(float* dst, size_t frames, double rate) {
   const std::vector<float>& s = *samples;
   const size_t total = s.size() / 2;
-  for (int i = 0; i < frames; ++i) {
-    if (frame >= total) {
-      if (!loop || total == 0) {
-        ended = true;
-        return;
-      }
-      frame -= total;
+  size_t made = 0;
+  while (made < frames) {
+    if (frame >= total && loop && total > 0) frame = 0;  // the converter reads on across the seam
+    const bool last = frame >= total;
+    size_t used = 0, n = 0;
+    if (!shifter->process(s.data() + 2 * std::min(frame, total), last ? 0 : total - frame, last, dst + 2 * made,
+                          frames - made, 1.0 / rate, used, n)) {
+      ended = true;
+      break;
     }
-    const size_t next = frame + 1 < total ? frame + 1 : (loop ? 0 : frame);
-    const auto t = static_cast<float>(fraction);
-    out[2 * i] += s[2 * frame] + (s[2 * next] - s[2 * frame]) * t;
-    out[2 * i + 1] += s[2 * frame + 1] + (s[2 * next + 1] - s[2 * frame + 1]) * t;
-    fraction += rate;
-    const double whole = std::floor(fraction);
-    frame += static_cast<size_t>(whole);
-    fraction -= whole;
+    frame += used;
+    made += n;
+    if (used == 0 && n == 0) {
+      if (last) ended = true;  // the converter has given out its last frames
+      break;
+    }
   }
-  if (frame >= total && !loop) ended = true;
+  return made;
+}
+
+void Voice::mixShifted(float* out, float* scratch, int frames, double rate) {
+  if (!shifting) {
+    // The converter starts empty: it is first fed the frames just played and the output for them
+    // is dropped, so it continues the sound from this frame without a click.
+    shifting = true;
+    const size_t history = std::min<size_t>(frame, kShiftHistoryFrames);
+    frame -= history;
+    auto drop = static_cast<size_t>(std::ceil(static_cast<double>(history) / rate));
+    while (drop > 0 && !ended) {
+      const size_t n = readShifted(scratch, std::min<size_t>(drop, static_cast<size_t>(frames)), rate);
+      if (n == 0) break;
+      drop -= n;
+    }
+  }
+  const size_t made = ended ? 0 : readShifted(scratch, static_cast<size_t>(frames), rate);
+  for (size_t i = 0; i < 2 * made; ++i) out[i] += scratch[i];
 }
 
 double DopplerRate(const Placement3D& p) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/midi_synth.h"
+#include "platform/resampler.h"
 #include "sound/effects.h"
 
 namespace qv::sound {
@@ -28,19 +29,25 @@ double MillibelToGain(double millibels);
 // rendered by its own synthesizer.
 struct Voice {
   SharedSamples samples;
-  size_t frame = 0;
+  size_t frame = 0;  // the next frame to read (to hand the converter, while the voice is shifted)
   bool loop = false;
   std::unique_ptr<platform::MidiSynth> midi;
   bool ended = false;
 
-  double fraction = 0;  // position between `frame` and the next, when read at another rate
+  // The band-limited converter that plays a 3D sound at its Doppler rate, made when the voice
+  // starts (a voice without one plays unshifted). Once the rate first leaves 1 the voice reads
+  // through it until it ends, so the sound never jumps between the two ways of reading.
+  std::unique_ptr<platform::StreamResampler> shifter;
+  bool shifting = false;
 
   // Adds `frames` stereo frames into `out`; `scratch` holds at least 2 * frames floats. `rate` is
   // the playback rate of sampled sounds (1 = as recorded; the Doppler shift of 3D sounds).
   void mixInto(float* out, float* scratch, int frames, double rate = 1.0);
 
  private:
-  void mixResampled(float* out, int frames, double rate);
+  void mixShifted(float* out, float* scratch, int frames, double rate);
+  // Up to `frames` frames at `rate` through the shifter into `dst`; how many it made.
+  size_t readShifted(float* dst, size_t frames, double rate);
 };
 
 // 3D placement of a bus as the back-end was given it (DirectSound coordinates: x right, y up,

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "code/rounding.h"
+#include "platform/resampler.h"
 #include "platform/sound_decoder.h"
 #include "sound/sound_format.h"
 
@@ -19,6 +20,15 @@ namespace {
 // decoded form is about ten times the size of a compressed file; longer music belongs in a
 // streamed format the game plays as multimedia.
 constexpr size_t kMaxDecodedFrames = size_t{48000} * 60 * 10;
+// The same ten minutes at the mixer's rate: a sound whose header claims a tiny rate is cut there
+// rather than stretched without bound.
+constexpr size_t kMaxMixerFrames = size_t{kMixRate} * 60 * 10;
+// The converter that brings sounds to the mixer's rate, chosen by the aliasing of a swept tone
+// and the cost of converting (docs/sound.md, "Sample-rate conversion").
+constexpr platform::ResampleQuality kResampleQuality = platform::ResampleQuality::kSincMedium;
+// The converter of a moving 3D sound's Doppler shift, run while it plays: the fastest sinc one
+// (aliasing of a swept tone -102 dB or lower, at half the medium one's cost; docs/sound.md).
+constexpr platform::ResampleQuality kDopplerQuality = platform::ResampleQuality::kSincFastest;
 // Largest sound file read from disk, for the same reason.
 constexpr size_t kMaxFileBytes = size_t{512} << 20;
 // Instances of one sound playing at once: enough for rapid-fire effects, bounded so that a game
@@ -67,29 +77,17 @@ Voice makeVoice(const SharedSamples& samples, std::unique_ptr<platform::MidiSynt
 // ---- conversions ----
 
 std::vector<float> ToMixerFormat(const std::vector<float>& in, int channels, int sampleRate) {
-  std::vector<float> out;
-  if (channels <= 0 || sampleRate <= 0) return out;
+  std::vector<float> stereo;
+  if (channels <= 0 || sampleRate <= 0) return stereo;
   const size_t frames = in.size() / static_cast<size_t>(channels);
-  auto sample = [&](size_t f, int c) { return in[f * static_cast<size_t>(channels) + static_cast<size_t>(std::min(c, channels - 1))]; };
-  if (sampleRate == kMixRate) {
-    out.resize(2 * frames);
-    for (size_t f = 0; f < frames; ++f) {
-      out[2 * f] = sample(f, 0);
-      out[2 * f + 1] = sample(f, 1);
-    }
-    return out;
+  const size_t second = channels > 1 ? 1 : 0;
+  stereo.resize(2 * frames);
+  for (size_t f = 0; f < frames; ++f) {
+    stereo[2 * f] = in[f * static_cast<size_t>(channels)];
+    stereo[2 * f + 1] = in[f * static_cast<size_t>(channels) + second];
   }
-  const double step = static_cast<double>(sampleRate) / kMixRate;
-  const auto outFrames = static_cast<size_t>(static_cast<double>(frames) / step);
-  out.resize(2 * outFrames);
-  for (size_t f = 0; f < outFrames; ++f) {
-    const double pos = static_cast<double>(f) * step;
-    const auto i = static_cast<size_t>(pos);
-    const auto t = static_cast<float>(pos - static_cast<double>(i));
-    const size_t j = std::min(i + 1, frames - 1);
-    for (int c = 0; c < 2; ++c) out[2 * f + static_cast<size_t>(c)] = sample(i, c) + (sample(j, c) - sample(i, c)) * t;
-  }
-  return out;
+  if (sampleRate == kMixRate) return stereo;
+  return platform::ResampleFrames(stereo, 2, sampleRate, kMixRate, kResampleQuality, kMaxMixerFrames);
 }
 
 // ---- opening and closing ----
@@ -260,6 +258,8 @@ void SoundBackend::Play(int slot, bool loop) {
     synth = platform::CreateMidiSynth(*midi, kMixRate, loop, tempo);
     if (!synth) return;
   }
+  std::unique_ptr<platform::StreamResampler> shifter;
+  if (kind == kKind3D && samples) shifter = platform::CreateStreamResampler(2, kDopplerQuality);
   std::vector<Voice> stopped;
   std::lock_guard guard(lock_);
   if (!usable(slot) || slots_[static_cast<size_t>(slot)].midi != midi) return;  // freed meanwhile
@@ -278,6 +278,7 @@ void SoundBackend::Play(int slot, bool loop) {
     bus.voices.erase(bus.voices.begin());
   }
   bus.voices.push_back(makeVoice(samples, std::move(synth), loop));
+  bus.voices.back().shifter = std::move(shifter);
 }
 
 void SoundBackend::Stop(int slot) {

@@ -141,7 +141,8 @@ class SoundBackend final : public platform::AudioRenderer {
 SoundBackend& soundBackend();
 
 // Stereo float samples at the mixer rate from a decoded file (mono is doubled; of more channels
-// the first two are kept; other rates are converted by linear interpolation).
+// the first two are kept; other rates are converted by a band-limited resampler; at most ten
+// minutes).
 std::vector<float> ToMixerFormat(const std::vector<float>& interleaved, int channels, int sampleRate);
 
 }  // namespace qv::sound

@@ -33,6 +33,13 @@ std::string matchComponent(const fs::path& dir, const std::string& name) {
 
 }  // namespace
 
+std::string GamePath(std::string_view hostPath) {
+  std::string out = platform::Utf8ToCp1252(hostPath);
+  for (char& c : out)
+    if (c == '/') c = '\\';
+  return out;
+}
+
 std::string HostTempDirectory() {
   std::error_code ec;
   fs::path p = fs::temp_directory_path(ec);

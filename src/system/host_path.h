@@ -16,6 +16,10 @@ namespace qv::system {
 // The host path for a game path (relative paths stay relative to the working directory).
 std::string HostPath(std::string_view gamePath);
 
+// The game's form of a host path (UTF-8, "/" separators): code page 1252 with "\" separators, so
+// the filename_* functions take it apart and HostPath gives the same path back.
+std::string GamePath(std::string_view hostPath);
+
 // The host's temporary directory (TMPDIR or /tmp), without a trailing separator.
 std::string HostTempDirectory();
 

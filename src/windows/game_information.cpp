@@ -1,15 +1,13 @@
 #include "windows/game_information.h"
-#include "platform/code_page.h"
 
 #include <optional>
 
 #include "platform/bounded_file.h"
-#include "platform/message_box.h"
 #include "data/container.h"
 #include "data/kept_records.h"
 #include "data/stream.h"
 #include "system/host_path.h"
-#include "windows/rich_text.h"
+#include "windows/information_window.h"
 #include "world/input.h"
 
 namespace qv::windows {
@@ -96,9 +94,8 @@ GameInformation CurrentGameInformation() {
 }
 
 void ShowGameInformation() {
-  const GameInformation info = CurrentGameInformation();
-  platform::showInformationBox(platform::Cp1252ToUtf8(info.caption),
-                           platform::Cp1252ToUtf8(RichTextToPlain(info.richText)));
+  InformationWindow window(CurrentGameInformation());
+  RunModal(window);
   world::ClearInput();
 }
 

@@ -1,7 +1,7 @@
 // The game information: a rich-text page the game carries with the settings of the window that
-// shows it. F1 (when its setting is on), `show_info` and the information action open it; here it
-// opens as a modal message window with the page's plain text under its caption, and the game waits
-// until it is closed. `load_info` replaces the text by a rich-text file.
+// shows it. F1 (when its setting is on), `show_info` and the information action open it in the
+// information window (windows/information_window.h), and the game waits until it is closed.
+// `load_info` replaces the text by a rich-text file.
 #pragma once
 
 #include <cstdint>

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 #include "code/rounding.h"
 #include "graphics/sprite.h"
@@ -14,16 +15,41 @@ namespace {
 int32_t rounded(double v) { return code::roundToInt32(v); }
 uint64_t boxVersion = 0;
 
+// The record of changes: entry i is the change that made the version changesBase + i + 1.
+constexpr size_t kMaxChanges = size_t{1} << 16;
+std::vector<world::CInstance*> changes;
+uint64_t changesBase = 0;
+
 void computeBox(world::CInstance& in);
 }  // namespace
 
 uint64_t BoxVersion() { return boxVersion; }
-void RestoreBoxVersion(uint64_t version) { boxVersion = version; }
+
+void RestoreBoxVersion(uint64_t version) {
+  if (version >= changesBase && version - changesBase <= changes.size()) {
+    changes.resize(size_t(version - changesBase));
+  } else {
+    changes.clear();
+    changesBase = version;
+  }
+  boxVersion = version;
+}
+
+std::optional<std::span<world::CInstance* const>> BoxChangesSince(uint64_t version) {
+  if (version < changesBase || version > boxVersion) return std::nullopt;
+  return std::span<world::CInstance* const>(changes).subspan(size_t(version - changesBase));
+}
 
 void ComputeBoundingBox(world::CInstance& in) {
   const int32_t l = in.bboxLeft, t = in.bboxTop, r = in.bboxRight, b = in.bboxBottom;
   computeBox(in);
-  if (l != in.bboxLeft || t != in.bboxTop || r != in.bboxRight || b != in.bboxBottom) ++boxVersion;
+  if (l == in.bboxLeft && t == in.bboxTop && r == in.bboxRight && b == in.bboxBottom) return;
+  if (changes.size() >= kMaxChanges) {
+    changes.clear();
+    changesBase = boxVersion;
+  }
+  ++boxVersion;
+  changes.push_back(&in);
 }
 
 namespace {

@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <span>
 
 namespace qv::world {
 class CInstance;
@@ -23,8 +25,13 @@ void ComputeBoundingBox(world::CInstance& instance);
 // while it stands still.
 uint64_t BoxVersion();
 // Puts the count back after a change that was undone exactly (a search that moves its instance
-// for a test and back).
+// for a test and back); the changes after `version` are forgotten with it.
 void RestoreBoxVersion(uint64_t version);
+// The instances whose boxes changed after `version`, oldest first (an instance that changed twice
+// is named twice), so a cache can follow the changes instead of starting again; nothing when the
+// record does not reach back that far (it keeps the last 65,536 changes). The instances named are
+// alive as long as no instance list changed since `version`.
+std::optional<std::span<world::CInstance* const>> BoxChangesSince(uint64_t version);
 
 // Position setter: writes x and y and recomputes the box, only when either value changes.
 void SetPosition(world::CInstance& instance, double x, double y);

@@ -111,7 +111,7 @@ TEST_F(DrawingActions, ShapesBarsImagesAndTextInTheDrawEvent) {
   // Shows, on dark grey: a red square at the top left (with an aqua outline above it), a lime
   // ellipse, a red-to-blue and a white-to-black gradient, an aqua line and arrow, a half-full
   // olive bar on black, three magenta squares and a fourth apart, "2.50" and "S:0" in white.
-  graphics::drawtest::ExpectGolden("action_drawing_members", shot);
+  ExpectGolden("action_drawing_members", shot);
 }
 
 }  // namespace

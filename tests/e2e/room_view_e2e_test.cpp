@@ -161,6 +161,6 @@ TEST(RoomViewE2E, AGameWithViewsTilesAndAScoreDisplayDrawsItsFrame) {
   data::TBitmap32 shot(image->width, image->height);
   shot.pixels = image->pixels;
   for (uint32_t& p : shot.pixels) p |= 0xFF000000;
-  graphics::drawtest::ExpectGolden("room_game_views_hud", shot);
+  ExpectGolden("room_game_views_hud", shot);
   fs::remove_all(dir);
 }

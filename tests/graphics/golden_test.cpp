@@ -13,44 +13,12 @@
 #include "graphics/sprite_drawing.h"
 #include "graphics_test_support.h"
 #include "platform/image_codecs.h"
+#include "support/golden.h"
 
 namespace qv::graphics {
 namespace {
 
 using namespace testing;
-
-constexpr int kTolerance = 2;
-
-std::string GoldenPath(const std::string& name) { return std::string(QV_SOURCE_DIR) + "/tests/golden/" + name + ".png"; }
-
-// Largest per-channel difference, or 256 when the sizes differ.
-int MaxDifference(const data::TBitmap32& a, const data::TBitmap32& b) {
-  if (a.width != b.width || a.height != b.height) return 256;
-  int worst = 0;
-  for (size_t i = 0; i < a.pixels.size(); ++i)
-    for (int s = 0; s < 32; s += 8)
-      worst = std::max(worst, std::abs(int((a.pixels[i] >> s) & 255) - int((b.pixels[i] >> s) & 255)));
-  return worst;
-}
-
-void ExpectGolden(const std::string& name, const data::TBitmap32& actual) {
-  const std::string path = GoldenPath(name);
-  if (std::getenv("QV_UPDATE_GOLDEN")) {
-    ASSERT_TRUE(SavePng(actual, path));
-    return;
-  }
-  std::vector<uint8_t> bytes;
-  ASSERT_TRUE(ReadWholeFile(path, bytes)) << "missing golden image " << path;
-  auto golden = platform::DecodePng(bytes.data(), bytes.size());
-  ASSERT_TRUE(golden);
-  data::TBitmap32 g;
-  g.width = golden->width;
-  g.height = golden->height;
-  g.pixels = golden->pixels;
-  const int diff = MaxDifference(actual, g);
-  if (diff > kTolerance) SavePng(actual, TempPath(name + ".actual.png"));
-  EXPECT_LE(diff, kTolerance) << name << " differs; the picture drawn is in " << TempPath(name + ".actual.png");
-}
 
 // A 20 x 20 test sprite: a one-pixel red border, a blue and white checkerboard of 2-pixel cells
 // inside, and a green pixel at (5, 5), fully opaque.

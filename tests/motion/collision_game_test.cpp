@@ -369,5 +369,43 @@ TEST(CollisionGames, BroadPhaseKeepsEverySearchAnswer) {
   EXPECT_EQ(gridded, walked);
 }
 
+// Instances that move in their step and then search, as most games do: the grid follows each
+// moved box (across cells, growing past the oversized limit and back, turning) and answers as the
+// walk over every instance does.
+TEST(CollisionGames, BroadPhaseFollowsBoxesMovedBetweenSearches) {
+  auto play = [](bool broadPhase) {
+    UseBroadPhase(broadPhase);
+    TestGame g;
+    blockSprite(g);
+    auto& mover = g.object("obj_mover");  // 0
+    mover.object.sprite = 0;
+    mover.on(ev_step, 0, R"(
+      x += hspeed * 3; y += vspeed * 5;
+      if id mod 17 == 0 { x = (x * 7 + 101) mod 330 - 10 }
+      if id mod 23 == 0 { image_xscale = 1 + ((image_xscale * 13) mod 40) }
+      if id mod 29 == 0 { image_angle += 35 }
+      if !place_free(x + hspeed, y) { hspeed = -hspeed }
+      test_log(string(id) + ' ' + string(instance_place(x, y, obj_mover)) + ' ' + string(place_meeting(x + 4, y + 4, all)))
+    )");
+    auto& maker = g.object("obj_maker");  // 1
+    maker.on(ev_create, 0, R"(
+      for (i = 0; i < 200; i += 1) {
+        n = instance_create((i * 37) mod 300, (i * 53) mod 220, obj_mover);
+        n.hspeed = (i mod 5) - 2; n.vspeed = (i mod 3) - 1; n.solid = (i mod 3 == 0);
+      }
+    )");
+    g.room("rm").place(1, 0, 0, 100001);
+    g.run(8);
+    UseBroadPhase(true);
+    return gameLog();
+  };
+  const Log walked = play(false);
+  const Log gridded = play(true);
+  size_t found = 0;
+  for (const auto& line : walked) found += line.find(" -4 ") == std::string::npos;
+  EXPECT_GT(found, 100u);  // the crowd meets itself
+  EXPECT_EQ(gridded, walked);
+}
+
 }  // namespace
 }  // namespace qv::motion

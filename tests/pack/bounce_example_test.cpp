@@ -179,7 +179,7 @@ TEST_F(BounceExample, PlaysHeadlessAndDrawsItsFrame) {
   qv::data::TBitmap32 shot(frame->width, frame->height);
   shot.pixels = frame->pixels;
   for (uint32_t& p : shot.pixels) p |= 0xFF000000;
-  qv::graphics::drawtest::ExpectGolden("example_bounce_step120", shot);
+  qv::ExpectGolden("example_bounce_step120", shot);
 }
 
 }  // namespace

@@ -90,7 +90,7 @@ TEST_F(ParticlesExample, PlaysHeadlessAndDrawsItsFrame) {
   qv::data::TBitmap32 shot(frame->width, frame->height);
   shot.pixels = frame->pixels;
   for (uint32_t& p : shot.pixels) p |= 0xFF000000;
-  qv::graphics::drawtest::ExpectGolden("example_particles_step50", shot);
+  qv::ExpectGolden("example_particles_step50", shot);
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 namespace particletest {
 namespace {
 
-using qv::graphics::drawtest::ExpectGolden;
+using qv::ExpectGolden;
 
 class ParticleDrawing : public qv::graphics::drawtest::GLDrawing {
  protected:

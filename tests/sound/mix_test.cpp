@@ -139,6 +139,35 @@ TEST_F(Mix, VelocityShiftsThePitchOfThreeDSounds) {
   }
 }
 
+TEST_F(Mix, StartingToMoveShiftsTheSoundWithoutAClick) {
+  // A 3D tone plays standing still, then starts to move away and comes back to rest: the output
+  // runs on smoothly through both changes, and the shifted part carries the Doppler tone alone.
+  const int snd = addSound(ToneWav(1000, 1.0, 0.5), kKind3D);
+  Call("sound_3d_set_sound_distance", {double(snd), 100.0, 1000.0});
+  Call("sound_3d_set_sound_position", {double(snd), 0.0, 0.0, 10.0});
+  Call("sound_loop", {double(snd)});
+  std::vector<float> out = device->pull(3010);  // the tone at its crest, where a jump shows most
+  Call("sound_3d_set_sound_velocity", {double(snd), 0.0, 0.0, 34.3});
+  const std::vector<float> moving = device->pull(8192);
+  Call("sound_3d_set_sound_velocity", {double(snd), 0.0, 0.0, 0.0});
+  const std::vector<float> still = device->pull(4096);
+  out.insert(out.end(), moving.begin(), moving.end());
+  out.insert(out.end(), still.begin(), still.end());
+  // A 1 kHz sine of 0.5 bends by at most 0.5 (2 pi 1000 / 44100)^2 from frame to frame; twice that
+  // allows for the converter starting a fraction of a frame ahead. A converter started without
+  // the frames before it rings by ten times as much.
+  const double maxBend = 2 * 0.5 * std::pow(2 * M_PI * 1000 / kMixRate, 2);
+  for (size_t i = 1; i + 1 < out.size() / 2; ++i)
+    ASSERT_LT(std::abs(out[2 * i + 2] - 2 * out[2 * i] + out[2 * i - 2]), maxBend) << "frame " << i;
+  // After the converter's ramp from one rate to the other (one block), only the shifted tone.
+  const double heard = 1000 * 343 / 377.3;
+  EXPECT_NEAR(ToneAmplitude(moving, 0, heard, 2048, 8192), 0.5, 0.01);
+  std::vector<float> rest(moving.begin() + 2 * 2048, moving.end());
+  const double total = testing::ChannelRms(rest, 0, 0, rest.size() / 2) * std::sqrt(2.0);
+  EXPECT_NEAR(total, 0.5, 0.01) << "no energy besides the shifted tone";
+  EXPECT_NEAR(ToneAmplitude(still, 0, 1000, 1024, 4096), 0.5, 0.01);
+}
+
 TEST_F(Mix, FadeReachesItsVolumeAfterItsTime) {
   const int snd = addSound(ToneWav(1000, 2.0, 0.5), kKindNormal);
   Call("sound_volume", {double(snd), 0.0});

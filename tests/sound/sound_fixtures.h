@@ -61,9 +61,10 @@ inline std::vector<uint8_t> ToneWav(double hz, double seconds, double amplitude 
   return MakeWav(Sine(hz, seconds, amplitude), 1, kMixRate);
 }
 
-// A standard MIDI file of one track: piano, middle C held for `beats` quarter notes, at 120 bpm.
-inline std::vector<uint8_t> MakeMidi(int beats = 2) {
-  std::vector<uint8_t> track = {0x00, 0xC0, 0x00, 0x00, 0x90, 60, 100};
+// A standard MIDI file of one track: piano (or `program`), middle C held for `beats` quarter
+// notes at `velocity`, at 120 bpm, channel volume left at its default.
+inline std::vector<uint8_t> MakeMidi(int beats = 2, uint8_t velocity = 100, uint8_t program = 0) {
+  std::vector<uint8_t> track = {0x00, 0xC0, program, 0x00, 0x90, 60, velocity};
   const uint32_t ticks = 96u * static_cast<uint32_t>(beats);
   track.push_back(static_cast<uint8_t>(0x80 | (ticks >> 7)));
   track.push_back(static_cast<uint8_t>(ticks & 0x7F));

@@ -123,7 +123,7 @@ TEST_F(RoomPictures, InstancesTilesAndLayersFollowTheDepthOrder) {
   // a white one at (16, 12), itself partly under a red tile at (20, 16); a magenta square at
   // (40, 8) over a yellow tile at (44, 12); a red tile at (0, 32) whose lower half lies under the
   // cyan foreground strip along the bottom.
-  graphics::drawtest::ExpectGolden("room_depth_order", shot);
+  ExpectGolden("room_depth_order", shot);
 }
 
 TEST_F(RoomPictures, ViewsDrawIntoTheirPortsAndARotatedViewTurnsTheRoom) {
@@ -175,7 +175,7 @@ TEST_F(RoomPictures, ViewsDrawIntoTheirPortsAndARotatedViewTurnsTheRoom) {
   // port 60 pixels wide; black window colour between and below the ports; bottom left, the view
   // turned by 90 degrees: the red square in the port's bottom-left corner and the blue bar
   // (room (30, 100), 16 x 8) standing upright along the left edge above it.
-  graphics::drawtest::ExpectGolden("room_views", shot);
+  ExpectGolden("room_views", shot);
 }
 
 TEST_F(RoomPictures, TilesShowTheirPartScaledBlendedAndFaded) {
@@ -217,7 +217,7 @@ TEST_F(RoomPictures, TilesShowTheirPartScaledBlendedAndFaded) {
   // grey (half white) square; in the middle row on the right a mirrored red-and-yellow pair
   // (yellow left); at the bottom a white square at x 24 and the top-left corner of a red tile
   // cut by the room's bottom-right edge.
-  graphics::drawtest::ExpectGolden("room_tiles", shot);
+  ExpectGolden("room_tiles", shot);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 
 #include "data/stream.h"
 
-namespace qv::project {
+namespace qv::extensions {
 
 inline constexpr int kExtensionArgumentTypes = 17;
 
@@ -44,9 +44,14 @@ struct ExtensionPackage {
   std::vector<uint8_t> filesBlock;  // the compressed block of the files' contents, after its size
 };
 
+// The files block of a package from the contents of its files of a kind other than 3 (no
+// contents), in file order: the seed, then each file's length and bytes, encoded with the seed
+// from offset 5 and compressed. What a package's loader reads back file by file.
+std::vector<uint8_t> PackFilesBlock(const std::vector<std::vector<uint8_t>>& contents, int32_t seed);
+
 // Record version 700 throughout. False on another version or an impossible count; data that ends
 // early throws StreamError.
 bool ReadExtensionPackage(data::CStream& s, ExtensionPackage& package);
 void WriteExtensionPackage(data::CStream& s, const ExtensionPackage& package);
 
-}  // namespace qv::project
+}  // namespace qv::extensions

@@ -1,8 +1,8 @@
-#include "project/extension_package.h"
+#include "extensions/extension_package.h"
 
 #include "data/container.h"
 
-namespace qv::project {
+namespace qv::extensions {
 namespace {
 constexpr int32_t kRecordVersion = 700;
 }  // namespace
@@ -53,6 +53,17 @@ bool ReadExtensionPackage(data::CStream& s, ExtensionPackage& p) {
   return true;
 }
 
+std::vector<uint8_t> PackFilesBlock(const std::vector<std::vector<uint8_t>>& contents, int32_t seed) {
+  data::CStream block;
+  block.WriteInteger(seed);
+  for (const std::vector<uint8_t>& file : contents) {
+    block.WriteInteger(int32_t(file.size()));
+    block.WriteBytes(file.data(), file.size());
+  }
+  data::EncodeWithSeed(block, seed, 5, 0);
+  return data::Deflate(block.bytes().data(), block.bytes().size());
+}
+
 void WriteExtensionPackage(data::CStream& s, const ExtensionPackage& p) {
   s.WriteInteger(kRecordVersion);
   s.WriteString(p.name);
@@ -86,4 +97,4 @@ void WriteExtensionPackage(data::CStream& s, const ExtensionPackage& p) {
   s.WriteBytes(p.filesBlock.data(), p.filesBlock.size());
 }
 
-}  // namespace qv::project
+}  // namespace qv::extensions

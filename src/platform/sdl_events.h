@@ -1,0 +1,18 @@
+// SDL's events as the window layer reports them (WindowEvent): one table for the game window and
+// the dialog windows, so keys, typed characters and the mouse mean the same in both.
+#pragma once
+
+#include <vector>
+
+#include "platform/game_window.h"
+
+union SDL_Event;
+
+namespace qv::platform {
+
+// Appends what `e` means to `out` (nothing for events the windows ignore). Typed text becomes one
+// Character event per code page 1252 byte; characters the code page cannot hold are dropped.
+// Backspace gives its key event and the character 8.
+void TranslateSdlEvent(const SDL_Event& e, std::vector<WindowEvent>& out);
+
+}  // namespace qv::platform

@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "graphics/draw_test_support.h"
+#include "support/golden.h"
 #include "platform/image_codecs.h"
 #include "support/run_program.h"
 #include "support/whole_file.h"
@@ -74,8 +74,8 @@ TEST(DuelExample, EachPlayerSeesTheOthersBlockMove) {
   EXPECT_EQ(Rgb(atHost, 108 + 8, 60 + 8), red);
   EXPECT_EQ(Rgb(atGuest, 108 + 8, 60 + 8), blue);
   EXPECT_EQ(Rgb(atGuest, 44 + 8, 44 + 8), red);
-  qv::graphics::drawtest::ExpectGolden("example_duel_host_step10", atHost);
-  qv::graphics::drawtest::ExpectGolden("example_duel_guest_step10", atGuest);
+  qv::ExpectGolden("example_duel_host_step10", atHost);
+  qv::ExpectGolden("example_duel_guest_step10", atGuest);
   fs::remove_all(dir);
 }
 

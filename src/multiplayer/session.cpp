@@ -136,7 +136,7 @@ Session::Member* Session::MemberById(int32_t id) {
 
 bool Session::Send(int32_t to, const Record& r, bool guaranteed) {
   std::vector<uint8_t> payload;
-  payload.reserve(kMaxPayloadBytes);
+  payload.reserve(r.value.isString() ? 10 + std::min(r.value.str.size(), kMaxStringBytes) : kRealPayloadBytes);
   EncodePayload(r, payload);
   std::lock_guard<std::recursive_mutex> lock(net_->mutex());
   if (host_role_) return Route(ownId_, to, payload, guaranteed, std::nullopt);

@@ -11,6 +11,7 @@
 #include "graphics/transition.h"
 #include "motion/builtins.h"
 #include "motion/collision_builtins.h"
+#include "multiplayer/builtins.h"
 #include "particles/builtins.h"
 #include "sound/builtins.h"
 #include "system/file_builtins.h"
@@ -89,6 +90,7 @@ std::vector<code::BuiltinFamily> GameFamilies() {
       system::RegistryFunctions(),
       system::ProgramFunctions(),
       game::IncludedFileFunctions(),
+      multiplayer::MultiplayerFunctions(),
   };
 }
 

@@ -16,8 +16,11 @@ code::BuiltinFamily QuestionActions();  // questions, scripts and inherited even
 code::BuiltinFamily ScoreActions();     // score, lives, health, caption, drawing a value
 code::BuiltinFamily DrawingActions();   // shapes, sprites, text, colour, font, cursor, screen
 code::BuiltinFamily ParticleActions();  // the actions' particle system, its types and emitters, effects
-code::BuiltinFamily MessageActions();   // a message, a question, the highscore table
-code::BuiltinFamily UnbuiltActions();   // capabilities still to come, and the members that do nothing
+code::BuiltinFamily MessageActions();   // a message, a question, the highscore table, splash screens
+code::BuiltinFamily InertActions();     // members old games call that do nothing
+
+// action_webpage: the address in the desktop's browser (refused in secure mode).
+void OpenWebPage(const std::string& address);
 
 // action_save_game saves through the game layer, which sets this when it chooses its families.
 void SetGameSaver(bool (*save)(const std::string& fname));

@@ -163,11 +163,7 @@ void action_load_game(BuiltinCall& c) { world::RequestLoad(c.string(0)); }
 
 void action_show_info(BuiltinCall&) { windows::ShowGameInformation(); }
 
-// The address goes to the desktop's handler (xdg-open) as it is, never through a shell.
-void action_webpage(BuiltinCall& c) {
-  if (system::SecureMode()) return code::ReportActionError("In secure mode you cannot open webpages.");
-  if (!system::OpenWithDesktop(c.string(0))) code::ReportActionError("Failed to open the webpage.");
-}
+void action_webpage(BuiltinCall& c) { OpenWebPage(c.string(0)); }
 
 // ---- CD audio ----
 
@@ -213,6 +209,12 @@ constexpr code::BuiltinFunction kGameActions[] = {
 };
 
 }  // namespace
+
+// The address goes to the desktop's handler (xdg-open) as it is, never through a shell.
+void OpenWebPage(const std::string& address) {
+  if (system::SecureMode()) return code::ReportActionError("In secure mode you cannot open webpages.");
+  if (!system::OpenWithDesktop(address)) code::ReportActionError("Failed to open the webpage.");
+}
 
 code::BuiltinFamily GameActions() { return kGameActions; }
 

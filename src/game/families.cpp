@@ -11,6 +11,7 @@
 #include "graphics/transition.h"
 #include "motion/builtins.h"
 #include "motion/collision_builtins.h"
+#include "multiplayer/builtins.h"
 #include "particles/builtins.h"
 #include "sound/builtins.h"
 #include "system/file_builtins.h"
@@ -21,6 +22,7 @@
 #include "windows/game_information.h"
 #include "windows/highscore.h"
 #include "windows/messages.h"
+#include "windows/splash.h"
 #include "world/builtins.h"
 #include "world/instance.h"
 #include "game/included_file_builtins.h"
@@ -64,6 +66,7 @@ std::vector<code::BuiltinFamily> GameFamilies() {
       extensions::ExternalFunctions(),
       windows::ChooserFunctions(),
       windows::HighscoreFunctions(),
+      windows::SplashFunctions(),
       motion::MotionFunctions(),
       motion::PathFunctions(),
       motion::PlanningFunctions(),
@@ -79,7 +82,7 @@ std::vector<code::BuiltinFamily> GameFamilies() {
       actions::DrawingActions(),
       actions::ParticleActions(),
       actions::MessageActions(),
-      actions::UnbuiltActions(),
+      actions::InertActions(),
       system::FileFunctions(),
       system::FileSearchFunctions(),
       system::FilenameFunctions(),
@@ -87,6 +90,7 @@ std::vector<code::BuiltinFamily> GameFamilies() {
       system::RegistryFunctions(),
       system::ProgramFunctions(),
       game::IncludedFileFunctions(),
+      multiplayer::MultiplayerFunctions(),
   };
 }
 

@@ -6,6 +6,7 @@
 #include "graphics/transition.h"
 #include "motion/collision_events.h"
 #include "motion/grid_planning.h"
+#include "multiplayer/multiplayer.h"
 #include "particles/particle_system.h"
 #include "world/game_world.h"
 #include "world/saved_game.h"
@@ -27,6 +28,8 @@ const GameStatePart kParts[] = {
     {"graphics: surfaces (render targets live until freed or the game ends)", nullptr, graphics::FreeAllSurfaces},
     {"language: the global variables' saved block", nullptr, nullptr, code::WriteSavedGlobals, code::ReadSavedGlobals},
     {"world: rooms, instances and tiles", nullptr, nullptr, world::WriteSavedRooms, world::ReadSavedRooms},
+    {"multiplayer: the connection, the session, the lists, the message queue and the shared data",
+     nullptr, multiplayer::ResetMultiplayer},
 };
 
 }  // namespace

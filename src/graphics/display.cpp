@@ -73,6 +73,8 @@ bool Display::prepare(const DisplaySettings& s) {
     if (!displayCursor) window_->setCursor(platform::CursorShape::None);
   }
   applyWindowState();
+  // The game's window is made hidden; it shows from here on, the game ready to draw into it.
+  if (window_) window_->setVisible(true);
   if (!createDevice(640, 480, s.vsync)) return false;
   interpolation = s.interpolate;
   applyRenderStates();

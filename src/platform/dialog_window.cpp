@@ -32,7 +32,8 @@ void present(SdlDialog& d, const std::vector<uint32_t>& pixels, int width) {
 
 }  // namespace
 
-bool RunDialogWindow(const DialogWindowSpec& window, const DialogRender& render, const DialogHandler& handle) {
+bool RunDialogWindow(const DialogWindowSpec& window, const DialogRender& render, const DialogHandler& handle,
+                     const DialogTick& tick) {
   if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
   const int width = std::max(1, window.width), height = std::max(1, window.height);
   Uint32 flags = SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR;
@@ -54,9 +55,14 @@ bool RunDialogWindow(const DialogWindowSpec& window, const DialogRender& render,
   present(d, render(), width);
   bool done = false;
   std::vector<WindowEvent> events;
+  const Uint64 opened = SDL_GetTicks64();
   while (!done) {
+    if (tick) {
+      if (tick(int64_t(SDL_GetTicks64() - opened))) break;
+      present(d, render(), width);
+    }
     SDL_Event e;
-    if (!SDL_WaitEventTimeout(&e, 100)) {
+    if (!SDL_WaitEventTimeout(&e, tick ? 15 : 100)) {
       if (InterruptSignal() != 0) {
         WindowEvent close;
         close.kind = WindowEvent::Close;

@@ -31,9 +31,14 @@ using DialogRender = std::function<const std::vector<uint32_t>&()>;
 // returns true when the dialog is done.
 using DialogHandler = std::function<bool(const WindowEvent&)>;
 
-// Shows the window until the handler returns true; false (with nothing shown) when no window can
-// be opened. The client area is drawn again after every event.
-bool RunDialogWindow(const DialogWindowSpec& window, const DialogRender& render, const DialogHandler& handle);
+// Time for dialogs that change by themselves (timers, video): called about 60 times a second with
+// the milliseconds since the window opened; returns true when the dialog is done.
+using DialogTick = std::function<bool(int64_t elapsedMs)>;
+
+// Shows the window until the handler (or the tick) returns true; false (with nothing shown) when no
+// window can be opened. The client area is drawn again after every event and every tick.
+bool RunDialogWindow(const DialogWindowSpec& window, const DialogRender& render, const DialogHandler& handle,
+                     const DialogTick& tick = {});
 
 // Where the mouse is on the screen (for menus that open under it); 0, 0 when unknown.
 void GlobalMousePosition(int& x, int& y);

@@ -21,6 +21,7 @@
 #include "game/game_loop.h"
 #include "graphics/display.h"
 #include "graphics/seams.h"
+#include "multiplayer/multiplayer.h"
 #include "platform/automation.h"
 #include "platform/gamepad.h"
 #include "platform/interrupt.h"
@@ -220,6 +221,7 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
     enterGameDirectory(gamePath, game.header.game_id, player);
     world::currentGameId() = game.header.game_id;
     system::SetRegistryGameId(game.header.game_id);
+    multiplayer::SetGameIdentifier(game.header.guid);
     if (!PrepareAll([&player] { return PrepareGameGraphics(player); })) {
       HideLoadingWindow();
       CleanUpGame();

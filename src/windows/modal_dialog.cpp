@@ -2,7 +2,9 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 
+#include "graphics/bitmap_ops.h"
 #include "platform/code_page.h"
 #include "platform/error_answer.h"
 
@@ -21,6 +23,15 @@ void answer(ModalDialog& dialog, const ScriptedAnswer& a) {
   dialog.handle(close);
 }
 
+// QUORVANE_DIALOG_SHOTS: a folder that gets each answered dialog's picture as it opened
+// ("dialog-1.png", "dialog-2.png", ...), so automated runs can check what a player would see.
+void keepPicture(const ModalDialog& dialog) {
+  static int count = 0;
+  const char* folder = std::getenv("QUORVANE_DIALOG_SHOTS");
+  if (!folder || !*folder) return;
+  graphics::SavePng(dialog.render(), std::string(folder) + "/dialog-" + std::to_string(++count) + ".png");
+}
+
 }  // namespace
 
 void RunModal(ModalDialog& dialog) {
@@ -32,13 +43,21 @@ void RunModal(ModalDialog& dialog) {
           shown = dialog.render();
           return shown.pixels;
         },
-        [&](const platform::WindowEvent& e) { return dialog.handle(e); });
+        [&](const platform::WindowEvent& e) { return dialog.handle(e); },
+        dialog.ticking() ? platform::DialogTick([&](int64_t ms) { return dialog.tick(ms); }) : platform::DialogTick());
     if (opened) return;
   }
+  keepPicture(dialog);
   const std::optional<ScriptedAnswer> next = NextScriptedAnswer();
   const std::string what = platform::Cp1252ToUtf8(dialog.describe());
   if (next) {
     std::fprintf(stderr, "quorvane: %s answered %s\n", what.c_str(), DescribeAnswer(*next).c_str());
+  } else if (dialog.endsByItself()) {
+    std::fprintf(stderr, "quorvane: %s ran to its end (no answer queued)\n", what.c_str());
+    std::fflush(stderr);
+    // Its time passes at once: a timer runs out, a video reaches its end.
+    if (!dialog.tick(int64_t{1} << 40)) answer(dialog, ScriptedAnswer{});
+    return;
   } else {
     std::fprintf(stderr, "quorvane: %s closed with escape (no answer queued)\n", what.c_str());
   }

@@ -28,6 +28,13 @@ class ModalDialog {
   virtual std::vector<platform::WindowEvent> eventsFor(const ScriptedAnswer& a) const = 0;
   // One line for stderr saying what is asked ("message \"Hello\"", "menu \"New|Open\"").
   virtual std::string describe() const = 0;
+  // Dialogs that change by themselves (a timer, a video): `tick` gets the milliseconds since the
+  // dialog opened and returns true when the dialog is done; `ticking` says whether it wants them.
+  virtual bool ticking() const { return false; }
+  virtual bool tick(int64_t /*elapsedMs*/) { return false; }
+  // True when the dialog ends by itself after a while (a timer, a video that does not loop): left
+  // unanswered headless, it runs to that end at once instead of being closed with Escape.
+  virtual bool endsByItself() const { return false; }
 };
 
 // Shows the dialog and returns once it is done.

@@ -75,7 +75,8 @@ std::optional<ScriptedAnswer> parseItem(const std::string& item) {
   else if (item == "enter") a.kind = ScriptedAnswer::Enter;
   else if (item == "space") a.kind = ScriptedAnswer::Space;
   else if (item == "close") a.kind = ScriptedAnswer::Close;
-  if (item == "escape" || item == "enter" || item == "space" || item == "close") return a;
+  else if (item == "click") a.kind = ScriptedAnswer::Click;
+  if (item == "escape" || item == "enter" || item == "space" || item == "close" || item == "click") return a;
   const size_t colon = item.find(':');
   if (colon == std::string::npos) return std::nullopt;
   const std::string kind = item.substr(0, colon);
@@ -147,6 +148,7 @@ std::string DescribeAnswer(const ScriptedAnswer& a) {
     case ScriptedAnswer::Enter: return "enter";
     case ScriptedAnswer::Space: return "space";
     case ScriptedAnswer::Close: return "close";
+    case ScriptedAnswer::Click: return "click";
     case ScriptedAnswer::Button: return "button:" + std::to_string(a.number);
     case ScriptedAnswer::Key: return "key:" + platform::Cp1252ToUtf8(a.text);
     case ScriptedAnswer::AltKey: return "alt:" + platform::Cp1252ToUtf8(a.text);

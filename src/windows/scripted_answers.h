@@ -5,6 +5,7 @@
 // which then go through the dialog's own handling:
 //
 //   escape, enter, space, close   that key, or the close button
+//   click                         a click in the middle of the dialog
 //   button:N                      a click on button N (1 left, 2 middle, 3 right)
 //   key:C, alt:C                  the character C typed, or Alt+C
 //   text:S                        S typed (replacing what is selected), then Enter
@@ -24,7 +25,7 @@
 namespace qv::windows {
 
 struct ScriptedAnswer {
-  enum Kind { Escape, Enter, Space, Close, Button, Key, AltKey, Text, Menu, Colour, File } kind = Escape;
+  enum Kind { Escape, Enter, Space, Close, Click, Button, Key, AltKey, Text, Menu, Colour, File } kind = Escape;
   int number = 0;    // Button, Menu, Colour
   std::string text;  // Key, AltKey (one character), Text, File: code page 1252
 };

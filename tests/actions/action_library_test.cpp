@@ -376,9 +376,14 @@ TEST(ActionLibrary, MessageAndQuestionActions) {
   EXPECT_FALSE(windows::ScriptedAnswersWaiting());
 }
 
-TEST(ActionLibrary, UnbuiltCapabilitiesSayWhatIsMissing) {
+// The splash actions report what they cannot show.
+TEST(ActionLibrary, SplashActionsReportWhatTheyCannotShow) {
   const std::vector<Case> cases = {
-      {"splash", {act("action_splash_text", {"'a.txt'"})}, {}, "action_splash_text: the splash screen is not available"},
+      {"a missing text", {act("action_splash_text", {"'no such story.txt'"})}, {}, "Text file not found."},
+      {"a missing image", {act("action_splash_image", {"'no such title.png'"})}, {}, "Image file not found."},
+      {"a missing video", {act("action_splash_video", {"'no such intro.avi'", "0"})}, {}, "Video file not found (or name too long)."},
+      {"the older video form", {act("action_show_video", {"'no such intro.avi'", "1", "0"})}, {}, "Video file not found (or name too long)."},
+      {"no address", {act("action_splash_web", {"''", "0"})}, {}, "Web page not found."},
   };
   for (const Case& c : cases) runCase(c);
 }

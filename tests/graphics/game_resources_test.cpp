@@ -49,7 +49,9 @@ TEST(GameResources, WrittenSpritesAndBackgroundsShowAtTheirPixels) {
   DisplaySettings settings;
   settings.scaling = 100;
   settings.windowColour = 0x000080;
+  EXPECT_FALSE(window->visible());  // made hidden, so nothing half-made shows
   ASSERT_TRUE(PrepareGraphics(settings));
+  EXPECT_TRUE(window->visible()) << "a prepared game's window shows";
   EXPECT_GE(sprites().get(1)->frameTexture(1), 0);
   EXPECT_GE(backgrounds().get(0)->texture, 0);
 

@@ -48,20 +48,32 @@ inline bool AddressSpaceLimitsWork() {
 #endif
 }
 
-// Runs argv[0] with its arguments in `dir`, with `env` ("NAME=value") added to this process's
-// environment.
-inline ProgramRun RunProgram(const std::vector<std::string>& argv, const std::filesystem::path& dir,
-                             const std::vector<std::string>& env = {}, ProgramLimits limits = {},
-                             const SignalWhen& signal = {}) {
-  const std::string outPath = (dir / "program_out.txt").string(), errPath = (dir / "program_err.txt").string();
+// A program started by StartProgram and not yet waited for.
+struct StartedProgram {
+  pid_t pid = -1;
+  std::string outPath, errPath;
+  std::chrono::steady_clock::time_point deadline;
+  SignalWhen signal;
+};
+
+// Starts argv[0] with its arguments in `dir`, with `env` ("NAME=value") added to this process's
+// environment; FinishProgram waits for it. Several may run at once (each needs its own `dir`).
+inline StartedProgram StartProgram(const std::vector<std::string>& argv, const std::filesystem::path& dir,
+                                   const std::vector<std::string>& env = {}, ProgramLimits limits = {},
+                                   const SignalWhen& signal = {}) {
+  StartedProgram p;
+  p.outPath = (dir / "program_out.txt").string();
+  p.errPath = (dir / "program_err.txt").string();
+  p.signal = signal;
+  p.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limits.deadlineSeconds);
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) {
+  p.pid = fork();
+  if (p.pid == 0) {
     if (chdir(dir.c_str()) != 0) _exit(126);
-    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int out = open(p.outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = open(p.errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(126);
     for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
     if (limits.addressSpaceBytes > 0) {
@@ -71,30 +83,40 @@ inline ProgramRun RunProgram(const std::vector<std::string>& argv, const std::fi
     execv(args[0], args.data());
     _exit(127);
   }
+  return p;
+}
+
+inline ProgramRun FinishProgram(const StartedProgram& p) {
   ProgramRun run;
-  if (pid < 0) return run;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limits.deadlineSeconds);
+  if (p.pid < 0) return run;
   int raw = 0;
   bool signalled = false;
   for (;;) {
-    const pid_t done = waitpid(pid, &raw, WNOHANG);
-    if (done == pid) break;
-    if (!signal.whenOut.empty() && !signalled && ReadWholeFile(outPath).find(signal.whenOut) != std::string::npos) {
-      kill(pid, signal.signal);
+    const pid_t done = waitpid(p.pid, &raw, WNOHANG);
+    if (done == p.pid) break;
+    if (!p.signal.whenOut.empty() && !signalled && ReadWholeFile(p.outPath).find(p.signal.whenOut) != std::string::npos) {
+      kill(p.pid, p.signal.signal);
       signalled = true;
     }
-    if (std::chrono::steady_clock::now() >= deadline) {
+    if (std::chrono::steady_clock::now() >= p.deadline) {
       run.timedOut = true;
-      kill(pid, SIGKILL);
-      waitpid(pid, &raw, 0);
+      kill(p.pid, SIGKILL);
+      waitpid(p.pid, &raw, 0);
       break;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-  run.out = ReadWholeFile(outPath);
-  run.err = ReadWholeFile(errPath);
+  run.out = ReadWholeFile(p.outPath);
+  run.err = ReadWholeFile(p.errPath);
   return run;
+}
+
+// Runs argv[0] with its arguments in `dir` and waits for it (see StartProgram).
+inline ProgramRun RunProgram(const std::vector<std::string>& argv, const std::filesystem::path& dir,
+                             const std::vector<std::string>& env = {}, ProgramLimits limits = {},
+                             const SignalWhen& signal = {}) {
+  return FinishProgram(StartProgram(argv, dir, env, limits, signal));
 }
 
 }  // namespace qv::testing

@@ -1,0 +1,61 @@
+// The example in examples/intro: a title picture shown over the main window until Escape, then the
+// game runs, and F1 opens the information page. qvpack builds it and the runner plays it headless
+// with scripted answers; the dialogs' pictures and a frame of the room are compared with reviewed
+// pictures.
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+#include "graphics/draw_test_support.h"
+#include "pack_fixture.h"
+#include "platform/image_codecs.h"
+
+namespace packtest {
+namespace {
+
+using IntroExample = TempDir;
+
+const fs::path kExample = fs::path(QV_SOURCE_DIR) / "examples" / "intro";
+
+int shell(const std::string& cmd) {
+  const int raw = std::system(cmd.c_str());
+  return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+}
+
+qv::data::TBitmap32 picture(const std::string& png) {
+  auto decoded = qv::platform::DecodePng(reinterpret_cast<const uint8_t*>(png.data()), png.size());
+  EXPECT_TRUE(decoded.has_value());
+  if (!decoded) return {};
+  qv::data::TBitmap32 b(decoded->width, decoded->height);
+  b.pixels = decoded->pixels;
+  for (uint32_t& p : b.pixels) p |= 0xFF000000;
+  return b;
+}
+
+TEST_F(IntroExample, TitleUntilEscapeThenTheInformationOnF1) {
+  const std::string in = "cd '" + dir.string() + "' && ";
+  ASSERT_EQ(shell(in + "'" QV_PACK_PATH "' build '" + kExample.string() + "' -o intro >out.txt 2>err.txt"), 0)
+      << tree(dir)["err.txt"];
+  ASSERT_EQ(shell(in + "mkdir shots"), 0);
+  EXPECT_EQ(shell(in +
+                  "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy QUORVANE_HEADLESS=1 QUORVANE_STEPS=5 "
+                  "QUORVANE_DIALOG_SHOTS=shots QUORVANE_DIALOG_ANSWERS='escape;escape' "
+                  "QUORVANE_INPUT='4:keydown:112;4:keyup:112' QUORVANE_SCREENSHOT=shots/frame.png "
+                  "QUORVANE_SCREENSHOT_STEP=5 ./intro >played.txt 2>played-err.txt"),
+            0);
+  auto files = tree(dir);
+  // The title holds the game before its first step; the steps run once it is gone.
+  EXPECT_EQ(files["played.txt"], "title closed\nplaying since 3 steps: F1 shows the information\n");
+  EXPECT_EQ(files["played-err.txt"],
+            "quorvane: splash image answered escape\n"
+            "quorvane: game information \"How to play\" answered escape\n");
+  // Shows: the title picture (a yellow diamond over three red bars on blue) filling the splash.
+  qv::ExpectGolden("example_intro_title", picture(files["shots/dialog-1.png"]));
+  // Shows: "Intro" centred in a serif face, the help text with "F1" bold and "Escape" dark red.
+  qv::ExpectGolden("example_intro_information", picture(files["shots/dialog-2.png"]));
+  // Shows: the black room with "Press F1 for help" in white.
+  qv::ExpectGolden("example_intro_room", picture(files["shots/frame.png"]));
+}
+
+}  // namespace
+}  // namespace packtest

@@ -12,6 +12,7 @@
 #include "sound/sound_backend.h"
 #include "sound/sound_fixtures.h"
 #include "support/video_clip.h"
+#include "windows/splash.h"
 #include "windows/video_player.h"
 
 namespace qv::windows {
@@ -288,6 +289,36 @@ TEST(VideoSoundEnd, StopsFeedingTheMixerWhenThePlayerGoes) {
   }
   EXPECT_EQ(sound::testing::ChannelRms(device->pull(4096), 0, 0, 4096), 0.0);
   sound::soundBackend().CloseSound();
+}
+
+// ---- in a splash screen ----
+
+TEST(VideoSplash, ShowsThePicturesAndClosesAtTheEndUnlessItLoops) {
+  sound::soundBackend().CloseSound();
+  splashSettings() = SplashSettings{};
+  splashSettings().main = false;
+  splashSettings().adapt = false;
+  splashSettings().colour = 0x000000;
+  for (bool loop : {false, true}) {
+    SplashContent content;
+    content.kind = SplashContent::Video;
+    content.video = VideoPlayer::Open(MakeClip(kClips[1]), loop);
+    content.loop = loop;
+    ASSERT_TRUE(content.video);
+    SplashWindow w(std::move(content), 0);
+    EXPECT_TRUE(w.ticking());
+    EXPECT_EQ(w.endsByItself(), !loop);
+    EXPECT_FALSE(w.tick(1020));
+    // The window shows the video's picture where it places it: the middle of the block at
+    // (104, 72) of the 192 x 144 picture, in the block's colour.
+    const SplashWindow::Placement p = w.picture();
+    const data::TBitmap32 shown = w.render();
+    const uint32_t centre = shown.pixel(p.x + 104 * p.w / 192, p.y + 72 * p.h / 144);
+    const uint32_t want = qv::testing::ClipColour(25, 104, 72);
+    for (int s = 0; s < 24; s += 8) EXPECT_NEAR(int((centre >> s) & 255), int((want >> s) & 255), 24) << loop;
+    EXPECT_EQ(w.tick(2100), !loop);
+  }
+  splashSettings() = SplashSettings{};
 }
 
 }  // namespace

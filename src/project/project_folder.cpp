@@ -4,6 +4,9 @@
 // helpers in project_files.
 #include "project/project_folder.h"
 
+#include "platform/bounded_file.h"
+#include "project/json_place.h"
+
 #include <algorithm>
 #include <cmath>
 #include <fstream>
@@ -44,7 +47,30 @@ std::string ProjectError::text() const {
   return out + ": " + message;
 }
 
+namespace {
+
+// Gives an error about a field of a JSON file the place of that field in the file's text.
+void placeJsonField(ProjectError& error, const std::filesystem::path& folder) {
+  if (error.field.empty() || error.file.size() < 5 || error.file.compare(error.file.size() - 5, 5, ".json") != 0) return;
+  std::string text;
+  if (platform::ReadFileBounded((folder / error.file).string(), size_t{64} << 20, text) != platform::FileRead::ok) return;
+  const std::optional<size_t> at = LocateJsonField(text, error.field);
+  if (!at) return;
+  const size_t lineStart = text.rfind('\n', *at == 0 ? 0 : *at - 1);
+  const size_t from = lineStart == std::string::npos || *at == 0 ? 0 : lineStart + 1;
+  size_t to = text.find('\n', *at);
+  if (to == std::string::npos) to = text.size();
+  error.line = int32_t(std::count(text.begin(), text.begin() + std::ptrdiff_t(from), '\n') + 1);
+  error.column = int32_t(*at - from + 1);
+  error.source = text.substr(from, to - from);
+  if (!error.source.empty() && error.source.back() == '\r') error.source.pop_back();
+  error.message = error.field + ": " + error.message;
+}
+
+}  // namespace
+
 std::string ReportText(ProjectError error, const std::filesystem::path& folder, const std::string& program) {
+  if (!error.hasPlace()) placeJsonField(error, folder);
   if (!error.hasPlace()) return program + ": " + error.text();
   error.file = (folder / error.file).generic_string();
   return error.text();

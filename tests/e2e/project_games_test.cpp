@@ -133,12 +133,12 @@ TEST(ProjectGames, AStatedLastInstanceIdBelowAPlacedIdIsRefused) {
   std::ofstream(dir / "proj" / "game.json", std::ios::binary) << game;
   const Outcome built = build(dir, "proj");
   EXPECT_EQ(built.status, 1);
-  EXPECT_NE(built.err.find("qvpack: rooms/rm_only.json: instances[1].id: the instance id 100007 is above "
+  EXPECT_NE(built.err.find("proj/rooms/rm_only.json:4:51: error: instances[1].id: the instance id 100007 is above "
                            "last_instance_id 100005 of game.json"),
             std::string::npos)
       << built.err;
   // The instance without an id gets 100008, above the stated value as well.
-  EXPECT_NE(built.err.find("rooms/rm_only.json: instances[2].id: the instance id 100008"), std::string::npos) << built.err;
+  EXPECT_NE(built.err.find("proj/rooms/rm_only.json:5:5: error: instances[2].id: the instance id 100008"), std::string::npos) << built.err;
   EXPECT_FALSE(fs::exists(dir / "game"));
   fs::remove_all(dir);
 }

@@ -49,7 +49,8 @@ TEST_F(IntroExample, TitleUntilEscapeThenTheInformationOnF1) {
   EXPECT_EQ(files["played-err.txt"],
             "quorvane: splash image answered escape\n"
             "quorvane: game information \"How to play\" answered escape\n");
-  // Shows: the title picture (a yellow diamond over three red bars on blue) filling the splash.
+  // Shows: the title picture (a yellow diamond over three red bars on blue) covering the 320 x 240
+  // main window.
   qv::ExpectGolden("example_intro_title", picture(files["shots/dialog-1.png"]));
   // Shows: "Intro" centred in a serif face, the help text with "F1" bold and "Escape" dark red.
   qv::ExpectGolden("example_intro_information", picture(files["shots/dialog-2.png"]));

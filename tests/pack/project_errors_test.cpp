@@ -2,6 +2,7 @@
 #include <functional>
 
 #include "pack_fixture.h"
+#include "project/json_place.h"
 #include "project/packer.h"
 
 namespace packtest {
@@ -155,7 +156,7 @@ TEST_F(ProjectErrors, PlacesForEditorsAndUnknownFunctions) {
   struct Case {
     const char* what;
     std::function<void()> change;
-    std::string report;  // ReportText of the first error, from the project folder "game"
+    std::string report;  // how the first error is reported, from the project folder "game"
   } cases[] = {
       {"script syntax", [&] { put("scripts/scr_add.txt", "x = 1;\r\n\ty = = 2;\r\n"); },
        "game/scripts/scr_add.txt:2:6: error: does not compile: Unexpected symbol in expression.\n"
@@ -168,17 +169,35 @@ TEST_F(ProjectErrors, PlacesForEditorsAndUnknownFunctions) {
        "          ^"},
       {"unknown function",
        [&] { put("objects/obj_caller.json", R"({"events": [{"event": "create", "actions": [{"call": "gone_function"}]}]})"); },
-       "qvpack: objects/obj_caller.json: events[0].actions[0].call: calls gone_function, which is no script, "
-       "extension function or built-in function"},
+       std::string("game/objects/obj_caller.json:1:54: error: events[0].actions[0].call: calls gone_function, ") +
+           "which is no script, extension function or built-in function\n" +
+           "    {\"events\": [{\"event\": \"create\", \"actions\": [{\"call\": \"gone_function\"}]}]}\n    " +
+           std::string(53, ' ') + "^"},
+      {"a field of the wrong kind", [&] { replace("game_information.json", "\"game_waits\": false", "\"game_waits\": 0"); },
+       "game/game_information.json:"},
   };
   for (const Case& c : cases) {
     SetUp();
     c.change();
     const auto errors = load();
     ASSERT_FALSE(errors.empty()) << c.what;
-    EXPECT_EQ(ReportText(errors[0], "game", "qvpack").rfind(c.report, 0), 0u) << c.what << ": got\n"
-                                                                            << ReportText(errors[0], "game", "qvpack");
+    // Reported from the real folder (so fields can be found in their files), shown from its parent.
+    std::string report = ReportText(errors[0], project, "qvpack");
+    const std::string parent = dir.generic_string() + "/";
+    if (report.rfind(parent, 0) == 0) report.erase(0, parent.size());
+    EXPECT_EQ(report.rfind(c.report, 0), 0u) << c.what << ": got\n" << report;
   }
+}
+
+// Fields are found in the text as the loader names them; a missing one points at its object.
+TEST(JsonPlaces, FieldsAreFoundAtTheirValues) {
+  const std::string text = "{\"a\": {\"b\": [10, {\"c\": \"x]}\"}, 30]},\n \"d\": true, \"e\": {\"f\": 1}}";
+  const std::pair<const char*, std::optional<size_t>> table[] = {
+      {"a", 6},        {"a.b", 12},   {"a.b[0]", 13}, {"a.b[1].c", 23}, {"a.b[2]", 31},
+      {"d", 43},       {"e.f", 60},   {"e.g", 54},    {"zz", 0},        {"a.b[7]", 12},
+  };
+  for (const auto& [field, at] : table) EXPECT_EQ(LocateJsonField(text, field), at) << field;
+  EXPECT_FALSE(LocateJsonField("not json", "a.b"));
 }
 
 TEST_F(ProjectErrors, EveryProblemIsListedAndNothingIsWritten) {

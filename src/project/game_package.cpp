@@ -12,8 +12,6 @@ using extensions::ExtensionFile;
 using extensions::ExtensionFunction;
 using extensions::ExtensionPackage;
 using extensions::ReadExtensionPackage;
-using extensions::WriteExtensionPackage;
-using extensions::kExtensionArgumentTypes;
 namespace {
 
 std::vector<uint8_t> rest(const data::CStream& s) {

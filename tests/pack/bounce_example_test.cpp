@@ -23,11 +23,6 @@ using BounceExample = TempDir;
 
 const fs::path kBounce = fs::path(QV_SOURCE_DIR) / "examples" / "bounce";
 
-int shell(const std::string& cmd) {
-  const int raw = std::system(cmd.c_str());
-  return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-}
-
 // The scripted player: the left arrow held from step 1 to step 20.
 void pressLeft(int64_t step) {
   if (step == 1) qv::world::OnKeyDown(37);

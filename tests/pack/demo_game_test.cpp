@@ -15,11 +15,6 @@ namespace {
 
 using DemoGame = TempDir;
 
-int shell(const std::string& cmd) {
-  const int raw = std::system(cmd.c_str());
-  return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-}
-
 TEST_F(DemoGame, BuildsListsItsResourcesAndPlaysHeadless) {
   const fs::path demo = fs::path(QV_SOURCE_DIR) / "examples" / "demo";
   const std::string in = "cd '" + dir.string() + "' && ";

@@ -17,21 +17,6 @@ using IntroExample = TempDir;
 
 const fs::path kExample = fs::path(QV_SOURCE_DIR) / "examples" / "intro";
 
-int shell(const std::string& cmd) {
-  const int raw = std::system(cmd.c_str());
-  return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-}
-
-qv::data::TBitmap32 picture(const std::string& png) {
-  auto decoded = qv::platform::DecodePng(reinterpret_cast<const uint8_t*>(png.data()), png.size());
-  EXPECT_TRUE(decoded.has_value());
-  if (!decoded) return {};
-  qv::data::TBitmap32 b(decoded->width, decoded->height);
-  b.pixels = decoded->pixels;
-  for (uint32_t& p : b.pixels) p |= 0xFF000000;
-  return b;
-}
-
 TEST_F(IntroExample, TitleUntilEscapeThenTheInformationOnF1) {
   const std::string in = "cd '" + dir.string() + "' && ";
   ASSERT_EQ(shell(in + "'" QV_PACK_PATH "' build '" + kExample.string() + "' -o intro >out.txt 2>err.txt"), 0)
@@ -51,11 +36,11 @@ TEST_F(IntroExample, TitleUntilEscapeThenTheInformationOnF1) {
             "quorvane: game information \"How to play\" answered escape\n");
   // Shows: the title picture (a yellow diamond over three red bars on blue) covering the 320 x 240
   // main window.
-  qv::ExpectGolden("example_intro_title", picture(files["shots/dialog-1.png"]));
+  qv::ExpectGolden("example_intro_title", pngPicture(files["shots/dialog-1.png"]));
   // Shows: "Intro" centred in a serif face, the help text with "F1" bold and "Escape" dark red.
-  qv::ExpectGolden("example_intro_information", picture(files["shots/dialog-2.png"]));
+  qv::ExpectGolden("example_intro_information", pngPicture(files["shots/dialog-2.png"]));
   // Shows: the black room with "Press F1 for help" in white.
-  qv::ExpectGolden("example_intro_room", picture(files["shots/frame.png"]));
+  qv::ExpectGolden("example_intro_room", pngPicture(files["shots/frame.png"]));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -18,6 +19,7 @@
 
 #include "graphics/bitmap_ops.h"
 #include "graphics/mask.h"
+#include "platform/image_codecs.h"
 #include "project/game_package.h"
 #include "motion/path.h"
 #include "game/included_files.h"
@@ -412,6 +414,22 @@ inline std::map<std::string, std::string> tree(const fs::path& root) {
         std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   }
   return out;
+}
+
+// Runs a command through the shell; its exit status (128 + the signal for a killed one).
+inline int shell(const std::string& cmd) {
+  const int raw = std::system(cmd.c_str());
+  return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+}
+
+// The picture a PNG file holds, made opaque (as the screen shows it); empty when it is no PNG.
+inline qv::data::TBitmap32 pngPicture(const std::string& png) {
+  auto decoded = qv::platform::DecodePng(reinterpret_cast<const uint8_t*>(png.data()), png.size());
+  if (!decoded) return {};
+  qv::data::TBitmap32 b(decoded->width, decoded->height);
+  b.pixels = decoded->pixels;
+  for (uint32_t& p : b.pixels) p |= 0xFF000000;
+  return b;
 }
 
 class TempDir : public ::testing::Test {

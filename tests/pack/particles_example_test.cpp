@@ -63,11 +63,6 @@ TEST_F(ParticlesExample, TheActionsBuildTheFountain) {
   EXPECT_GT(above, 50u);
 }
 
-int shell(const std::string& cmd) {
-  const int raw = std::system(cmd.c_str());
-  return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-}
-
 TEST_F(ParticlesExample, PlaysHeadlessAndDrawsItsFrame) {
   const std::string in = "cd '" + dir.string() + "' && ";
   ASSERT_EQ(shell(in + "'" QV_PACK_PATH "' build '" + kExample.string() + "' -o particles >out.txt 2>err.txt"), 0)
@@ -79,17 +74,12 @@ TEST_F(ParticlesExample, PlaysHeadlessAndDrawsItsFrame) {
   const auto files = tree(dir);
   EXPECT_EQ(files.at("played-err.txt"), "");
   ASSERT_TRUE(files.count("frame.png"));
-  const std::string& png = files.at("frame.png");
-  auto frame = qv::platform::DecodePng(reinterpret_cast<const uint8_t*>(png.data()), png.size());
-  ASSERT_TRUE(frame.has_value());
-  ASSERT_EQ(frame->width, 320);
-  ASSERT_EQ(frame->height, 240);
+  const qv::data::TBitmap32 shot = pngPicture(files.at("frame.png"));
+  ASSERT_EQ(shot.width, 320);
+  ASSERT_EQ(shot.height, 240);
   // Shows: rain and snow over the room, ten effects in two rows (explosion, ring, ellipse,
   // firework, smoke; smoke going up, star, spark, flare, cloud) and the red-to-yellow fountain
   // at the bottom middle with its blue flares.
-  qv::data::TBitmap32 shot(frame->width, frame->height);
-  shot.pixels = frame->pixels;
-  for (uint32_t& p : shot.pixels) p |= 0xFF000000;
   qv::ExpectGolden("example_particles_step50", shot);
 }
 

@@ -17,11 +17,6 @@ using QuizExample = TempDir;
 
 const fs::path kExample = fs::path(QV_SOURCE_DIR) / "examples" / "quiz";
 
-int shell(const std::string& cmd) {
-  const int raw = std::system(cmd.c_str());
-  return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-}
-
 TEST_F(QuizExample, AnsweredFromTheQueueAndTheTableKept) {
   const std::string in = "cd '" + dir.string() + "' && ";
   ASSERT_EQ(shell(in + "'" QV_PACK_PATH "' build '" + kExample.string() + "' -o quiz >out.txt 2>err.txt"), 0)
@@ -44,12 +39,7 @@ TEST_F(QuizExample, AnsweredFromTheQueueAndTheTableKept) {
             "quorvane: message \"Ada, you scored 100#Type your name into the table.\" answered enter\n"
             "quorvane: highscore table, name for place 1 answered text:Ada\n");
   ASSERT_TRUE(files.count("table.png"));
-  const std::string& png = files.at("table.png");
-  auto frame = qv::platform::DecodePng(reinterpret_cast<const uint8_t*>(png.data()), png.size());
-  ASSERT_TRUE(frame.has_value());
-  qv::data::TBitmap32 shot(frame->width, frame->height);
-  shot.pixels = frame->pixels;
-  for (uint32_t& p : shot.pixels) p |= 0xFF000000;
+  const qv::data::TBitmap32 shot = pngPicture(files.at("table.png"));
   // Shows: "Best players" in navy, then Ada with 100 and nine "<nobody>" rows with 0.
   qv::ExpectGolden("example_quiz_table", shot);
 

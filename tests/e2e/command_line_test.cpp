@@ -69,7 +69,7 @@ TEST_P(CommandLine, StatusAndFirstLine) {
   ASSERT_FALSE(run.timedOut);
   EXPECT_EQ(run.status, c.status) << run.out << run.err;
   const std::string& stream = c.onStdout ? run.out : run.err;
-  EXPECT_EQ(FirstLine(stream).rfind(c.first, 0), 0u) << "first line: " << FirstLine(stream);
+  EXPECT_EQ(FirstLine(stream).rfind(Expand(c.first, dir), 0), 0u) << "first line: " << FirstLine(stream);
   fs::remove_all(dir);
 }
 
@@ -81,7 +81,9 @@ const CommandCase kCases[] = {
     {"runner_text_file", {"%runner", "%dir/notes.txt"}, {}, 1, false, ""},
     // A project folder plays directly, built in memory.
     {"runner_folder", {"%runner", "%games/argument_relative"}, {"QUORVANE_STEPS=1"}, 0, true, "code, relative: 1"},
-    {"runner_folder_that_does_not_build", {"%runner", "%dir/bad_project"}, {}, 1, false, "quorvane: "},
+    // Build errors of a folder are reported at their place, as editors follow them.
+    {"runner_folder_that_does_not_build", {"%runner", "%dir/bad_project"}, {}, 1, false,
+     "%dir/bad_project/game.json:1:82: error: room_order[0]: "},
     // A fatal error (room_goto of a room that does not exist) ends the game with status 3, after
     // its game end event.
     {"runner_fatal_error", {"%runner", "%games/ended_by_error"}, {"QUORVANE_STEPS=5"}, 3, true, "going nowhere"},

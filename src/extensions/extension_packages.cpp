@@ -219,12 +219,12 @@ bool runFileFunctions(bool initialization) {
 
 bool LoadExtensionPackages(data::CStream& s) {
   ForgetExtensionPackages();
-  const size_t start = s.position();
-  if (s.ReadInteger() != kChunkVersion) {
-    s.seek(start + 4);  // any other version means no packages; the next chunk follows
-    return true;
-  }
   try {
+    const size_t start = s.position();
+    if (s.ReadInteger() != kChunkVersion) {
+      s.seek(start + 4);  // any other version means no packages; the next chunk follows
+      return true;
+    }
     const auto count = data::ReadCount(s, 4);
     if (!count) return false;
     Loaded& l = loaded();

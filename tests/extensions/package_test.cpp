@@ -253,6 +253,10 @@ TEST_F(Packages, HostilePackagesFailToLoad) {
   many.seek(0);
   EXPECT_FALSE(LoadExtensionPackages(many));
 
+  // Data that ends before the chunk's first number is refused, not thrown.
+  data::CStream empty;
+  EXPECT_FALSE(LoadExtensionPackages(empty));
+
   // Another chunk version means no packages, and the next chunk follows.
   data::CStream none;
   none.WriteInteger(600);

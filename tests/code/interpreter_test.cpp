@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -283,9 +284,13 @@ TEST_F(Interpreter, ExecuteFileRunsEveryLineWithArguments) {
   std::remove(path.c_str());
 }
 
+// The error log goes to the working folder; each test process works in its own temporary folder
+// so that tests running at the same time never write or remove each other's log.
 class ErrorHandler : public testing::Test {
  protected:
   void SetUp() override {
+    previousFolder_ = std::filesystem::current_path();
+    std::filesystem::current_path(std::filesystem::temp_directory_path());
     ResetErrorState();
     errorSettings() = ErrorSettings{};
     errorSettings().display = false;
@@ -296,7 +301,11 @@ class ErrorHandler : public testing::Test {
     SetActionHeaderSource(nullptr);
     SetAbortHandler(nullptr);
     std::remove("game_errors.log");
+    std::filesystem::current_path(previousFolder_);
   }
+
+ private:
+  std::filesystem::path previousFolder_;
 };
 
 TEST_F(ErrorHandler, RemembersLogsAndAborts) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Configures and builds Quorvane into a build folder.
 #   scripts/build.sh [BUILD_DIR] [extra cmake options...]
-# Environment: QV_WERROR=1 makes warnings errors; QV_JOBS sets the parallel job count.
+# Environment: QV_WERROR=1 makes warnings errors; QV_JOBS sets the parallel job count;
+# QV_TARGETS (space-separated) builds only those targets instead of everything.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
@@ -14,4 +15,6 @@ export CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
 gen=()
 command -v ninja >/dev/null && gen=(-G Ninja)
 cmake -S "$root" -B "$build" "${gen[@]}" -DQV_WERROR="${QV_WERROR:-0}" "$@" >/dev/null
-cmake --build "$build" -j "$jobs"
+targets=()
+for target in ${QV_TARGETS:-}; do targets+=(--target "$target"); done
+cmake --build "$build" -j "$jobs" "${targets[@]}"

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and plays the demo game.
+# Installs what is missing, builds the runner and the packer (nothing else) and plays the demo game.
 # On a machine without a display the game runs a fixed number of steps headless and the
 # last frame is written to a PNG, whose path is printed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${QV_BUILD_DIR:-$root/build}
 "$root/scripts/install-deps.sh"
-"$root/scripts/build.sh" "$build"
+QV_TARGETS="quorvane qvpack" "$root/scripts/build.sh" "$build"
 # The demo project (examples/demo) becomes a runner with the game appended.
 "$build/qvpack" build "$root/examples/demo" -o "$build/demo-game"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

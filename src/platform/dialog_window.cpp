@@ -50,6 +50,12 @@ bool RunDialogWindow(const DialogWindowSpec& window, const DialogRender& render,
   SDL_SetWindowOpacity(d.window, static_cast<float>(std::clamp(window.opacity, 0.0, 1.0)));
   SDL_RaiseWindow(d.window);
   SDL_StartTextInput();
+  // SDL's cursor is one for all windows: hidden while this window is open, as it was afterwards.
+  struct CursorState {
+    int before = SDL_ShowCursor(SDL_QUERY);
+    ~CursorState() { SDL_ShowCursor(before); }
+  } cursor;
+  if (!window.cursorVisible) SDL_ShowCursor(SDL_DISABLE);
   const Uint32 id = SDL_GetWindowID(d.window);
 
   present(d, render(), width);

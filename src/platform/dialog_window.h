@@ -23,6 +23,7 @@ struct DialogWindowSpec {
   int width = 1, height = 1;
   bool captionBar = true;
   double opacity = 1.0;  // 0 transparent to 1 opaque
+  bool cursorVisible = true;  // false hides the mouse cursor while the window is open
 };
 
 // The client area as 0xAARRGGBB pixels, width x height, row by row from the top.

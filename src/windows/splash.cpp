@@ -82,6 +82,7 @@ platform::DialogWindowSpec SplashWindow::window() const {
   w.width = width_;
   w.height = height_;
   w.captionBar = !borderless_;
+  w.cursorVisible = settings_.cursor;
   return w;
 }
 

@@ -70,10 +70,14 @@ TEST_F(Splash, SettingsPlaceAndSizeTheWindow) {
   EXPECT_EQ(adapted.height(), 200);
   EXPECT_EQ(adapted.picture().x, 0);
 
+  EXPECT_TRUE(adapted.window().cursorVisible);
+
   Call("splash_set_fullscreen", {1.0});
+  Call("splash_set_cursor", {0.0});
   SplashWindow full(ImageContent(), 0);
   EXPECT_FALSE(full.window().captionBar);
   EXPECT_EQ(full.window().x, 0);
+  EXPECT_FALSE(full.window().cursorVisible);
 
   // The older forms: a window of their own, full screen only when "full" rounds above 0.
   splashSettings() = SplashSettings{};

@@ -40,6 +40,21 @@ bool RunDialogWindow(const DialogWindowSpec& window, const DialogRender& render,
   if (!window.captionBar) flags |= SDL_WINDOW_BORDERLESS;
   const int x = window.x < 0 ? int(SDL_WINDOWPOS_CENTERED) : window.x;
   const int y = window.y < 0 ? int(SDL_WINDOWPOS_CENTERED) : window.y;
+  // The window that had the keyboard (else the game's window) gets it back when the dialog closes:
+  // without a window manager, or with one that does not hand focus back, the keyboard would
+  // otherwise go nowhere and the game would never see another key. Declared before the dialog, so
+  // it acts once the dialog's window is gone.
+  struct FocusBack {
+    SDL_Window* window = SDL_GetKeyboardFocus();
+    ~FocusBack() {
+      if (!window) {
+        GiveKeyboardToGameWindow();
+        return;
+      }
+      SDL_RaiseWindow(window);
+      SDL_SetWindowInputFocus(window);
+    }
+  } focusBack;
   SdlDialog d;
   d.window = SDL_CreateWindow(window.captionUtf8.c_str(), x, y, width, height, flags);
   if (!d.window) return false;
@@ -49,6 +64,7 @@ bool RunDialogWindow(const DialogWindowSpec& window, const DialogRender& render,
   if (!d.texture) return false;
   SDL_SetWindowOpacity(d.window, static_cast<float>(std::clamp(window.opacity, 0.0, 1.0)));
   SDL_RaiseWindow(d.window);
+  SDL_SetWindowInputFocus(d.window);  // the keyboard comes here even where nothing hands it over
   SDL_StartTextInput();
   // SDL's cursor is one for all windows: hidden while this window is open, as it was afterwards.
   struct CursorState {

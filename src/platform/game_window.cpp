@@ -15,6 +15,16 @@ int BitsPerPixel(Uint32 format) {
 }
 }  // namespace
 
+namespace {
+SDL_Window* openGameWindow = nullptr;  // the one game window, for dialogs that hand the keyboard back
+}  // namespace
+
+void GiveKeyboardToGameWindow() {
+  if (!openGameWindow || (SDL_GetWindowFlags(openGameWindow) & SDL_WINDOW_HIDDEN)) return;
+  SDL_RaiseWindow(openGameWindow);
+  SDL_SetWindowInputFocus(openGameWindow);
+}
+
 std::unique_ptr<GameWindow> GameWindow::Open(int clientWidth, int clientHeight) {
   // The close button is the game's to answer; SDL's quit request then only comes from signals.
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
@@ -39,6 +49,7 @@ std::unique_ptr<GameWindow> GameWindow::Open(int clientWidth, int clientHeight) 
   std::unique_ptr<GameWindow> w(new GameWindow);
   w->window_ = window;
   w->context_ = context;
+  openGameWindow = window;
   return w;
 }
 
@@ -47,6 +58,7 @@ GameWindow::~GameWindow() {
   if (cursor_) SDL_FreeCursor(static_cast<SDL_Cursor*>(cursor_));
   if (context_) SDL_GL_DeleteContext(context_);
   if (window_) SDL_DestroyWindow(W(window_));
+  if (openGameWindow == window_) openGameWindow = nullptr;
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 

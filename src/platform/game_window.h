@@ -34,6 +34,9 @@ struct WindowEvent {
   int width = 0, height = 0;
 };
 
+// Gives the keyboard to the game's window, when one is open (after a dialog of its own closed).
+void GiveKeyboardToGameWindow();
+
 class GameWindow {
  public:
   // Opens a hidden window with a GL context; nullptr when video or OpenGL 3.3 core is unavailable.

@@ -157,6 +157,8 @@ std::vector<DebugVariable> Debugger::instanceVariables(int32_t id) const {
   std::vector<DebugVariable> out;
   CInstance* in = liveInstance(id);
   if (!in) return out;
+  for (const code::RVariable& own : in->variables.entries())
+    out.push_back({code::variableNames().nameOf(own.id), variableText(own), false});
   code::RValue v;
   for (const char* name : kInstanceVariables) {
     if (code::ReadBuiltinVariable(code::FindBuiltinVariable(name), in, 0, v)) out.push_back({name, valueText(v), true});
@@ -165,8 +167,6 @@ std::vector<DebugVariable> Debugger::instanceVariables(int32_t id) const {
     if (code::ReadBuiltinVariable(code::bv_alarm, in, a, v) && v.real != -1)
       out.push_back({"alarm[" + std::to_string(a) + "]", valueText(v), true});
   }
-  for (const code::RVariable& own : in->variables.entries())
-    out.push_back({code::variableNames().nameOf(own.id), variableText(own), false});
   return out;
 }
 

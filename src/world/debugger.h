@@ -71,7 +71,8 @@ class Debugger {
   std::vector<DebugVariable> globals() const;
   // The live instances of the current room in list order.
   std::vector<DebugInstance> instances() const;
-  // An instance's built-in variables, then its own; empty when no live instance has that id.
+  // An instance's own variables, then its built-in ones (alarms only when set); empty when no live
+  // instance has that id.
   std::vector<DebugVariable> instanceVariables(int32_t id) const;
   // Gives variable `name` (a global with kGlobalContext) the value of `expression`, computed in the
   // same context. Returns the error, or an empty string when the value was written.

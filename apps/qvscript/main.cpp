@@ -1,11 +1,12 @@
-// qvscript FILE [SCRIPT...]: runs a program of the scripting language without a window.
+// qvscript FILE [SCRIPT...]: runs a program of the scripting language without a window, as the code
+// of one instance in a room.
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "code/families.h"
 #include "code/script_runner.h"
-#include "datastructures/builtins.h"
+#include "game/families.h"
+#include "game/script_room.h"
 #include "platform/leak_check_suppressions.h"
 
 namespace {
@@ -13,6 +14,8 @@ constexpr const char* kUsage = "usage: qvscript FILE [SCRIPT...]\n";
 constexpr const char* kHelp =
     "Runs FILE, a program of the games' scripting language, without a window. Each further file\n"
     "is a script the program can call by its name (the file name without its extension).\n"
+    "The program runs as the code of the one instance (id 100001, at 0, 0) of object obj_program\n"
+    "in room rm_program, with every built-in function and variable of a game.\n"
     "show_debug_message writes a line to stdout; errors go to stderr.\n"
     "\n"
     "  --help     show this text\n"
@@ -41,10 +44,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "qvscript: unknown option %s (try --help)\n", first.c_str());
     return 2;
   }
-  // The language's own families and the data structures: nothing that needs a window or sound.
-  std::vector<qv::code::BuiltinFamily> families = qv::code::CoreFamilies();
-  families.push_back(qv::datastructures::DataStructureFunctions());
-  qv::code::SetBuiltinFamilies(std::move(families));
+  // The game's own functions, on the game's instance records; no window is opened.
+  qv::game::UseGameFamilies();
   std::vector<std::string> scripts(argv + 2, argv + argc);
-  return qv::code::RunScriptFiles(argv[1], scripts);
+  return qv::code::RunScriptFiles(argv[1], scripts, qv::game::ScriptRoomStage());
 }

@@ -8,18 +8,12 @@
 #include "code/errors.h"
 #include "code/families.h"
 #include "code/interpreter.h"
-#include "code/real_to_string.h"
 #include "code/variables.h"
 #include "platform/bounded_file.h"
 
 namespace qv::code {
 
 namespace {
-
-DebugMessageSink& debugSink() {
-  static DebugMessageSink sink;
-  return sink;
-}
 
 // Compiles and runs `text` with the arguments after the first; the argument table is restored
 // afterwards. `what` names the source in the compile message.
@@ -122,7 +116,7 @@ void variableSet(BuiltinCall& c) {
 
 void showDebugMessage(BuiltinCall& c) {
   const RValue& v = c.args[0];
-  ShowDebugMessage(v.isString() ? v.str : RealToString(v.real));
+  ShowDebugMessage(v.isString() ? v.str : DebugNumberText(v.real));
 }
 
 constexpr BuiltinFunction kDynamicFunctions[] = {
@@ -146,12 +140,6 @@ constexpr BuiltinFunction kDynamicFunctions[] = {
 };
 
 }  // namespace
-
-void SetDebugMessageSink(DebugMessageSink sink) { debugSink() = std::move(sink); }
-
-void ShowDebugMessage(const std::string& line) {
-  if (debugSink()) debugSink()(line);
-}
 
 BuiltinFamily DynamicFamily() { return kDynamicFunctions; }
 

@@ -81,7 +81,29 @@ ErrorSettings& errorSettings() {
   return settings;
 }
 
+namespace {
+ErrorCapture*& activeCapture() {
+  static ErrorCapture* capture = nullptr;
+  return capture;
+}
+}  // namespace
+
+ErrorCapture::ErrorCapture() : outer_(activeCapture()), saved_(errorState()) { activeCapture() = this; }
+
+ErrorCapture::~ErrorCapture() {
+  activeCapture() = outer_;
+  errorState() = saved_;
+}
+
+void ErrorCapture::keep(std::string_view message) {
+  if (first_.empty()) first_.assign(message.data(), message.size());
+}
+
 void HandleError(std::string_view message, bool fatal) {
+  if (ErrorCapture* capture = activeCapture()) {
+    capture->keep(message);
+    return;
+  }
   ErrorState& state = errorState();
   if (state.aborting) return;
   const ErrorSettings& settings = errorSettings();

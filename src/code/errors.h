@@ -75,6 +75,25 @@ using ErrorWindow = platform::ErrorAnswer (*)(std::vector<std::string>& lines,
 void SetErrorWindow(ErrorWindow window);
 void SetAbortHandler(std::function<void()> handler);
 
+// While one lives, every error handled is only kept here: no window, no log, no abort, and the
+// error state of the game is left as it was (the debugger's watch expressions, which must never
+// stop the game). Captures nest; the innermost one keeps the messages.
+class ErrorCapture {
+ public:
+  ErrorCapture();
+  ~ErrorCapture();
+  ErrorCapture(const ErrorCapture&) = delete;
+  ErrorCapture& operator=(const ErrorCapture&) = delete;
+  // The first message handled while capturing (empty when none).
+  const std::string& first() const { return first_; }
+  void keep(std::string_view message);
+
+ private:
+  ErrorCapture* outer_;
+  ErrorState saved_;
+  std::string first_;
+};
+
 // Back to the state of a fresh run (tests and game restart keep `aborting` cleared only here).
 void ResetErrorState();
 

@@ -43,7 +43,8 @@ std::string scriptNameOf(const std::string& path) {
 
 }  // namespace
 
-int RunScriptFiles(const std::string& programPath, const std::vector<std::string>& scriptPaths) {
+int RunScriptFiles(const std::string& programPath, const std::vector<std::string>& scriptPaths,
+                   const ScriptStage& stage) {
   // No window is ever opened: errors go to stderr and take the automatic answer.
   setenv("QUORVANE_HEADLESS", "1", 0);
   SetDebugMessageSink([](const std::string& line) {
@@ -64,18 +65,33 @@ int RunScriptFiles(const std::string& programPath, const std::vector<std::string
     return 2;
   }
   EnsureBuiltinsRegistered();
-  if (!CompileScripts()) return 1;
+  // The stage is entered before anything compiles: its resources (objects, rooms) are names the
+  // compiler resolves. Without a stage the blank instance is entry 0 of a plain instance list: id
+  // 100000, object 0.
+  SimpleInstanceWorld world;
+  CInstanceBase* self = nullptr;
+  if (stage.enter) {
+    self = stage.enter();
+  } else {
+    self = &world.add(100000, 0);
+    SetInstanceWorld(&world);
+  }
+  const auto leave = [&stage] {
+    if (!stage.enter) SetInstanceWorld(nullptr);
+    else if (stage.leave) stage.leave();
+  };
+  if (!self || !CompileScripts()) {
+    leave();
+    return 1;
+  }
   CCode code(withWindowsLineEnds(program), false);
   if (!code.Compile()) {
     const std::string message = errorState().current;
     ClearRecordedError();
     HandleError(message, true);
+    leave();
     return 1;
   }
-  // The blank instance is entry 0 of the instance list: id 100000, object 0.
-  SimpleInstanceWorld world;
-  CInstanceBase& self = world.add(100000, 0);
-  SetInstanceWorld(&world);
   RValue result;
   // An exception ends the running step in the runner (a ds_*_read of broken text, for one); here
   // the program is the step, so it ends the program, with the reason on stderr.
@@ -83,12 +99,12 @@ int RunScriptFiles(const std::string& programPath, const std::vector<std::string
   try {
     // A run-time error stops the program (after the error window's answer): a failure, whatever
     // the answer was.
-    ended = !ExecuteAction(code, &self, &self, result);
+    ended = !ExecuteAction(code, self, self, result);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "qvscript: the program ended with an exception: %s\n", e.what());
     ended = true;
   }
-  SetInstanceWorld(nullptr);
+  leave();
   std::fflush(stdout);
   return errorState().aborting || ended ? 1 : 0;
 }

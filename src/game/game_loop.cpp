@@ -24,6 +24,7 @@
 #include "platform/interrupt.h"
 #include "extensions/extension_packages.h"
 #include "sound/builtins.h"
+#include "world/debugger.h"
 #include "world/dispatch.h"
 #include "world/event_performer.h"
 #include "world/game_world.h"
@@ -198,6 +199,9 @@ GameEnding EndingOf(int32_t request) { return request == kTransferAbort ? GameEn
 
 GameEnding LastGameEnding() { return lastEnding; }
 
+// How long the paused loop waits between two looks at the windows' events.
+constexpr int64_t kPausedWaitMicroseconds = 15000;
+
 int64_t RunGameLoop(const LoopOptions& options) {
   // The frames of a room transition each wait for a refresh of the display (taken as 60 Hz); no
   // window message is handled meanwhile. Unpaced runs (tests, benchmarks) do not wait.
@@ -219,6 +223,21 @@ int64_t RunGameLoop(const LoopOptions& options) {
   if (!running) lastEnding = GameEnding::Ended;
   HandleSyntheticInput();
   while (running && (options.maxSteps < 0 || steps < options.maxSteps)) {
+    // Paused by the debugger: no step runs; the windows' events are still handled (the debugger
+    // window's among them, which runs the game again or asks for one step).
+    if (debugger().enabled() && !debugger().mayStep()) {
+      const bool open = WaitMicroseconds(options.paced ? kPausedWaitMicroseconds : 1000, options.pumpEvents);
+      if (platform::InterruptSignal()) {
+        lastEnding = GameEnding::Interrupted;
+        break;
+      }
+      if (!open) {
+        lastEnding = GameEnding::Ended;
+        break;
+      }
+      t0 = clockMicroseconds();  // the pause is not time the next step is late by
+      continue;
+    }
     if (options.beforeStep) options.beforeStep(steps + 1);
     // A failure that escapes a step (a malformed data-structure string, say) ends that step only.
     try {
@@ -226,6 +245,7 @@ int64_t RunGameLoop(const LoopOptions& options) {
     } catch (const std::exception&) {
     }
     ++steps;
+    if (debugger().enabled()) debugger().stepDone();
     if (options.afterStep) options.afterStep(steps);
     int64_t now = clockMicroseconds();
     if (now < t0) t0 = now;

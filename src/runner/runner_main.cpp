@@ -29,6 +29,7 @@
 #include "platform/process.h"
 #include "platform/process_control.h"
 #include "platform/screen_saver.h"
+#include "runner/debug_mode.h"
 #include "runner/game_parameters.h"
 #include "runner/loader.h"
 #include "runner/gamepad_keys.h"
@@ -291,7 +292,9 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
         loop.beforeStep = [input](int64_t step) { input->deliverBefore(step); };
       }
     }
+    SetUpDebugMode(loop);
     game::RunGameLoop(loop);
+    EndDebugMode();
   } catch (const std::exception&) {
     HideLoadingWindow();
     showMessage(data::messages::kUnexpected);
@@ -319,7 +322,8 @@ int RunnerMain(int argc, char** argv) {
   system::ReadSecureMode();
   game::UseGameFamilies();
   game::InstallGame();
-  // Headless runs have no debug window: debug messages go to stdout, where automation reads them.
+  // Headless runs outside debug mode: debug messages go to stdout, where automation reads them
+  // (in debug mode the debugger takes them, see SetUpDebugMode).
   if (platform::headlessMode())
     code::SetDebugMessageSink([](const std::string& line) {
       std::fprintf(stdout, "%s\n", line.c_str());

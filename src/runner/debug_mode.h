@@ -1,0 +1,16 @@
+// Debug mode: the game data's debug flag, or QUORVANE_DEBUG=1 for any game. The debugger is then
+// on: `show_debug_message` fills its message list (and, headless, writes to stderr), the main loop
+// obeys its paused state, and the debugger window opens beside the game window (headless,
+// QUORVANE_DEBUGGER drives it instead).
+#pragma once
+
+#include "game/game_loop.h"
+
+namespace qv::runner {
+
+// Decides debug mode for the game about to run and, when on, wires the debugger into the loop.
+void SetUpDebugMode(game::LoopOptions& loop);
+// Closes the debugger window, if one is open.
+void EndDebugMode();
+
+}  // namespace qv::runner

@@ -177,6 +177,19 @@ GLenum GLAddress(TextureAddress a) {
   return GL_CLAMP_TO_EDGE;
 }
 
+// The layout of Vertex for the vertex array object and array buffer bound.
+void DescribeVertex() {
+  const GLsizei stride = sizeof(Vertex);
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, x)));
+  glEnableVertexAttribArray(1);
+  glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, nx)));
+  glEnableVertexAttribArray(2);  // 0xAARRGGBB little-endian is B, G, R, A in memory
+  glVertexAttribPointer(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride, reinterpret_cast<void*>(offsetof(Vertex, colour)));
+  glEnableVertexAttribArray(3);
+  glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, u)));
+}
+
 void SetColour(GLint loc, const ColourValue& c) { glUniform4f(loc, c.r, c.g, c.b, c.a); }
 void SetArgb(GLint loc, uint32_t c) {
   glUniform4f(loc, float((c >> 16) & 255) / 255.0f, float((c >> 8) & 255) / 255.0f, float(c & 255) / 255.0f,
@@ -197,6 +210,9 @@ class GLDevice final : public Device {
   void freeTexture(TextureHandle t) override;
   bool setRenderTarget(TextureHandle t) override;
   void draw(PrimitiveType type, const Vertex* vertices, int count) override;
+  BufferHandle createVertexBuffer(const Vertex* vertices, int count) override;
+  void freeVertexBuffer(BufferHandle b) override;
+  void drawVertexBuffer(BufferHandle b, PrimitiveType listType, int first, int count) override;
   void clear(bool colour, uint32_t argb, bool depth, float z) override;
   void beginScene() override {}
   void endScene() override { flush(); }
@@ -232,11 +248,22 @@ class GLDevice final : public Device {
   Batch batchKind_ = Batch::None;
   size_t vboCapacity_ = 0;
   size_t vboOffset_ = 0;  // next free byte of the ring
+  struct StaticBuffer {
+    GLuint vao = 0, vbo = 0;
+    int count = 0;
+  };
+  std::unordered_map<BufferHandle, StaticBuffer> buffers_;
+  BufferHandle nextBuffer_ = 1;
+  GLint worldLocation_ = -1;  // of program_
 };
 
 // --- creation ------------------------------------------------------------------------------------
 
 GLDevice::~GLDevice() {
+  for (auto& [h, b] : buffers_) {
+    glDeleteBuffers(1, &b.vbo);
+    glDeleteVertexArrays(1, &b.vao);
+  }
   for (auto& [t, fbo] : targetFbos_) glDeleteFramebuffers(1, &fbo);
   for (auto& [t, size] : sizes_) glDeleteTextures(1, &t);
   glDeleteFramebuffers(1, &screenFbo_);
@@ -312,15 +339,7 @@ bool GLDevice::init() {
   glBindVertexArray(vao_);
   glGenBuffers(1, &vbo_);
   glBindBuffer(GL_ARRAY_BUFFER, vbo_);
-  const GLsizei stride = sizeof(Vertex);
-  glEnableVertexAttribArray(0);
-  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, x)));
-  glEnableVertexAttribArray(1);
-  glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, nx)));
-  glEnableVertexAttribArray(2);  // 0xAARRGGBB little-endian is B, G, R, A in memory
-  glVertexAttribPointer(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride, reinterpret_cast<void*>(offsetof(Vertex, colour)));
-  glEnableVertexAttribArray(3);
-  glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, u)));
+  DescribeVertex();
 
   glGenSamplers(1, &sampler_);
   glBindSampler(0, sampler_);
@@ -354,11 +373,18 @@ bool GLDevice::init() {
 // --- state application ---------------------------------------------------------------------------
 
 void GLDevice::apply() {
-  if (!dirty_) return;
+  if (!dirty_) {
+    // Only the world matrix moved (a model drawn at another place): one uniform.
+    if (worldDirty_) glUniformMatrix4fv(worldLocation_, 1, GL_FALSE, world_.m.data());
+    worldDirty_ = false;
+    return;
+  }
   dirty_ = false;
+  worldDirty_ = false;
   const RenderState& s = state_;
   if (GLuint p = programFor(VariantKey(s))) program_ = p;
   glUseProgram(program_);
+  worldLocation_ = loc("uWorld");
   s.alphaBlend ? glEnable(GL_BLEND) : glDisable(GL_BLEND);
   glBlendFunc(GLBlend(s.srcBlend), GLBlend(s.destBlend));
   if (s.zEnable && screenDepth_ != 0) {
@@ -453,34 +479,54 @@ void GLDevice::draw(PrimitiveType type, const Vertex* v, int count) {
   if (kind != batchKind_) flush();
   batchKind_ = kind;
   // Strips and fans become lists so that consecutive draws share one call.
-  switch (type) {
-    case PrimitiveType::PointList:
-    case PrimitiveType::TriangleList:
-      batch_.insert(batch_.end(), v, v + (type == PrimitiveType::TriangleList ? count - count % 3 : count));
-      break;
-    case PrimitiveType::LineList:
-      batch_.insert(batch_.end(), v, v + (count - count % 2));
-      break;
-    case PrimitiveType::LineStrip:
-      for (int i = 0; i + 1 < count; ++i) {
-        batch_.push_back(v[i]);
-        batch_.push_back(v[i + 1]);
-      }
-      break;
-    case PrimitiveType::TriangleStrip:
-      for (int i = 0; i + 2 < count; ++i) {
-        // Every other triangle of a strip is flipped to keep the strip's winding.
-        if (i % 2 == 0) {
-          batch_.insert(batch_.end(), {v[i], v[i + 1], v[i + 2]});
-        } else {
-          batch_.insert(batch_.end(), {v[i + 1], v[i], v[i + 2]});
-        }
-      }
-      break;
-    case PrimitiveType::TriangleFan:
-      for (int i = 1; i + 1 < count; ++i) batch_.insert(batch_.end(), {v[0], v[i], v[i + 1]});
-      break;
+  AppendAsList(type, v, count, batch_);
+}
+
+// Static buffers keep their own vertex array object: drawing one binds it, draws, and binds the
+// streaming one again.
+BufferHandle GLDevice::createVertexBuffer(const Vertex* v, int count) {
+  if (count <= 0) return 0;
+  flush();
+  StaticBuffer b;
+  glGenVertexArrays(1, &b.vao);
+  glBindVertexArray(b.vao);
+  glGenBuffers(1, &b.vbo);
+  glBindBuffer(GL_ARRAY_BUFFER, b.vbo);
+  glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(size_t(count) * sizeof(Vertex)), v, GL_STATIC_DRAW);
+  DescribeVertex();
+  b.count = count;
+  glBindVertexArray(vao_);
+  glBindBuffer(GL_ARRAY_BUFFER, vbo_);
+  if (glGetError() != GL_NO_ERROR) {
+    glDeleteBuffers(1, &b.vbo);
+    glDeleteVertexArrays(1, &b.vao);
+    return 0;
   }
+  const BufferHandle h = nextBuffer_++;
+  buffers_[h] = b;
+  return h;
+}
+
+void GLDevice::freeVertexBuffer(BufferHandle h) {
+  auto it = buffers_.find(h);
+  if (it == buffers_.end()) return;
+  flush();
+  glDeleteBuffers(1, &it->second.vbo);
+  glDeleteVertexArrays(1, &it->second.vao);
+  buffers_.erase(it);
+}
+
+void GLDevice::drawVertexBuffer(BufferHandle h, PrimitiveType type, int first, int count) {
+  auto it = buffers_.find(h);
+  if (it == buffers_.end() || first < 0 || count <= 0 || first + count > it->second.count) return;
+  flush();
+  apply();
+  glBindTexture(GL_TEXTURE_2D, texture_ ? texture_ : white_);
+  glBindVertexArray(it->second.vao);
+  const GLenum mode = type == PrimitiveType::PointList ? GL_POINTS : type == PrimitiveType::LineList ? GL_LINES : GL_TRIANGLES;
+  glDrawArrays(mode, first, count);
+  ++drawCalls_;
+  glBindVertexArray(vao_);
 }
 
 void GLDevice::clear(bool colour, uint32_t argb, bool depth, float z) {

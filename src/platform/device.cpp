@@ -71,10 +71,11 @@ void AppendAsList(PrimitiveType type, const Vertex* v, int count, std::vector<Ve
       break;
     case PrimitiveType::TriangleStrip:
       for (int i = 0; i + 2 < count; ++i) {
+        // Odd triangles keep their first vertex first (flat shading takes it) with the winding flipped.
         if (i % 2 == 0) {
           out.insert(out.end(), {v[i], v[i + 1], v[i + 2]});
         } else {
-          out.insert(out.end(), {v[i + 1], v[i], v[i + 2]});
+          out.insert(out.end(), {v[i], v[i + 2], v[i + 1]});
         }
       }
       break;

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "graphics/colour.h"
 #include "graphics/d3d_model.h"
@@ -12,6 +11,7 @@
 #include "graphics/display.h"
 #include "graphics/draw_state.h"
 #include "graphics/texture_table.h"
+#include "platform/message_box.h"
 
 namespace qv::graphics {
 
@@ -34,7 +34,7 @@ bool SetMode3D(bool on) {
   d.applyRenderStates();
   if (!d.device()) return true;  // no device yet: the items take effect when it is made
   if (d.resetDevice()) return true;
-  std::fprintf(stderr, "%s\n", "Failed to use 3D mode.");
+  platform::showMessageBox(d.caption, "Failed to use 3D mode.");
   d.mode3d = false;
   d.resetDevice();
   return false;

@@ -1,11 +1,13 @@
 // Sections: the model table; the model file; drawing from the device's memory.
 #include "graphics/d3d_model.h"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <string_view>
 
 #include "code/rounding.h"
 #include "graphics/colour.h"

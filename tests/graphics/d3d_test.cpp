@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <random>
 
 #include "draw_test_support.h"
 #include "graphics/builtins.h"
@@ -383,7 +384,7 @@ TEST_F(D3DTest, ModelsRecordTheirArgumentsAndReuseFreeSlots) {
 }
 
 TEST_F(D3DTest, AModelIsUploadedOnceAndDrawnFromTheDevicesBuffer) {
-  const int id = int(D3D("d3d_model_create").real);
+  const double id = D3D("d3d_model_create").real;
   D3D("d3d_model_block", Reals({id, 0, 0, 0, 10, 10, 10, 1, 1}));
   D3D("d3d_model_primitive_begin", Reals({id, 5}));
   for (int i = 0; i < 4; ++i) D3D("d3d_model_vertex", Reals({id, double(i), double(i % 2), 0}));
@@ -424,7 +425,7 @@ std::string ReadAll(const std::string& path) {
 }
 
 TEST_F(D3DTest, ASavedModelReadsBackRoundedTo4Decimals) {
-  const int id = int(D3D("d3d_model_create").real);
+  const double id = D3D("d3d_model_create").real;
   D3D("d3d_model_ellipsoid", Reals({id, -1.23456, 2, 3, 4, 5, 6, 1, 1, 12}));
   D3D("d3d_model_vertex", Reals({id, 12345678901.5, 0.00004, -7}));
   const std::string path = Temp("qv_model_round.d3d");
@@ -434,9 +435,9 @@ TEST_F(D3DTest, ASavedModelReadsBackRoundedTo4Decimals) {
   EXPECT_NE(text.find("13 -1.2346 2.0000 3.0000 4.0000 5.0000 6.0000 1.0000 1.0000 12.0000 0.0000\r\n"), std::string::npos)
       << text;
   EXPECT_NE(text.find("2 1.23456789015000E+10 0.0000 -7.0000"), std::string::npos) << text;
-  const int other = int(D3D("d3d_model_create").real);
+  const double other = D3D("d3d_model_create").real;
   D3D("d3d_model_load", {RValue(double(other)), RValue(path)});
-  const C3DModel* m = GetModel(other);
+  const C3DModel* m = GetModel(int(other));
   ASSERT_EQ(m->entries.size(), 2u);
   EXPECT_EQ(m->entries[0].e[0], -1.2346);
   EXPECT_EQ(m->entries[1].e[0], 12345678901.5);
@@ -486,21 +487,54 @@ TEST(D3DModelFile, BadInputFailsAsThePartSays) {
   EXPECT_TRUE(vertices.empty());
 }
 
+// The checks of fuzz/fuzz_model_file.cpp over mutations of a good file, so that every test run
+// covers them (the fuzz target runs only in CI's sanitizer build).
+TEST(D3DModelFile, MutatedFilesStayBoundedAndWhatIsReadWritesBack) {
+  const std::string good = "100\r\n3\r\n10 0 0 0 10 10 10 1 1 0 0\r\n0 4 0 0 0 0 0 0 0 0 0\r\n"
+                           "11 0 0 0 10 10 10 1 1 1 24.5\r\n";
+  std::mt19937 random(26);
+  for (int k = 0; k < 3000; ++k) {
+    std::string m = good;
+    for (int j = int(random() % 4); j >= 0 && !m.empty(); --j) {
+      const size_t at = random() % m.size();
+      switch (random() % 4) {
+        case 0: m[at] = char(random()); break;
+        case 1: m.erase(at, 1); break;
+        case 2: m.insert(at, 1, "0123456789 .-eE\n"[random() % 16]); break;
+        default: m.resize(at); break;
+      }
+    }
+    std::vector<ModelEntry> entries;
+    ReadModelText(reinterpret_cast<const uint8_t*>(m.data()), m.size(), entries);
+    ASSERT_LE(entries.size(), MaxModelEntries(m.size())) << m;
+    std::vector<Vertex> vertices;
+    std::vector<ModelRun> runs;
+    BuildModelVertices(entries, 0xFFFFFFFF, vertices, runs);
+    const std::string text = ModelFileText(entries);
+    std::vector<ModelEntry> again;
+    ASSERT_EQ(ReadModelText(reinterpret_cast<const uint8_t*>(text.data()), text.size(), again), ModelRead::Read) << m;
+    ASSERT_EQ(again.size(), entries.size());
+    for (size_t i = 0; i < entries.size(); ++i)
+      for (size_t v = 0; v < 10; ++v)
+        ASSERT_NEAR(again[i].e[v], entries[i].e[v], 0.0000501 + std::fabs(entries[i].e[v]) * 1e-14) << m;
+  }
+}
+
 TEST_F(D3DTest, LoadingAFileWhoseFirstLineIsNot100LeavesTheModelEmpty) {
-  const int id = int(D3D("d3d_model_create").real);
+  const double id = D3D("d3d_model_create").real;
   D3D("d3d_model_vertex", Reals({id, 1, 2, 3}));
   const std::string path = Temp("qv_model_v99.d3d");
   Write(path, "99\r\n1\r\n2 1 2 3 0 0 0 0 0 0 0\r\n");
   D3D("d3d_model_load", {RValue(double(id)), RValue(path)});
-  EXPECT_TRUE(GetModel(id)->entries.empty());
+  EXPECT_TRUE(GetModel(int(id))->entries.empty());
   D3D("d3d_model_vertex", Reals({id, 1, 2, 3}));
   D3D("d3d_model_load", {RValue(double(id)), RValue(Temp("qv_no_such_model.d3d"))});
-  EXPECT_TRUE(GetModel(id)->entries.empty()) << "a file that cannot be opened leaves it empty";
+  EXPECT_TRUE(GetModel(int(id))->entries.empty()) << "a file that cannot be opened leaves it empty";
   std::filesystem::remove(path);
 }
 
 TEST_F(D3DTest, SavingObeysSecureMode) {
-  const int id = int(D3D("d3d_model_create").real);
+  const double id = D3D("d3d_model_create").real;
   system::SetSecureMode(true);
   const std::string path = Temp("qv_secure_model.d3d");
   D3D("d3d_model_save", {RValue(double(id)), RValue(path)});

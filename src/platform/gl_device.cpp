@@ -14,6 +14,10 @@
 // - Without a texture the stage samples opaque white, so untextured draws take the vertex colour.
 // - The back buffer is an RGB8 renderbuffer of desktop size (alpha reads as opaque, as in an
 //   X8R8G8B8 buffer); render-target textures are RGBA8.
+// - Fixed-function lighting runs per vertex in the shader: lights in eye space (moved by the view
+//   matrix on the CPU), unrolled per variant over the enabled lights; the world and view
+//   matrices reach it as one product, re-sent alone when only the world matrix moves.
+// - Static vertex buffers (models) have a vertex array object each and survive reset().
 #include <epoxy/gl.h>
 
 #include <algorithm>

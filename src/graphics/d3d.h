@@ -1,4 +1,4 @@
-// 3D drawing (Part 5.8): 3D mode and its settings, the 3D primitive buffer, the ready shapes, the
+// 3D drawing: 3D mode and its settings, the 3D primitive buffer, the ready shapes, the
 // projections, the world transformation with its stack, and lights. Models are d3d_model.h; the
 // d3d_* built-ins are d3d_builtins.cpp. The items of the device state (3D mode, perspective,
 // hidden surface removal, lighting, shading, fog, culling, texture repeat) live in the Display,
@@ -62,7 +62,7 @@ using Shape = std::vector<ShapeGroup>;
 struct Box3D {
   double x1 = 0, y1 = 0, z1 = 0, x2 = 0, y2 = 0, z2 = 0;
 };
-// The vertex layouts of Part 5.8, every vertex with colour c; h and v are hrepeat and vrepeat.
+// The vertex layouts of the ready shapes, every vertex with colour c; h and v are hrepeat and vrepeat.
 Shape BlockShape(const Box3D& b, double h, double v, uint32_t c);
 Shape CylinderShape(const Box3D& b, double h, double v, bool closed, int steps, uint32_t c);
 Shape ConeShape(const Box3D& b, double h, double v, bool closed, int steps, uint32_t c);

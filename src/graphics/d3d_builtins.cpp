@@ -1,4 +1,4 @@
-// The d3d_* functions of game code (Part 5.8): 74 thin adapters over d3d.h and d3d_model.h.
+// The d3d_* functions of game code: 74 thin adapters over d3d.h and d3d_model.h.
 #include "code/builtin.h"
 #include "graphics/bitmap_ops.h"
 #include "graphics/builtins.h"

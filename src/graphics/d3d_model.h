@@ -1,4 +1,4 @@
-// 3D models (Part 5.8): the model table, the recorded entries, the model file (text) and drawing.
+// 3D models: the model table, the recorded entries, the model file (text) and drawing.
 //
 // A model is drawn from the device's memory: the first draw (and the first after its entries or
 // the current drawing colour change) turns the entries into one vertex buffer of lists and a few

@@ -129,7 +129,7 @@ bool Display::resetDevice() {
   if (!device_->reset(mode3d)) return false;
   device_->clear(true, 0, false, 1.0f);
   // The world matrix and the lights are held by the device alone: a reset returns them to the
-  // device's defaults (Part 5.8).
+  // device's defaults.
   device_->setTransformWorld(platform::Matrix{});
   for (int i = 0; i < 8; ++i) device_->setLight(i, platform::Light{});
   applyRenderStates();

@@ -8,6 +8,7 @@
 #include "data/bmp_file.h"
 #include "graphics/font.h"
 #include "data/game_writer.h"
+#include "graphics/d3d_model.h"
 #include "platform/sound_decoder.h"
 #include "saved_game_world.h"
 #include "game/saved_game.h"
@@ -134,5 +135,15 @@ int main(int argc, char** argv) {
   const std::vector<uint8_t> empty = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k', 0, 0, 0, 4,
                                       0x00, 0xFF, 0x2F, 0x00};
   save(dir / "fuzz_sound_mix" / "empty_song", withHow({1, 0, 24, 8}, empty));
+
+  // A model with an entry of every kind, as d3d_model_save writes it.
+  std::vector<qv::graphics::ModelEntry> entries;
+  for (int kind = 0; kind <= 15; ++kind) {
+    qv::graphics::ModelEntry e{kind, {}};
+    for (size_t i = 0; i < 10; ++i) e.e[i] = kind == 0 ? (i == 0 ? 4 : 0) : double(i * 3 % 7) - 1.5 + kind;
+    entries.push_back(e);
+  }
+  const std::string model = qv::graphics::ModelFileText(entries);
+  save(dir / "fuzz_model_file" / "every_kind", std::vector<uint8_t>(model.begin(), model.end()));
   return 0;
 }

@@ -91,6 +91,7 @@ std::vector<code::BuiltinFamily> GameFamilies() {
       system::ProgramFunctions(),
       game::IncludedFileFunctions(),
       multiplayer::MultiplayerFunctions(),
+      graphics::D3DBuiltins(),
   };
 }
 

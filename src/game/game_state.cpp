@@ -1,6 +1,7 @@
 #include "game/game_state.h"
 
 #include "code/variables.h"
+#include "graphics/d3d.h"
 #include "graphics/display.h"
 #include "graphics/surface.h"
 #include "graphics/transition.h"
@@ -26,6 +27,7 @@ const GameStatePart kParts[] = {
     {"display: automatic drawing", nullptr, nullptr, graphics::WriteSavedDrawing, graphics::ReadSavedDrawing},
     {"graphics: a transition prepared and not played", nullptr, graphics::CancelTransition},
     {"graphics: surfaces (render targets live until freed or the game ends)", nullptr, graphics::FreeAllSurfaces},
+    {"graphics: the transform stack, the 3D primitive buffer and the models", graphics::Reset3D, graphics::Reset3D},
     {"language: the global variables' saved block", nullptr, nullptr, code::WriteSavedGlobals, code::ReadSavedGlobals},
     {"world: rooms, instances and tiles", nullptr, nullptr, world::WriteSavedRooms, world::ReadSavedRooms},
     {"multiplayer: the connection, the session, the lists, the message queue and the shared data",

@@ -15,6 +15,7 @@ code::BuiltinFamily FontBuiltins();        // font_*, draw_text*, string_width/h
 code::BuiltinFamily DrawBuiltins();        // draw_* shapes, primitives, sprites, backgrounds, surfaces, blend modes, colour, alpha
 code::BuiltinFamily ColourBuiltins();      // make_color*, color_get_*, merge_color
 code::BuiltinFamily SurfaceBuiltins();     // surface_* (draw_surface* are in DrawBuiltins)
+code::BuiltinFamily D3DBuiltins();         // d3d_* (3D drawing)
 
 // screen_save_part: the rectangle of the screen to an image file (an empty name is reported).
 void SaveScreen(const std::string& name, int x, int y, int w, int h);

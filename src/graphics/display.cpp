@@ -128,6 +128,10 @@ bool Display::resetDevice() {
   FreeAllSurfaces();  // render targets do not survive a reset
   if (!device_->reset(mode3d)) return false;
   device_->clear(true, 0, false, 1.0f);
+  // The world matrix and the lights are held by the device alone: a reset returns them to the
+  // device's defaults.
+  device_->setTransformWorld(platform::Matrix{});
+  for (int i = 0; i < 8; ++i) device_->setLight(i, platform::Light{});
   applyRenderStates();
   return true;
 }
@@ -208,6 +212,22 @@ void Display::setViewport(int x, int y, int w, int h) {
 }
 
 void Display::setProjection(double x, double y, double w, double h, double angle) {
+  if (mode3d && perspective) {
+    setPerspectiveProjection(x, y, w, h, angle);
+  } else {
+    setOrthoProjection(x, y, w, h, angle);
+  }
+}
+
+void Display::setPerspectiveProjection(double x, double y, double w, double h, double angle) {
+  if (!device_) return;
+  const double cx = x + w / 2, cy = y + h / 2;
+  const double a = -angle * kPi / 180.0;
+  device_->setTransformView(D3DXMatrixLookAtLH({cx, cy, -w}, {cx, cy, 0.0}, {std::sin(a), std::cos(a), 0.0}));
+  device_->setTransformProjection(D3DXMatrixPerspectiveLH(1.0, h / w, 1.0, 32000.0));
+}
+
+void Display::setOrthoProjection(double x, double y, double w, double h, double angle) {
   if (!device_) return;
   const double cx = x + w / 2, cy = y + h / 2;
   const double a = -angle * kPi / 180.0;

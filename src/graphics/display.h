@@ -112,7 +112,11 @@ class Display {
   void applyRenderStates();
   void setRenderSize(int w, int h);
   void setViewport(int x, int y, int w, int h);
+  // The projection of a view, the room or a surface: the perspective one in 3D mode with
+  // perspective on, the orthographic one of 2D drawing otherwise.
   void setProjection(double x, double y, double w, double h, double angle);
+  void setOrthoProjection(double x, double y, double w, double h, double angle);
+  void setPerspectiveProjection(double x, double y, double w, double h, double angle);
 
   // --- frame cycle ---
   void beginFrame();

@@ -124,6 +124,16 @@ struct Rect {
 
 // A texture of the device; 0 is none. Render-target textures can become the render target.
 using TextureHandle = uint32_t;
+// A vertex buffer held in the device's memory (models); 0 is none. Buffers survive reset().
+using BufferHandle = uint32_t;
+
+// The vertices of a primitive as a list of its class (points, lines or triangles), appended to
+// `out`: strips and fans are unrolled, every other strip triangle flipped to keep the winding, so
+// the first vertex of each triangle is the one the API's flat shading takes. Incomplete trailing
+// lines or triangles are dropped.
+void AppendAsList(PrimitiveType type, const Vertex* v, int count, std::vector<Vertex>& out);
+// The list type a primitive type is drawn as: PointList, LineList or TriangleList.
+PrimitiveType ListTypeOf(PrimitiveType type);
 
 struct DeviceLimits {
   int maxTextureSize = 2048;
@@ -170,6 +180,12 @@ class Device {
   // Drawing. Vertices are copied; consecutive draws with the same state, texture and kind of
   // primitive are batched into one call.
   virtual void draw(PrimitiveType type, const Vertex* vertices, int count) = 0;
+  // Static vertex buffers: uploaded once, drawn many times with the state in force (models).
+  // createVertexBuffer gives 0 when the device refuses; a buffer draws as a list type (PointList,
+  // LineList or TriangleList), `count` vertices from `first`.
+  virtual BufferHandle createVertexBuffer(const Vertex* vertices, int count) = 0;
+  virtual void freeVertexBuffer(BufferHandle b) = 0;
+  virtual void drawVertexBuffer(BufferHandle b, PrimitiveType listType, int first, int count) = 0;
   // Clears the viewport of the render target (colour 0xAARRGGBB, depth 0..1).
   virtual void clear(bool colour, uint32_t argb, bool depth, float z) = 0;
 
@@ -215,6 +231,7 @@ class Device {
   TextureHandle texture_ = 0;
   TextureHandle target_ = 0;
   bool dirty_ = true;  // state changed since the back-end last applied it
+  bool worldDirty_ = true;  // only the world matrix changed since (models move it per draw)
   uint64_t drawCalls_ = 0;
 };
 

@@ -14,6 +14,10 @@
 // - Without a texture the stage samples opaque white, so untextured draws take the vertex colour.
 // - The back buffer is an RGB8 renderbuffer of desktop size (alpha reads as opaque, as in an
 //   X8R8G8B8 buffer); render-target textures are RGBA8.
+// - Fixed-function lighting runs per vertex in the shader: lights in eye space (moved by the view
+//   matrix on the CPU), unrolled per variant over the enabled lights; the world and view
+//   matrices reach it as one product, re-sent alone when only the world matrix moves.
+// - Static vertex buffers (models) have a vertex array object each and survive reset().
 #include <epoxy/gl.h>
 
 #include <algorithm>
@@ -34,41 +38,65 @@ layout(location = 0) in vec3 aPosition;
 layout(location = 1) in vec3 aNormal;
 layout(location = 2) in vec4 aColour;
 layout(location = 3) in vec2 aTexCoord;
-uniform mat4 uWorld, uView, uProjection;   // uploaded row-major untransposed: M * v == v * M(row)
+uniform mat4 uWorldView, uProjection;   // uploaded row-major untransposed: M * v == v * M(row)
 uniform vec2 uViewportSize;
 uniform vec4 uAmbient;
-uniform vec4 uMatDiffuse, uMatAmbient, uMatEmissive;
-struct LightData { int type; vec4 diffuse; vec4 ambient; vec3 position; vec3 direction;
-                   float range; float att0; float att1; float att2; bool enabled; };
+uniform vec4 uMatAmbient, uMatEmissive;
+// Lights in eye space (the device transforms them by the view matrix once per change).
+struct LightData { vec4 diffuse; vec4 ambient; vec3 position; vec3 direction;
+                   float range; float att0; float att1; float att2; };
 uniform LightData uLights[8];
 out vec4 vColour;
 flat out vec4 vFlatColour;
 out vec2 vTexCoord;
 out float vFogDistance;
+// One light's share; kind is a constant of the variant (1 directional, 2 point), so this folds.
+vec3 lightTerm(LightData light, int kind, vec3 eye, vec3 n, vec3 diffuse) {
+  vec3 l;
+  float att = 1.0;
+  if (kind == 1) {
+    l = -normalize(light.direction);
+  } else {
+    vec3 lp = light.position - eye;
+    float d = length(lp);
+    if (d > light.range) return vec3(0.0);
+    l = lp / max(d, 1e-20);
+    att = 1.0 / max(light.att0 + light.att1 * d + light.att2 * d * d, 1e-20);
+  }
+  return att * (light.ambient.rgb * uMatAmbient.rgb + light.diffuse.rgb * diffuse * max(dot(n, l), 0.0));
+}
 void main() {
-  vec4 worldPos = uWorld * vec4(aPosition, 1.0);
-  vec4 eyePos = uView * worldPos;
+  vec4 eyePos = uWorldView * vec4(aPosition, 1.0);
   vec4 clip = uProjection * eyePos;
   vec4 colour = aColour;
   if (uLighting) {
-    // The vertex colour is the diffuse material, the material's ambient and emissive colours apply.
-    vec3 n = mat3(uView) * (mat3(uWorld) * aNormal);
+    // The vertex colour is the diffuse material; the material's ambient and emissive colours apply.
+    vec3 n = mat3(uWorldView) * aNormal;
     vec3 sum = uMatEmissive.rgb + uAmbient.rgb * uMatAmbient.rgb;
-    for (int i = 0; i < 8; ++i) {
-      if (!uLights[i].enabled) continue;
-      vec3 l;
-      float att = 1.0;
-      if (uLights[i].type == 3) {
-        l = -normalize(mat3(uView) * uLights[i].direction);
-      } else {
-        vec3 lp = (uView * vec4(uLights[i].position, 1.0)).xyz - eyePos.xyz;
-        float d = length(lp);
-        if (d > uLights[i].range) continue;
-        l = lp / max(d, 1e-20);
-        att = 1.0 / max(uLights[i].att0 + uLights[i].att1 * d + uLights[i].att2 * d * d, 1e-20);
-      }
-      sum += att * (uLights[i].ambient.rgb * uMatAmbient.rgb + uLights[i].diffuse.rgb * aColour.rgb * max(dot(n, l), 0.0));
-    }
+#if LIGHT0 != 0
+    sum += lightTerm(uLights[0], LIGHT0, eyePos.xyz, n, aColour.rgb);
+#endif
+#if LIGHT1 != 0
+    sum += lightTerm(uLights[1], LIGHT1, eyePos.xyz, n, aColour.rgb);
+#endif
+#if LIGHT2 != 0
+    sum += lightTerm(uLights[2], LIGHT2, eyePos.xyz, n, aColour.rgb);
+#endif
+#if LIGHT3 != 0
+    sum += lightTerm(uLights[3], LIGHT3, eyePos.xyz, n, aColour.rgb);
+#endif
+#if LIGHT4 != 0
+    sum += lightTerm(uLights[4], LIGHT4, eyePos.xyz, n, aColour.rgb);
+#endif
+#if LIGHT5 != 0
+    sum += lightTerm(uLights[5], LIGHT5, eyePos.xyz, n, aColour.rgb);
+#endif
+#if LIGHT6 != 0
+    sum += lightTerm(uLights[6], LIGHT6, eyePos.xyz, n, aColour.rgb);
+#endif
+#if LIGHT7 != 0
+    sum += lightTerm(uLights[7], LIGHT7, eyePos.xyz, n, aColour.rgb);
+#endif
     colour = vec4(clamp(sum, 0.0, 1.0), aColour.a);
   }
   vColour = colour;
@@ -108,7 +136,8 @@ bool compare(int f, int a, int ref) {
 }
 void main() {
   vec4 diffuse = uFlat ? vFlatColour : vColour;
-  vec4 tex = texture(uTexture, vTexCoord);
+  // Without a texture the stage samples opaque white: the variant leaves the sampling out.
+  vec4 tex = uTextured ? texture(uTexture, vTexCoord) : vec4(1.0);
   vec4 result = diffuse;
   if (uColourOp != 1) {
     result.rgb = op(uColourOp, arg(uColourArg1, diffuse, tex), arg(uColourArg2, diffuse, tex), diffuse).rgb;
@@ -177,6 +206,41 @@ GLenum GLAddress(TextureAddress a) {
   return GL_CLAMP_TO_EDGE;
 }
 
+// Row-vector matrix helpers: a x b (a first), a point and a direction through m.
+Matrix Multiply(const Matrix& a, const Matrix& b) {
+  Matrix r;
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j) {
+      float v = 0;
+      for (int k = 0; k < 4; ++k) v += a(i, k) * b(k, j);
+      r(i, j) = v;
+    }
+  return r;
+}
+std::array<float, 3> TransformPoint(const Matrix& m, const std::array<float, 3>& p) {
+  std::array<float, 3> r{};
+  for (int j = 0; j < 3; ++j) r[size_t(j)] = p[0] * m(0, j) + p[1] * m(1, j) + p[2] * m(2, j) + m(3, j);
+  return r;
+}
+std::array<float, 3> TransformDirection(const Matrix& m, const std::array<float, 3>& d) {
+  std::array<float, 3> r{};
+  for (int j = 0; j < 3; ++j) r[size_t(j)] = d[0] * m(0, j) + d[1] * m(1, j) + d[2] * m(2, j);
+  return r;
+}
+
+// The layout of Vertex for the vertex array object and array buffer bound.
+void DescribeVertex() {
+  const GLsizei stride = sizeof(Vertex);
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, x)));
+  glEnableVertexAttribArray(1);
+  glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, nx)));
+  glEnableVertexAttribArray(2);  // 0xAARRGGBB little-endian is B, G, R, A in memory
+  glVertexAttribPointer(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride, reinterpret_cast<void*>(offsetof(Vertex, colour)));
+  glEnableVertexAttribArray(3);
+  glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, u)));
+}
+
 void SetColour(GLint loc, const ColourValue& c) { glUniform4f(loc, c.r, c.g, c.b, c.a); }
 void SetArgb(GLint loc, uint32_t c) {
   glUniform4f(loc, float((c >> 16) & 255) / 255.0f, float((c >> 8) & 255) / 255.0f, float(c & 255) / 255.0f,
@@ -197,6 +261,9 @@ class GLDevice final : public Device {
   void freeTexture(TextureHandle t) override;
   bool setRenderTarget(TextureHandle t) override;
   void draw(PrimitiveType type, const Vertex* vertices, int count) override;
+  BufferHandle createVertexBuffer(const Vertex* vertices, int count) override;
+  void freeVertexBuffer(BufferHandle b) override;
+  void drawVertexBuffer(BufferHandle b, PrimitiveType listType, int first, int count) override;
   void clear(bool colour, uint32_t argb, bool depth, float z) override;
   void beginScene() override {}
   void endScene() override { flush(); }
@@ -218,7 +285,7 @@ class GLDevice final : public Device {
   void bindTarget();
   // The framebuffer of a render-target texture holding rectangle r, or 0.
   GLuint targetHolding(TextureHandle t, const Rect& r) const;
-  GLuint programFor(uint32_t key);
+  GLuint programFor(uint64_t key);
   GLint loc(const char* name) { return glGetUniformLocation(program_, name); }
 
   GameWindow& window_;
@@ -227,16 +294,28 @@ class GLDevice final : public Device {
   GLuint screenFbo_ = 0, screenColour_ = 0, screenDepth_ = 0, clearFbo_ = 0;
   std::unordered_map<TextureHandle, GLuint> targetFbos_;  // render-target texture -> its framebuffer
   std::unordered_map<TextureHandle, std::pair<int, int>> sizes_;
-  std::unordered_map<uint32_t, GLuint> programs_;  // shader variants by VariantKey
+  std::unordered_map<uint64_t, GLuint> programs_;  // shader variants by VariantKey
+  bool appliedTextured_ = false;  // whether the program in use samples the texture
   std::vector<Vertex> batch_;
   Batch batchKind_ = Batch::None;
   size_t vboCapacity_ = 0;
   size_t vboOffset_ = 0;  // next free byte of the ring
+  struct StaticBuffer {
+    GLuint vao = 0, vbo = 0;
+    int count = 0;
+  };
+  std::unordered_map<BufferHandle, StaticBuffer> buffers_;
+  BufferHandle nextBuffer_ = 1;
+  GLint worldLocation_ = -1;  // of program_
 };
 
 // --- creation ------------------------------------------------------------------------------------
 
 GLDevice::~GLDevice() {
+  for (auto& [h, b] : buffers_) {
+    glDeleteBuffers(1, &b.vbo);
+    glDeleteVertexArrays(1, &b.vao);
+  }
   for (auto& [t, fbo] : targetFbos_) glDeleteFramebuffers(1, &fbo);
   for (auto& [t, size] : sizes_) glDeleteTextures(1, &t);
   glDeleteFramebuffers(1, &screenFbo_);
@@ -253,27 +332,36 @@ GLDevice::~GLDevice() {
 // The parts of the state that select a shader variant: each becomes a constant of the program, so
 // the common cases compile to straight-line code (a fragment shader full of uniform branches costs
 // several times the plain one on software rasterisers).
-uint32_t VariantKey(const RenderState& s) {
+uint64_t VariantKey(const RenderState& s, const std::array<Light, 8>& lights, bool textured) {
   const TextureStage& t = s.stage0;
   const bool fog = s.fog && (s.fogTableMode == FogMode::Linear || s.fogVertexMode == FogMode::Linear);
-  uint32_t k = uint32_t(t.colourOp) | uint32_t(t.colourArg1) << 3 | uint32_t(t.colourArg2) << 5 |
-               uint32_t(t.alphaOp) << 7 | uint32_t(t.alphaArg1) << 10 | uint32_t(t.alphaArg2) << 12;
-  k |= uint32_t(s.alphaTest) << 14 | uint32_t(s.alphaFunc) << 15 | uint32_t(fog) << 19;
-  k |= uint32_t(s.shade == ShadeMode::Flat) << 20 | uint32_t(s.lighting) << 21;
-  k |= uint32_t(s.rangeFog && s.fogTableMode != FogMode::Linear) << 22;
+  uint64_t k = uint64_t(t.colourOp) | uint64_t(t.colourArg1) << 3 | uint64_t(t.colourArg2) << 5 |
+               uint64_t(t.alphaOp) << 7 | uint64_t(t.alphaArg1) << 10 | uint64_t(t.alphaArg2) << 12;
+  k |= uint64_t(s.alphaTest) << 14 | uint64_t(s.alphaFunc) << 15 | uint64_t(fog) << 19;
+  k |= uint64_t(s.shade == ShadeMode::Flat) << 20 | uint64_t(s.lighting) << 21;
+  k |= uint64_t(s.rangeFog && s.fogTableMode != FogMode::Linear) << 22;
+  k |= uint64_t(textured) << 23;
+  // Each enabled light's kind (1 directional, 2 point; spot lights light as point lights), only
+  // when lighting is on, so that unlit drawing shares one variant whatever the lights are.
+  if (s.lighting)
+    for (size_t i = 0; i < 8; ++i)
+      if (lights[i].enabled) k |= uint64_t(lights[i].type == LightType::Directional ? 1 : 2) << (24 + 2 * i);
   return k;
 }
 
-std::string VariantDefines(uint32_t k) {
-  auto define = [](const char* name, uint32_t v) { return std::string("#define ") + name + " " + std::to_string(v) + "\n"; };
+std::string VariantDefines(uint64_t k) {
+  auto define = [](const char* name, uint64_t v) { return std::string("#define ") + name + " " + std::to_string(v) + "\n"; };
   auto flag = [](const char* name, bool v) { return std::string("#define ") + name + (v ? " true\n" : " false\n"); };
+  std::string lights;
+  for (int i = 0; i < 8; ++i) lights += define(("LIGHT" + std::to_string(i)).c_str(), (k >> (24 + 2 * i)) & 3);
   return define("uColourOp", k & 7) + define("uColourArg1", (k >> 3) & 3) + define("uColourArg2", (k >> 5) & 3) +
          define("uAlphaOp", (k >> 7) & 7) + define("uAlphaArg1", (k >> 10) & 3) + define("uAlphaArg2", (k >> 12) & 3) +
          flag("uAlphaTest", (k >> 14) & 1) + define("uAlphaFunc", (k >> 15) & 15) + flag("uFog", (k >> 19) & 1) +
-         flag("uFlat", (k >> 20) & 1) + flag("uLighting", (k >> 21) & 1) + flag("uRangeFog", (k >> 22) & 1);
+         flag("uFlat", (k >> 20) & 1) + flag("uLighting", (k >> 21) & 1) + flag("uRangeFog", (k >> 22) & 1) +
+         flag("uTextured", (k >> 23) & 1) + lights;
 }
 
-GLuint GLDevice::programFor(uint32_t key) {
+GLuint GLDevice::programFor(uint64_t key) {
   auto it = programs_.find(key);
   if (it != programs_.end()) return it->second;
   const std::string defines = VariantDefines(key);
@@ -304,7 +392,7 @@ GLuint GLDevice::programFor(uint32_t key) {
 
 bool GLDevice::init() {
   if (epoxy_gl_version() < 33) return false;
-  program_ = programFor(VariantKey(state_));
+  program_ = programFor(VariantKey(state_, lights_, false));
   if (!program_) return false;
   glUseProgram(program_);
 
@@ -312,15 +400,7 @@ bool GLDevice::init() {
   glBindVertexArray(vao_);
   glGenBuffers(1, &vbo_);
   glBindBuffer(GL_ARRAY_BUFFER, vbo_);
-  const GLsizei stride = sizeof(Vertex);
-  glEnableVertexAttribArray(0);
-  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, x)));
-  glEnableVertexAttribArray(1);
-  glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, nx)));
-  glEnableVertexAttribArray(2);  // 0xAARRGGBB little-endian is B, G, R, A in memory
-  glVertexAttribPointer(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride, reinterpret_cast<void*>(offsetof(Vertex, colour)));
-  glEnableVertexAttribArray(3);
-  glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, u)));
+  DescribeVertex();
 
   glGenSamplers(1, &sampler_);
   glBindSampler(0, sampler_);
@@ -354,11 +434,19 @@ bool GLDevice::init() {
 // --- state application ---------------------------------------------------------------------------
 
 void GLDevice::apply() {
-  if (!dirty_) return;
+  if (!dirty_) {
+    // Only the world matrix moved (a model drawn at another place): one uniform.
+    if (worldDirty_) glUniformMatrix4fv(worldLocation_, 1, GL_FALSE, Multiply(world_, view_).m.data());
+    worldDirty_ = false;
+    return;
+  }
   dirty_ = false;
+  worldDirty_ = false;
   const RenderState& s = state_;
-  if (GLuint p = programFor(VariantKey(s))) program_ = p;
+  appliedTextured_ = texture_ != 0;
+  if (GLuint p = programFor(VariantKey(s, lights_, appliedTextured_))) program_ = p;
   glUseProgram(program_);
+  worldLocation_ = loc("uWorldView");
   s.alphaBlend ? glEnable(GL_BLEND) : glDisable(GL_BLEND);
   glBlendFunc(GLBlend(s.srcBlend), GLBlend(s.destBlend));
   if (s.zEnable && screenDepth_ != 0) {
@@ -375,47 +463,33 @@ void GLDevice::apply() {
     // Screen-clockwise triangles are counter-clockwise for OpenGL after the y negation.
     glCullFace(s.cull == CullMode::CounterClockwise ? GL_BACK : GL_FRONT);
   }
-  glUniform1i(loc("uFlat"), s.shade == ShadeMode::Flat);
-  glUniform1i(loc("uAlphaTest"), s.alphaTest);
-  glUniform1i(loc("uAlphaFunc"), int(s.alphaFunc));
   glUniform1i(loc("uAlphaRef"), s.alphaRef & 255);
-  const bool fog = s.fog && (s.fogTableMode == FogMode::Linear || s.fogVertexMode == FogMode::Linear);
-  glUniform1i(loc("uFog"), fog);
   SetArgb(loc("uFogColour"), s.fogColour);
   glUniform1f(loc("uFogStart"), s.fogStart);
   glUniform1f(loc("uFogEnd"), s.fogEnd);
-  glUniform1i(loc("uRangeFog"), s.rangeFog && s.fogTableMode != FogMode::Linear);
-  glUniform1i(loc("uColourOp"), int(s.stage0.colourOp));
-  glUniform1i(loc("uColourArg1"), int(s.stage0.colourArg1));
-  glUniform1i(loc("uColourArg2"), int(s.stage0.colourArg2));
-  glUniform1i(loc("uAlphaOp"), int(s.stage0.alphaOp));
-  glUniform1i(loc("uAlphaArg1"), int(s.stage0.alphaArg1));
-  glUniform1i(loc("uAlphaArg2"), int(s.stage0.alphaArg2));
   glSamplerParameteri(sampler_, GL_TEXTURE_MAG_FILTER, s.stage0.magFilter == TextureFilter::Linear ? GL_LINEAR : GL_NEAREST);
   glSamplerParameteri(sampler_, GL_TEXTURE_MIN_FILTER, s.stage0.minFilter == TextureFilter::Linear ? GL_LINEAR : GL_NEAREST);
   glSamplerParameteri(sampler_, GL_TEXTURE_WRAP_S, GLAddress(s.stage0.addressU));
   glSamplerParameteri(sampler_, GL_TEXTURE_WRAP_T, GLAddress(s.stage0.addressV));
-  glUniform1i(loc("uLighting"), s.lighting);
   SetArgb(loc("uAmbient"), s.ambient);
-  SetColour(loc("uMatDiffuse"), material_.diffuse);
   SetColour(loc("uMatAmbient"), material_.ambient);
   SetColour(loc("uMatEmissive"), material_.emissive);
   for (int i = 0; i < 8; ++i) {
     const Light& l = lights_[size_t(i)];
+    if (!l.enabled || !s.lighting) continue;
     const std::string p = "uLights[" + std::to_string(i) + "].";
-    glUniform1i(loc((p + "enabled").c_str()), l.enabled);
-    glUniform1i(loc((p + "type").c_str()), int(l.type));
     SetColour(loc((p + "diffuse").c_str()), l.diffuse);
     SetColour(loc((p + "ambient").c_str()), l.ambient);
-    glUniform3f(loc((p + "position").c_str()), l.position[0], l.position[1], l.position[2]);
-    glUniform3f(loc((p + "direction").c_str()), l.direction[0], l.direction[1], l.direction[2]);
+    const auto position = TransformPoint(view_, l.position);
+    const auto direction = TransformDirection(view_, l.direction);
+    glUniform3f(loc((p + "position").c_str()), position[0], position[1], position[2]);
+    glUniform3f(loc((p + "direction").c_str()), direction[0], direction[1], direction[2]);
     glUniform1f(loc((p + "range").c_str()), l.range);
     glUniform1f(loc((p + "att0").c_str()), l.attenuation0);
     glUniform1f(loc((p + "att1").c_str()), l.attenuation1);
     glUniform1f(loc((p + "att2").c_str()), l.attenuation2);
   }
-  glUniformMatrix4fv(loc("uWorld"), 1, GL_FALSE, world_.m.data());
-  glUniformMatrix4fv(loc("uView"), 1, GL_FALSE, view_.m.data());
+  glUniformMatrix4fv(loc("uWorldView"), 1, GL_FALSE, Multiply(world_, view_).m.data());
   glUniformMatrix4fv(loc("uProjection"), 1, GL_FALSE, projection_.m.data());
   glViewport(viewport_.x, viewport_.y, viewport_.width, viewport_.height);
   glDepthRange(viewport_.minZ, viewport_.maxZ);
@@ -426,6 +500,7 @@ void GLDevice::apply() {
 
 void GLDevice::flush() {
   if (batch_.empty()) return;
+  if ((texture_ != 0) != appliedTextured_) dirty_ = true;  // the variant samples or not
   apply();
   glBindTexture(GL_TEXTURE_2D, texture_ ? texture_ : white_);
   // The vertex buffer is a ring: batches are appended after each other and the buffer is orphaned
@@ -453,34 +528,55 @@ void GLDevice::draw(PrimitiveType type, const Vertex* v, int count) {
   if (kind != batchKind_) flush();
   batchKind_ = kind;
   // Strips and fans become lists so that consecutive draws share one call.
-  switch (type) {
-    case PrimitiveType::PointList:
-    case PrimitiveType::TriangleList:
-      batch_.insert(batch_.end(), v, v + (type == PrimitiveType::TriangleList ? count - count % 3 : count));
-      break;
-    case PrimitiveType::LineList:
-      batch_.insert(batch_.end(), v, v + (count - count % 2));
-      break;
-    case PrimitiveType::LineStrip:
-      for (int i = 0; i + 1 < count; ++i) {
-        batch_.push_back(v[i]);
-        batch_.push_back(v[i + 1]);
-      }
-      break;
-    case PrimitiveType::TriangleStrip:
-      for (int i = 0; i + 2 < count; ++i) {
-        // Every other triangle of a strip is flipped to keep the strip's winding.
-        if (i % 2 == 0) {
-          batch_.insert(batch_.end(), {v[i], v[i + 1], v[i + 2]});
-        } else {
-          batch_.insert(batch_.end(), {v[i + 1], v[i], v[i + 2]});
-        }
-      }
-      break;
-    case PrimitiveType::TriangleFan:
-      for (int i = 1; i + 1 < count; ++i) batch_.insert(batch_.end(), {v[0], v[i], v[i + 1]});
-      break;
+  AppendAsList(type, v, count, batch_);
+}
+
+// Static buffers keep their own vertex array object: drawing one binds it, draws, and binds the
+// streaming one again.
+BufferHandle GLDevice::createVertexBuffer(const Vertex* v, int count) {
+  if (count <= 0) return 0;
+  flush();
+  StaticBuffer b;
+  glGenVertexArrays(1, &b.vao);
+  glBindVertexArray(b.vao);
+  glGenBuffers(1, &b.vbo);
+  glBindBuffer(GL_ARRAY_BUFFER, b.vbo);
+  glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(size_t(count) * sizeof(Vertex)), v, GL_STATIC_DRAW);
+  DescribeVertex();
+  b.count = count;
+  glBindVertexArray(vao_);
+  glBindBuffer(GL_ARRAY_BUFFER, vbo_);
+  if (glGetError() != GL_NO_ERROR) {
+    glDeleteBuffers(1, &b.vbo);
+    glDeleteVertexArrays(1, &b.vao);
+    return 0;
   }
+  const BufferHandle h = nextBuffer_++;
+  buffers_[h] = b;
+  return h;
+}
+
+void GLDevice::freeVertexBuffer(BufferHandle h) {
+  auto it = buffers_.find(h);
+  if (it == buffers_.end()) return;
+  flush();
+  glDeleteBuffers(1, &it->second.vbo);
+  glDeleteVertexArrays(1, &it->second.vao);
+  buffers_.erase(it);
+}
+
+void GLDevice::drawVertexBuffer(BufferHandle h, PrimitiveType type, int first, int count) {
+  auto it = buffers_.find(h);
+  if (it == buffers_.end() || first < 0 || count <= 0 || first + count > it->second.count) return;
+  flush();
+  if ((texture_ != 0) != appliedTextured_) dirty_ = true;
+  apply();
+  glBindTexture(GL_TEXTURE_2D, texture_ ? texture_ : white_);
+  glBindVertexArray(it->second.vao);
+  const GLenum mode = type == PrimitiveType::PointList ? GL_POINTS : type == PrimitiveType::LineList ? GL_LINES : GL_TRIANGLES;
+  glDrawArrays(mode, first, count);
+  ++drawCalls_;
+  glBindVertexArray(vao_);
 }
 
 void GLDevice::clear(bool colour, uint32_t argb, bool depth, float z) {

@@ -78,6 +78,22 @@ class RecordingDevice final : public Device {
     ++drawCalls_;
     draws.push_back(Draw{type, std::vector<Vertex>(v, v + count), texture_, target_, state_, world_, view_, projection_, viewport_});
   }
+  // Buffers keep their vertices; drawing one records a draw of the list type with that slice.
+  std::map<BufferHandle, std::vector<Vertex>> buffers;
+  BufferHandle createVertexBuffer(const Vertex* v, int count) override {
+    if (count <= 0) return 0;
+    const BufferHandle b = nextBuffer_++;
+    buffers[b] = std::vector<Vertex>(v, v + count);
+    return b;
+  }
+  void freeVertexBuffer(BufferHandle b) override { buffers.erase(b); }
+  void drawVertexBuffer(BufferHandle b, PrimitiveType type, int first, int count) override {
+    auto it = buffers.find(b);
+    if (it == buffers.end() || first < 0 || count <= 0 || size_t(first + count) > it->second.size()) return;
+    ++drawCalls_;
+    draws.push_back(Draw{type, std::vector<Vertex>(it->second.begin() + first, it->second.begin() + first + count),
+                         texture_, target_, state_, world_, view_, projection_, viewport_});
+  }
   void clear(bool colour, uint32_t argb, bool depth, float z) override {
     clears.push_back(Clear{colour, argb, depth, z, viewport_});
   }
@@ -129,6 +145,7 @@ class RecordingDevice final : public Device {
   }
   int bbWidth_, bbHeight_;
   TextureHandle next_ = 1;
+  BufferHandle nextBuffer_ = 1;
 };
 
 }  // namespace qv::platform

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "graphics/background.h"
+#include "graphics/d3d.h"
 #include "graphics/bitmap_ops.h"
 #include "graphics/display.h"
 #include "graphics/draw_state.h"
@@ -35,6 +36,7 @@ inline void ResetDrawing() {
   backgrounds().clear();
   textState() = TextState();
   drawState() = DrawState();
+  Reset3D();
   display().releaseDevice();
   display() = Display();
   qv::testing::ClearErrors();

@@ -2,7 +2,8 @@
 //
 // The step runs the stages that exist so far in their order (see Step); the transfer request is
 // carried out between steps. The game ends on game_end, on an abort, when the window is closed,
-// on SIGINT or SIGTERM, or after QUORVANE_STEPS steps (then unpaced).
+// on SIGINT or SIGTERM, or after QUORVANE_STEPS steps (then unpaced). In debug mode the loop runs
+// no step while the debugger holds it paused (world/debugger), handling window events meanwhile.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,6 @@
 #include "platform/game_window.h"
 #include "platform/sdl_events.h"
+#include "platform/side_window.h"
 
 #include <SDL.h>
 
@@ -184,7 +185,8 @@ void GameWindow::setCursor(CursorShape shape) {
 std::vector<WindowEvent> GameWindow::poll() {
   std::vector<WindowEvent> events;
   SDL_Event e;
-  while (SDL_PollEvent(&e)) TranslateSdlEvent(e, events);
+  while (SDL_PollEvent(&e))
+    if (!RouteToSideWindow(e)) TranslateSdlEvent(e, events);
   return events;
 }
 

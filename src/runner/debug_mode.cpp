@@ -1,17 +1,86 @@
 #include "runner/debug_mode.h"
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
 
 #include "code/debug_output.h"
 #include "data/runner_state.h"
+#include "graphics/display.h"
 #include "platform/automation.h"
 #include "platform/process.h"
+#include "platform/side_window.h"
 #include "runner/debugger_automation.h"
+#include "windows/debugger_view.h"
 #include "world/debugger.h"
 
 namespace qv::runner {
+
+namespace {
+
+// The debugger window: the view and the window that shows it, drawn again at most every
+// kRedrawMilliseconds (the paused loop looks at the events far more often) and after its events.
+struct DebuggerWindow {
+  std::unique_ptr<platform::SideWindow> window;
+  windows::DebuggerView view;
+  std::chrono::steady_clock::time_point drawn;
+  int gameX = 0, gameY = 0, gameWidth = 0;  // where the game window was when last looked at
+};
+constexpr int kRedrawMilliseconds = 50;
+constexpr int kGapToTheGame = 16;
+
+std::shared_ptr<DebuggerWindow>& debuggerWindow() {
+  static std::shared_ptr<DebuggerWindow> window;
+  return window;
+}
+
+// Keeps the window to the right of the game window, which the game (or the desktop) may move.
+void followTheGame(DebuggerWindow& d) {
+  int x = 0, y = 0, w = 0, h = 0;
+  if (platform::GameWindow* game = graphics::display().window()) game->clientRect(x, y, w, h);
+  if (x == d.gameX && y == d.gameY && w == d.gameWidth) return;
+  d.gameX = x;
+  d.gameY = y;
+  d.gameWidth = w;
+  d.window->move(x + w + kGapToTheGame, y);
+}
+
+// Opens the window to the right of the game window; false when it cannot be opened.
+bool openDebuggerWindow() {
+  auto d = std::make_shared<DebuggerWindow>();
+  d->window = platform::SideWindow::Open("Debugger", 0, 0, windows::DebuggerView::kWidth, windows::DebuggerView::kHeight);
+  if (!d->window) return false;
+  d->gameWidth = -1;
+  followTheGame(*d);
+  d->window->present(d->view.render().pixels);
+  d->drawn = std::chrono::steady_clock::now();
+  debuggerWindow() = std::move(d);
+  return true;
+}
+
+// Handles the window's events and draws it when due. Closing it ends debugging: the game runs on.
+void serviceDebuggerWindow() {
+  std::shared_ptr<DebuggerWindow> d = debuggerWindow();
+  if (!d) return;
+  bool changed = false;
+  for (const platform::WindowEvent& e : d->window->takeEvents()) {
+    if (e.kind == platform::WindowEvent::Close) {
+      world::debugger().run();
+      debuggerWindow().reset();
+      return;
+    }
+    d->view.handle(e);
+    changed = true;
+  }
+  const auto now = std::chrono::steady_clock::now();
+  if (!changed && now - d->drawn < std::chrono::milliseconds(kRedrawMilliseconds)) return;
+  followTheGame(*d);
+  d->window->present(d->view.render().pixels);
+  d->drawn = now;
+}
+
+}  // namespace
 
 void SetUpDebugMode(game::LoopOptions& loop) {
   if (platform::environmentVariable("QUORVANE_DEBUG").value_or("") == "1") data::Runner().debug_mode = true;
@@ -26,7 +95,18 @@ void SetUpDebugMode(game::LoopOptions& loop) {
     std::fprintf(stderr, "%s\n", line.c_str());
     std::fflush(stderr);
   });
-  if (!headless) return;
+  if (!headless) {
+    if (!openDebuggerWindow()) {
+      std::fprintf(stderr, "quorvane: the debugger window cannot be opened; the game runs without it\n");
+      return;
+    }
+    loop.pumpEvents = [before = loop.pumpEvents] {
+      const bool open = !before || before();
+      serviceDebuggerWindow();
+      return open;
+    };
+    return;
+  }
   const auto text = platform::environmentVariable("QUORVANE_DEBUGGER");
   if (!text) return;
   std::string error;
@@ -47,6 +127,6 @@ void SetUpDebugMode(game::LoopOptions& loop) {
   };
 }
 
-void EndDebugMode() {}
+void EndDebugMode() { debuggerWindow().reset(); }
 
 }  // namespace qv::runner

@@ -57,7 +57,7 @@ data::TBitmap32 DebuggerView::render() const {
     canvas.frame(x, y, kButtonWidth, kButtonHeight, kEdge);
     const int w = int(graphics::StringWidth(f, labels[i]));
     text(x + (kButtonWidth - w) / 2, y + (kButtonHeight - f.height()) / 2, labels[i], kText);
-    areas_.push_back({x, y, kButtonWidth, kButtonHeight, targets[i]});
+    areas_.push_back({x, y, kButtonWidth, kButtonHeight, targets[i], 0, {}});
   }
   const int stateX = kMargin + 3 * (kButtonWidth + 4) + 6;
   text(stateX, y, d.paused() ? "paused" : "running", d.paused() ? kError : kText);
@@ -89,7 +89,7 @@ data::TBitmap32 DebuggerView::render() const {
       const world::DebugWatch& w = watches[size_t(i)];
       const std::string where = w.context == world::kGlobalContext ? "" : "  [" + std::to_string(w.context) + "]";
       text(kMargin, y, w.expression + where + (w.failed ? "  !  " : " = ") + w.value, w.failed ? kError : kText);
-      areas_.push_back({1, y, kWidth - 2, row, Target::Watch, i});
+      areas_.push_back({1, y, kWidth - 2, row, Target::Watch, i, {}});
     }
     y += row;
   }
@@ -102,7 +102,7 @@ data::TBitmap32 DebuggerView::render() const {
     const int top = y + i * row;
     if (contexts[size_t(i)].first == context_) canvas.fill(1, top, kWidth - 2, row, kChosen);
     text(kMargin, top, contexts[size_t(i)].second, kText);
-    areas_.push_back({1, top, kWidth - 2, row, Target::Context, contexts[size_t(i)].first});
+    areas_.push_back({1, top, kWidth - 2, row, Target::Context, contexts[size_t(i)].first, {}});
   }
   y += kInstanceRows * row;
 

@@ -685,24 +685,30 @@ bool caseMatches(const RValue& a, const RValue& b) {
   return false;
 }
 
+// A case label that is a constant is compared where it stands: evaluating it has no effect, so
+// skipping the copy changes nothing observable.
+inline bool constantCaseMatches(const RValue& value, const Node* label) {
+  const RValue& c = label->value;
+  if (value.kind != c.kind) return false;
+  return value.kind == ty_real ? value.real == c.real : value.str == c.str;
+}
+
+constexpr size_t kScanFailed = ~size_t{0};
+size_t scanCases(const Node* n, Frame& f, const RValue& value);
+
 int execSwitch(const Node* n, Frame& f, RValue& slot) {
   RValue value;
-  if (!eval(n->child(0), f, value)) return -1;
+  const Node* subject = n->child(0);
+  double d;
+  if (subject->program && RunNumeric(*subject->program, f, d)) value.real = d;
+  else if (!eval(subject, f, value)) return -1;
   size_t start = 0;
-  for (size_t i = 1; i < n->children.size(); ++i) {
-    const Node* c = n->child(i);
-    if (c->kind == nk_default) {
-      start = i + 1;
-      break;
-    }
-    if (c->kind == nk_case) {
-      RValue caseValue;
-      if (!eval(c->child(0), f, caseValue)) return -1;
-      if (caseMatches(value, caseValue)) {
-        start = i + 1;
-        break;
-      }
-    }
+  if (n->cases && value.kind == ty_real) {
+    start = static_cast<size_t>(n->cases->startForReal(value.real));
+    if (start != 0) ++start;
+  } else {
+    start = scanCases(n, f, value);
+    if (start == kScanFailed) return -1;
   }
   if (start == 0) return 0;
   for (size_t i = start; i < n->children.size(); ++i) {
@@ -713,6 +719,34 @@ int execSwitch(const Node* n, Frame& f, RValue& slot) {
     if (s != 0) return s;
   }
   return 0;
+}
+
+// The first statement to run after a scan of the labels in order (evaluating those that are
+// not constants), 0 for none, or kScanFailed when a label's evaluation failed.
+size_t scanCases(const Node* n, Frame& f, const RValue& value) {
+  size_t start = 0;
+  for (size_t i = 1; i < n->children.size(); ++i) {
+    const Node* c = n->child(i);
+    if (c->kind == nk_default) {
+      start = i + 1;
+      break;
+    }
+    if (c->kind == nk_case) {
+      const Node* label = c->child(0);
+      if (label->kind == nk_constant) {
+        if (!constantCaseMatches(value, label)) continue;
+        start = i + 1;
+        break;
+      }
+      RValue caseValue;
+      if (!eval(label, f, caseValue)) return kScanFailed;
+      if (caseMatches(value, caseValue)) {
+        start = i + 1;
+        break;
+      }
+    }
+  }
+  return start;
 }
 
 int withOne(const Node* body, Frame& f, RValue& slot, CInstanceBase* inst) {
@@ -1175,6 +1209,10 @@ void PrepareStatements(Node& n) {
       break;
     }
     case nk_return: n.run = &runReturn; break;
+    case nk_switch:
+      n.run = &execSwitch;
+      n.cases = BuildCaseTable(n);
+      break;
     case nk_call: n.cache = numericArguments(&n) ? 1 : -1; break;
     case nk_assign: n.run = assignmentFunction(n); break;
     default: break;

@@ -119,53 +119,12 @@ void ensureOwnBound() {
 RValue g_scriptArguments[kScriptArgumentCount];
 constinit int g_scriptArgumentsInUse = 0;
 
-int ScriptArgumentFrame::save(int count) {
-  RValue* table = scriptArguments();
-  int& used = scriptArgumentsInUse();
-  savedCount_ = used;
-  for (int i = 0; i < savedCount_; ++i) {
-    if (table[i].kind == ty_real) {
-      savedReals_[i] = table[i].real;
-    } else {
-      new (&saved()[i]) RValue(std::move(table[i]));
-      savedStrings_ = static_cast<uint16_t>(savedStrings_ | (1u << i));
-    }
-  }
-  if (count > kScriptArgumentCount) count = kScriptArgumentCount;
-  for (int i = count; i < savedCount_; ++i) table[i].clear();
-  used = count;
-  return count;
-}
+SavedArguments g_savedArguments;
 
-ScriptArgumentFrame::ScriptArgumentFrame(const RValue* args, int count) {
-  count = save(count);
-  RValue* table = scriptArguments();
-  for (int i = 0; i < count; ++i) CopyValue(table[i], args[i]);
-}
+void MoveString(RValue& to, RValue& from) { to = std::move(from); }
 
-ScriptArgumentFrame::ScriptArgumentFrame(const double* reals, int count) {
-  count = save(count);
-  RValue* table = scriptArguments();
-  for (int i = 0; i < count; ++i) {
-    table[i].kind = ty_real;
-    table[i].real = reals[i];
-  }
-}
-
-ScriptArgumentFrame::~ScriptArgumentFrame() {
-  RValue* table = scriptArguments();
-  int& used = scriptArgumentsInUse();
-  for (int i = 0; i < savedCount_; ++i) {
-    if (savedStrings_ & (1u << i)) {
-      table[i] = std::move(saved()[i]);
-      saved()[i].~RValue();
-    } else {
-      table[i].kind = ty_real;
-      table[i].real = savedReals_[i];
-    }
-  }
-  for (int i = savedCount_; i < used; ++i) table[i].clear();
-  used = savedCount_;
+void SavedArguments::reserve(size_t size) {
+  if (size > values.size()) values.resize(size < 64 ? 64 : size * 2);
 }
 
 int32_t FindBuiltinVariable(std::string_view name) {

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "code/value.h"
 
@@ -65,27 +66,75 @@ inline void NoteArgumentWritten(int index) {
   if (index >= used) used = index + 1;
 }
 
+// The saved entries of the argument tables of the calls in progress, the innermost call's on
+// top. Entries are reached by position only (the store may move as it grows).
+struct SavedArguments {
+  std::vector<RValue> values;
+  size_t top = 0;
+  // Makes room for `size` entries (out of line: it happens only while recursion deepens).
+  void reserve(size_t size);
+};
+extern SavedArguments g_savedArguments;
+// Moves a string value (out of line: string arguments are the rare case of the call path).
+void MoveString(RValue& to, RValue& from);
+
 // Saves the argument table, fills it with `count` values (the rest become the real 0) and restores
-// it when destroyed, on failure too.
+// it when destroyed, on failure too. Only the entries in use are saved, onto g_savedArguments
+// (a real moves only its number), so a call takes a few bytes of native stack however many
+// arguments the caller's table held: deep recursion stays within the stack budget and the cache.
 class ScriptArgumentFrame {
  public:
-  ScriptArgumentFrame(const RValue* args, int count);
+  ScriptArgumentFrame(const RValue* args, int count) {
+    count = save(count);
+    RValue* table = scriptArguments();
+    for (int i = 0; i < count; ++i) CopyValue(table[i], args[i]);
+  }
   // The same with `count` reals.
-  ScriptArgumentFrame(const double* reals, int count);
-  ~ScriptArgumentFrame();
+  ScriptArgumentFrame(const double* reals, int count) {
+    count = save(count);
+    RValue* table = scriptArguments();
+    for (int i = 0; i < count; ++i) {
+      table[i].kind = ty_real;
+      table[i].real = reals[i];
+    }
+  }
+  ~ScriptArgumentFrame() {
+    RValue* table = scriptArguments();
+    int& used = scriptArgumentsInUse();
+    RValue* saved = g_savedArguments.values.data() + base_;
+    for (int i = 0; i < savedCount_; ++i) {
+      if (saved[i].kind == ty_real) table[i].setReal(saved[i].real);
+      else MoveString(table[i], saved[i]);
+    }
+    for (int i = savedCount_; i < used; ++i) table[i].clear();
+    used = savedCount_;
+    g_savedArguments.top = base_;
+  }
   ScriptArgumentFrame(const ScriptArgumentFrame&) = delete;
   ScriptArgumentFrame& operator=(const ScriptArgumentFrame&) = delete;
 
  private:
-  // Only the entries in use are saved: a real as its number, a string moved into raw storage, so
-  // that a call with one real argument saves one double.
-  alignas(RValue) unsigned char saved_[kScriptArgumentCount * sizeof(RValue)];
-  double savedReals_[kScriptArgumentCount];
-  uint16_t savedStrings_ = 0;  // bit i: entry i was a string, moved into saved()[i]
-  int savedCount_;
-  RValue* saved() { return reinterpret_cast<RValue*>(saved_); }
+  size_t base_;     // position of this call's saved entries in g_savedArguments
+  int savedCount_;  // entries in use when the call began
   // Saves the entries in use and makes the entries from `count` on zero; returns the count kept.
-  int save(int count);
+  int save(int count) {
+    RValue* table = scriptArguments();
+    int& used = scriptArgumentsInUse();
+    savedCount_ = used;
+    base_ = g_savedArguments.top;
+    const size_t top = base_ + static_cast<size_t>(savedCount_);
+    if (top > g_savedArguments.values.size()) g_savedArguments.reserve(top);
+    RValue* saved = g_savedArguments.values.data() + base_;
+    for (int i = 0; i < savedCount_; ++i) {
+      if (table[i].kind == ty_real) saved[i].setReal(table[i].real);
+      else MoveString(saved[i], table[i]);
+    }
+    g_savedArguments.top = top;
+    if (count > kScriptArgumentCount) count = kScriptArgumentCount;
+    for (int i = count; i < savedCount_; ++i) table[i].clear();
+    used = count;
+    return count;
+  }
 };
 
 }  // namespace qv::code

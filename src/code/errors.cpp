@@ -71,10 +71,7 @@ void writeLog(std::string_view message) {
 
 }  // namespace
 
-ErrorState& errorState() {
-  static ErrorState state;
-  return state;
-}
+constinit ErrorState g_errorState;
 
 ErrorSettings& errorSettings() {
   static ErrorSettings settings;
@@ -173,10 +170,6 @@ void RecordWholeCodeError(std::string_view message) {
   if (state.recorded) return;
   state.recorded = true;
   state.current = std::string(message);
-}
-
-void ClearRecordedError() {
-  errorState().recorded = false;
 }
 
 void SetActionHeaderSource(ActionHeaderSource source) { headerSource() = std::move(source); }

@@ -32,7 +32,9 @@ struct ErrorState {
   std::string current;     // its formatted message
   bool logRewrite = true;  // the first logged error of a run rewrites "game_errors.log"
 };
-ErrorState& errorState();
+// Initialised before any code runs (no guard on each use: every execution clears it).
+extern constinit ErrorState g_errorState;
+inline ErrorState& errorState() { return g_errorState; }
 
 // The game settings that steer the handler.
 struct ErrorSettings {
@@ -49,7 +51,7 @@ void RecordWholeCodeError(std::string_view message);
 // The formatted message for a code kind (program, or expression), text and position.
 std::string FormatCodeError(std::string_view text, int32_t kind, int32_t position,
                             std::string_view message);
-void ClearRecordedError();
+inline void ClearRecordedError() { g_errorState.recorded = false; }
 
 // What the action header names; the world provides it while an action runs.
 struct ActionHeader {

@@ -23,19 +23,31 @@ struct LocalSlot {
 
 struct Frame {
   Frame(CInstanceBase* s, CInstanceBase* o, const CCode* c) : self(s), other(o), code(c) {}
+  // Most executions (every call of a script without locals) never create their locals: leaving
+  // them is then one test, inline.
+  ~Frame() {
+    if (locals || extraLocals) releaseLocals();
+  }
+  Frame(const Frame&) = delete;
+  Frame& operator=(const Frame&) = delete;
 
   CInstanceBase* self;
   CInstanceBase* other;
   const CCode* code;
   bool localsCreated = false;
   bool numericFailed = false;  // set by a numeric form that could not finish
-  std::vector<LocalSlot> locals;  // by slot
-  std::unique_ptr<CVariableList> extraLocals;  // locals reached through a computed `local` prefix
+  LocalSlot* locals = nullptr;  // by slot; allocated by the first write (localsCreated)
+  CVariableList* extraLocals = nullptr;  // locals reached through a computed `local` prefix (owned)
 
+  __attribute__((noinline, cold)) void releaseLocals() {
+    delete[] locals;
+    delete extraLocals;
+  }
   void createLocals() {
     if (localsCreated) return;
     localsCreated = true;
-    locals.resize(static_cast<size_t>(code->localSlotCount()));
+    const int32_t count = code->localSlotCount();
+    if (count > 0) locals = new LocalSlot[static_cast<size_t>(count)];
   }
   // The value of a local slot when it exists, else nullptr.
   const RValue* localValue(int32_t slot) const {

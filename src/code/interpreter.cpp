@@ -129,7 +129,7 @@ bool writeLocal(Frame& f, int32_t id, int32_t index, const RValue& value) {
     *e = value;
     return true;
   }
-  if (!f.extraLocals) f.extraLocals = std::make_unique<CVariableList>();
+  if (!f.extraLocals) f.extraLocals = new CVariableList();
   return f.extraLocals->set(id, index, value);
 }
 
@@ -679,6 +679,13 @@ inline int loopBody(int status) {
 }
 constexpr int kGoOn = -100;
 
+// A loop's body without the blocks that hold a single statement: such a block's status is its
+// statement's, so the loop runs the statement directly.
+inline const Node* loopStatement(const Node* body) {
+  while (body->kind == nk_block && body->children.size() == 1) body = body->child(0);
+  return body;
+}
+
 bool caseMatches(const RValue& a, const RValue& b) {
   if (a.isReal() && b.isReal()) return a.real == b.real;
   if (a.isString() && b.isString()) return a.str == b.str;
@@ -942,7 +949,7 @@ int runIf(const Node* n, Frame& f, RValue& slot) {
 
 int runWhile(const Node* n, Frame& f, RValue& slot) {
   const Node* test = n->child(0);
-  const Node* body = n->child(1);
+  const Node* body = loopStatement(n->child(1));
   for (;;) {
     bool truth = false;
     if (!condition(test, f, "Boolean expression expected", truth)) return -1;
@@ -958,7 +965,7 @@ int runFor(const Node* n, Frame& f, RValue& slot) {
   if (s != 0) return s;
   const Node* test = n->child(1);
   const Node* step = n->child(2);
-  const Node* body = n->child(3);
+  const Node* body = loopStatement(n->child(3));
   for (;;) {
     bool truth = false;
     if (!condition(test, f, "Expression expected", truth)) return -1;
@@ -979,7 +986,7 @@ int runCountingFor(const Node* n, Frame& f, RValue& slot) {
   if (s != 0) return s;
   const Node* test = n->child(1);
   const Node* step = n->child(2);
-  const Node* body = n->child(3);
+  const Node* body = loopStatement(n->child(3));
   const size_t counter = static_cast<size_t>(step->child(0)->slot);
   const double increment = step->child(1)->value.real;
   const double limit = Below ? test->child(1)->value.real : 0.0;

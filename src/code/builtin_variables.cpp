@@ -116,15 +116,18 @@ void ensureOwnBound() {
 
 }  // namespace
 
-RValue g_scriptArguments[kScriptArgumentCount];
+namespace {
+// The first table, for the code outside any call; a fixed array, so that the running table is
+// valid before anything runs.
+RValue g_outerArguments[kScriptArgumentCount];
+}  // namespace
+constinit RValue* g_scriptArguments = g_outerArguments;
 constinit int g_scriptArgumentsInUse = 0;
 
-SavedArguments g_savedArguments;
+ArgumentTableStack g_argumentTables;
 
-void MoveString(RValue& to, RValue& from) { to = std::move(from); }
-
-void SavedArguments::reserve(size_t size) {
-  if (size > values.size()) values.resize(size < 64 ? 64 : size * 2);
+void ArgumentTableStack::addBlock() {
+  blocks_.push_back(std::make_unique<RValue[]>(kTablesPerBlock * kScriptArgumentCount));
 }
 
 int32_t FindBuiltinVariable(std::string_view name) {

@@ -66,6 +66,13 @@ inline bool IsSelfUser(const Node* n) {
 
 // The variable of a fixed self or unprefixed user variable node, through the node's cache of its
 // position in the store (checked on every use); nullptr when the instance has no such variable.
+// The search behind a cache miss, out of line so that the callers' hit path stays small.
+__attribute__((noinline)) inline RVariable* SelfVariableSearch(CVariableList& list, const Node* n) {
+  const int32_t p = list.positionOf(n->id);
+  if (p < 0) return nullptr;
+  n->cache = p;
+  return list.at(static_cast<size_t>(p));
+}
 inline RVariable* SelfVariable(const Frame& f, const Node* n) {
   CVariableList& list = f.self->variables;
   const int32_t c = n->cache;
@@ -73,10 +80,7 @@ inline RVariable* SelfVariable(const Frame& f, const Node* n) {
     RVariable* v = list.at(static_cast<size_t>(c));
     if (v->id == n->id) return v;
   }
-  const int32_t p = list.positionOf(n->id);
-  if (p < 0) return nullptr;
-  n->cache = p;
-  return list.at(static_cast<size_t>(p));
+  return SelfVariableSearch(list, n);
 }
 
 // Runs a numeric form; false (nothing evaluated that could be observed, nothing recorded) sends the

@@ -71,7 +71,10 @@ void writeLog(std::string_view message) {
 
 }  // namespace
 
-constinit ErrorState g_errorState;
+ErrorState& errorState() {
+  static ErrorState state;
+  return state;
+}
 
 ErrorSettings& errorSettings() {
   static ErrorSettings settings;
@@ -170,6 +173,10 @@ void RecordWholeCodeError(std::string_view message) {
   if (state.recorded) return;
   state.recorded = true;
   state.current = std::string(message);
+}
+
+void ClearRecordedError() {
+  errorState().recorded = false;
 }
 
 void SetActionHeaderSource(ActionHeaderSource source) { headerSource() = std::move(source); }

@@ -32,9 +32,7 @@ struct ErrorState {
   std::string current;     // its formatted message
   bool logRewrite = true;  // the first logged error of a run rewrites "game_errors.log"
 };
-// Initialised before any code runs (no guard on each use: every execution clears it).
-extern constinit ErrorState g_errorState;
-inline ErrorState& errorState() { return g_errorState; }
+ErrorState& errorState();
 
 // The game settings that steer the handler.
 struct ErrorSettings {
@@ -51,7 +49,7 @@ void RecordWholeCodeError(std::string_view message);
 // The formatted message for a code kind (program, or expression), text and position.
 std::string FormatCodeError(std::string_view text, int32_t kind, int32_t position,
                             std::string_view message);
-inline void ClearRecordedError() { g_errorState.recorded = false; }
+void ClearRecordedError();
 
 // What the action header names; the world provides it while an action runs.
 struct ActionHeader {

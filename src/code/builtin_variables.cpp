@@ -116,56 +116,18 @@ void ensureOwnBound() {
 
 }  // namespace
 
-RValue g_scriptArguments[kScriptArgumentCount];
+namespace {
+// The first table, for the code outside any call; a fixed array, so that the running table is
+// valid before anything runs.
+RValue g_outerArguments[kScriptArgumentCount];
+}  // namespace
+constinit RValue* g_scriptArguments = g_outerArguments;
 constinit int g_scriptArgumentsInUse = 0;
 
-int ScriptArgumentFrame::save(int count) {
-  RValue* table = scriptArguments();
-  int& used = scriptArgumentsInUse();
-  savedCount_ = used;
-  for (int i = 0; i < savedCount_; ++i) {
-    if (table[i].kind == ty_real) {
-      savedReals_[i] = table[i].real;
-    } else {
-      new (&saved()[i]) RValue(std::move(table[i]));
-      savedStrings_ = static_cast<uint16_t>(savedStrings_ | (1u << i));
-    }
-  }
-  if (count > kScriptArgumentCount) count = kScriptArgumentCount;
-  for (int i = count; i < savedCount_; ++i) table[i].clear();
-  used = count;
-  return count;
-}
+ArgumentTableStack g_argumentTables;
 
-ScriptArgumentFrame::ScriptArgumentFrame(const RValue* args, int count) {
-  count = save(count);
-  RValue* table = scriptArguments();
-  for (int i = 0; i < count; ++i) CopyValue(table[i], args[i]);
-}
-
-ScriptArgumentFrame::ScriptArgumentFrame(const double* reals, int count) {
-  count = save(count);
-  RValue* table = scriptArguments();
-  for (int i = 0; i < count; ++i) {
-    table[i].kind = ty_real;
-    table[i].real = reals[i];
-  }
-}
-
-ScriptArgumentFrame::~ScriptArgumentFrame() {
-  RValue* table = scriptArguments();
-  int& used = scriptArgumentsInUse();
-  for (int i = 0; i < savedCount_; ++i) {
-    if (savedStrings_ & (1u << i)) {
-      table[i] = std::move(saved()[i]);
-      saved()[i].~RValue();
-    } else {
-      table[i].kind = ty_real;
-      table[i].real = savedReals_[i];
-    }
-  }
-  for (int i = savedCount_; i < used; ++i) table[i].clear();
-  used = savedCount_;
+void ArgumentTableStack::addBlock() {
+  blocks_.push_back(std::make_unique<RValue[]>(kTablesPerBlock * kScriptArgumentCount));
 }
 
 int32_t FindBuiltinVariable(std::string_view name) {

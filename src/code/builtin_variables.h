@@ -8,7 +8,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
+#include <vector>
 
 #include "code/value.h"
 
@@ -50,14 +52,16 @@ bool BindBuiltinVariable(std::string_view name, VariableGetter getter, VariableS
 bool ReadBuiltinVariable(int32_t id, CInstanceBase* instance, int32_t index, RValue& out);
 bool WriteBuiltinVariable(int32_t id, CInstanceBase* instance, int32_t index, const RValue& value);
 
-// The shared script argument table behind argument0..argument15 and argument[i].
+// The script argument table behind argument0..argument15 and argument[i]: the running call's own
+// table. Each script call gets a fresh table (ScriptArgumentFrame) from a stack of tables that
+// never move; code outside any call uses the first one.
 inline constexpr int kScriptArgumentCount = 16;
-// The table and its count live at namespace scope (no guard on each use):
-// every argument read of every script goes through them.
-extern RValue g_scriptArguments[kScriptArgumentCount];
+// The running table and its count live at namespace scope (no guard on each use): every argument
+// read of every script goes through them.
+extern RValue* g_scriptArguments;
 extern int g_scriptArgumentsInUse;
 inline RValue* scriptArguments() { return g_scriptArguments; }
-// Entries at and beyond this count are known to hold the real 0; calls save and restore only the
+// Entries at and beyond this count are known to hold the real 0; leaving a call clears only the
 // entries below it. Anything that writes an entry raises it (NoteArgumentWritten).
 inline int& scriptArgumentsInUse() { return g_scriptArgumentsInUse; }
 inline void NoteArgumentWritten(int index) {
@@ -65,27 +69,63 @@ inline void NoteArgumentWritten(int index) {
   if (index >= used) used = index + 1;
 }
 
-// Saves the argument table, fills it with `count` values (the rest become the real 0) and restores
-// it when destroyed, on failure too.
+// The argument tables of the calls in progress, in blocks that never move. Invariant: every
+// table above the running one holds kScriptArgumentCount zero values.
+class ArgumentTableStack {
+ public:
+  static constexpr size_t kTablesPerBlock = 64;
+  // The table of the next deeper call.
+  RValue* push() {
+    const size_t d = ++depth_;
+    if (d / kTablesPerBlock >= blocks_.size()) addBlock();
+    return blocks_[d / kTablesPerBlock].get() + (d % kTablesPerBlock) * kScriptArgumentCount;
+  }
+  void pop() { --depth_; }
+
+ private:
+  void addBlock();
+  std::vector<std::unique_ptr<RValue[]>> blocks_;
+  size_t depth_ = 0;  // table 0 is that of the code outside any call
+};
+extern ArgumentTableStack g_argumentTables;
+
+// Gives the running code a fresh argument table holding `count` values (the rest are the real
+// 0) and goes back to the caller's table when destroyed, on failure too. The caller's table is
+// left as it is, so nothing is saved or restored: a call costs the writes of its arguments and,
+// when it ends, the clearing of the entries it used.
 class ScriptArgumentFrame {
  public:
-  ScriptArgumentFrame(const RValue* args, int count);
+  ScriptArgumentFrame(const RValue* args, int count) {
+    RValue* table = enter(count);
+    for (int i = 0; i < used(); ++i) CopyValue(table[i], args[i]);
+  }
   // The same with `count` reals.
-  ScriptArgumentFrame(const double* reals, int count);
-  ~ScriptArgumentFrame();
+  ScriptArgumentFrame(const double* reals, int count) {
+    RValue* table = enter(count);
+    for (int i = 0; i < used(); ++i) table[i].setReal(reals[i]);
+  }
+  ~ScriptArgumentFrame() {
+    RValue* table = g_scriptArguments;
+    for (int i = 0; i < g_scriptArgumentsInUse; ++i) table[i].clear();
+    g_argumentTables.pop();
+    g_scriptArguments = callerTable_;
+    g_scriptArgumentsInUse = callerUsed_;
+  }
   ScriptArgumentFrame(const ScriptArgumentFrame&) = delete;
   ScriptArgumentFrame& operator=(const ScriptArgumentFrame&) = delete;
 
  private:
-  // Only the entries in use are saved: a real as its number, a string moved into raw storage, so
-  // that a call with one real argument saves one double.
-  alignas(RValue) unsigned char saved_[kScriptArgumentCount * sizeof(RValue)];
-  double savedReals_[kScriptArgumentCount];
-  uint16_t savedStrings_ = 0;  // bit i: entry i was a string, moved into saved()[i]
-  int savedCount_;
-  RValue* saved() { return reinterpret_cast<RValue*>(saved_); }
-  // Saves the entries in use and makes the entries from `count` on zero; returns the count kept.
-  int save(int count);
+  RValue* callerTable_;
+  int callerUsed_;
+  static int used() { return g_scriptArgumentsInUse; }
+  RValue* enter(int count) {
+    callerTable_ = g_scriptArguments;
+    callerUsed_ = g_scriptArgumentsInUse;
+    RValue* table = g_argumentTables.push();
+    g_scriptArguments = table;
+    g_scriptArgumentsInUse = count < 0 ? 0 : count > kScriptArgumentCount ? kScriptArgumentCount : count;
+    return table;
+  }
 };
 
 }  // namespace qv::code

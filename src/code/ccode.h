@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "code/case_table.h"
 #include "code/numeric_form.h"
 #include "code/tokens.h"
 #include "code/value.h"
@@ -42,6 +43,7 @@ struct Node {
   bool numeric = false;
   std::unique_ptr<NumericForm> program;  // set on the roots of numeric subtrees and on indices
   StatementFn run = nullptr;  // statements: the function that runs this one, when chosen
+  std::unique_ptr<CaseTable> cases;  // switches whose case labels are all constants
   // Instance variables: last position found in the store. Calls: 1 for a script call whose
   // arguments all have numeric forms (set once after the check pass).
   mutable int32_t cache = -1;

@@ -23,19 +23,31 @@ struct LocalSlot {
 
 struct Frame {
   Frame(CInstanceBase* s, CInstanceBase* o, const CCode* c) : self(s), other(o), code(c) {}
+  // Most executions (every call of a script without locals) never create their locals: leaving
+  // them is then one test, inline.
+  ~Frame() {
+    if (locals || extraLocals) releaseLocals();
+  }
+  Frame(const Frame&) = delete;
+  Frame& operator=(const Frame&) = delete;
 
   CInstanceBase* self;
   CInstanceBase* other;
   const CCode* code;
   bool localsCreated = false;
   bool numericFailed = false;  // set by a numeric form that could not finish
-  std::vector<LocalSlot> locals;  // by slot
-  std::unique_ptr<CVariableList> extraLocals;  // locals reached through a computed `local` prefix
+  LocalSlot* locals = nullptr;  // by slot; allocated by the first write (localsCreated)
+  CVariableList* extraLocals = nullptr;  // locals reached through a computed `local` prefix (owned)
 
+  __attribute__((noinline, cold)) void releaseLocals() {
+    delete[] locals;
+    delete extraLocals;
+  }
   void createLocals() {
     if (localsCreated) return;
     localsCreated = true;
-    locals.resize(static_cast<size_t>(code->localSlotCount()));
+    const int32_t count = code->localSlotCount();
+    if (count > 0) locals = new LocalSlot[static_cast<size_t>(count)];
   }
   // The value of a local slot when it exists, else nullptr.
   const RValue* localValue(int32_t slot) const {
@@ -54,6 +66,13 @@ inline bool IsSelfUser(const Node* n) {
 
 // The variable of a fixed self or unprefixed user variable node, through the node's cache of its
 // position in the store (checked on every use); nullptr when the instance has no such variable.
+// The search behind a cache miss, out of line so that the callers' hit path stays small.
+__attribute__((noinline)) inline RVariable* SelfVariableSearch(CVariableList& list, const Node* n) {
+  const int32_t p = list.positionOf(n->id);
+  if (p < 0) return nullptr;
+  n->cache = p;
+  return list.at(static_cast<size_t>(p));
+}
 inline RVariable* SelfVariable(const Frame& f, const Node* n) {
   CVariableList& list = f.self->variables;
   const int32_t c = n->cache;
@@ -61,10 +80,7 @@ inline RVariable* SelfVariable(const Frame& f, const Node* n) {
     RVariable* v = list.at(static_cast<size_t>(c));
     if (v->id == n->id) return v;
   }
-  const int32_t p = list.positionOf(n->id);
-  if (p < 0) return nullptr;
-  n->cache = p;
-  return list.at(static_cast<size_t>(p));
+  return SelfVariableSearch(list, n);
 }
 
 // Runs a numeric form; false (nothing evaluated that could be observed, nothing recorded) sends the

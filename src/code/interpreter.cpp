@@ -129,7 +129,7 @@ bool writeLocal(Frame& f, int32_t id, int32_t index, const RValue& value) {
     *e = value;
     return true;
   }
-  if (!f.extraLocals) f.extraLocals = std::make_unique<CVariableList>();
+  if (!f.extraLocals) f.extraLocals = new CVariableList();
   return f.extraLocals->set(id, index, value);
 }
 
@@ -679,30 +679,43 @@ inline int loopBody(int status) {
 }
 constexpr int kGoOn = -100;
 
+// A loop's body without the blocks that hold a single statement: such a block's status is its
+// statement's, so the loop runs the statement directly.
+inline const Node* loopStatement(const Node* body) {
+  while (body->kind == nk_block && body->children.size() == 1) body = body->child(0);
+  return body;
+}
+
 bool caseMatches(const RValue& a, const RValue& b) {
   if (a.isReal() && b.isReal()) return a.real == b.real;
   if (a.isString() && b.isString()) return a.str == b.str;
   return false;
 }
 
+// A case label that is a constant is compared where it stands: evaluating it has no effect, so
+// skipping the copy changes nothing observable.
+inline bool constantCaseMatches(const RValue& value, const Node* label) {
+  const RValue& c = label->value;
+  if (value.kind != c.kind) return false;
+  return value.kind == ty_real ? value.real == c.real : value.str == c.str;
+}
+
+constexpr size_t kScanFailed = ~size_t{0};
+size_t scanCases(const Node* n, Frame& f, const RValue& value);
+
 int execSwitch(const Node* n, Frame& f, RValue& slot) {
   RValue value;
-  if (!eval(n->child(0), f, value)) return -1;
+  const Node* subject = n->child(0);
+  double d;
+  if (subject->program && RunNumeric(*subject->program, f, d)) value.real = d;
+  else if (!eval(subject, f, value)) return -1;
   size_t start = 0;
-  for (size_t i = 1; i < n->children.size(); ++i) {
-    const Node* c = n->child(i);
-    if (c->kind == nk_default) {
-      start = i + 1;
-      break;
-    }
-    if (c->kind == nk_case) {
-      RValue caseValue;
-      if (!eval(c->child(0), f, caseValue)) return -1;
-      if (caseMatches(value, caseValue)) {
-        start = i + 1;
-        break;
-      }
-    }
+  if (n->cases && value.kind == ty_real) {
+    start = static_cast<size_t>(n->cases->startForReal(value.real));
+    if (start != 0) ++start;
+  } else {
+    start = scanCases(n, f, value);
+    if (start == kScanFailed) return -1;
   }
   if (start == 0) return 0;
   for (size_t i = start; i < n->children.size(); ++i) {
@@ -713,6 +726,34 @@ int execSwitch(const Node* n, Frame& f, RValue& slot) {
     if (s != 0) return s;
   }
   return 0;
+}
+
+// The first statement to run after a scan of the labels in order (evaluating those that are
+// not constants), 0 for none, or kScanFailed when a label's evaluation failed.
+size_t scanCases(const Node* n, Frame& f, const RValue& value) {
+  size_t start = 0;
+  for (size_t i = 1; i < n->children.size(); ++i) {
+    const Node* c = n->child(i);
+    if (c->kind == nk_default) {
+      start = i + 1;
+      break;
+    }
+    if (c->kind == nk_case) {
+      const Node* label = c->child(0);
+      if (label->kind == nk_constant) {
+        if (!constantCaseMatches(value, label)) continue;
+        start = i + 1;
+        break;
+      }
+      RValue caseValue;
+      if (!eval(label, f, caseValue)) return kScanFailed;
+      if (caseMatches(value, caseValue)) {
+        start = i + 1;
+        break;
+      }
+    }
+  }
+  return start;
 }
 
 int withOne(const Node* body, Frame& f, RValue& slot, CInstanceBase* inst) {
@@ -908,7 +949,7 @@ int runIf(const Node* n, Frame& f, RValue& slot) {
 
 int runWhile(const Node* n, Frame& f, RValue& slot) {
   const Node* test = n->child(0);
-  const Node* body = n->child(1);
+  const Node* body = loopStatement(n->child(1));
   for (;;) {
     bool truth = false;
     if (!condition(test, f, "Boolean expression expected", truth)) return -1;
@@ -924,7 +965,7 @@ int runFor(const Node* n, Frame& f, RValue& slot) {
   if (s != 0) return s;
   const Node* test = n->child(1);
   const Node* step = n->child(2);
-  const Node* body = n->child(3);
+  const Node* body = loopStatement(n->child(3));
   for (;;) {
     bool truth = false;
     if (!condition(test, f, "Expression expected", truth)) return -1;
@@ -945,7 +986,7 @@ int runCountingFor(const Node* n, Frame& f, RValue& slot) {
   if (s != 0) return s;
   const Node* test = n->child(1);
   const Node* step = n->child(2);
-  const Node* body = n->child(3);
+  const Node* body = loopStatement(n->child(3));
   const size_t counter = static_cast<size_t>(step->child(0)->slot);
   const double increment = step->child(1)->value.real;
   const double limit = Below ? test->child(1)->value.real : 0.0;
@@ -1175,6 +1216,10 @@ void PrepareStatements(Node& n) {
       break;
     }
     case nk_return: n.run = &runReturn; break;
+    case nk_switch:
+      n.run = &execSwitch;
+      n.cases = BuildCaseTable(n);
+      break;
     case nk_call: n.cache = numericArguments(&n) ? 1 : -1; break;
     case nk_assign: n.run = assignmentFunction(n); break;
     default: break;

@@ -16,6 +16,8 @@
 
 namespace qv::code {
 
+constinit ScriptTable g_scripts;
+
 namespace {
 
 struct FunctionTable {
@@ -58,14 +60,7 @@ ExtensionFunctions*& extensionPointer() {
   return p;
 }
 
-struct ScriptTable {
-  std::vector<std::optional<CScript>> slots;
-  std::vector<std::string> names;
-};
-ScriptTable& scripts() {
-  static ScriptTable table;
-  return table;
-}
+ScriptTable& scripts() { return g_scripts; }
 
 bool validConstantName(const std::string& name) {
   if (name.empty()) return false;
@@ -267,13 +262,6 @@ int32_t FindScript(std::string_view name) {
 }
 
 int32_t ScriptCount() { return static_cast<int32_t>(scripts().slots.size()); }
-
-const CScript* Script(int32_t index) {
-  const ScriptTable& t = scripts();
-  if (index < 0 || static_cast<size_t>(index) >= t.slots.size()) return nullptr;
-  const std::optional<CScript>& slot = t.slots[static_cast<size_t>(index)];
-  return slot ? &*slot : nullptr;
-}
 
 bool CompileScripts() {
   ScriptTable& t = scripts();

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -95,7 +96,19 @@ bool ScriptExists(int32_t index);
 std::string ScriptName(int32_t index);
 int32_t FindScript(std::string_view name);
 int32_t ScriptCount();
-const CScript* Script(int32_t index);
+// The script table. Initialised before any code runs, so the lookup of every script call is a
+// bounds test and a load, inline.
+struct ScriptTable {
+  std::vector<std::optional<CScript>> slots;
+  std::vector<std::string> names;
+};
+extern constinit ScriptTable g_scripts;
+inline const CScript* Script(int32_t index) {
+  const auto& slots = g_scripts.slots;
+  if (index < 0 || static_cast<size_t>(index) >= slots.size()) return nullptr;
+  const std::optional<CScript>& slot = slots[static_cast<size_t>(index)];
+  return slot ? &*slot : nullptr;
+}
 // Compiles every script in index order; the first failure is reported as a fatal error
 // "COMPILATION ERROR in Script: " + name + CR + message, and compilation stops.
 bool CompileScripts();

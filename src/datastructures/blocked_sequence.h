@@ -24,7 +24,13 @@ class BlockedSequence {
 
   size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
+  // Empties the sequence; the blocks' storage is kept for the next elements (containers are
+  // often cleared and filled again to about the same size).
   void clear() {
+    for (std::vector<T>& block : blocks_) {
+      block.clear();
+      spare_.push_back(std::move(block));
+    }
     blocks_.clear();
     starts_.clear();
     size_ = 0;
@@ -41,11 +47,9 @@ class BlockedSequence {
 
   // Inserts before `pos` (0 <= pos <= size).
   void insert(size_t pos, T value) {
-    if (blocks_.empty()) {
-      blocks_.emplace_back();
-      blocks_.back().reserve(kBlock);
-      starts_.push_back(0);
-    }
+    // A new block at the end when there is none or when appending to a full last block: a
+    // sequence filled in order keeps full blocks and never splits.
+    if (blocks_.empty() || (pos == size_ && blocks_.back().size() >= kBlock)) newLastBlock();
     size_t b = pos == size_ ? blocks_.size() - 1 : blockOf(pos);
     std::vector<T>& block = blocks_[b];
     block.insert(block.begin() + static_cast<std::ptrdiff_t>(pos - starts_[b]), std::move(value));
@@ -81,6 +85,16 @@ class BlockedSequence {
   }
 
  private:
+  void newLastBlock() {
+    if (spare_.empty()) {
+      blocks_.emplace_back();
+      blocks_.back().reserve(kBlock);
+    } else {
+      blocks_.push_back(std::move(spare_.back()));
+      spare_.pop_back();
+    }
+    starts_.push_back(size_);
+  }
   size_t blockOf(size_t pos) const {
     // Successive probes of a search mostly land in the block of the previous one.
     if (last_ < blocks_.size() && pos >= starts_[last_] && pos - starts_[last_] < blocks_[last_].size()) return last_;
@@ -104,6 +118,7 @@ class BlockedSequence {
 
   std::vector<std::vector<T>> blocks_;
   std::vector<size_t> starts_;
+  std::vector<std::vector<T>> spare_;  // empty blocks with storage, left by clear()
   size_t size_ = 0;
   mutable size_t last_ = 0;  // the block of the latest access; checked before use
 };

@@ -22,6 +22,7 @@
 #include "graphics/display.h"
 #include "graphics/draw_state.h"
 #include "platform/game_window.h"
+#include "support/gl_floor.h"
 
 namespace {
 
@@ -132,27 +133,9 @@ void BM_FloorModelLit100(benchmark::State& state) {
   std::vector<graphics::ModelRun> runs;
   graphics::BuildModelVertices(graphics::GetModel(id)->entries, 0xFFC0C0C0, vertices, runs);
   graphics::ModelDestroy(id);
-  auto compile = [](GLenum kind, const char* src) {
-    GLuint s = glCreateShader(kind);
-    glShaderSource(s, 1, &src, nullptr);
-    glCompileShader(s);
-    return s;
-  };
-  GLuint program = glCreateProgram();
-  glAttachShader(program, compile(GL_VERTEX_SHADER, kFloorVertex));
-  glAttachShader(program, compile(GL_FRAGMENT_SHADER, kFloorFragment));
-  glLinkProgram(program);
-  GLuint fbo = 0, colour = 0, depth = 0, vao = 0, vbo = 0;
-  glGenFramebuffers(1, &fbo);
-  glGenRenderbuffers(1, &colour);
-  glBindRenderbuffer(GL_RENDERBUFFER, colour);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, 1024, 768);
-  glGenRenderbuffers(1, &depth);
-  glBindRenderbuffer(GL_RENDERBUFFER, depth);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, 1024, 768);
-  glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+  const bench::FloorProgram program(kFloorVertex, kFloorFragment);
+  const bench::FloorFrame target(/*withDepth=*/true);
+  GLuint vao = 0, vbo = 0;
   glGenVertexArrays(1, &vao);
   glBindVertexArray(vao);
   glGenBuffers(1, &vbo);
@@ -165,7 +148,7 @@ void BM_FloorModelLit100(benchmark::State& state) {
   glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(platform::Vertex, nx)));
   glEnableVertexAttribArray(2);
   glVertexAttribPointer(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride, reinterpret_cast<void*>(offsetof(platform::Vertex, colour)));
-  glUseProgram(program);
+  glUseProgram(program.id());
   glViewport(0, 0, 640, 480);
   glDisable(GL_BLEND);
   glDisable(GL_CULL_FACE);
@@ -177,10 +160,10 @@ void BM_FloorModelLit100(benchmark::State& state) {
   const platform::Matrix vp = graphics::D3DXMatrixMultiply(
       graphics::D3DXMatrixLookAtLH({320, 240, -640}, {320, 240, 0}, {0, 1, 0}),
       graphics::D3DXMatrixPerspectiveLH(1, 480.0 / 640, 1, 32000));
-  glUniformMatrix4fv(glGetUniformLocation(program, "uViewProjection"), 1, GL_FALSE, vp.m.data());
-  glUniform3f(glGetUniformLocation(program, "uLightDirection"), 0.3f, 0.2f, 1.0f);
-  glUniform3f(glGetUniformLocation(program, "uLightColour"), 1, 1, 1);
-  const GLint world = glGetUniformLocation(program, "uWorld");
+  glUniformMatrix4fv(program.uniform("uViewProjection"), 1, GL_FALSE, vp.m.data());
+  glUniform3f(program.uniform("uLightDirection"), 0.3f, 0.2f, 1.0f);
+  glUniform3f(program.uniform("uLightColour"), 1, 1, 1);
+  const GLint world = program.uniform("uWorld");
   const auto frame = [&] {
     glClearColor(0, 0, 0, 1);
     glClearDepth(1.0);
@@ -200,10 +183,6 @@ void BM_FloorModelLit100(benchmark::State& state) {
   state.counters["triangles"] = double(kColumns * kRows * 2 * kDraws);
   glDeleteBuffers(1, &vbo);
   glDeleteVertexArrays(1, &vao);
-  glDeleteRenderbuffers(1, &colour);
-  glDeleteRenderbuffers(1, &depth);
-  glDeleteFramebuffers(1, &fbo);
-  glDeleteProgram(program);
   // The device binds its own objects again.
   graphics::display().resetDevice();
 }

@@ -23,6 +23,7 @@
 #include "graphics/surface.h"
 #include "graphics/texture_table.h"
 #include "platform/game_window.h"
+#include "support/gl_floor.h"
 
 namespace {
 
@@ -167,23 +168,9 @@ void BM_FloorOneBuffer(benchmark::State& state) {
     state.SkipWithError("no OpenGL window");
     return;
   }
-  auto compile = [](GLenum kind, const char* src) {
-    GLuint s = glCreateShader(kind);
-    glShaderSource(s, 1, &src, nullptr);
-    glCompileShader(s);
-    return s;
-  };
-  GLuint program = glCreateProgram();
-  glAttachShader(program, compile(GL_VERTEX_SHADER, kFloorVertex));
-  glAttachShader(program, compile(GL_FRAGMENT_SHADER, kFloorFragment));
-  glLinkProgram(program);
-  GLuint fbo = 0, colour = 0, vao = 0, vbo = 0, texture = 0;
-  glGenFramebuffers(1, &fbo);
-  glGenRenderbuffers(1, &colour);
-  glBindRenderbuffer(GL_RENDERBUFFER, colour);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, 1024, 768);
-  glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+  const bench::FloorProgram program(kFloorVertex, kFloorFragment);
+  const bench::FloorFrame target(/*withDepth=*/false);
+  GLuint vao = 0, vbo = 0, texture = 0;
   glGenTextures(1, &texture);
   glBindTexture(GL_TEXTURE_2D, texture);
   std::vector<uint32_t> texels(kSide * kSide, 0x80008040);
@@ -198,7 +185,7 @@ void BM_FloorOneBuffer(benchmark::State& state) {
   glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 16, nullptr);
   glEnableVertexAttribArray(1);
   glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 16, reinterpret_cast<void*>(8));
-  glUseProgram(program);
+  glUseProgram(program.id());
   glBindSampler(0, 0);
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -220,9 +207,6 @@ void BM_FloorOneBuffer(benchmark::State& state) {
     Sync();
   }
   state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
-  glDeleteProgram(program);
-  glDeleteFramebuffers(1, &fbo);
-  glDeleteRenderbuffers(1, &colour);
   glDeleteBuffers(1, &vbo);
   glDeleteVertexArrays(1, &vao);
   glDeleteTextures(1, &texture);

@@ -32,6 +32,7 @@
 #include "particles/particle_type.h"
 #include "particles/shape_sprites.h"
 #include "platform/game_window.h"
+#include "support/gl_floor.h"
 
 namespace {
 
@@ -194,16 +195,7 @@ void BM_FloorDraw(benchmark::State& state) {
     return;
   }
   CParticleSystem s = MakeScene();
-  auto compile = [](GLenum kind, const char* src) {
-    GLuint sh = glCreateShader(kind);
-    glShaderSource(sh, 1, &src, nullptr);
-    glCompileShader(sh);
-    return sh;
-  };
-  GLuint program = glCreateProgram();
-  glAttachShader(program, compile(GL_VERTEX_SHADER, kFloorVertex));
-  glAttachShader(program, compile(GL_FRAGMENT_SHADER, kFloorFragment));
-  glLinkProgram(program);
+  const bench::FloorProgram program(kFloorVertex, kFloorFragment);
   GLuint vao = 0, vbo = 0, textures[4] = {};
   glGenTextures(4, textures);
   for (int k = 0; k < 4; ++k) {
@@ -223,7 +215,7 @@ void BM_FloorDraw(benchmark::State& state) {
   glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, sizeof(FloorVertex), reinterpret_cast<void*>(8));
   glEnableVertexAttribArray(2);
   glVertexAttribPointer(2, 4, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(FloorVertex), reinterpret_cast<void*>(16));
-  glUseProgram(program);
+  glUseProgram(program.id());
   glBindSampler(0, 0);
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -260,7 +252,6 @@ void BM_FloorDraw(benchmark::State& state) {
     Sync();
   }
   state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
-  glDeleteProgram(program);
   glDeleteBuffers(1, &vbo);
   glDeleteVertexArrays(1, &vao);
   glDeleteTextures(4, textures);

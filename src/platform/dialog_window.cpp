@@ -47,12 +47,10 @@ bool RunDialogWindow(const DialogWindowSpec& window, const DialogRender& render,
   struct FocusBack {
     SDL_Window* window = SDL_GetKeyboardFocus();
     ~FocusBack() {
-      if (!window) {
+      if (window)
+        GiveKeyboardTo(window);
+      else
         GiveKeyboardToGameWindow();
-        return;
-      }
-      SDL_RaiseWindow(window);
-      SDL_SetWindowInputFocus(window);
     }
   } focusBack;
   SdlDialog d;
@@ -63,8 +61,7 @@ bool RunDialogWindow(const DialogWindowSpec& window, const DialogRender& render,
     d.texture = SDL_CreateTexture(d.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
   if (!d.texture) return false;
   SDL_SetWindowOpacity(d.window, static_cast<float>(std::clamp(window.opacity, 0.0, 1.0)));
-  SDL_RaiseWindow(d.window);
-  SDL_SetWindowInputFocus(d.window);  // the keyboard comes here even where nothing hands it over
+  GiveKeyboardTo(d.window);  // the keyboard comes here even where nothing hands it over
   SDL_StartTextInput();
   // SDL's cursor is one for all windows: hidden while this window is open, as it was afterwards.
   struct CursorState {

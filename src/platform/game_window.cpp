@@ -20,10 +20,14 @@ namespace {
 SDL_Window* openGameWindow = nullptr;  // the one game window, for dialogs that hand the keyboard back
 }  // namespace
 
+void GiveKeyboardTo(SDL_Window* window) {
+  SDL_RaiseWindow(window);
+  SDL_SetWindowInputFocus(window);
+}
+
 void GiveKeyboardToGameWindow() {
   if (!openGameWindow || (SDL_GetWindowFlags(openGameWindow) & SDL_WINDOW_HIDDEN)) return;
-  SDL_RaiseWindow(openGameWindow);
-  SDL_SetWindowInputFocus(openGameWindow);
+  GiveKeyboardTo(openGameWindow);
 }
 
 std::unique_ptr<GameWindow> GameWindow::Open(int clientWidth, int clientHeight) {

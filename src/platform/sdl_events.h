@@ -7,6 +7,7 @@
 #include "platform/game_window.h"
 
 union SDL_Event;
+struct SDL_Window;
 
 namespace qv::platform {
 
@@ -14,5 +15,9 @@ namespace qv::platform {
 // Character event per code page 1252 byte; characters the code page cannot hold are dropped.
 // Backspace gives its key event and the character 8.
 void TranslateSdlEvent(const SDL_Event& e, std::vector<WindowEvent>& out);
+
+// Raises `window` and gives it the keyboard (window managers, and desktops without one, do not
+// always hand focus over when another window opens or closes).
+void GiveKeyboardTo(SDL_Window* window);
 
 }  // namespace qv::platform

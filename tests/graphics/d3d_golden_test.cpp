@@ -21,7 +21,6 @@ using qv::testing::CallBuiltin;
 
 RValue D3D(const char* fn, std::vector<RValue> args = {}) { return CallBuiltin(D3DBuiltins(), fn, std::move(args)); }
 RValue Draw(const char* fn, std::vector<RValue> args = {}) { return CallBuiltin(DrawBuiltins(), fn, std::move(args)); }
-std::vector<RValue> Reals(std::initializer_list<double> v) { return std::vector<RValue>(v.begin(), v.end()); }
 
 // A 16 x 16 checker of two colours in 8 x 8 squares (device colours).
 int Checker(uint32_t a, uint32_t b) {

@@ -28,17 +28,8 @@ using platform::Vertex;
 using qv::testing::CallBuiltin;
 
 RValue D3D(const char* fn, std::vector<RValue> args = {}) { return CallBuiltin(D3DBuiltins(), fn, std::move(args)); }
-std::vector<RValue> Reals(std::initializer_list<double> v) { return std::vector<RValue>(v.begin(), v.end()); }
 
-class D3DTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ResetDrawing();
-    device = UseRecordingDevice();
-  }
-  void TearDown() override { ResetDrawing(); }
-  platform::RecordingDevice* device = nullptr;
-};
+class D3DTest : public RecordingDrawing {};
 
 // Row vector times matrix.
 std::array<double, 3> Transform(const Matrix& m, double x, double y, double z) {

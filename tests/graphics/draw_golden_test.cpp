@@ -14,7 +14,6 @@ using namespace drawtest;
 using code::RValue;
 using qv::testing::CallBuiltin;
 
-std::vector<RValue> Reals(std::initializer_list<double> v) { return std::vector<RValue>(v.begin(), v.end()); }
 void Draw(const char* fn, std::vector<RValue> args) { CallBuiltin(DrawBuiltins(), fn, std::move(args)); }
 void Text(const char* fn, std::vector<RValue> args) { CallBuiltin(FontBuiltins(), fn, std::move(args)); }
 

@@ -31,7 +31,6 @@ class Shapes : public ::testing::Test {
   platform::RecordingDevice* dev = nullptr;
 };
 
-std::vector<RValue> Reals(std::initializer_list<double> v) { return std::vector<RValue>(v.begin(), v.end()); }
 
 TEST_F(Shapes, RectanglesCoverTheirWholeNumberFarEdge) {
   Call("draw_rectangle", Reals({10, 10, 0, 0, 0}));

@@ -78,6 +78,22 @@ inline platform::RecordingDevice* UseRecordingDevice() {
   return raw;
 }
 
+// A fresh drawing state on a recording device for every test.
+class RecordingDrawing : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetDrawing();
+    device = UseRecordingDevice();
+  }
+  void TearDown() override { ResetDrawing(); }
+  platform::RecordingDevice* device = nullptr;
+};
+
+// Builtin arguments from a list of reals.
+inline std::vector<code::RValue> Reals(std::initializer_list<double> v) {
+  return std::vector<code::RValue>(v.begin(), v.end());
+}
+
 // A real headless window with its OpenGL device; skips when none can be made.
 class GLDrawing : public ::testing::Test {
  protected:

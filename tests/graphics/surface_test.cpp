@@ -23,17 +23,8 @@ using qv::testing::LastError;
 
 RValue Surf(const char* fn, std::vector<RValue> args = {}) { return CallBuiltin(SurfaceBuiltins(), fn, std::move(args)); }
 RValue Draw(const char* fn, std::vector<RValue> args = {}) { return CallBuiltin(DrawBuiltins(), fn, std::move(args)); }
-std::vector<RValue> Reals(std::initializer_list<double> v) { return std::vector<RValue>(v.begin(), v.end()); }
 
-class SurfaceTable : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ResetDrawing();
-    device = UseRecordingDevice();
-  }
-  void TearDown() override { ResetDrawing(); }
-  platform::RecordingDevice* device = nullptr;
-};
+class SurfaceTable : public RecordingDrawing {};
 
 TEST_F(SurfaceTable, IdsAreReusedLowestFirstAndBadSizesGiveMinusOne) {
   EXPECT_EQ(Surf("surface_create", Reals({32, 16})).real, 0);

@@ -41,13 +41,29 @@ uint32_t windowOf(const SDL_Event& e) {
 }  // namespace
 
 std::unique_ptr<SideWindow> SideWindow::Open(const std::string& captionUtf8, int x, int y, int width, int height) {
+  return OpenWith(captionUtf8, x, y, width, height, SDL_WINDOW_SHOWN);
+}
+
+std::unique_ptr<SideWindow> SideWindow::Open(const DialogWindowSpec& window) {
+  const auto place = [](int v) { return v < 0 ? int(SDL_WINDOWPOS_CENTERED) : v; };
+  auto w = OpenWith(window.captionUtf8, place(window.x), place(window.y), window.width, window.height,
+                    SDL_WINDOW_SHOWN | (window.captionBar ? 0u : uint32_t(SDL_WINDOW_BORDERLESS)));
+  if (!w) return nullptr;
+  if (SDL_Window* before = SDL_GetKeyboardFocus()) w->keyboardBefore_ = SDL_GetWindowID(before);
+  SDL_SetWindowOpacity(w->parts_->window, static_cast<float>(std::clamp(window.opacity, 0.0, 1.0)));
+  GiveKeyboardTo(w->parts_->window);
+  return w;
+}
+
+std::unique_ptr<SideWindow> SideWindow::OpenWith(const std::string& captionUtf8, int x, int y, int width, int height,
+                                                 uint32_t flags) {
   if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
   std::unique_ptr<SideWindow> w(new SideWindow());
   w->parts_ = std::make_unique<Parts>();
   w->width_ = std::max(1, width);
   w->height_ = std::max(1, height);
   Parts& p = *w->parts_;
-  p.window = SDL_CreateWindow(captionUtf8.c_str(), x, y, w->width_, w->height_, SDL_WINDOW_SHOWN);
+  p.window = SDL_CreateWindow(captionUtf8.c_str(), x, y, w->width_, w->height_, flags);
   if (!p.window) return nullptr;
   p.renderer = SDL_CreateRenderer(p.window, -1, SDL_RENDERER_SOFTWARE);
   if (p.renderer)
@@ -58,7 +74,18 @@ std::unique_ptr<SideWindow> SideWindow::Open(const std::string& captionUtf8, int
   return w;
 }
 
-SideWindow::~SideWindow() { std::erase(openWindows(), this); }
+SideWindow::~SideWindow() {
+  std::erase(openWindows(), this);
+  // Closing the window that has the keyboard hands it back to the window that had it before (when
+  // that is still open), else to the game's, as nothing else may.
+  const bool hadKeyboard = parts_->window && SDL_GetKeyboardFocus() == parts_->window;
+  parts_.reset();
+  if (!hadKeyboard) return;
+  if (SDL_Window* before = keyboardBefore_ ? SDL_GetWindowFromID(keyboardBefore_) : nullptr)
+    GiveKeyboardTo(before);
+  else
+    GiveKeyboardToGameWindow();
+}
 
 void SideWindow::move(int x, int y) { SDL_SetWindowPosition(parts_->window, x, y); }
 

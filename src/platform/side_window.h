@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/dialog_window.h"
 #include "platform/game_window.h"
 
 union SDL_Event;
@@ -21,6 +22,10 @@ class SideWindow {
   // Opens the window with its client area at x, y (screen position); nullptr when no window can be
   // opened.
   static std::unique_ptr<SideWindow> Open(const std::string& captionUtf8, int x, int y, int width, int height);
+  // Opens a dialog's window as the dialog asks (centred on an axis of -1, without a caption bar when
+  // asked) and gives it the keyboard, as a window the player has just been shown; the keyboard
+  // goes back to the game's window when it closes.
+  static std::unique_ptr<SideWindow> Open(const DialogWindowSpec& window);
   ~SideWindow();
   SideWindow(const SideWindow&) = delete;
   SideWindow& operator=(const SideWindow&) = delete;
@@ -34,10 +39,13 @@ class SideWindow {
 
  private:
   SideWindow() = default;
+  static std::unique_ptr<SideWindow> OpenWith(const std::string& captionUtf8, int x, int y, int width, int height,
+                                              uint32_t sdlFlags);
   struct Parts;
   std::unique_ptr<Parts> parts_;
   int width_ = 0, height_ = 0;
   uint32_t id_ = 0;
+  uint32_t keyboardBefore_ = 0;  // the window that had the keyboard when this one took it
   std::vector<WindowEvent> events_;
   friend bool RouteToSideWindow(const SDL_Event& e);
 };

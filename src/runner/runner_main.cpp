@@ -40,6 +40,7 @@
 #include "system/file_builtins.h"
 #include "system/host_path.h"
 #include "system/secure_mode.h"
+#include "windows/modeless_dialogs.h"
 #include "world/room_drawing.h"
 #include "world/saved_game.h"
 #include "world/input.h"
@@ -245,7 +246,6 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
       keys.closeAsEsc = settings.close_as_esc;
       keys.freezeWhenInactive = settings.freeze_unfocused;
     }
-    world::windowMessagePump() = [] { return graphics::display().processEvents(); };
     loop.pumpEvents = [] { return graphics::display().processEvents(); };
     if (player.gamepad) {
       // Controllers stand in for keys: after the window's events, the controls held now become
@@ -263,6 +263,18 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
         return open;
       };
     }
+    // Splashes and the information the game does not wait for live between steps and in the
+    // waits for input, beside the game's own window.
+    world::windowMessagePump() = [] {
+      const bool open = graphics::display().processEvents();
+      windows::ServiceModelessDialogs();
+      return open;
+    };
+    loop.pumpEvents = [before = loop.pumpEvents] {
+      const bool open = before();
+      windows::ServiceModelessDialogs();
+      return open;
+    };
     system::SetProgramWaitPump([] { graphics::display().processEvents(); });
     world::AttachRoomDrawing();
     if (auto shot = platform::environmentVariable("QUORVANE_SCREENSHOT")) {
@@ -294,6 +306,7 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
     }
     SetUpDebugMode(loop);
     game::RunGameLoop(loop);
+    windows::CloseModelessDialogs();
     EndDebugMode();
   } catch (const std::exception&) {
     HideLoadingWindow();

@@ -8,6 +8,7 @@
 #include "data/stream.h"
 #include "system/host_path.h"
 #include "windows/information_window.h"
+#include "windows/modeless_dialogs.h"
 #include "world/input.h"
 
 namespace qv::windows {
@@ -93,9 +94,17 @@ GameInformation CurrentGameInformation() {
   return info;
 }
 
+// One information window: showing it again replaces one the game did not wait for. In a window
+// of its own with "game waits" off, the game goes on at once.
 void ShowGameInformation() {
-  InformationWindow window(CurrentGameInformation());
-  RunModal(window);
+  CloseModelessDialog(ModelessKind::Information);
+  const GameInformation info = CurrentGameInformation();
+  auto window = std::make_unique<InformationWindow>(info);
+  if (!window->inMainWindow() && !info.gameWaits) {
+    ShowModeless(ModelessKind::Information, std::move(window));
+  } else {
+    RunModal(*window);
+  }
   world::ClearInput();
 }
 

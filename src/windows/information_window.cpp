@@ -29,6 +29,7 @@ InformationWindow::InformationWindow(const GameInformation& info) : info_(info) 
     y_ = my;
     width_ = mw;
     height_ = mh;
+    inMainWindow_ = true;
   }
   view_ = std::make_unique<RichTextView>(ReadRichText(info.richText, RichDefaults{"Arial", 12, 0}),
                                          width_ - 2 * kMargin - kBarWidth);

@@ -27,6 +27,8 @@ class InformationWindow final : public ModalDialog {
   std::string describe() const override;
 
   int scroll() const { return scroll_; }
+  // True when it covers the main window's client area rather than a window of its own.
+  bool inMainWindow() const { return inMainWindow_; }
   int maxScroll() const;
 
  private:
@@ -36,6 +38,7 @@ class InformationWindow final : public ModalDialog {
   int x_ = -1, y_ = -1, width_ = 0, height_ = 0;
   std::unique_ptr<RichTextView> view_;
   int scroll_ = 0;
+  bool inMainWindow_ = false;
 };
 
 }  // namespace qv::windows

@@ -38,6 +38,7 @@ SplashWindow::SplashWindow(SplashContent content, int64_t delayMs)
   if (s.main && MainWindowArea(mx, my, mw, mh)) {
     x_ = mx, y_ = my, width_ = mw, height_ = mh;
     borderless_ = true;
+    inMainWindow_ = true;
   } else if (s.fullscreen) {
     x_ = 0, y_ = 0;
     width_ = clampSide(sw > 0 ? sw : s.width);

@@ -2,7 +2,8 @@
 // (covering its client area) or in a window of its own, as the splash settings say, until it is
 // closed: by its close button (a box at the panel's top right, when shown), by its timer (the
 // delay, when 1 ms or more), by Escape (with the stop-key setting), by a click (with the
-// stop-mouse setting) or, for a video that does not loop, by its end. The game waits meanwhile.
+// stop-mouse setting) or, for a video that does not loop, by its end. The game waits meanwhile,
+// unless the splash has a window of its own and "game waits" is off (windows/modeless_dialogs).
 //
 // An image or video is scaled by the scale setting when it is positive, else to fit the panel; it
 // is centred, unless the window adapts to it (the adapt setting, in a window of its own that is
@@ -70,6 +71,8 @@ class SplashWindow final : public ModalDialog {
     int x = 0, y = 0, w = 0, h = 0;
   };
   Placement picture() const { return picture_; }
+  // True when it covers the main window's client area rather than a window of its own.
+  bool inMainWindow() const { return inMainWindow_; }
 
  private:
   bool onCloseButton(int x, int y) const;
@@ -79,6 +82,7 @@ class SplashWindow final : public ModalDialog {
   int64_t delay_;
   int x_ = -1, y_ = -1, width_ = 1, height_ = 1;
   bool borderless_ = false;
+  bool inMainWindow_ = false;
   Placement picture_;
   std::unique_ptr<RichTextView> view_;
   int scroll_ = 0;

@@ -11,6 +11,7 @@
 #include "platform/error_answer.h"
 #include "system/file_builtins.h"
 #include "system/host_path.h"
+#include "windows/modeless_dialogs.h"
 #include "windows/splash.h"
 #include "windows/video_player.h"
 #include "world/input.h"
@@ -26,9 +27,16 @@ constexpr size_t kMaxTextBytes = size_t{16} << 20;
 // Video file names of this many characters or more are refused, as the player's name field was.
 constexpr size_t kMaxVideoName = 127;
 
+// The splash has one window: a new showing replaces one the game did not wait for. In a window of
+// its own with "game waits" off, the game goes on at once.
 void show(SplashContent content, int64_t delayMs) {
-  SplashWindow window(std::move(content), delayMs);
-  RunModal(window);
+  CloseModelessDialog(ModelessKind::Splash);
+  auto window = std::make_unique<SplashWindow>(std::move(content), delayMs);
+  if (!window->inMainWindow() && !splashSettings().interrupt) {
+    ShowModeless(ModelessKind::Splash, std::move(window));
+  } else {
+    RunModal(*window);
+  }
   world::ClearInput();
 }
 

@@ -2,12 +2,15 @@
 // failures of each kind of content, and pictures of a fitted image and a text.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "graphics/bitmap_ops.h"
 #include "support/builtin_call.h"
 #include "support/golden.h"
+#include "windows/modeless_dialogs.h"
 #include "windows/scripted_answers.h"
 #include "windows/splash.h"
 
@@ -45,6 +48,7 @@ class Splash : public ::testing::Test {
   void TearDown() override {
     splashSettings() = SplashSettings{};
     SetScriptedAnswers("");
+    CloseModelessDialogs();
   }
 };
 
@@ -170,6 +174,35 @@ TEST_F(Splash, ShownHeadlessAndAnswered) {
   SetScriptedAnswers("enter");
   Call("splash_show_text", {text.string(), 0.0});
   EXPECT_EQ(testing::LastError(), "");
+}
+
+// In a window of its own with "game waits" off the splash returns at once and lives between steps:
+// answers queued for dialogs stay queued, another showing replaces it, its timer closes it, and a
+// splash the game waits for (over the main window) closes it first.
+TEST_F(Splash, TheGameGoesOnWhenItDoesNotWait) {
+  const fs::path file = fs::temp_directory_path() / "splash_beside.png";
+  ASSERT_TRUE(graphics::SavePng(Picture(), file.string()));
+  SetScriptedAnswers("escape");
+  Call("splash_set_main", {0.0});
+  Call("splash_set_interrupt", {0.0});
+  Call("splash_show_image", {file.string(), 0.0});
+  EXPECT_EQ(testing::LastError(), "");
+  EXPECT_TRUE(ModelessDialogOpen(ModelessKind::Splash));
+  EXPECT_TRUE(ScriptedAnswersWaiting()) << "nothing waited for an answer";
+  ServiceModelessDialogs();
+  EXPECT_TRUE(ModelessDialogOpen(ModelessKind::Splash)) << "no delay: open until closed";
+
+  Call("splash_show_image", {file.string(), 1.0});  // replaces it, and closes itself after 1 ms
+  EXPECT_TRUE(ModelessDialogOpen(ModelessKind::Splash));
+  std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ServiceModelessDialogs();
+  EXPECT_FALSE(ModelessDialogOpen(ModelessKind::Splash));
+
+  Call("splash_show_image", {file.string(), 0.0});
+  Call("splash_set_interrupt", {1.0});
+  Call("splash_show_image", {file.string(), 0.0});  // waited for: answered by the queued Escape
+  EXPECT_FALSE(ScriptedAnswersWaiting());
+  EXPECT_FALSE(ModelessDialogOpen(ModelessKind::Splash));
 }
 
 TEST_F(Splash, Pictures) {

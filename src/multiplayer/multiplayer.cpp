@@ -35,6 +35,7 @@ Session::Options SessionOptions(const std::string& playerName) {
   Session::Options o;
   o.game = gameIdentifier();
   o.playerName = playerName;
+  o.hostMayMove = State().sessionMode;
   o.incomingLoss = IncomingLoss();
   return o;
 }
@@ -122,7 +123,8 @@ bool SessionJoin(int32_t n, const std::string& playerName) {
       static_cast<size_t>(n) >= s.sessions.size())
     return false;
   const FoundSession& found = s.sessions[static_cast<size_t>(n)];
-  std::unique_ptr<Session> session = Session::Join(SessionOptions(playerName), found.announced.instance, found.address);
+  std::unique_ptr<Session> session = Session::Join(SessionOptions(playerName), found.announced.instance, found.address,
+                                                      found.announced.name);
   if (!session) return false;
   s.session = std::move(session);
   s.ownId = s.session->ownId();

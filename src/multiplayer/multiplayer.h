@@ -36,7 +36,7 @@ struct Multiplayer {
   int32_t connection = kNotConnected;
   TcpipAddress address;
   int32_t sessionState = kNoSession;
-  bool sessionMode = false;  // kept; the host role does not move in our sessions (see session.h)
+  bool sessionMode = false;  // sessions created now let the host role move (see session.h)
   bool dataMode = true;
   std::unique_ptr<Session> session;
   int32_t ownId = 0;

@@ -10,14 +10,23 @@ namespace qv::multiplayer {
 
 namespace {
 
-enum Frame : uint8_t { kJoin = 1, kWelcome = 2, kRefuse = 3, kAdded = 4, kLeft = 5, kSend = 6, kDeliver = 7 };
+enum Frame : uint8_t {
+  kJoin = 1, kWelcome = 2, kRefuse = 3, kAdded = 4, kLeft = 5, kSend = 6, kDeliver = 7, kRejoin = 8
+};
 
 // The largest frame: a welcome of kMaxPlayers names; anything longer ends its connection.
-constexpr size_t kMaxFrameBytes = 7 + kMaxPlayers * (6 + kMaxPlayerName) + 16;
+constexpr size_t kMaxFrameBytes = 12 + kMaxPlayers * (12 + kMaxPlayerName) + 16;
 
 void PutInt32(std::vector<uint8_t>& out, int32_t v) {
   const uint32_t u = static_cast<uint32_t>(v);
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(u >> (8 * i)));
+}
+
+void PutAddress(std::vector<uint8_t>& out, platform::NetAddress a) {
+  const auto* host = reinterpret_cast<const uint8_t*>(&a.host);  // network order, as it is kept
+  out.insert(out.end(), host, host + 4);
+  out.push_back(static_cast<uint8_t>(a.port));
+  out.push_back(static_cast<uint8_t>(a.port >> 8));
 }
 
 void PutName(std::vector<uint8_t>& out, const std::string& name) {
@@ -59,6 +68,14 @@ struct Reader {
     at += n;
     return s;
   }
+  platform::NetAddress address() {
+    platform::NetAddress a;
+    if (!has(6)) return a;
+    std::memcpy(&a.host, d.data() + at, 4);
+    a.port = static_cast<uint16_t>(d[at + 4] | d[at + 5] << 8);
+    at += 6;
+    return a;
+  }
   Guid guid() {
     Guid g{};
     if (!has(16)) return g;
@@ -83,6 +100,7 @@ std::unique_ptr<Session> Session::Create(const Options& options, const std::stri
   s->sessionName_ = sessionName;
   s->maxPlayers_ = maxPlayers >= 1 ? maxPlayers : 0;
   s->ownId_ = 1;
+  s->hostMayMove_ = options.hostMayMove;
   std::random_device random;
   for (uint8_t& b : s->instance_) b = static_cast<uint8_t>(random());
   platform::NetHostOptions net;
@@ -95,11 +113,13 @@ std::unique_ptr<Session> Session::Create(const Options& options, const std::stri
   return s;
 }
 
-std::unique_ptr<Session> Session::Join(const Options& options, const Guid& instance, platform::NetAddress host) {
+std::unique_ptr<Session> Session::Join(const Options& options, const Guid& instance, platform::NetAddress host,
+                                       const std::string& sessionName) {
   std::unique_ptr<Session> s(new Session(options));
   s->instance_ = instance;
+  s->sessionName_ = sessionName;
   platform::NetHostOptions net;
-  net.maxPeers = 1;
+  net.maxPeers = kMaxPlayers;  // room for the players who rejoin here should the host role move here
   net.maxMessageBytes = kMaxFrameBytes;
   net.incomingLoss = options.incomingLoss;
   s->net_ = platform::NetHost::Open(net, *s);
@@ -134,13 +154,19 @@ Session::Member* Session::MemberById(int32_t id) {
   return nullptr;
 }
 
+Session::Member* Session::MemberByPeer(platform::PeerId peer) {
+  for (Member& m : members_)
+    if (!m.awaited && m.peer == peer) return &m;
+  return nullptr;
+}
+
 bool Session::Send(int32_t to, const Record& r, bool guaranteed) {
   std::vector<uint8_t> payload;
   payload.reserve(r.value.isString() ? 10 + std::min(r.value.str.size(), kMaxStringBytes) : kRealPayloadBytes);
   EncodePayload(r, payload);
   std::lock_guard<std::recursive_mutex> lock(net_->mutex());
   if (host_role_) return Route(ownId_, to, payload, guaranteed, std::nullopt);
-  if (join_ != JoinState::Welcomed) return false;
+  if (join_ != JoinState::Welcomed || rejoining_) return false;  // nothing is sent during a hand-over
   if (to == ownId_) {
     Arrive(ownId_, payload);
     return true;
@@ -162,13 +188,13 @@ bool Session::Route(int32_t from, int32_t to, std::span<const uint8_t> payload, 
   }
   if (to != 0) {
     Member* m = MemberById(to);
-    if (!m) return false;
+    if (!m || m->awaited) return false;
     Deliver(m->peer, from, payload, reliable);
     return true;
   }
   if (from != ownId_) Arrive(from, payload);
   for (const Member& m : members_)
-    if (m.peer != fromPeer) Deliver(m.peer, from, payload, reliable);
+    if (!m.awaited && m.peer != fromPeer) Deliver(m.peer, from, payload, reliable);
   return true;
 }
 
@@ -213,14 +239,23 @@ size_t Session::droppedArrivals() {
 }
 
 void Session::OnConnect(platform::PeerId peer) {
+  const auto now = std::chrono::steady_clock::now();
   if (host_role_) {
-    pending_.push_back(Pending{peer, std::chrono::steady_clock::now()});  // the join frame comes next
+    pending_.push_back(Pending{peer, now});  // the join frame comes next
     return;
   }
-  if (peer != hostPeer_) return;
-  std::vector<uint8_t> frame{kJoin};
+  if (peer != hostPeer_) {
+    // A player who may rejoin here, should this copy be next in line for the host role.
+    if (hostMayMove_ && join_ == JoinState::Welcomed)
+      pending_.push_back(Pending{peer, now});
+    else
+      net_->Disconnect(peer);
+    return;
+  }
+  std::vector<uint8_t> frame{rejoining_ ? kRejoin : kJoin};
   frame.insert(frame.end(), options_.game.begin(), options_.game.end());
   frame.insert(frame.end(), instance_.begin(), instance_.end());
+  if (rejoining_) PutInt32(frame, ownId_);
   PutName(frame, options_.playerName);
   net_->Send(peer, frame, true);
 }
@@ -230,6 +265,17 @@ void Session::OnReceive(platform::PeerId peer, std::span<const uint8_t> data, bo
     HostReceive(peer, data, reliable);
   } else if (peer == hostPeer_) {
     MemberReceive(data);
+  } else if (hostMayMove_ && join_ == JoinState::Welcomed && !data.empty() && data[0] == kRejoin &&
+             std::any_of(pending_.begin(), pending_.end(), [peer](const Pending& p) { return p.peer == peer; })) {
+    // A player rejoins here: it saw the host go before this copy did. When this copy is next in
+    // line the host is gone for it too.
+    const bool nextInLine = std::all_of(members_.begin(), members_.end(), [this](const Member& m) {
+      return m.player.id == hostId_ || m.player.id > ownId_;
+    });
+    if (!nextInLine) return;
+    net_->Disconnect(hostPeer_);
+    TakeHostRole();
+    HostRejoin(peer, data);
   }
 }
 
@@ -237,9 +283,11 @@ void Session::HostReceive(platform::PeerId peer, std::span<const uint8_t> data, 
   Reader in{data};
   if (!in.has(1)) return;
   const uint8_t type = data[in.at++];
-  Member* sender = nullptr;
-  for (Member& m : members_)
-    if (m.peer == peer) sender = &m;
+  Member* sender = MemberByPeer(peer);
+  if (type == kRejoin) {
+    if (!sender) HostRejoin(peer, data);
+    return;
+  }
   if (type == kJoin) {
     const Guid game = in.guid(), instance = in.guid();
     std::string name = in.name();
@@ -251,25 +299,19 @@ void Session::HostReceive(platform::PeerId peer, std::span<const uint8_t> data, 
       net_->Send(peer, refuse, true);
       return;
     }
-    const Member joined{peer, Player{nextId_++, std::move(name)}};
+    Member joined;
+    joined.peer = peer;
+    joined.player = Player{nextId_++, std::move(name)};
+    joined.address = net_->PeerAddress(peer).value_or(platform::NetAddress{});
     std::vector<uint8_t> added{kAdded};
     PutInt32(added, joined.player.id);
+    PutAddress(added, joined.address);
     PutName(added, joined.player.name);
-    for (const Member& m : members_) net_->Send(m.peer, added, true);
-    std::vector<uint8_t> welcome{kWelcome};
-    PutInt32(welcome, joined.player.id);
-    const size_t count = members_.size() + 1;
-    welcome.push_back(static_cast<uint8_t>(count));
-    welcome.push_back(static_cast<uint8_t>(count >> 8));
-    PutInt32(welcome, ownId_);
-    PutName(welcome, options_.playerName);
-    for (const Member& m : members_) {
-      PutInt32(welcome, m.player.id);
-      PutName(welcome, m.player.name);
-    }
+    for (const Member& m : members_)
+      if (!m.awaited) net_->Send(m.peer, added, true);
     members_.push_back(joined);
     std::erase_if(pending_, [peer](const Pending& p) { return p.peer == peer; });
-    net_->Send(peer, welcome, true);
+    SendWelcome(peer, joined.player.id);
     return;
   }
   if (type != kSend || !sender) return;
@@ -281,27 +323,108 @@ void Session::HostReceive(platform::PeerId peer, std::span<const uint8_t> data, 
   Route(sender->player.id, to, payload, reliable, peer);
 }
 
+void Session::SendWelcome(platform::PeerId peer, int32_t id) {
+  std::vector<uint8_t> welcome{kWelcome};
+  PutInt32(welcome, id);
+  welcome.push_back(hostMayMove_ ? 1 : 0);
+  PutInt32(welcome, maxPlayers_);
+  const size_t count = members_.size();  // the host, and every member but the one welcomed
+  welcome.push_back(static_cast<uint8_t>(count));
+  welcome.push_back(static_cast<uint8_t>(count >> 8));
+  PutInt32(welcome, ownId_);
+  PutAddress(welcome, platform::NetAddress{});  // the players know where they reached the host
+  PutName(welcome, options_.playerName);
+  for (const Member& m : members_) {
+    if (m.player.id == id) continue;
+    PutInt32(welcome, m.player.id);
+    PutAddress(welcome, m.address);
+    PutName(welcome, m.player.name);
+  }
+  net_->Send(peer, welcome, true);
+}
+
+void Session::HostRejoin(platform::PeerId peer, std::span<const uint8_t> frame) {
+  Reader in{frame, 1};
+  const Guid game = in.guid(), instance = in.guid();
+  const int32_t id = in.int32();
+  const std::string name = in.name();
+  Member* m = MemberById(id);
+  if (!in.done() || game != options_.game || instance != instance_ || !m || !m->awaited || m->player.name != name) {
+    const uint8_t refuse[1] = {kRefuse};
+    net_->Send(peer, refuse, true);
+    return;
+  }
+  m->awaited = false;
+  m->peer = peer;
+  if (auto address = net_->PeerAddress(peer)) m->address = *address;
+  std::erase_if(pending_, [peer](const Pending& p) { return p.peer == peer; });
+  SendWelcome(peer, id);
+}
+
+void Session::TakeHostRole() {
+  host_role_ = true;
+  rejoining_ = false;
+  std::erase_if(members_, [this](const Member& m) { return m.player.id == hostId_; });
+  const auto now = std::chrono::steady_clock::now();
+  for (Member& m : members_) {
+    m.awaited = true;
+    m.awaitedSince = now;
+    nextId_ = std::max(nextId_, m.player.id + 1);
+  }
+  nextId_ = std::max(nextId_, std::max(ownId_, hostId_) + 1);
+  hostId_ = ownId_;
+}
+
+void Session::HostLost() {
+  // Each candidate in turn: one that cannot be reached is dropped when its connection fails.
+  std::erase_if(members_, [this](const Member& m) { return m.player.id == hostId_; });
+  int32_t next = ownId_;
+  for (const Member& m : members_) next = std::min(next, m.player.id);
+  if (next == ownId_) {
+    TakeHostRole();
+    return;
+  }
+  const std::optional<platform::PeerId> peer = net_->Connect(MemberById(next)->address);
+  if (!peer) {
+    join_ = JoinState::Lost;
+    members_.clear();
+    return;
+  }
+  hostPeer_ = *peer;
+  hostId_ = next;
+  rejoining_ = true;
+  rejoinSince_ = std::chrono::steady_clock::now();
+}
+
 void Session::MemberReceive(std::span<const uint8_t> data) {
   Reader in{data};
   if (!in.has(1)) return;
   const uint8_t type = data[in.at++];
   switch (type) {
     case kWelcome: {
-      if (join_ != JoinState::Waiting) return;
+      // The first welcome, or a new host's welcome back with this player's own id.
       const int32_t id = in.int32();
+      const bool mayMove = in.has(1) && data[in.at++] != 0;
+      const int32_t most = in.int32();
       const size_t count = in.uint16();
-      if (in.bad || id <= 0 || count > kMaxPlayers) return;
+      if (in.bad || id <= 0 || count == 0 || count > kMaxPlayers || most < 0) return;
+      if (!(join_ == JoinState::Waiting || (rejoining_ && id == ownId_))) return;
       std::vector<Member> players;
       for (size_t i = 0; i < count && !in.bad; ++i) {
         Member m;
         m.player.id = in.int32();
+        m.address = in.address();
         m.player.name = in.name();
         if (m.player.id <= 0 || m.player.id == id) in.bad = true;
         players.push_back(std::move(m));
       }
       if (!in.done()) return;
       ownId_ = id;
+      hostId_ = players.front().player.id;
+      hostMayMove_ = mayMove;
+      maxPlayers_ = most;
       members_ = std::move(players);
+      rejoining_ = false;
       join_ = JoinState::Welcomed;
       changed_.notify_all();
       return;
@@ -315,6 +438,7 @@ void Session::MemberReceive(std::span<const uint8_t> data) {
     case kAdded: {
       Member m;
       m.player.id = in.int32();
+      m.address = in.address();
       m.player.name = in.name();
       if (join_ != JoinState::Welcomed || !in.done() || m.player.id <= 0 || m.player.id == ownId_ ||
           MemberById(m.player.id) || members_.size() >= kMaxPlayers)
@@ -340,31 +464,57 @@ void Session::MemberReceive(std::span<const uint8_t> data) {
 }
 
 void Session::OnIdle() {
-  if (!host_role_ || pending_.empty()) return;
-  const auto late = std::chrono::steady_clock::now() - std::chrono::milliseconds(kJoinTimeoutMs);
+  const auto now = std::chrono::steady_clock::now();
+  const auto late = now - std::chrono::milliseconds(kJoinTimeoutMs);
   std::erase_if(pending_, [&](const Pending& p) {
     if (p.since > late) return false;
     net_->Disconnect(p.peer);
     return true;
   });
+  if (rejoining_ && now - rejoinSince_ > std::chrono::milliseconds(kRejoinTimeoutMs)) {
+    net_->Disconnect(hostPeer_);  // a candidate that never welcomed this player back
+    HostLost();
+  }
+  if (!host_role_) return;
+  const auto given = now - std::chrono::milliseconds(kRejoinTimeoutMs);
+  for (size_t i = 0; i < members_.size();) {
+    if (!members_[i].awaited || members_[i].awaitedSince > given) {
+      ++i;
+      continue;
+    }
+    const int32_t id = members_[i].player.id;
+    members_.erase(members_.begin() + static_cast<std::ptrdiff_t>(i));
+    TellLeft(id);
+  }
+}
+
+void Session::TellLeft(int32_t id) {
+  std::vector<uint8_t> left{kLeft};
+  PutInt32(left, id);
+  for (const Member& m : members_)
+    if (!m.awaited) net_->Send(m.peer, left, true);
 }
 
 void Session::OnDisconnect(platform::PeerId peer) {
+  std::erase_if(pending_, [peer](const Pending& p) { return p.peer == peer; });
   if (!host_role_) {
     if (peer != hostPeer_) return;
-    join_ = join_ == JoinState::Waiting ? JoinState::Refused : JoinState::Lost;
-    members_.clear();
+    if (join_ == JoinState::Waiting) {
+      join_ = JoinState::Refused;
+    } else if (join_ == JoinState::Welcomed && hostMayMove_) {
+      HostLost();
+    } else {
+      join_ = JoinState::Lost;
+      members_.clear();
+    }
     changed_.notify_all();
     return;
   }
-  std::erase_if(pending_, [peer](const Pending& p) { return p.peer == peer; });
-  const auto gone = std::find_if(members_.begin(), members_.end(), [peer](const Member& m) { return m.peer == peer; });
-  if (gone == members_.end()) return;
+  const Member* gone = MemberByPeer(peer);
+  if (!gone) return;
   const int32_t id = gone->player.id;
-  members_.erase(gone);
-  std::vector<uint8_t> left{kLeft};
-  PutInt32(left, id);
-  for (const Member& m : members_) net_->Send(m.peer, left, true);
+  std::erase_if(members_, [id](const Member& m) { return m.player.id == id; });
+  TellLeft(id);
 }
 
 std::vector<uint8_t> Session::OnProbe(std::span<const uint8_t> datagram) {

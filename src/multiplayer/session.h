@@ -3,17 +3,25 @@
 //
 // Topology: a star. Members connect to the host only; the host relays what a member sends to
 // another member or to all, stamping the sender from the connection it arrived on (a payload
-// never names its sender). When the host leaves, the members stay in their session but can send
-// nothing more, and see only their own player; the host role does not move.
+// never names its sender).
 //
-// Frames inside ENet messages (integers little-endian; a name is n (2 bytes) and n bytes):
+// When the host leaves a session created with the host role free to move, the remaining player
+// with the lowest id becomes the host, on the socket it already has; the others connect to it at
+// the address the old host told them and rejoin with their ids (a new host waits kRejoinTimeoutMs
+// for each, then tells the rest that player left). Without it, or when no player remains, the
+// members stay in their session but can send nothing more, and see only their own player.
+//
+// Frames inside ENet messages (integers little-endian; a name is n (2 bytes) and n bytes; an
+// address is the IPv4 host (4, network order) and port (2)):
 //   1 join     member -> host   game (16) | session instance (16) | player name
-//   2 welcome  host -> member   your id (4) | count (2) | count x (id (4) | name)
+//   2 welcome  host -> member   your id (4) | host may move (1) | most players (4) | count (2) |
+//                               count x (id (4) | address | name), the host first
 //   3 refuse   host -> member
-//   4 added    host -> members  id (4) | name
+//   4 added    host -> members  id (4) | address | name
 //   5 left     host -> members  id (4)
 //   6 send     member -> host   addressee (4, 0: all players) | payload
 //   7 deliver  host -> member   sender (4) | payload
+//   8 rejoin   member -> host   game (16) | session instance (16) | own id (4) | player name
 // Anything else, or a frame whose sizes do not add up, is dropped.
 #pragma once
 
@@ -50,13 +58,18 @@ inline constexpr size_t kInboxBytes = 32u << 20;
 // How long a join waits for the host's answer; a host drops a connection that has not asked to
 // join within kJoinTimeoutMs, so idle connections cannot hold every player slot.
 inline constexpr int kJoinTimeoutMs = 3000;
+// How long a new host keeps the place of a player who has not rejoined it. Players notice a host
+// that ends its session at once, but one that vanishes only when its connection times out, which
+// ENet takes several seconds to decide.
+inline constexpr int kRejoinTimeoutMs = 10000;
 
 class Session : public platform::NetEvents {
  public:
   struct Options {
     Guid game{};
     std::string playerName;
-    double incomingLoss = 0;  // test shim, see platform::NetHostOptions
+    bool hostMayMove = false;  // Create: another player becomes the host when the host leaves
+    double incomingLoss = 0;   // test shim, see platform::NetHostOptions
   };
 
   // Hosts a new session on `port` (every interface); nothing when the port cannot be bound.
@@ -64,10 +77,13 @@ class Session : public platform::NetEvents {
                                          int32_t maxPlayers, uint16_t port);
   // Joins the session `instance` at `host`; nothing (and no connection left open) when the host
   // does not welcome this player within kJoinTimeoutMs.
-  static std::unique_ptr<Session> Join(const Options& options, const Guid& instance, platform::NetAddress host);
+  // `sessionName` is what this copy announces should it become the host.
+  static std::unique_ptr<Session> Join(const Options& options, const Guid& instance, platform::NetAddress host,
+                                       const std::string& sessionName = {});
 
   ~Session() override;
 
+  // True while this copy hosts the session (from its creation, or since the host role moved here).
   bool isHost() const { return host_role_; }
   int32_t ownId() const { return ownId_; }
   const std::string& ownName() const { return options_.playerName; }
@@ -101,6 +117,10 @@ class Session : public platform::NetEvents {
   struct Member {
     platform::PeerId peer = 0;
     Player player;
+    platform::NetAddress address;  // where the player's copy listens, as the host sees it
+    // At a new host: a player who has not rejoined yet (no connection), and since when.
+    bool awaited = false;
+    std::chrono::steady_clock::time_point awaitedSince;
   };
 
   explicit Session(const Options& options) : options_(options) {}
@@ -108,11 +128,19 @@ class Session : public platform::NetEvents {
   void Deliver(platform::PeerId peer, int32_t from, std::span<const uint8_t> payload, bool reliable);
   void HostReceive(platform::PeerId peer, std::span<const uint8_t> data, bool reliable);
   void MemberReceive(std::span<const uint8_t> data);
+  // At a host: a player of the session coming back after the host role moved here.
+  void HostRejoin(platform::PeerId peer, std::span<const uint8_t> frame);
+  // The host is gone: the next host is chosen, and this copy takes the role or connects to it.
+  void HostLost();
+  void TakeHostRole();
+  void SendWelcome(platform::PeerId peer, int32_t id);
+  void TellLeft(int32_t id);
   // Routes a payload from player `from` to `to` at the host; a message to all skips the
   // connection `from` came on (`fromPeer`; none for the host's own messages).
   bool Route(int32_t from, int32_t to, std::span<const uint8_t> payload, bool reliable,
              std::optional<platform::PeerId> fromPeer);
   Member* MemberById(int32_t id);
+  Member* MemberByPeer(platform::PeerId peer);
 
   Options options_;
   bool host_role_ = false;
@@ -128,6 +156,10 @@ class Session : public platform::NetEvents {
   };
   std::vector<Pending> pending_;  // host: connections that have not joined yet
   platform::PeerId hostPeer_ = 0;
+  int32_t hostId_ = 0;  // member: the host's player id
+  bool hostMayMove_ = false;
+  bool rejoining_ = false;  // member: connecting to a new host, to be welcomed back
+  std::chrono::steady_clock::time_point rejoinSince_;
   enum class JoinState { Waiting, Welcomed, Refused, Lost } join_ = JoinState::Waiting;
   std::deque<Record> inbox_;
   size_t inboxBytes_ = 0;

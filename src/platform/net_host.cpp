@@ -253,6 +253,14 @@ void NetHost::Disconnect(PeerId id) {
   if (id < impl_->host->peerCount) enet_peer_disconnect_now(&impl_->host->peers[id], 0);
 }
 
+std::optional<NetAddress> NetHost::PeerAddress(PeerId id) {
+  std::lock_guard<std::recursive_mutex> lock(impl_->mutex);
+  if (id >= impl_->host->peerCount) return std::nullopt;
+  const ENetPeer& peer = impl_->host->peers[id];
+  if (peer.state != ENET_PEER_STATE_CONNECTED) return std::nullopt;
+  return NetAddress{peer.address.host, peer.address.port};
+}
+
 bool NetHost::ServiceUntil(int timeoutMs, const std::function<bool()>& done) {
   struct Reader {
     std::atomic<int>& count;

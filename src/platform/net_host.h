@@ -88,6 +88,8 @@ class NetHost {
   bool Send(PeerId peer, std::span<const uint8_t> data, bool reliable);
   // Ends a connection at once (queued messages to it are dropped); OnDisconnect is not called.
   void Disconnect(PeerId peer);
+  // The address a connected peer sends from; nothing for a peer that is not connected.
+  std::optional<NetAddress> PeerAddress(PeerId peer);
   uint16_t port() const;
   // Services the host on the calling thread, waiting in ENet itself, until `done()` holds (checked
   // under the mutex after each event) or `timeoutMs` have passed; the service thread stands aside

@@ -2,6 +2,7 @@
 // members with the sender taken from the connection, a host that leaves, and a member that floods.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -121,6 +122,61 @@ TEST(Session, TheHostRelaysAndStampsTheSenderFromTheConnection) {
   EXPECT_EQ(atCid[1].player, bob->ownId());
   EXPECT_EQ(atHost[0].player, bob->ownId());
   EXPECT_TRUE(bob->TakeArrivals().empty()) << "a message to all does not come back to its sender";
+}
+
+// With the host role free to move, the remaining player with the lowest id becomes the host on
+// the socket it has, the others rejoin it with their ids, and messages flow through it with their
+// senders stamped as before; when it leaves in turn, the role moves again, and the last player hosts alone.
+TEST(Session, TheHostRoleMovesToTheLowestRemainingId) {
+  const uint16_t port = qv::testing::TestPort(9);
+  Session::Options annOptions = As("ann");
+  annOptions.hostMayMove = true;
+  auto host = Session::Create(annOptions, "room", 0, port);
+  ASSERT_TRUE(host);
+  const Guid instance = InstanceAt(port);
+  auto bob = Session::Join(As("bob"), instance, Loopback(port), "room");
+  auto cid = Session::Join(As("cid"), instance, Loopback(port), "room");
+  auto dee = Session::Join(As("dee"), instance, Loopback(port), "room");
+  ASSERT_TRUE(bob && cid && dee);
+  ASSERT_TRUE(Eventually([&] { return bob->OtherPlayers().size() == 3 && cid->OtherPlayers().size() == 3; }));
+  const int32_t bobId = bob->ownId(), cidId = cid->ownId(), deeId = dee->ownId();
+
+  host.reset();  // ann leaves
+  ASSERT_TRUE(Eventually([&] { return bob->isHost(); })) << "bob has the lowest id left";
+  // Sending, even to oneself, fails until the new host has welcomed the player back.
+  ASSERT_TRUE(Eventually([&] { return cid->Send(cidId, Message(0, 0.0), true); })) << "cid rejoined bob";
+  ASSERT_TRUE(Eventually([&] { return dee->Send(deeId, Message(0, 0.0), true); })) << "dee rejoined bob";
+  cid->TakeArrivals();
+  dee->TakeArrivals();
+  EXPECT_FALSE(cid->isHost());
+  EXPECT_TRUE(cid->Send(bobId, Message(1, "cid to bob"), true));
+  EXPECT_TRUE(dee->Send(0, Message(2, "dee to all"), true));
+  std::deque<Record> atBob, atCid;
+  ASSERT_TRUE(Eventually([&] {
+    for (Record& r : bob->TakeArrivals()) atBob.push_back(r);
+    for (Record& r : cid->TakeArrivals()) atCid.push_back(r);
+    return atBob.size() == 2 && atCid.size() == 1;
+  }));
+  EXPECT_EQ(atBob[0].value.str, "cid to bob");
+  EXPECT_EQ(atBob[0].player, cidId);
+  EXPECT_EQ(atBob[1].player, deeId);
+  EXPECT_EQ(atCid[0].value.str, "dee to all");
+  EXPECT_EQ(atCid[0].player, deeId);
+  for (Session* s : {bob.get(), cid.get(), dee.get()}) {
+    std::vector<int32_t> ids;
+    for (const Player& p : s->OtherPlayers()) ids.push_back(p.id);
+    EXPECT_EQ(ids.size(), 2u) << s->ownName() << ": ann is gone, the other two stay";
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), 1), 0) << s->ownName();
+  }
+  EXPECT_TRUE(bob->Send(cidId, Message(3, 3.0), true)) << "the new host sends like any host";
+
+  bob.reset();  // the role moves again, to cid
+  ASSERT_TRUE(Eventually([&] { return cid->isHost() && dee->Send(deeId, Message(0, 0.0), true); }));
+  EXPECT_TRUE(dee->Send(cidId, Message(4, "dee to cid"), true));
+  ASSERT_TRUE(Eventually([&] { return !cid->TakeArrivals().empty(); }));
+  dee.reset();
+  ASSERT_TRUE(Eventually([&] { return cid->OtherPlayers().empty(); }));
+  EXPECT_TRUE(cid->Send(cidId, Message(5, 5.0), true)) << "alone, and still in the session";
 }
 
 TEST(Session, AMemberWhoseHostLeftCanSendNothing) {

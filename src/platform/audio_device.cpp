@@ -65,6 +65,7 @@ class SdlAudioDevice final : public AudioDevice {
       renderer_ = nullptr;
       return false;
     }
+    latency_ = have.freq > 0 ? static_cast<double>(have.samples) / have.freq : 0;
     SDL_PauseAudioDevice(device_, 0);
     return true;
   }
@@ -78,6 +79,7 @@ class SdlAudioDevice final : public AudioDevice {
   }
 
   bool isOpen() const override { return device_ != 0; }
+  double outputLatencySeconds() const override { return device_ != 0 ? latency_ : 0; }
 
  private:
   static void SDLCALL callback(void* userdata, Uint8* stream, int len) {
@@ -88,6 +90,7 @@ class SdlAudioDevice final : public AudioDevice {
 
   SDL_AudioDeviceID device_ = 0;
   AudioRenderer* renderer_ = nullptr;
+  double latency_ = 0;
 };
 
 class NullAudioDevice final : public AudioDevice {

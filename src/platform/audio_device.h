@@ -26,6 +26,8 @@ class AudioDevice {
   // Stops the stream; afterwards the renderer is never called again.
   virtual void close() = 0;
   virtual bool isOpen() const = 0;
+  // How long after the renderer fills a block it is heard: the device's buffer, in seconds.
+  virtual double outputLatencySeconds() const { return 0; }
 };
 
 // SDL2 audio on the driver named by SDL_AUDIODRIVER (or SDL's default choice).

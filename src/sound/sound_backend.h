@@ -63,6 +63,8 @@ class SoundBackend final : public platform::AudioRenderer {
   // Frees every slot, stops the multimedia player and closes the device.
   void CloseSound();
   bool hasPerformance() const { return device_ != nullptr; }
+  // How long after the mixer renders a block it is heard (0 without a device).
+  double outputLatencySeconds() const { return device_ ? device_->outputLatencySeconds() : 0; }
 
   int NewSlot(int kind);
   // A slot of `kind` holding the sound in `bytes`; -1 when it can only be played as multimedia.

@@ -2,9 +2,9 @@
 // shown when they are due and its sound queued on a sound::SoundStream of the game's mixer.
 //
 // The clock: while the video's sound plays, the sound's position in the mixer (the frames the
-// mixer has taken from the stream) is the clock, so the pictures follow what is heard; between
-// two blocks of the mixer it moves on with the time given to advance (at most 50 ms, one device
-// buffer or two). Without sound (no sound stream, no sound device, or the sound track has ended)
+// mixer has taken from the stream, less the device's buffer that plays before them) is the clock,
+// so the pictures follow what is heard; between two blocks of the mixer it moves on with the time
+// given to advance (at most 50 ms, one device buffer or two). Without sound (no sound stream, no sound device, or the sound track has ended)
 // the time given to advance is the clock. The clock never goes back.
 //
 // Decoding happens in advance, on the caller's thread: pictures until the first one not yet due,
@@ -110,8 +110,10 @@ class FilePlayer final : public VideoPlayer {
       }
     }
     if (soundLeads) {
+      // What the mixer took is heard once the device's buffer ahead of it has played.
       const double sinceBlock = std::clamp(wall - anchorWall_, 0.0, kMaxInterpolation);
-      clock_ = std::max(clock_, static_cast<double>(lastPlayed_) / kRate + sinceBlock);
+      const double heard = static_cast<double>(lastPlayed_) / kRate - sound::soundBackend().outputLatencySeconds();
+      clock_ = std::max(clock_, heard + sinceBlock);
     } else {
       clock_ = std::max(clock_, wall + wallOffset_);
     }

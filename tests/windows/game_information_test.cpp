@@ -4,10 +4,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "data/stream.h"
 #include "windows/game_information.h"
 #include "support/golden.h"
+#include "support/whole_file.h"
 #include "windows/information_window.h"
 #include "windows/rich_text.h"
 #include "windows/scripted_answers.h"
@@ -162,6 +164,43 @@ TEST(GameInformation, WindowPictures) {
   SetScriptedAnswers("escape");
   EXPECT_TRUE(window.handle(KeyEvent(27)));
   SetScriptedAnswers("");
+}
+
+// The fuzz target's checks (fuzz/fuzz_rich_text.cpp) over its seed corpus and thousands of
+// mutations of it, in every run: bytes changed, cut, and group marks and backslashes inserted.
+TEST(RichText, MutatedDocumentsKeepToTheirBounds) {
+  std::vector<std::string> seeds;
+  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(QV_SOURCE_DIR) / "fuzz/corpus/fuzz_rich_text"))
+    seeds.push_back(qv::testing::ReadWholeFile(entry.path()));
+  ASSERT_GE(seeds.size(), 3u);
+  std::mt19937 random(20261211);
+  const char marks[] = {'{', '}', '\\', '\'', ' ', '0', '9', '-', 'u', 'f', 's'};
+  for (int round = 0; round < 4000; ++round) {
+    std::string doc = seeds[random() % seeds.size()];
+    for (int edits = 1 + int(random() % 8); edits > 0 && !doc.empty(); --edits) {
+      const size_t at = random() % doc.size();
+      switch (random() % 4) {
+        case 0: doc[at] = static_cast<char>(random()); break;
+        case 1: doc.insert(at, 1, marks[random() % sizeof marks]); break;
+        case 2: doc.erase(at, 1 + random() % 4); break;
+        default: doc.resize(at); break;
+      }
+    }
+    size_t characters = 0, runs = 0;
+    const auto paragraphs = ReadRichText(doc);
+    for (const RichParagraph& p : paragraphs) {
+      ASSERT_TRUE(p.alignment >= 0 && p.alignment <= 2) << doc;
+      for (const TextRun& r : p.runs) {
+        ASSERT_TRUE(r.size >= 1 && r.size <= 1600) << doc;
+        characters += r.text.size();
+        ++runs;
+      }
+    }
+    ASSERT_LE(paragraphs.size(), doc.size() + 1) << doc;
+    ASSERT_LE(runs, doc.size() + 1) << doc;
+    ASSERT_LE(characters, doc.size()) << doc;
+    ASSERT_LE(RichTextToPlain(doc).size(), doc.size()) << doc;
+  }
 }
 
 }  // namespace

@@ -16,6 +16,30 @@ pkg_check_modules(FFI REQUIRED IMPORTED_TARGET libffi)
 pkg_check_modules(ENET REQUIRED IMPORTED_TARGET libenet)
 # Video files (splash screens): demuxing, decoding, picture and sound conversion.
 pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavformat libavcodec libswscale libswresample libavutil)
+
+# Libraries the runner opens only when a game first needs them (FFmpeg for a video, FluidSynth for
+# a MIDI sound): linked in, they and what they pull in would be mapped into every run. They are
+# opened by the name of the exact version built against (libavcodec.so.59): qv_soname_definitions
+# appends "QV_<LIBNAME>_SONAME=\"<name>\"" to OUT for each library <prefix>_LINK_LIBRARIES holds.
+function(qv_soname_definitions out prefix)
+  set(definitions ${${out}})
+  foreach(path ${${prefix}_LINK_LIBRARIES})
+    get_filename_component(real "${path}" REALPATH)
+    get_filename_component(file "${real}" NAME)
+    string(REGEX MATCH "^lib[^.]+\\.so\\.[0-9]+" soname "${file}")
+    if(NOT soname)
+      message(FATAL_ERROR "no versioned shared library behind ${path}")
+    endif()
+    string(REGEX MATCH "^lib[^.]+" name "${file}")
+    string(TOUPPER "${name}" upper)
+    string(REPLACE "-" "_" upper "${upper}")
+    list(APPEND definitions "QV_${upper}_SONAME=\"${soname}\"")
+  endforeach()
+  set(${out} ${definitions} PARENT_SCOPE)
+endfunction()
+set(QV_LATE_LIBRARY_SONAMES)
+qv_soname_definitions(QV_LATE_LIBRARY_SONAMES FFMPEG)
+qv_soname_definitions(QV_LATE_LIBRARY_SONAMES FLUIDSYNTH)
 find_package(JPEG REQUIRED)
 find_package(GIF REQUIRED)
 find_package(nlohmann_json 3 REQUIRED)

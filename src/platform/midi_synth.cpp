@@ -1,6 +1,6 @@
 #include "platform/midi_synth.h"
 
-#include <fluidsynth.h>
+#include "platform/fluidsynth_library.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -12,11 +12,14 @@
 namespace qv::platform {
 namespace {
 
+// The library's functions; only called once CreateMidiSynth or WarmMidiSynths has found them.
+const FluidSynthLibrary& fluid() { return *FluidSynth(); }
+
 void silenceFluidLog() {
   static std::once_flag once;
   std::call_once(once, [] {
     // FluidSynth reports notes it cannot voice and similar details on stderr; the game never sees them.
-    for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG}) fluid_set_log_function(level, nullptr, nullptr);
+    for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG}) fluid().fluid_set_log_function(level, nullptr, nullptr);
   });
 }
 
@@ -35,8 +38,8 @@ struct LoadedSynth {
   std::string font;
 
   void destroy() {
-    if (synth != nullptr) delete_fluid_synth(synth);
-    if (settings != nullptr) delete_fluid_settings(settings);
+    if (synth != nullptr) fluid().delete_fluid_synth(synth);
+    if (settings != nullptr) fluid().delete_fluid_settings(settings);
     synth = nullptr;
     settings = nullptr;
   }
@@ -66,10 +69,10 @@ class SynthPool {
     // reset after the sounds-off leaves the voices sounding). The synthesizer applies both when it
     // next renders, so one block is rendered here; otherwise the next song taking it would begin
     // with the tail of this one's notes.
-    fluid_synth_system_reset(s.synth);
-    fluid_synth_all_sounds_off(s.synth, -1);
+    fluid().fluid_synth_system_reset(s.synth);
+    fluid().fluid_synth_all_sounds_off(s.synth, -1);
     float flush[2 * kFlushFrames];
-    fluid_synth_write_float(s.synth, kFlushFrames, flush, 0, 2, flush, 1, 2);
+    fluid().fluid_synth_write_float(s.synth, kFlushFrames, flush, 0, 2, flush, 1, 2);
     {
       std::lock_guard guard(lock_);
       if (idle_.size() < kMaxIdle) {
@@ -83,7 +86,7 @@ class SynthPool {
  private:
   static int rateOf(const LoadedSynth& s) {
     double rate = 0;
-    fluid_settings_getnum(s.settings, "synth.sample-rate", &rate);
+    fluid().fluid_settings_getnum(s.settings, "synth.sample-rate", &rate);
     return static_cast<int>(rate);
   }
   std::mutex lock_;
@@ -99,21 +102,21 @@ std::optional<LoadedSynth> loadSynth(int sampleRate, const std::string& font) {
   if (auto s = pool().take(sampleRate, font)) return s;
   LoadedSynth s;
   s.font = font;
-  s.settings = new_fluid_settings();
+  s.settings = fluid().new_fluid_settings();
   if (s.settings == nullptr) return std::nullopt;
-  fluid_settings_setnum(s.settings, "synth.sample-rate", sampleRate);
-  fluid_settings_setnum(s.settings, "synth.gain", kSynthGain);
+  fluid().fluid_settings_setnum(s.settings, "synth.sample-rate", sampleRate);
+  fluid().fluid_settings_setnum(s.settings, "synth.gain", kSynthGain);
   // A MIDI sound plays on a plain stereo path, which has no reverb or chorus unit for the notes'
   // effect sends: a game adds reverb or chorus through the sound's effects, as for a wave.
-  fluid_settings_setint(s.settings, "synth.reverb.active", 0);
-  fluid_settings_setint(s.settings, "synth.chorus.active", 0);
+  fluid().fluid_settings_setint(s.settings, "synth.reverb.active", 0);
+  fluid().fluid_settings_setint(s.settings, "synth.chorus.active", 0);
   // The player advances with the samples rendered, not with a wall-clock thread: no threads,
   // and the song stays in step with the mix whatever the device does.
-  fluid_settings_setstr(s.settings, "player.timing-source", "sample");
-  fluid_settings_setint(s.settings, "synth.lock-memory", 0);
-  fluid_settings_setint(s.settings, "synth.cpu-cores", 1);
-  s.synth = new_fluid_synth(s.settings);
-  if (s.synth == nullptr || fluid_synth_sfload(s.synth, font.c_str(), 1) == FLUID_FAILED) {
+  fluid().fluid_settings_setstr(s.settings, "player.timing-source", "sample");
+  fluid().fluid_settings_setint(s.settings, "synth.lock-memory", 0);
+  fluid().fluid_settings_setint(s.settings, "synth.cpu-cores", 1);
+  s.synth = fluid().new_fluid_synth(s.settings);
+  if (s.synth == nullptr || fluid().fluid_synth_sfload(s.synth, font.c_str(), 1) == FLUID_FAILED) {
     s.destroy();
     return std::nullopt;
   }
@@ -141,27 +144,27 @@ class FluidMidiSynth final : public MidiSynth {
 
   void render(float* out, int frames) override {
     if (!loop_) {
-      fluid_synth_write_float(loaded_.synth, frames, out, 0, 2, out, 1, 2);
+      fluid().fluid_synth_write_float(loaded_.synth, frames, out, 0, 2, out, 1, 2);
       return;
     }
     for (int done = 0; done < frames;) {
       if (reachedEnd() && !startPlayer(song_)) dropPlayer();
       const int n = std::min(kLoopPiece, frames - done);
-      fluid_synth_write_float(loaded_.synth, n, out + 2 * done, 0, 2, out + 2 * done, 1, 2);
+      fluid().fluid_synth_write_float(loaded_.synth, n, out + 2 * done, 0, 2, out + 2 * done, 1, 2);
       done += n;
     }
   }
 
   void setTempo(double factor) override {
     tempo_ = factor;
-    if (player_ != nullptr) fluid_player_set_tempo(player_, FLUID_PLAYER_TEMPO_INTERNAL, factor);
+    if (player_ != nullptr) fluid().fluid_player_set_tempo(player_, FLUID_PLAYER_TEMPO_INTERNAL, factor);
   }
 
   // The player reports itself done some seconds after the last event; the song is over when its
   // position reaches its length. A looping song is over only when its player could not be made.
   bool finished() const override {
     if (player_ == nullptr) return true;
-    if (fluid_player_get_status(player_) == FLUID_PLAYER_DONE) return true;
+    if (fluid().fluid_player_get_status(player_) == FLUID_PLAYER_DONE) return true;
     return !loop_ && reachedEnd();
   }
 
@@ -172,24 +175,24 @@ class FluidMidiSynth final : public MidiSynth {
 
   bool reachedEnd() const {
     if (player_ == nullptr) return false;
-    const int total = fluid_player_get_total_ticks(player_);
-    return total > 0 && fluid_player_get_current_tick(player_) >= total;
+    const int total = fluid().fluid_player_get_total_ticks(player_);
+    return total > 0 && fluid().fluid_player_get_current_tick(player_) >= total;
   }
 
   bool startPlayer(std::span<const uint8_t> midi) {
     dropPlayer();
-    player_ = new_fluid_player(loaded_.synth);
+    player_ = fluid().new_fluid_player(loaded_.synth);
     if (player_ == nullptr) return false;
-    if (fluid_player_add_mem(player_, midi.data(), midi.size()) != FLUID_OK) return false;
-    fluid_player_set_loop(player_, 1);
-    fluid_player_set_tempo(player_, FLUID_PLAYER_TEMPO_INTERNAL, tempo_);
-    return fluid_player_play(player_) == FLUID_OK;
+    if (fluid().fluid_player_add_mem(player_, midi.data(), midi.size()) != FLUID_OK) return false;
+    fluid().fluid_player_set_loop(player_, 1);
+    fluid().fluid_player_set_tempo(player_, FLUID_PLAYER_TEMPO_INTERNAL, tempo_);
+    return fluid().fluid_player_play(player_) == FLUID_OK;
   }
 
   void dropPlayer() {
     if (player_ == nullptr) return;
-    fluid_player_stop(player_);
-    delete_fluid_player(player_);
+    fluid().fluid_player_stop(player_);
+    fluid().delete_fluid_player(player_);
     player_ = nullptr;
   }
 
@@ -213,6 +216,7 @@ std::string MidiSoundFontPath() {
 }
 
 std::unique_ptr<MidiSynth> CreateMidiSynth(std::span<const uint8_t> midi, int sampleRate, bool loop, double tempo) {
+  if (!FluidSynth()) return nullptr;  // FluidSynth is not installed: MIDI sounds stay silent
   silenceFluidLog();
   const std::string font = MidiSoundFontPath();
   if (font.empty() || midi.empty()) return nullptr;
@@ -224,6 +228,7 @@ std::unique_ptr<MidiSynth> CreateMidiSynth(std::span<const uint8_t> midi, int sa
 }
 
 void WarmMidiSynths(int sampleRate, size_t count) {
+  if (!FluidSynth()) return;
   silenceFluidLog();
   const std::string font = MidiSoundFontPath();
   if (font.empty()) return;

@@ -1,19 +1,13 @@
 // VideoDecoder over libavformat (the container), libavcodec (pictures and sound), libswscale
-// (pictures to 32-bit colours) and libswresample (sound to the mixer's stereo floats).
+// (pictures to 32-bit colours) and libswresample (sound to the mixer's stereo floats), opened on
+// the first video (platform/ffmpeg_library).
 //
 // Sections: the libraries' messages; pictures; Impl (the open file and its decoders); opening;
 // decoding; converting; rewinding.
 
 #include "platform/video_decoder.h"
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/channel_layout.h>
-#include <libavutil/imgutils.h>
-#include <libswresample/swresample.h>
-#include <libswscale/swscale.h>
-}
+#include "platform/ffmpeg_library.h"
 
 #include <algorithm>
 #include <cmath>
@@ -23,13 +17,16 @@ namespace qv::platform {
 
 namespace {
 
+// The libraries' functions; only called once Open has found them.
+const FfmpegLibrary& ff() { return *Ffmpeg(); }
+
 // ---- the libraries' messages ----
 
 // FFmpeg prints every damaged packet it skips on stderr; a game's video playing on is all the
 // player needs to see, so only fatal messages get through.
 void QuietLibraries() {
   static std::once_flag once;
-  std::call_once(once, [] { av_log_set_level(AV_LOG_FATAL); });
+  std::call_once(once, [] { ff().av_log_set_level(AV_LOG_FATAL); });
 }
 
 // A damaged stream makes a decoder refuse packet after packet; after this many refusals in a row
@@ -51,14 +48,16 @@ VideoPicture::VideoPicture(VideoPicture&& other) noexcept : time(other.time), fr
 }
 VideoPicture& VideoPicture::operator=(VideoPicture&& other) noexcept {
   if (this != &other) {
-    av_frame_free(&frame_);
+    if (frame_) ff().av_frame_free(&frame_);
     frame_ = other.frame_;
     other.frame_ = nullptr;
     time = other.time;
   }
   return *this;
 }
-VideoPicture::~VideoPicture() { av_frame_free(&frame_); }
+VideoPicture::~VideoPicture() {
+  if (frame_) ff().av_frame_free(&frame_);
+}
 
 // ---- Impl ----
 
@@ -82,13 +81,13 @@ struct VideoDecoder::Impl {
   int errorsInARow = 0;
 
   ~Impl() {
-    av_packet_free(&packet);
-    av_frame_free(&soundFrame);
-    sws_freeContext(scaler);
-    swr_free(&resampler);
-    avcodec_free_context(&picture);
-    avcodec_free_context(&sound);
-    avformat_close_input(&format);
+    ff().av_packet_free(&packet);
+    ff().av_frame_free(&soundFrame);
+    ff().sws_freeContext(scaler);
+    ff().swr_free(&resampler);
+    ff().avcodec_free_context(&picture);
+    ff().avcodec_free_context(&sound);
+    ff().avformat_close_input(&format);
   }
 
   bool ensureResampler(const AVFrame* f);
@@ -104,16 +103,16 @@ VideoDecoder::~VideoDecoder() = default;
 namespace {
 
 AVCodecContext* OpenCodec(AVStream* stream) {
-  const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
+  const AVCodec* codec = ff().avcodec_find_decoder(stream->codecpar->codec_id);
   if (!codec) return nullptr;
-  AVCodecContext* c = avcodec_alloc_context3(codec);
+  AVCodecContext* c = ff().avcodec_alloc_context3(codec);
   if (!c) return nullptr;
   // One thread: a splash video is small, and frame threads would hold pictures back.
   c->thread_count = 1;
   c->max_pixels = static_cast<int64_t>(kMaxVideoSide) * kMaxVideoSide;
   c->pkt_timebase = stream->time_base;
-  if (avcodec_parameters_to_context(c, stream->codecpar) < 0 || avcodec_open2(c, codec, nullptr) < 0) {
-    avcodec_free_context(&c);
+  if (ff().avcodec_parameters_to_context(c, stream->codecpar) < 0 || ff().avcodec_open2(c, codec, nullptr) < 0) {
+    ff().avcodec_free_context(&c);
     return nullptr;
   }
   return c;
@@ -122,13 +121,14 @@ AVCodecContext* OpenCodec(AVStream* stream) {
 }  // namespace
 
 std::unique_ptr<VideoDecoder> VideoDecoder::Open(const std::string& hostPath, int soundRate) {
+  if (!Ffmpeg()) return nullptr;  // FFmpeg is not installed: no video can be played
   QuietLibraries();
   auto impl = std::make_unique<Impl>();
   impl->soundRate = soundRate;
-  if (avformat_open_input(&impl->format, hostPath.c_str(), nullptr, nullptr) < 0) return nullptr;
-  if (avformat_find_stream_info(impl->format, nullptr) < 0) return nullptr;
+  if (ff().avformat_open_input(&impl->format, hostPath.c_str(), nullptr, nullptr) < 0) return nullptr;
+  if (ff().avformat_find_stream_info(impl->format, nullptr) < 0) return nullptr;
 
-  impl->pictureIndex = av_find_best_stream(impl->format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+  impl->pictureIndex = ff().av_find_best_stream(impl->format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
   if (impl->pictureIndex < 0) return nullptr;
   AVStream* pictures = impl->format->streams[impl->pictureIndex];
   const int w = pictures->codecpar->width, h = pictures->codecpar->height;
@@ -137,14 +137,14 @@ std::unique_ptr<VideoDecoder> VideoDecoder::Open(const std::string& hostPath, in
   impl->picture = OpenCodec(pictures);
   if (!impl->picture) return nullptr;
 
-  impl->soundIndex = av_find_best_stream(impl->format, AVMEDIA_TYPE_AUDIO, -1, impl->pictureIndex, nullptr, 0);
+  impl->soundIndex = ff().av_find_best_stream(impl->format, AVMEDIA_TYPE_AUDIO, -1, impl->pictureIndex, nullptr, 0);
   if (impl->soundIndex >= 0 && soundRate > 0) {
     impl->sound = OpenCodec(impl->format->streams[impl->soundIndex]);
   }
   if (!impl->sound) impl->soundIndex = -1;  // a sound the libraries cannot decode: the video plays silent
 
-  impl->packet = av_packet_alloc();
-  impl->soundFrame = av_frame_alloc();
+  impl->packet = ff().av_packet_alloc();
+  impl->soundFrame = ff().av_frame_alloc();
   if (!impl->packet || !impl->soundFrame) return nullptr;
   if (impl->format->start_time != AV_NOPTS_VALUE) impl->start = Seconds(impl->format->start_time, AV_TIME_BASE_Q);
 
@@ -152,7 +152,7 @@ std::unique_ptr<VideoDecoder> VideoDecoder::Open(const std::string& hostPath, in
   d->width_ = w;
   d->height_ = h;
   d->soundIndex_ = d->impl_->soundIndex;
-  const AVRational rate = av_guess_frame_rate(d->impl_->format, pictures, nullptr);
+  const AVRational rate = ff().av_guess_frame_rate(d->impl_->format, pictures, nullptr);
   if (rate.num > 0 && rate.den > 0) d->frameDuration_ = std::clamp(av_q2d(av_inv_q(rate)), 0.001, 10.0);
   d->impl_->nextPictureTime = 0;
   return d;
@@ -164,20 +164,20 @@ bool VideoDecoder::Impl::ensureResampler(const AVFrame* f) {
   const int channels = f->ch_layout.nb_channels;
   if (resampler && resamplerRate == f->sample_rate && resamplerFormat == f->format && resamplerChannels == channels)
     return true;
-  swr_free(&resampler);
+  ff().swr_free(&resampler);
   if (channels <= 0 || f->sample_rate <= 0) return false;
   AVChannelLayout in{};
-  if (f->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) av_channel_layout_default(&in, channels);
-  else if (av_channel_layout_copy(&in, &f->ch_layout) < 0) return false;
+  if (f->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) ff().av_channel_layout_default(&in, channels);
+  else if (ff().av_channel_layout_copy(&in, &f->ch_layout) < 0) return false;
   // Mono is doubled to both sides at full level (a mix down to stereo would lower it by 3 dB).
   monoSound = channels == 1;
   AVChannelLayout out{};
-  av_channel_layout_default(&out, monoSound ? 1 : 2);
-  const int made = swr_alloc_set_opts2(&resampler, &out, AV_SAMPLE_FMT_FLT, soundRate, &in,
+  ff().av_channel_layout_default(&out, monoSound ? 1 : 2);
+  const int made = ff().swr_alloc_set_opts2(&resampler, &out, AV_SAMPLE_FMT_FLT, soundRate, &in,
                                        static_cast<AVSampleFormat>(f->format), f->sample_rate, 0, nullptr);
-  av_channel_layout_uninit(&in);
-  if (made < 0 || swr_init(resampler) < 0) {
-    swr_free(&resampler);
+  ff().av_channel_layout_uninit(&in);
+  if (made < 0 || ff().swr_init(resampler) < 0) {
+    ff().swr_free(&resampler);
     return false;
   }
   resamplerRate = f->sample_rate;
@@ -188,7 +188,7 @@ bool VideoDecoder::Impl::ensureResampler(const AVFrame* f) {
 
 int VideoDecoder::Impl::resample(const AVFrame* f, std::vector<float>& out) {
   const int inSamples = f ? f->nb_samples : 0;
-  const int room = swr_get_out_samples(resampler, inSamples);
+  const int room = ff().swr_get_out_samples(resampler, inSamples);
   if (room <= 0) return 0;
   const size_t channels = monoSound ? 1 : 2;
   float* target = nullptr;
@@ -201,7 +201,7 @@ int VideoDecoder::Impl::resample(const AVFrame* f, std::vector<float>& out) {
     target = out.data() + at;
   }
   auto* dst = reinterpret_cast<uint8_t*>(target);
-  const int made = swr_convert(resampler, &dst, room, f ? const_cast<const uint8_t**>(f->extended_data) : nullptr, inSamples);
+  const int made = ff().swr_convert(resampler, &dst, room, f ? const_cast<const uint8_t**>(f->extended_data) : nullptr, inSamples);
   const int frames = std::max(made, 0);
   if (monoSound) {
     out.resize(at + 2 * static_cast<size_t>(frames));
@@ -219,13 +219,13 @@ VideoDecoder::Output VideoDecoder::decode(VideoPicture& picture, std::vector<flo
 
     // Pictures and sound the decoders already hold come first.
     if (!d.pictureDrained) {
-      if (!picture.frame_) picture.frame_ = av_frame_alloc();
+      if (!picture.frame_) picture.frame_ = ff().av_frame_alloc();
       if (!picture.frame_) return Output::kEnd;
-      const int r = avcodec_receive_frame(d.picture, picture.frame_);
+      const int r = ff().avcodec_receive_frame(d.picture, picture.frame_);
       if (r == 0) {
         const AVFrame* f = picture.frame_;
         if (f->width <= 0 || f->height <= 0 || f->width > kMaxVideoSide || f->height > kMaxVideoSide) {
-          av_frame_unref(picture.frame_);
+          ff().av_frame_unref(picture.frame_);
           ++d.errorsInARow;
           continue;
         }
@@ -240,12 +240,12 @@ VideoDecoder::Output VideoDecoder::decode(VideoPicture& picture, std::vector<flo
       else if (r != AVERROR(EAGAIN)) ++d.errorsInARow;
     }
     if (d.sound && !d.soundDrained) {
-      const int r = avcodec_receive_frame(d.sound, d.soundFrame);
+      const int r = ff().avcodec_receive_frame(d.sound, d.soundFrame);
       if (r == 0) {
         const AVFrame* f = d.soundFrame;
         const bool usable = f->nb_samples > 0 && f->nb_samples <= kMaxSoundFrameSamples && d.ensureResampler(f);
         if (!usable) {
-          av_frame_unref(d.soundFrame);
+          ff().av_frame_unref(d.soundFrame);
           ++d.errorsInARow;
           continue;
         }
@@ -254,9 +254,9 @@ VideoDecoder::Output VideoDecoder::decode(VideoPicture& picture, std::vector<flo
                                                                : d.nextSoundTime;
         d.nextSoundTime = t + static_cast<double>(f->nb_samples) / f->sample_rate;
         // The resampler holds back a few samples; the first one it gives now is that much older.
-        t -= static_cast<double>(swr_get_delay(d.resampler, d.soundRate)) / d.soundRate;
+        t -= static_cast<double>(ff().swr_get_delay(d.resampler, d.soundRate)) / d.soundRate;
         const int made = d.resample(f, sound);
-        av_frame_unref(d.soundFrame);
+        ff().av_frame_unref(d.soundFrame);
         if (made > 0) {
           soundTime = t;
           d.errorsInARow = 0;
@@ -274,7 +274,7 @@ VideoDecoder::Output VideoDecoder::decode(VideoPicture& picture, std::vector<flo
       // What the resampler still holds, at the end of the sound.
       d.resamplerDrained = true;
       if (d.resampler) {
-        const double t = d.nextSoundTime - static_cast<double>(swr_get_delay(d.resampler, d.soundRate)) / d.soundRate;
+        const double t = d.nextSoundTime - static_cast<double>(ff().swr_get_delay(d.resampler, d.soundRate)) / d.soundRate;
         if (d.resample(nullptr, sound) > 0) {
           soundTime = t;
           return Output::kSound;
@@ -289,22 +289,22 @@ VideoDecoder::Output VideoDecoder::decode(VideoPicture& picture, std::vector<flo
     }
 
     // Both decoders want more: the next packet of the file.
-    const int r = av_read_frame(d.format, d.packet);
+    const int r = ff().av_read_frame(d.format, d.packet);
     if (r < 0) {
       // The end of the file (or a read that fails, as in a truncated file): flush the decoders.
       d.endOfFile = true;
-      avcodec_send_packet(d.picture, nullptr);
-      if (d.sound) avcodec_send_packet(d.sound, nullptr);
+      ff().avcodec_send_packet(d.picture, nullptr);
+      if (d.sound) ff().avcodec_send_packet(d.sound, nullptr);
       continue;
     }
     AVCodecContext* target = d.packet->stream_index == d.pictureIndex ? d.picture
                              : (d.sound && d.packet->stream_index == d.soundIndex) ? d.sound
                                                                                    : nullptr;
     if (target) {
-      const int sent = avcodec_send_packet(target, d.packet);
+      const int sent = ff().avcodec_send_packet(target, d.packet);
       if (sent < 0 && sent != AVERROR(EAGAIN)) ++d.errorsInARow;  // a damaged packet is skipped
     }
-    av_packet_unref(d.packet);
+    ff().av_packet_unref(d.packet);
   }
 }
 
@@ -314,14 +314,14 @@ bool VideoDecoder::convert(const VideoPicture& picture, std::vector<uint32_t>& a
   const AVFrame* f = picture.frame_;
   if (!f || f->width <= 0 || f->height <= 0) return false;
   Impl& d = *impl_;
-  d.scaler = sws_getCachedContext(d.scaler, f->width, f->height, static_cast<AVPixelFormat>(f->format), width_, height_,
+  d.scaler = ff().sws_getCachedContext(d.scaler, f->width, f->height, static_cast<AVPixelFormat>(f->format), width_, height_,
                                   AV_PIX_FMT_RGB32, SWS_BICUBIC, nullptr, nullptr, nullptr);
   if (!d.scaler) return false;
   argb.resize(static_cast<size_t>(width_) * static_cast<size_t>(height_));
   // AV_PIX_FMT_RGB32 is one native 32-bit word a pixel, alpha in the top byte: 0xAARRGGBB.
   uint8_t* dst[4] = {reinterpret_cast<uint8_t*>(argb.data()), nullptr, nullptr, nullptr};
   int dstStride[4] = {width_ * 4, 0, 0, 0};
-  if (sws_scale(d.scaler, f->data, f->linesize, 0, f->height, dst, dstStride) <= 0) return false;
+  if (ff().sws_scale(d.scaler, f->data, f->linesize, 0, f->height, dst, dstStride) <= 0) return false;
   // Pictures of videos are opaque, whatever the conversion left in the alpha byte.
   for (uint32_t& p : argb) p |= 0xFF000000u;
   return true;
@@ -332,12 +332,12 @@ bool VideoDecoder::convert(const VideoPicture& picture, std::vector<uint32_t>& a
 bool VideoDecoder::rewind() {
   Impl& d = *impl_;
   const int64_t target = d.format->start_time != AV_NOPTS_VALUE ? d.format->start_time : 0;
-  if (avformat_seek_file(d.format, -1, INT64_MIN, target, target, 0) < 0 &&
-      av_seek_frame(d.format, -1, target, AVSEEK_FLAG_BACKWARD) < 0)
+  if (ff().avformat_seek_file(d.format, -1, INT64_MIN, target, target, 0) < 0 &&
+      ff().av_seek_frame(d.format, -1, target, AVSEEK_FLAG_BACKWARD) < 0)
     return false;
-  avcodec_flush_buffers(d.picture);
-  if (d.sound) avcodec_flush_buffers(d.sound);
-  swr_free(&d.resampler);
+  ff().avcodec_flush_buffers(d.picture);
+  if (d.sound) ff().avcodec_flush_buffers(d.sound);
+  ff().swr_free(&d.resampler);
   d.resamplerRate = 0;
   d.endOfFile = d.pictureDrained = d.soundDrained = d.resamplerDrained = false;
   d.nextPictureTime = d.nextSoundTime = 0;

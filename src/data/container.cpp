@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "data/messages.h"
+#include "platform/bounded_file.h"
 
 namespace qv::data {
 
@@ -12,6 +13,29 @@ std::optional<size_t> FindGameData(const CStream& file) {
     const uint8_t* p = bytes.data() + at;
     int32_t v = int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
     if (v == kGameMarker) return at + 4;
+  }
+  return std::nullopt;
+}
+
+std::optional<size_t> LoadGameData(const std::string& hostPath, CStream& out, bool& unreadable) {
+  unreadable = false;
+  const platform::FilePieces file(hostPath);
+  if (!file.open()) {
+    unreadable = true;
+    return std::nullopt;
+  }
+  for (uint64_t at = kMarkerFirstOffset; at <= file.size() && file.size() - at >= 4; at += kMarkerStep) {
+    uint8_t p[4];
+    if (!file.readAt(at, p, 4)) break;
+    const int32_t v = int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
+    if (v != kGameMarker) continue;
+    std::vector<uint8_t> bytes;
+    if (file.readFrom(at, CStream::kMaxFileBytes, bytes) != platform::FileRead::ok) {
+      unreadable = true;
+      return std::nullopt;
+    }
+    out = CStream(std::move(bytes));
+    return 4;
   }
   return std::nullopt;
 }

@@ -29,6 +29,11 @@ inline constexpr int32_t kGameFormatVersion = 800;
 // the search ends at the first candidate with fewer than 4 bytes left.
 std::optional<size_t> FindGameData(const CStream& file);
 
+// The same search in a file on disk, reading only the candidates; then the data from its marker on.
+// `out` holds the marker and everything after it, and the answer is where the data starts in `out`
+// (4). Nothing when the file cannot be read (`unreadable` set) or holds no marker.
+std::optional<size_t> LoadGameData(const std::string& hostPath, CStream& out, bool& unreadable);
+
 // The main section's own unscrambling. Reads the filler counts, the 256-byte key table, the
 // length and the bytes from `source`, and returns the plain bytes positioned at 0. Negative filler
 // counts or length, or data that ends early, throw StreamError.

@@ -68,4 +68,47 @@ FileRead ReadFileBounded(const std::string& hostPath, size_t maxBytes, std::stri
   return readBounded(hostPath, maxBytes, out);
 }
 
+FilePieces::FilePieces(const std::string& hostPath) {
+  const int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return;
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) {
+    ::close(fd);
+    return;
+  }
+  fd_ = fd;
+  size_ = static_cast<uint64_t>(st.st_size);
+}
+
+FilePieces::~FilePieces() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool FilePieces::readAt(uint64_t offset, void* into, size_t n) const {
+  auto* at = static_cast<char*>(into);
+  while (n > 0) {
+    const ssize_t got = ::pread(fd_, at, n, static_cast<off_t>(offset));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    at += got;
+    offset += static_cast<uint64_t>(got);
+    n -= static_cast<size_t>(got);
+  }
+  return true;
+}
+
+FileRead FilePieces::readFrom(uint64_t offset, size_t maxBytes, std::vector<uint8_t>& out) const {
+  out.clear();
+  if (fd_ < 0 || offset > size_) return FileRead::missing;
+  // The size read at opening only decides the buffer; a file that changed since is refused.
+  const uint64_t length = size_ - offset;
+  if (length > maxBytes) return FileRead::tooLarge;
+  out.resize(static_cast<size_t>(length));
+  if (!readAt(offset, out.data(), out.size())) {
+    out.clear();
+    return FileRead::missing;
+  }
+  return FileRead::ok;
+}
+
 }  // namespace qv::platform

@@ -79,12 +79,15 @@ std::optional<GameFile> locateGame(const std::string& executable, const std::vec
   // the first argument and this mark, so that a runner carrying a game of its own plays the file.
   const bool argumentFirst = platform::environmentVariable(system::kPlayArgumentVariable).has_value();
   ::unsetenv(system::kPlayArgumentVariable);  // not handed on to the game's own programs
-  if (!argumentFirst && !game.bytes.LoadFromFile(executable)) {
+  // Only the candidates of the marker are read from a file, then the data after it: the runner's
+  // own image is tens of megabytes that the game never needs in memory.
+  bool unreadable = false;
+  std::optional<size_t> start;
+  if (!argumentFirst) start = data::LoadGameData(executable, game.bytes, unreadable);
+  if (unreadable) {
     showMessage(data::messages::kCannotReadGame);
     return std::nullopt;
   }
-  std::optional<size_t> start;
-  if (!argumentFirst) start = data::FindGameData(game.bytes);
   std::error_code ec;
   if (!start && !arguments.empty() && fs::is_directory(arguments[0], ec) && folderBuilder()) {
     // A project folder, built in memory: the game's own directory is the folder itself.
@@ -99,11 +102,11 @@ std::optional<GameFile> locateGame(const std::string& executable, const std::vec
   } else if (!start && !arguments.empty()) {
     game.path = arguments[0];
     title() = stemOf(game.path);
-    if (fs::is_directory(game.path, ec) || !game.bytes.LoadFromFile(game.path)) {
+    if (!fs::is_directory(game.path, ec)) start = data::LoadGameData(game.path, game.bytes, unreadable);
+    if (fs::is_directory(game.path, ec) || unreadable) {
       showMessage(data::messages::kCannotReadGame);
       return std::nullopt;
     }
-    start = data::FindGameData(game.bytes);
   }
   if (!start) {
     showMessage(data::messages::kNotValidGame);
@@ -118,7 +121,8 @@ std::optional<GameFile> locateGame(const std::string& executable, const std::vec
 std::optional<int> answerOption(const std::string& executable, const std::vector<std::string>& arguments) {
   if (arguments.empty() || arguments[0].size() < 2 || arguments[0].compare(0, 2, "--") != 0) return std::nullopt;
   data::CStream self;
-  if (self.LoadFromFile(executable) && data::FindGameData(self)) return std::nullopt;
+  bool unreadable = false;
+  if (data::LoadGameData(executable, self, unreadable)) return std::nullopt;
   const std::string& option = arguments[0];
   if (option == "--help") {
     std::fputs(

@@ -41,6 +41,15 @@ long long contentLength(std::string_view header) {
   return found;
 }
 
+// Where a Content-Length field starts inside the first line of a header rather than at its start;
+// npos when it does not.
+size_t fieldInside(std::string_view header) {
+  const std::string_view first = header.substr(0, header.find("\r\n"));
+  for (size_t i = 1; i + kLengthField.size() <= first.size(); ++i)
+    if (sameLetters(first.substr(i, kLengthField.size()), kLengthField)) return i;
+  return std::string_view::npos;
+}
+
 }  // namespace
 
 void MessageReader::Feed(std::string_view bytes) {
@@ -76,6 +85,14 @@ MessageReader::Result MessageReader::Next(std::string& out) {
       if (buffer_.size() < kMaxHeaderBytes && end == std::string::npos) return Result::None;
       droppingHeader_ = true;
       out = "a message header longer than " + std::to_string(kMaxHeaderBytes) + " bytes";
+      return Result::Malformed;
+    }
+    const size_t field = fieldInside(std::string_view(buffer_).substr(0, end));
+    if (field != std::string::npos) {
+      // Stray bytes (the body of a message whose length was lost) ahead of a header: the header
+      // starts where its field does.
+      buffer_.erase(0, field);
+      out = "bytes before a message header";
       return Result::Malformed;
     }
     const long long length = contentLength(std::string_view(buffer_).substr(0, end));

@@ -3,7 +3,8 @@
 // follows. The reader takes the bytes as they arrive and hands out whole bodies.
 //
 // The peer is untrusted: a header is at most kMaxHeaderBytes and a body at most kMaxBodyBytes. A
-// header without a valid Content-Length is skipped whole; a body that is too large is skipped as
+// header without a valid Content-Length is skipped whole (a body sent after it is dropped as stray
+// bytes up to the Content-Length field of the next header); a body that is too large is skipped as
 // it arrives (never held); a header that does not end within its limit cannot be told apart from
 // what follows it, so its bytes are dropped up to the next "\r\n\r\n". Each of these is reported
 // once, and reading goes on with the next message.

@@ -73,6 +73,7 @@ void Session::WaitForEditor(bool (*interrupted)()) {
       accept(100);
       continue;
     }
+    accept(0);  // refuses a second editor
     if (!pump(100)) return;
   }
 }

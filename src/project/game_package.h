@@ -67,8 +67,8 @@ struct GamePackage {
   std::vector<std::vector<uint8_t>> included_files;         // the content of each compressed block
   std::vector<uint8_t> game_information;                    // the content of the single block
 
-  // Debug builds from a project folder: where the code came from (written after the game data;
-  // never read back from a game file, so unpack leaves it empty).
+  // Read from a project folder: where the code came from. Written after the game data of debug
+  // builds only; never read back from a game file, so unpack leaves it empty.
   data::CodeSources code_sources;
 
   std::vector<RawSlot>& raw(data::ChunkId id) { return raw_slots[size_t(id)]; }

@@ -653,7 +653,7 @@ void checkScripts(const GamePackage& p, const std::map<int32_t, std::string>& fi
   code::ClearScripts();
 }
 
-// Debug builds: the folder and each piece of code in a text file of its own (scripts, library
+// The folder and each piece of code in a text file of its own (scripts, library
 // code, code actions, creation code, trigger conditions), for the debug adapter's breakpoints.
 void keepCodeSources(const fs::path& root, const std::map<int32_t, std::string>& scriptFiles,
                      const std::vector<CodeCheck>& code, GamePackage& p) {
@@ -918,7 +918,7 @@ bool LoadProject(const fs::path& root, GamePackage& p, std::vector<ProjectError>
   }
 
   checkScripts(p, scriptFiles, code, errors, warnings);
-  if (p.debug_mode) keepCodeSources(root, scriptFiles, code, p);
+  keepCodeSources(root, scriptFiles, code, p);
   return errors.empty();
 }
 

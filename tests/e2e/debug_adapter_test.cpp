@@ -323,7 +323,8 @@ TEST(DebugAdapter, SurvivesBadMessagesPausesAndLetsGo) {
   EXPECT_NE(played.err.find("the editor detached; the game runs on"), std::string::npos);
 }
 
-// Release builds carry no paths of the author's machine, and the adapter needs debug mode.
+// Release builds carry no paths of the author's machine, and the adapter needs debug mode; a
+// folder played in memory can be debugged without the flag.
 TEST(DebugAdapter, OnlyDebugBuildsNameTheirFiles) {
   const fs::path dir = scratch("release");
   build(dir, false);
@@ -335,6 +336,25 @@ TEST(DebugAdapter, OnlyDebugBuildsNameTheirFiles) {
   EXPECT_EQ(played.status, 0);
   EXPECT_NE(played.err.find("the game is not in debug mode"), std::string::npos) << played.err;
   EXPECT_EQ(played.out, "sum 42\nresult 42\nstep x 11\n");
+
+  // A folder played as it is (built in memory) keeps its files for the adapter even without the
+  // flag, when QUORVANE_DEBUG=1 asks for debug mode.
+  StartedProgram folder = StartProgram({QV_RUNNER_PATH, (dir / "proj").string()}, dir,
+                                       {"QUORVANE_HEADLESS=1", "QUORVANE_DEBUG=1", "QUORVANE_DAP_PORT=0", "QUORVANE_STEPS=1"});
+  const int port = waitForPort(folder);
+  ASSERT_GT(port, 0) << ReadWholeFile(folder.errPath);
+  {
+    Client editor(port);
+    editor.call("initialize");
+    json set = editor.call("setBreakpoints", {{"source", {{"path", (dir / "proj" / "scripts" / "scr_twice.txt").string()}}},
+                                              {"lines", {3}}});
+    EXPECT_TRUE(set["body"]["breakpoints"][0]["verified"].get<bool>()) << set;
+    editor.call("configurationDone");
+    ASSERT_EQ(editor.eventNamed("stopped")["body"]["reason"], "breakpoint");
+    EXPECT_EQ(top(editor.call("stackTrace")), "scr_twice:3");
+    editor.call("disconnect");
+  }
+  EXPECT_EQ(FinishProgram(folder).status, 0);
 
   const fs::path debug = scratch("debug_names");
   build(debug, true);

@@ -22,6 +22,17 @@ constexpr int kSendWaitMs = 2000;  // an editor that takes nothing for this long
 constexpr int kThread = 1;         // the game's code runs on one thread
 // Variable references: frame number (1 = the outermost) times 4 plus the scope.
 enum Scope { kArguments, kLocals, kInstance, kGlobals, kScopeCount };
+
+// A whole number of a request (a line, a frame or a reference). Fractions and other kinds are
+// refused: a real far outside the range of an integer has no integer to convert to.
+int64_t whole(const json& j) {
+  if (!j.is_number_integer()) throw json::type_error::create(302, "a whole number is expected", &j);
+  return j.get<int64_t>();
+}
+int32_t lineNumber(const json& j) {
+  const int64_t n = whole(j);
+  return n < 0 ? 0 : n > INT32_MAX ? INT32_MAX : static_cast<int32_t>(n);
+}
 }  // namespace
 
 Session& session() {
@@ -161,9 +172,9 @@ void Session::handle(const std::string& body) {
       const std::string path = args.at("source").at("path").get<std::string>();
       std::vector<int32_t> lines;
       if (args.contains("breakpoints"))
-        for (const json& b : args["breakpoints"]) lines.push_back(b.at("line").get<int32_t>());
+        for (const json& b : args["breakpoints"]) lines.push_back(lineNumber(b.at("line")));
       else if (args.contains("lines"))
-        for (const json& l : args["lines"]) lines.push_back(l.get<int32_t>());
+        for (const json& l : args["lines"]) lines.push_back(lineNumber(l));
       const int32_t file = sources_.FileNamed(path);
       json answered = json::array();
       if (file >= 0) breakpoints_[static_cast<size_t>(file)] = std::set<int32_t>(lines.begin(), lines.end());
@@ -193,7 +204,7 @@ void Session::handle(const std::string& body) {
       const size_t total = frames.size();
       respond(request, true, {{"stackFrames", std::move(frames)}, {"totalFrames", total}});
     } else if (command == "scopes") {
-      const int64_t frame = args.at("frameId").get<int64_t>();
+      const int64_t frame = whole(args.at("frameId"));
       json scopes = json::array();
       if (stopped_ && frame >= 1 && static_cast<size_t>(frame) <= stack_.size()) {
         const char* names[kScopeCount] = {"Arguments", "Locals", "Instance", "Globals"};
@@ -202,11 +213,11 @@ void Session::handle(const std::string& body) {
       }
       respond(request, true, {{"scopes", std::move(scopes)}});
     } else if (command == "variables") {
-      respond(request, true, {{"variables", variables(args.at("variablesReference").get<int64_t>())}});
+      respond(request, true, {{"variables", variables(whole(args.at("variablesReference")))}});
     } else if (command == "evaluate") {
       const std::string expression = args.at("expression").get<std::string>();
       int32_t context = world::kGlobalContext;
-      const int64_t frame = args.contains("frameId") ? args["frameId"].get<int64_t>() : 0;
+      const int64_t frame = args.contains("frameId") ? whole(args["frameId"]) : 0;
       if (stopped_ && frame >= 1 && static_cast<size_t>(frame) <= stack_.size()) {
         const int32_t id = stack_[static_cast<size_t>(frame - 1)].frame->self->id;
         if (id >= 100000) context = id;
@@ -242,7 +253,12 @@ void Session::Leave(code::Frame& f) {
     --ignoredDepth_;
     return;
   }
-  if (!stack_.empty() && stack_.back().frame == &f) stack_.pop_back();
+  // Frames end in the reverse order of their start; anything above `f` is gone with it.
+  for (size_t i = stack_.size(); i-- > 0;) {
+    if (stack_[i].frame != &f) continue;
+    stack_.resize(i);
+    return;
+  }
 }
 
 void Session::Statement(const code::Node& n, code::Frame& f) {

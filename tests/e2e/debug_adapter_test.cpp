@@ -302,7 +302,10 @@ TEST(DebugAdapter, SurvivesBadMessagesPausesAndLetsGo) {
   json badArguments = editor.call("setBreakpoints", {{"source", 7}});
   EXPECT_FALSE(badArguments["success"].get<bool>());
   EXPECT_EQ(badArguments.value("message", ""), "the request's arguments cannot be read");
-  EXPECT_FALSE(editor.call("restartFrame")["success"].get<bool>());
+  json hugeLine = editor.call("setBreakpoints", {{"source", {{"path", "scripts/scr_add.txt"}}}, {"lines", {1e300}}});
+  EXPECT_EQ(hugeLine.value("message", ""), "the request's arguments cannot be read");
+  EXPECT_FALSE(editor.call("variables", {{"variablesReference", -7}})["body"]["variables"].size());
+  EXPECT_EQ(editor.call("restartFrame").value("message", ""), "not supported: restartFrame");
   int skipped = 0;
   for (const json& m : editor.seen)
     if (m.value("event", "") == "output" && m["body"]["output"].get<std::string>().rfind("quorvane: skipped", 0) == 0) ++skipped;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "data/code_sources.h"
 #include "project/game_package.h"
 #include "project/project_folder.h"
 #include "runner/runner_main.h"
@@ -28,7 +29,11 @@ std::optional<std::vector<uint8_t>> BuildFolder(const std::string& folder) {
     std::fprintf(stderr, "quorvane: %s: the game folder does not build\n", folder.c_str());
     return std::nullopt;
   }
-  return qv::project::WriteGamePackage(package, {});
+  std::vector<uint8_t> game = qv::project::WriteGamePackage(package, {});
+  // Built in memory on the author's machine: the code's files go with it even without the debug
+  // flag, so that QUORVANE_DEBUG=1 with QUORVANE_DAP_PORT can set breakpoints in any folder.
+  if (!package.debug_mode) qv::data::AppendCodeSources(game, package.code_sources);
+  return game;
 }
 
 }  // namespace

@@ -91,6 +91,11 @@ class CCode {
   // Locals: the number of slots and the slot of a variable id (-1 when the code has none).
   int32_t localSlotCount() const { return static_cast<int32_t>(localIds_.size()); }
   int32_t localSlotOf(int32_t id) const;
+  // The variable id of each local slot.
+  const std::vector<int32_t>& localIds() const { return localIds_; }
+
+  // The debug adapter's note of which project file this code came from (-1: not looked up yet).
+  mutable int32_t sourceTag = -1;
 
  private:
   friend class Compiler;

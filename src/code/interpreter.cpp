@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "code/builtin_variables.h"
+#include "code/debug_hook.h"
 #include "code/errors.h"
 #include "code/frame.h"
 #include "code/instance_world.h"
@@ -26,6 +27,7 @@
 
 namespace qv::code {
 
+StatementObserver* g_statementObserver = nullptr;
 
 CodeSettings& codeSettings() {
   static CodeSettings settings;
@@ -534,7 +536,9 @@ bool eval(const Node* n, Frame& f, RValue& out) {
 
 int execGeneral(const Node* n, Frame& f, RValue& slot);
 // Runs a statement through its own function when one was chosen, else through the general walk.
+// An attached debugger sees the statement first (one test of a pointer when none is).
 inline int exec(const Node* n, Frame& f, RValue& slot) {
+  if (g_statementObserver) [[unlikely]] g_statementObserver->Statement(*n, f);
   return n->run ? n->run(n, f, slot) : execGeneral(n, f, slot);
 }
 
@@ -1233,6 +1237,17 @@ __attribute__((noinline, cold)) bool failBeforeRun(const CCode& code, const char
   return false;
 }
 
+// A program's execution while a debugger observes: it is told where the frame begins and ends.
+__attribute__((noinline, cold)) bool executeObserved(const Node* root, Frame& f, RValue& result) {
+  StatementObserver* observer = g_statementObserver;
+  observer->Enter(f, scriptArguments(), scriptArgumentsInUse());
+  const bool ok = exec(root, f, result) != -1;
+  // The observer may have been cleared meanwhile (the editor went away); Leave goes to the one
+  // that saw Enter, which outlives its attachment.
+  observer->Leave(f);
+  return ok;
+}
+
 // The steps of Execute, inline in the script call path.
 __attribute__((always_inline)) inline bool executeCode(const CCode& code, CInstanceBase* self, CInstanceBase* other,
                                                        RValue& result) {
@@ -1250,6 +1265,7 @@ __attribute__((always_inline)) inline bool executeCode(const CCode& code, CInsta
   if (code.kind() == kExpression) return eval(root, f, result);
   if (root->kind == nk_empty_program) return true;
   if (root->kind != nk_block) return fail(f, root->position, "This is not a program.");
+  if (g_statementObserver) [[unlikely]] return executeObserved(root, f, result);
   return exec(root, f, result) != -1;
 }
 

@@ -272,7 +272,9 @@ std::vector<uint8_t> WriteGamePackage(const GamePackage& p, const std::vector<ui
   w.Block(data::ChunkId::GameInformation).WriteBytes(p.game_information.data(), p.game_information.size());
   for (const auto& code : p.library_init_code) w.Item(data::ChunkId::LibraryInitCode).WriteString(code);
   for (int32_t room : p.room_order) w.Item(data::ChunkId::RoomOrder).WriteInteger(room);
-  return w.Write(prefix);
+  std::vector<uint8_t> file = w.Write(prefix);
+  if (p.debug_mode && !p.code_sources.files.empty()) data::AppendCodeSources(file, p.code_sources);
+  return file;
 }
 
 std::vector<uint8_t> RecordBytes(const GamePackage& p, data::ChunkId chunk, int32_t index) {

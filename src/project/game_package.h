@@ -19,6 +19,7 @@
 #include "graphics/font.h"
 #include "graphics/resource_list.h"
 #include "graphics/sprite.h"
+#include "data/code_sources.h"
 #include "data/container.h"
 #include "data/settings.h"
 #include "data/stream.h"
@@ -65,6 +66,10 @@ struct GamePackage {
   std::vector<std::vector<uint8_t>> extension_packages;     // one package (records and files block) each
   std::vector<std::vector<uint8_t>> included_files;         // the content of each compressed block
   std::vector<uint8_t> game_information;                    // the content of the single block
+
+  // Read from a project folder: where the code came from. Written after the game data of debug
+  // builds only; never read back from a game file, so unpack leaves it empty.
+  data::CodeSources code_sources;
 
   std::vector<RawSlot>& raw(data::ChunkId id) { return raw_slots[size_t(id)]; }
   const std::vector<RawSlot>& raw(data::ChunkId id) const { return raw_slots[size_t(id)]; }

@@ -653,6 +653,23 @@ void checkScripts(const GamePackage& p, const std::map<int32_t, std::string>& fi
   code::ClearScripts();
 }
 
+// The folder and each piece of code in a text file of its own (scripts, library
+// code, code actions, creation code, trigger conditions), for the debug adapter's breakpoints.
+void keepCodeSources(const fs::path& root, const std::map<int32_t, std::string>& scriptFiles,
+                     const std::vector<CodeCheck>& code, GamePackage& p) {
+  std::error_code ec;
+  p.code_sources.folder = fs::absolute(root, ec).lexically_normal().generic_string();
+  while (p.code_sources.folder.size() > 1 && p.code_sources.folder.back() == '/') p.code_sources.folder.pop_back();
+  auto keep = [&](const std::string& text, const std::string& file) {
+    p.code_sources.files.push_back({data::CodeTextHash(text), file});
+  };
+  for (const auto& [index, file] : scriptFiles) keep(p.scripts.get(index)->text, file);
+  for (size_t i = 0; i < p.library_init_code.size(); ++i)
+    if (!p.library_init_code[i].empty()) keep(p.library_init_code[i], "library_init/" + std::to_string(i) + ".txt");
+  for (const CodeCheck& c : code)
+    if (!c.text.empty() && c.field.empty() && !c.expression && !c.functionName) keep(c.text, c.file);
+}
+
 // A room order entry: a room's name, or the index of an entry that names no room in the game.
 struct RoomRef {
   std::string name;
@@ -901,6 +918,7 @@ bool LoadProject(const fs::path& root, GamePackage& p, std::vector<ProjectError>
   }
 
   checkScripts(p, scriptFiles, code, errors, warnings);
+  keepCodeSources(root, scriptFiles, code, p);
   return errors.empty();
 }
 

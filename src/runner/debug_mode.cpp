@@ -3,12 +3,16 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "adapter/session.h"
 #include "code/debug_output.h"
+#include "data/code_sources.h"
 #include "data/runner_state.h"
 #include "graphics/display.h"
 #include "platform/automation.h"
+#include "platform/interrupt.h"
 #include "platform/process.h"
 #include "platform/side_window.h"
 #include "runner/debugger_automation.h"
@@ -80,17 +84,67 @@ void serviceDebuggerWindow() {
   d->drawn = now;
 }
 
+std::optional<data::CodeSources>& codeSources() {
+  static std::optional<data::CodeSources> sources;
+  return sources;
+}
+
+// QUORVANE_DAP_PORT: a port number (0: any free one, said on stderr); nothing for any other text.
+std::optional<uint16_t> adapterPort() {
+  const auto text = platform::environmentVariable("QUORVANE_DAP_PORT");
+  if (!text) return std::nullopt;
+  if (text->empty() || text->size() > 5 || text->find_first_not_of("0123456789") != std::string::npos ||
+      std::stoi(*text) > 65535) {
+    std::fprintf(stderr, "QUORVANE_DAP_PORT: not a port number: \"%s\"\n", text->c_str());
+    return std::nullopt;
+  }
+  return static_cast<uint16_t>(std::stoi(*text));
+}
+
+// The debug adapter: listens, waits for the editor's configuration before the game's first code
+// runs, then is serviced between steps and while the loop is paused.
+void startAdapter(game::LoopOptions& loop) {
+  const auto port = adapterPort();
+  if (!port) return;
+  adapter::Session& s = adapter::session();
+  if (!s.Listen(*port, codeSources().value_or(data::CodeSources{}))) {
+    std::fprintf(stderr, "quorvane: debug adapter: cannot listen on 127.0.0.1:%u\n", unsigned(*port));
+    return;
+  }
+  if (!codeSources())
+    std::fprintf(stderr, "quorvane: debug adapter: the game names no project files (build it with qvpack in debug mode); "
+                         "breakpoints cannot be set\n");
+  s.WaitForEditor([] { return platform::InterruptSignal() != 0; });
+  loop.afterStep = [before = loop.afterStep](int64_t step) {
+    if (before) before(step);
+    adapter::session().AfterStep();
+  };
+  loop.pumpEvents = [before = loop.pumpEvents] {
+    const bool open = !before || before();
+    adapter::session().Service();
+    return open;
+  };
+}
+
 }  // namespace
+
+void KeepCodeSources(const std::vector<uint8_t>& gameFile) { codeSources() = data::ReadCodeSources(gameFile); }
 
 void SetUpDebugMode(game::LoopOptions& loop) {
   if (platform::environmentVariable("QUORVANE_DEBUG").value_or("") == "1") data::Runner().debug_mode = true;
   world::Debugger& d = world::debugger();
   d.reset();
   d.setEnabled(data::Runner().debug_mode);
-  if (!d.enabled()) return;
+  if (!d.enabled()) {
+    if (platform::environmentVariable("QUORVANE_DAP_PORT"))
+      std::fprintf(stderr, "quorvane: debug adapter: the game is not in debug mode (QUORVANE_DEBUG=1 forces it)\n");
+    return;
+  }
   const bool headless = platform::headlessMode();
+  startAdapter(loop);
   code::SetDebugMessageSink([headless](const std::string& line) {
     world::debugger().addMessage(line);
+    adapter::session().Output(line);
     if (!headless) return;
     std::fprintf(stderr, "%s\n", line.c_str());
     std::fflush(stderr);
@@ -127,6 +181,9 @@ void SetUpDebugMode(game::LoopOptions& loop) {
   };
 }
 
-void EndDebugMode() { debuggerWindow().reset(); }
+void EndDebugMode() {
+  debuggerWindow().reset();
+  adapter::session().Terminate();
+}
 
 }  // namespace qv::runner

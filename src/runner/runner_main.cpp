@@ -193,6 +193,7 @@ bool RunGame(const std::string& executable, const std::vector<std::string>& argu
     const bool fromArgument = gamePath != executable;
     parameters.insert(parameters.end(), arguments.begin() + (fromArgument ? 1 : 0), arguments.end());
     SetGameParameters(std::move(parameters));
+    KeepCodeSources(file->bytes.bytes());
 
     data::LoadStatus status = data::ReadGameData(file->bytes, file->start, data::CurrentSettings(), game, [](bool debug) {
       data::Runner().debug_mode = debug;

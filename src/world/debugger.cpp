@@ -89,6 +89,16 @@ std::string variableText(const code::RVariable& v) {
 
 }  // namespace
 
+std::string DebugValueText(const code::RValue& v) { return valueText(v); }
+std::string DebugVariableText(const code::RVariable& v) { return variableText(v); }
+
+std::string Debugger::evaluateText(const std::string& expression, int32_t context, bool& failed) const {
+  code::RValue value;
+  std::string error;
+  failed = !evaluate(expression, context, value, error);
+  return failed ? error : valueText(value);
+}
+
 Debugger& debugger() {
   static Debugger d;
   return d;

@@ -13,6 +13,11 @@
 #include <string>
 #include <vector>
 
+namespace qv::code {
+struct RValue;
+struct RVariable;
+}  // namespace qv::code
+
 namespace qv::world {
 
 // The context of a watch or an edit: the global one (code runs for a temporary instance outside
@@ -77,6 +82,9 @@ class Debugger {
   // Gives variable `name` (a global with kGlobalContext) the value of `expression`, computed in the
   // same context. Returns the error, or an empty string when the value was written.
   std::string setVariable(int32_t context, const std::string& name, const std::string& expression);
+  // The value of `expression` in a context as the debugger shows it, or its error (`failed`).
+  // Nothing reaches the game's error handling.
+  std::string evaluateText(const std::string& expression, int32_t context, bool& failed) const;
 
   // ---- messages, fps, room ----
   void addMessage(const std::string& line);
@@ -95,6 +103,11 @@ class Debugger {
   std::vector<DebugWatch> watches_;
   std::deque<std::string> messages_;
 };
+
+// Values and variables as the debugger shows them: reals in their shortest exact form, strings in
+// double quotes; an array adds its size.
+std::string DebugValueText(const code::RValue& v);
+std::string DebugVariableText(const code::RVariable& v);
 
 // The one debugger of the process.
 Debugger& debugger();

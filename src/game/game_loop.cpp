@@ -134,9 +134,11 @@ void Step() {
   if (TransferPending()) return;
   RaiseEvent(ev_step, ev_step_begin);
   if (TransferPending()) return;
-  forEachInstance([](CInstance& in) {  // 6
-    if (!in.destroyed && in.timelineIndex >= 0) AdvanceTimeLine(in);
-  });
+  if (AnyTimeLineMoments()) {  // 6 (without moments anywhere, no instance's time line can act)
+    forEachInstance([](CInstance& in) {
+      if (!in.destroyed && in.timelineIndex >= 0) AdvanceTimeLine(in);
+    });
+  }
   if (TransferPending()) return;
   alarms();  // 7
   if (TransferPending()) return;

@@ -67,6 +67,14 @@ template <double CInstance::*Field>
 double realField(code::CInstanceBase* in) {
   return AsInstance(in)->*Field;
 }
+template <bool CInstance::*Field>
+double booleanField(code::CInstanceBase* in) {
+  return AsInstance(in)->*Field ? 1.0 : 0.0;
+}
+template <int32_t CInstance::*Field>
+double integerField(code::CInstanceBase* in) {
+  return static_cast<double>(AsInstance(in)->*Field);
+}
 
 QV_SETTER_FIELD(x, x, world::SetPosition(*in, v.real, in->y))
 QV_SETTER_FIELD(y, y, world::SetPosition(*in, in->x, v.real))
@@ -318,6 +326,12 @@ void BindWorldVariables() {
   BindRealGetter(bv_image_xscale, &realField<&CInstance::imageXscale>);
   BindRealGetter(bv_image_yscale, &realField<&CInstance::imageYscale>);
   BindRealGetter(bv_image_angle, &realField<&CInstance::imageAngle>);
+  BindRealGetter(bv_solid, &booleanField<&CInstance::solid>);
+  BindRealGetter(bv_visible, &booleanField<&CInstance::visible>);
+  BindRealGetter(bv_persistent, &booleanField<&CInstance::persistent>);
+  BindRealGetter(bv_sprite_index, &integerField<&CInstance::spriteIndex>);
+  BindRealGetter(bv_mask_index, &integerField<&CInstance::maskIndex>);
+  BindRealGetter(bv_timeline_index, &integerField<&CInstance::timelineIndex>);
 }
 
 void SetLives(int32_t lives) {

@@ -13,7 +13,7 @@ namespace {
 
 BuiltinVariable* table() {
   static BuiltinVariable entries[] = {
-#define QV_TABLE_ENTRY(name, writable) {#name, writable, nullptr, nullptr},
+#define QV_TABLE_ENTRY(name, writable) {#name, writable, nullptr, nullptr, nullptr},
 #include "code/builtin_variable_catalogue.h"
       QV_BUILTIN_VARIABLES(QV_TABLE_ENTRY)
 #undef QV_TABLE_ENTRY
@@ -92,6 +92,7 @@ bool getVersion(CInstanceBase*, int32_t, RValue& out) {
 void bindEntry(int32_t id, VariableGetter getter, VariableSetter setter) {
   table()[id].getter = getter;
   table()[id].setter = setter;
+  table()[id].real = nullptr;
 }
 
 template <int... N>
@@ -155,6 +156,17 @@ bool BindBuiltinVariable(int32_t id, VariableGetter getter, VariableSetter sette
 
 bool BindBuiltinVariable(std::string_view name, VariableGetter getter, VariableSetter setter) {
   return BindBuiltinVariable(FindBuiltinVariable(name), getter, setter);
+}
+
+bool BindRealGetter(int32_t id, RealGetter getter) {
+  ensureOwnBound();
+  if (id < 0 || id >= kBuiltinVariableCount) return false;
+  table()[id].real = getter;
+  return true;
+}
+
+RealGetter BuiltinRealGetter(int32_t id) {
+  return id >= 0 && id < kBuiltinVariableCount ? table()[id].real : nullptr;
 }
 
 bool ReadBuiltinVariable(int32_t id, CInstanceBase* instance, int32_t index, RValue& out) {

@@ -31,11 +31,16 @@ using VariableGetter = bool (*)(CInstanceBase* instance, int32_t index, RValue& 
 // A setter stores the value and returns success.
 using VariableSetter = bool (*)(CInstanceBase* instance, int32_t index, const RValue& value);
 
+// A getter of a variable that is always a real of the instance and cannot fail (a plain field):
+// numeric forms read such a variable through it, without a value record.
+using RealGetter = double (*)(CInstanceBase* instance);
+
 struct BuiltinVariable {
   const char* name;
   bool writable;
   VariableGetter getter;
   VariableSetter setter;
+  RealGetter real;  // set beside the getter, and dropped whenever the getter is bound again
 };
 
 // The id of a built-in variable name (exact match), or -1.
@@ -47,6 +52,12 @@ const BuiltinVariable* BuiltinVariableEntry(int32_t id);
 // Binding a getter and setter; returns false for an unknown name or id.
 bool BindBuiltinVariable(int32_t id, VariableGetter getter, VariableSetter setter);
 bool BindBuiltinVariable(std::string_view name, VariableGetter getter, VariableSetter setter);
+
+// The real getter of a bound variable (the getter must give the same value); false for an
+// unknown id. Code compiled afterwards reads the variable in its numeric forms.
+bool BindRealGetter(int32_t id, RealGetter getter);
+// The real getter of an id, or nullptr.
+RealGetter BuiltinRealGetter(int32_t id);
 
 // Reading and writing through the table (the read-only check comes first on writes).
 bool ReadBuiltinVariable(int32_t id, CInstanceBase* instance, int32_t index, RValue& out);

@@ -664,7 +664,9 @@ class Compiler {
     switch (n.kind) {
       case nk_constant: n.numeric = n.value.isReal(); break;
       case nk_fixed_variable:
-        n.numeric = n.slot >= 0 || ((n.id >= kUserVariableBase || isArgument(n.id)) &&
+        // Built-in variables count when they are plain real fields of the executing instance.
+        n.numeric = n.slot >= 0 || ((n.id >= kUserVariableBase || isArgument(n.id) ||
+                                     (n.id < kBuiltinVariableLimit && BuiltinRealGetter(n.id))) &&
                                     (n.instance == -1 || n.instance == -6));
         break;
       case nk_binary:

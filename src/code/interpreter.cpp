@@ -1106,6 +1106,20 @@ int runUpdateOwn(const Node* n, Frame& f, RValue& slot) {
   return execAssign(n, f, slot);
 }
 
+// `builtin = numeric` for a built-in variable of the executing instance (`x`, `speed`): the value's
+// numeric form, then the variable's setter, as the general assignment does.
+int runSetBuiltin(const Node* n, Frame& f, RValue& slot) {
+  const Node* target = n->child(0);
+  double d;
+  if ((target->instance == -6 && IsDeclaredGlobal(target->id)) || !numericValue(n->child(1), f, d))
+    return execAssign(n, f, slot);
+  setReal(slot, d);
+  RValue value;
+  setReal(value, d);
+  if (!WriteBuiltinVariable(target->id, f.self, 0, value)) return fail(f, n->position, "Cannot assign to the variable") ? 0 : -1;
+  return 0;
+}
+
 // A numeric index in 0..31999, or false.
 inline bool numericIndex(const Node* i, Frame& f, int64_t& out) {
   double d;
@@ -1185,6 +1199,8 @@ StatementFn assignmentFunction(const Node& n) {
     if (target.slot >= 0) return n.id == tk_assign ? &runSetLocal : byOperator<PickUpdateLocal>(n.id);
     const bool own = target.id >= kUserVariableBase && (target.instance == -1 || target.instance == -6);
     if (own) return n.id == tk_assign ? &runSetOwn : byOperator<PickUpdateOwn>(n.id);
+    const bool builtin = target.id < kBuiltinVariableLimit && (target.instance == -1 || target.instance == -6);
+    if (builtin && n.id == tk_assign) return &runSetBuiltin;
     return nullptr;
   }
   if (target.kind == nk_variable && n.id == tk_assign && target.numeric && target.children.size() > 1) {

@@ -77,6 +77,12 @@ double numOwn(const NumNode& n, Frame& f) {
   return realOf(v ? &v->value : nullptr, f);
 }
 
+// A built-in variable of the executing instance that is a plain real field (BindRealGetter).
+double numBuiltin(const NumNode& n, Frame& f) {
+  const RealGetter get = BuiltinRealGetter(n.slot);
+  return get ? get(f.self) : notDone(f);
+}
+
 double numNegate(const NumNode& n, Frame& f) { return -run(n.a, f); }
 
 // An element of an own array: one index in `a`, a second one in `b` when there is one.
@@ -196,6 +202,9 @@ const NumNode* build(const Node& n, NumericForm& p) {
       } else if (n.id >= bv_argument0 && n.id <= bv_argument15) {
         node.fn = &numArgument;
         node.slot = n.id - bv_argument0;
+      } else if (n.id < kBuiltinVariableLimit) {
+        node.fn = &numBuiltin;
+        node.slot = n.id;
       } else {
         node.fn = &numOwn;
         node.node = &n;

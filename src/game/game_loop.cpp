@@ -108,7 +108,12 @@ void alarms() {
 // Every instance in list order, by position against the live list.
 template <class F>
 void forEachInstance(F f) {
-  for (size_t k = 0; k < CurrentRoom().instances.size(); ++k) f(*CurrentRoom().instances[k]);
+  constexpr size_t kAhead = 12;  // records fetched ahead of the one being visited
+  for (size_t k = 0; k < CurrentRoom().instances.size(); ++k) {
+    const auto& list = CurrentRoom().instances;
+    if (k + kAhead < list.size()) PrefetchStepFields(list[k + kAhead].get());
+    f(*list[k]);
+  }
 }
 
 }  // namespace
@@ -129,9 +134,11 @@ void Step() {
   if (TransferPending()) return;
   RaiseEvent(ev_step, ev_step_begin);
   if (TransferPending()) return;
-  forEachInstance([](CInstance& in) {  // 6
-    if (!in.destroyed) AdvanceTimeLine(in);
-  });
+  if (AnyTimeLineMoments()) {  // 6 (without moments anywhere, no instance's time line can act)
+    forEachInstance([](CInstance& in) {
+      if (!in.destroyed && in.timelineIndex >= 0) AdvanceTimeLine(in);
+    });
+  }
   if (TransferPending()) return;
   alarms();  // 7
   if (TransferPending()) return;
@@ -162,7 +169,8 @@ void Step() {
     in.imageIndex += in.imageSpeed;
     const graphics::CSprite* sprite = graphics::sprites().get(in.spriteIndex);
     const int frames = sprite ? sprite->frameCount() : 0;
-    if (std::floor(in.imageIndex) >= frames) {
+    // Floor(image_index) >= frames holds exactly when image_index >= frames, frames being whole.
+    if (in.imageIndex >= frames) {
       in.imageIndex -= frames;
       PerformEvent(&in, &in, in.objectIndex, ev_other, ev_animation_end);
     }

@@ -59,6 +59,11 @@ bool MaskSampler::Bind(const world::CInstance& in) {
   yscale_ = in.imageYscale;
   unrotated_ = in.imageAngle == 0;
   unscaled_ = unrotated_ && xscale_ == 1 && yscale_ == 1;
+  if (unrotated_) {
+    sin_ = -0.0;  // sin(-0) and cos(-0), without the calls that every search would pay for
+    cos_ = 1.0;
+    return true;
+  }
   const double a = in.imageAngle * std::numbers::pi / 180;
   sin_ = std::sin(-a);
   cos_ = std::cos(-a);

@@ -36,7 +36,7 @@ void ApplyGravity(world::CInstance& in) {
 void MoveInstance(world::CInstance& in) {
   ApplyFriction(in);
   ApplyGravity(in);
-  if (PathStep(in)) world::PerformEvent(&in, &in, in.objectIndex, world::ev_other, world::ev_end_of_path);
+  if (in.pathIndex >= 0 && PathStep(in)) world::PerformEvent(&in, &in, in.objectIndex, world::ev_other, world::ev_end_of_path);
   world::SetPosition(in, in.x + in.hspeed, in.y + in.vspeed);
 }
 

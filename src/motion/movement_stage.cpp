@@ -49,7 +49,12 @@ void raiseWhere(int32_t number, const Rect& r, Test test) {
 void MovementStage() {
   // By position against the live list, as the other per-instance stages: an instance that event
   // code creates here moves in this step too.
-  for (size_t k = 0; k < world::CurrentRoom().instances.size(); ++k) MoveInstance(*world::CurrentRoom().instances[k]);
+  constexpr size_t kAhead = 12;  // records fetched ahead of the one being moved
+  for (size_t k = 0; k < world::CurrentRoom().instances.size(); ++k) {
+    const auto& list = world::CurrentRoom().instances;
+    if (k + kAhead < list.size()) world::PrefetchStepFields(list[k + kAhead].get());
+    MoveInstance(*list[k]);
+  }
 }
 
 void OutsideAndBoundaryStage() {

@@ -17,11 +17,16 @@ namespace qv::world {
 // Calls visit(instance, object) for each of those instances.
 template <class Visit>
 void ForEachDispatchedInstance(int32_t kind, int32_t number, Visit visit) {
-  const std::vector<int32_t> objects = DispatchList(kind, number);
+  const std::vector<int32_t>& listed = DispatchList(kind, number);
+  if (listed.empty()) return;  // most events of a step: nothing to copy
+  const std::vector<int32_t> objects = listed;
+  constexpr size_t kAhead = 4;  // records fetched ahead of the one being visited
   for (int32_t object : objects) {
     for (size_t k = 0;; ++k) {
       const auto& list = CurrentRoom().InstancesOfObjectOnly(object);
       if (k >= list.size()) break;
+      if (k + kAhead < list.size()) PrefetchStepFields(list[k + kAhead]);
+      if (k + kAhead / 2 < list.size()) PrefetchVariables(list[k + kAhead / 2]);
       CInstance* in = list[k];
       if (!in->destroyed) visit(*in, object);
     }

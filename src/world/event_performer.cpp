@@ -237,7 +237,27 @@ class Executor {
 
 }  // namespace
 
-void ExecuteActions(CInstance* self, CInstance* other, const CEvent& event) { Executor(self, other, event).run(); }
+void ExecuteActions(CInstance* self, CInstance* other, const CEvent& event) {
+  // The usual event of a step, one code action without arguments for the instance itself, takes
+  // the executor's steps for it directly: the transfer check, the action's number, the relative
+  // flag set for the code and restored after it.
+  if (event.actions.size() == 1) {
+    const CAction& a = event.actions[0];
+    if (a.kind != act_begin && a.kind != act_repeat && a.kind != act_exit && !a.isQuestion &&
+        a.executionType == exec_code && a.argumentCount == 0 && (!a.appliesToSomething || a.appliesTo == -1)) {
+      if (TransferPending()) return;
+      eventContext().action = 0;
+      argumentRelative() = a.mayBeRelative && a.relative;
+      if (!a.compiled) return;
+      const bool relative = argumentRelative();
+      code::RValue unused;
+      code::ExecuteAction(*a.compiled, self, other, unused);
+      argumentRelative() = relative;
+      return;
+    }
+  }
+  Executor(self, other, event).run();
+}
 
 void PerformEvent(CInstance* self, CInstance* other, int32_t object, int32_t kind, int32_t number) {
   if (TransferPending()) return;

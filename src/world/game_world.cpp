@@ -68,12 +68,21 @@ class RoomInstanceWorld final : public code::InstanceWorld {
 
 }  // namespace
 
-CRoom& CurrentRoom() {
+CRoom* g_currentRoom = nullptr;
+
+CRoom& CurrentRoomLookup() {
   WorldState& s = state();
+  CRoom* room = &placeholder();
   if (s.current >= 0 && static_cast<size_t>(s.current) < s.copies.size() && s.copies[static_cast<size_t>(s.current)])
-    return *s.copies[static_cast<size_t>(s.current)];
-  return placeholder();
+    room = s.copies[static_cast<size_t>(s.current)].get();
+  g_currentRoom = room;
+  return *room;
 }
+
+namespace {
+// Every change of the current index or of a working copy drops the cached answer.
+void currentRoomChanged() { g_currentRoom = nullptr; }
+}  // namespace
 int32_t CurrentRoomIndex() { return state().current; }
 bool HasCurrentRoom() { return &CurrentRoom() != &placeholder(); }
 int32_t& transitionKind() { return state().transitionKind; }
@@ -85,6 +94,7 @@ void ReplaceWorkingCopies(std::vector<std::unique_ptr<CRoom>> copies, int32_t cu
   s.copies = std::move(copies);
   s.carried.clear();
   s.current = current;
+  currentRoomChanged();
   placeholder().instances.clear();
   placeholder().ListsChanged();
   CurrentRoom().ListsChanged();
@@ -185,6 +195,7 @@ void EnterRoom(int32_t index, bool gameStart) {
   auto& slot = s.copies[static_cast<size_t>(index)];
   const bool fresh = !slot;
   if (fresh) slot = std::make_unique<CRoom>(*GetRoom(index));
+  currentRoomChanged();
   CRoom& room = *slot;
   room.ListsChanged();
   SizeRegionForRoom(room);
@@ -247,6 +258,7 @@ void LeaveRoom(bool gameEnd) {
   }
   if (s.current >= 0 && static_cast<size_t>(s.current) < s.copies.size() && !room.persistent)
     s.copies[static_cast<size_t>(s.current)].reset();
+  currentRoomChanged();
 }
 
 void ChangeRoom(int32_t index) {
@@ -268,6 +280,7 @@ void StartWorld() {
   s.copies.resize(rooms().size());
   s.carried.clear();
   s.current = -1;
+  currentRoomChanged();
   RebuildDispatchTables();
   const int32_t first = FirstRoom();
   if (!RoomExists(first)) {
@@ -283,6 +296,7 @@ void EndWorld() {
   s.copies.clear();
   s.carried.clear();
   s.current = -1;
+  currentRoomChanged();
 }
 
 void RemoveDestroyed(CRoom& room) {

@@ -14,7 +14,11 @@ namespace qv::world {
 
 // The room the game plays in. While no room is current (before the first room, after the end),
 // an empty stand-in answers, so searches find nothing and nothing dereferences null.
-CRoom& CurrentRoom();
+// The current room is asked for once per instance in every stage of a step, so the answer is
+// cached: every change of the current index or of a working copy drops the cache.
+extern CRoom* g_currentRoom;
+CRoom& CurrentRoomLookup();
+inline CRoom& CurrentRoom() { return g_currentRoom ? *g_currentRoom : CurrentRoomLookup(); }
 int32_t CurrentRoomIndex();
 bool HasCurrentRoom();
 

@@ -159,6 +159,17 @@ InheritedEventCache& inheritedEventCache() {
 }  // namespace
 
 InheritedEvent FindEventInherited(int32_t object, int32_t kind, int32_t number) {
+  // The last cached answer: a stage of a step asks the same question for every instance of an
+  // object in turn.
+  struct LastAnswer {
+    uint64_t generation = ~uint64_t{0};
+    int32_t object = -1, kind = -1, number = -1;
+    InheritedEvent found;
+  };
+  static LastAnswer last;
+  const uint64_t generation = ObjectGeneration();
+  if (last.generation == generation && last.object == object && last.kind == kind && last.number == number)
+    return last.found;
   if (kind == ev_collision || kind < 0 || kind >= kEventKindCount || number < 0 || number >= kCachedNumbers ||
       !ObjectExists(object))
     return lookUpInherited(object, kind, number);
@@ -174,6 +185,7 @@ InheritedEvent FindEventInherited(int32_t object, int32_t kind, int32_t number) 
     entry.found = lookUpInherited(object, kind, number);
     entry.known = true;
   }
+  last = {generation, object, kind, number, entry.found};
   return entry.found;
 }
 

@@ -142,6 +142,12 @@ void PerformMoment(CInstance* self, CInstance* other, int32_t timeLine, int32_t 
   ExecuteActions(self, other, *moment);
 }
 
+bool AnyTimeLineMoments() {
+  for (const auto& t : timeLines())
+    if (t && t->count() > 0) return true;
+  return false;
+}
+
 void AdvanceTimeLine(CInstance& in) {
   const CTimeLine* t = GetTimeLine(in.timelineIndex);
   if (in.timelineIndex < 0 || !t || t->count() == 0 || !in.timelineRunning || in.timelineSpeed == 0) return;

@@ -52,6 +52,8 @@ bool CompileTimeLines();
 void PerformMoment(CInstance* self, CInstance* other, int32_t timeLine, int32_t k);
 // Stage 6 of the step for one instance.
 void AdvanceTimeLine(CInstance& instance);
+// Whether any time line has a moment: without one, advancing an instance's time line does nothing.
+bool AnyTimeLineMoments();
 
 // timeline_* functions.
 code::BuiltinFamily TimeLineFunctions();

@@ -62,6 +62,20 @@ bool toBoolean(const RValue& v) { return code::roundToInt64(v.real) >= 1; }
     return true;                                                                   \
   }
 
+// The getters of the plain real fields for numeric forms: the same values as the getters above.
+template <double CInstance::*Field>
+double realField(code::CInstanceBase* in) {
+  return AsInstance(in)->*Field;
+}
+template <bool CInstance::*Field>
+double booleanField(code::CInstanceBase* in) {
+  return AsInstance(in)->*Field ? 1.0 : 0.0;
+}
+template <int32_t CInstance::*Field>
+double integerField(code::CInstanceBase* in) {
+  return static_cast<double>(AsInstance(in)->*Field);
+}
+
 QV_SETTER_FIELD(x, x, world::SetPosition(*in, v.real, in->y))
 QV_SETTER_FIELD(y, y, world::SetPosition(*in, in->x, v.real))
 QV_REAL_FIELD(xprevious, xprevious)
@@ -291,6 +305,33 @@ void BindWorldVariables() {
   QV_BIND(keyboard_lastchar); QV_BIND(keyboard_string);
 #undef QV_BIND
 #undef QV_BIND_READ
+  // The plain real fields among them, for the numeric forms of code compiled from now on.
+  BindRealGetter(bv_x, &realField<&CInstance::x>);
+  BindRealGetter(bv_y, &realField<&CInstance::y>);
+  BindRealGetter(bv_xprevious, &realField<&CInstance::xprevious>);
+  BindRealGetter(bv_yprevious, &realField<&CInstance::yprevious>);
+  BindRealGetter(bv_xstart, &realField<&CInstance::xstart>);
+  BindRealGetter(bv_ystart, &realField<&CInstance::ystart>);
+  BindRealGetter(bv_hspeed, &realField<&CInstance::hspeed>);
+  BindRealGetter(bv_vspeed, &realField<&CInstance::vspeed>);
+  BindRealGetter(bv_direction, &realField<&CInstance::direction>);
+  BindRealGetter(bv_speed, &realField<&CInstance::speed>);
+  BindRealGetter(bv_friction, &realField<&CInstance::friction>);
+  BindRealGetter(bv_gravity, &realField<&CInstance::gravity>);
+  BindRealGetter(bv_gravity_direction, &realField<&CInstance::gravityDirection>);
+  BindRealGetter(bv_depth, &realField<&CInstance::depth>);
+  BindRealGetter(bv_image_index, &realField<&CInstance::imageIndex>);
+  BindRealGetter(bv_image_speed, &realField<&CInstance::imageSpeed>);
+  BindRealGetter(bv_image_alpha, &realField<&CInstance::imageAlpha>);
+  BindRealGetter(bv_image_xscale, &realField<&CInstance::imageXscale>);
+  BindRealGetter(bv_image_yscale, &realField<&CInstance::imageYscale>);
+  BindRealGetter(bv_image_angle, &realField<&CInstance::imageAngle>);
+  BindRealGetter(bv_solid, &booleanField<&CInstance::solid>);
+  BindRealGetter(bv_visible, &booleanField<&CInstance::visible>);
+  BindRealGetter(bv_persistent, &booleanField<&CInstance::persistent>);
+  BindRealGetter(bv_sprite_index, &integerField<&CInstance::spriteIndex>);
+  BindRealGetter(bv_mask_index, &integerField<&CInstance::maskIndex>);
+  BindRealGetter(bv_timeline_index, &integerField<&CInstance::timelineIndex>);
 }
 
 void SetLives(int32_t lives) {

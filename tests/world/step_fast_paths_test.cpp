@@ -1,0 +1,111 @@
+// The short ways a step takes through built-in variables and events must give what the long ways
+// give: the real getters that numeric forms read agree with the variables' getters, assignments
+// of numeric values to built-in variables go through their setters (a read-only one still fails),
+// and a one-action event keeps the action's number and the relative flag.
+#include <gtest/gtest.h>
+
+#include "code/builtin_variables.h"
+#include "code/errors.h"
+#include "world/instance.h"
+#include "world_game.h"
+
+namespace qv::world {
+namespace {
+
+using testing::gameLog;
+using testing::TestGame;
+using Log = std::vector<std::string>;
+
+TEST(StepFastPaths, RealGettersGiveWhatTheGettersGive) {
+  code::EnsureBuiltinsRegistered();
+  InstallGame();
+  // Every field a value of its own, so that a getter bound to the wrong field shows.
+  CInstance in;
+  double next = 1.25;
+  for (double* d : {&in.x, &in.y, &in.xprevious, &in.yprevious, &in.xstart, &in.ystart, &in.hspeed, &in.vspeed,
+                    &in.direction, &in.speed, &in.friction, &in.gravity, &in.gravityDirection, &in.depth,
+                    &in.imageIndex, &in.imageSpeed, &in.imageAlpha, &in.imageXscale, &in.imageYscale,
+                    &in.imageAngle}) {
+    *d = next;
+    next += 1.5;
+  }
+  in.spriteIndex = 7;
+  in.maskIndex = -3;
+  in.timelineIndex = 11;
+  in.solid = true;
+  in.visible = false;
+  in.persistent = true;
+  int32_t withRealGetter = 0;
+  for (int32_t id = 0; id < code::kBuiltinVariableCount; ++id) {
+    const code::RealGetter real = code::BuiltinRealGetter(id);
+    if (!real) continue;
+    ++withRealGetter;
+    code::RValue value;
+    ASSERT_TRUE(code::ReadBuiltinVariable(id, &in, 0, value)) << code::BuiltinVariableName(id);
+    ASSERT_TRUE(value.isReal()) << code::BuiltinVariableName(id);
+    EXPECT_EQ(real(&in), value.real) << code::BuiltinVariableName(id);
+  }
+  EXPECT_GE(withRealGetter, 26);
+  // Binding a variable again drops its real getter: the new getter may read something else.
+  const code::BuiltinVariable* depth = code::BuiltinVariableEntry(code::bv_depth);
+  const code::VariableGetter getter = depth->getter;
+  const code::VariableSetter setter = depth->setter;
+  const code::RealGetter real = depth->real;
+  code::BindBuiltinVariable(code::bv_depth, getter, setter);
+  EXPECT_EQ(code::BuiltinRealGetter(code::bv_depth), nullptr);
+  code::BindRealGetter(code::bv_depth, real);
+}
+
+TEST(StepFastPaths, BuiltinVariablesInNumericCodeReadAndWriteTheInstance) {
+  TestGame g;
+  g.sprite(0, "spr", 2, 8, 8);
+  auto& a = g.object("obj");
+  a.object.sprite = 0;
+  a.on(ev_create, 0, "hspeed = 3; solid = 1; image_speed = 0");
+  // Reads of built-in variables inside arithmetic and comparisons, and plain assignments to them
+  // (the box follows x, a setter runs for speed), each logged.
+  a.on(ev_step, ev_step_normal,
+       "x = x + hspeed * 2; test_log(x); test_log(bbox_left);"
+       "y = solid + visible * 10 + sprite_index * 100; test_log(y);"
+       "if x > 12 && hspeed >= 3 { test_log('far') }"
+       "speed = 0; test_log(hspeed * 1000 + 7);"
+       "depth = -x; test_log(depth)");
+  g.room("rm").place(0, 10, 0, 100001);
+  g.writer.last_instance_id = 100001;
+  EXPECT_EQ(g.run(2), 2);
+  // Step 1: x = 10 + 6 with hspeed 3; then speed 0 stops the motion. Step 2: x stays 16.
+  const Log expected = {"16", "16", "11", "far", "7", "-16", "16", "16", "11", "7", "-16"};
+  EXPECT_EQ(gameLog(), expected);
+}
+
+TEST(StepFastPaths, AssigningAReadOnlyBuiltinStillFails) {
+  TestGame g;
+  g.object("obj").on(ev_step, ev_step_normal, "bbox_left = 3; test_log('after')");
+  g.room("rm").place(0, 0, 0, 100001);
+  g.writer.last_instance_id = 100001;
+  g.run(1);
+  EXPECT_NE(code::errorState().last.find("Cannot assign to the variable"), std::string::npos)
+      << code::errorState().last;
+  EXPECT_NE(code::errorState().last.find("Step Event\r\nfor object obj"), std::string::npos)
+      << code::errorState().last;
+}
+
+TEST(StepFastPaths, OneActionEventsKeepTheActionNumberAndRelativeFlag) {
+  TestGame g;
+  auto& a = g.object("obj");
+  CAction relative = CodeAction("test_log(string(event_action) + ' ' + string(argument_relative))");
+  relative.mayBeRelative = true;
+  relative.relative = true;
+  a.action(ev_step, ev_step_normal, relative);
+  // Two actions take the executor's walk; the second reports its own number.
+  a.on(ev_step, ev_step_end, "test_log('first')");
+  a.on(ev_step, ev_step_end, "test_log(string(event_action) + ' ' + string(argument_relative))");
+  g.room("rm").place(0, 0, 0, 100001);
+  g.writer.last_instance_id = 100001;
+  EXPECT_EQ(g.run(1), 1);
+  const Log expected = {"0 1", "first", "1 0"};
+  EXPECT_EQ(gameLog(), expected);
+}
+
+}  // namespace
+}  // namespace qv::world

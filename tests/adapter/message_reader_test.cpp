@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "support/mutations.h"
+
 namespace {
 
 using qv::adapter::FrameMessage;
@@ -101,16 +103,7 @@ TEST(MessageReader, MutatedStreamsStayBounded) {
                            FrameMessage("{\"seq\":2}");
   std::mt19937 random(30);
   for (int k = 0; k < 5000; ++k) {
-    std::string m = good;
-    for (int j = int(random() % 4); j >= 0 && !m.empty(); --j) {
-      const size_t at = random() % m.size();
-      switch (random() % 4) {
-        case 0: m[at] = char(random()); break;
-        case 1: m.erase(at, 1); break;
-        case 2: m.insert(at, 1, "0123456789:\r\n "[random() % 15]); break;
-        default: m.resize(at); break;
-      }
-    }
+    const std::string m = qv::testing::Mutate(good, random, "0123456789:\r\n ");
     MessageReader reader;
     std::string out;
     const size_t piece = 1 + random() % 64;

@@ -15,6 +15,7 @@
 #include "graphics/d3d.h"
 #include "graphics/d3d_model.h"
 #include "graphics/d3dx.h"
+#include "support/mutations.h"
 #include "system/secure_mode.h"
 
 namespace qv::graphics {
@@ -485,16 +486,7 @@ TEST(D3DModelFile, MutatedFilesStayBoundedAndWhatIsReadWritesBack) {
                            "11 0 0 0 10 10 10 1 1 1 24.5\r\n";
   std::mt19937 random(26);
   for (int k = 0; k < 3000; ++k) {
-    std::string m = good;
-    for (int j = int(random() % 4); j >= 0 && !m.empty(); --j) {
-      const size_t at = random() % m.size();
-      switch (random() % 4) {
-        case 0: m[at] = char(random()); break;
-        case 1: m.erase(at, 1); break;
-        case 2: m.insert(at, 1, "0123456789 .-eE\n"[random() % 16]); break;
-        default: m.resize(at); break;
-      }
-    }
+    const std::string m = qv::testing::Mutate(good, random, "0123456789 .-eE\n");
     std::vector<ModelEntry> entries;
     ReadModelText(reinterpret_cast<const uint8_t*>(m.data()), m.size(), entries);
     ASSERT_LE(entries.size(), MaxModelEntries(m.size())) << m;

@@ -9,6 +9,7 @@
 #include "data/stream.h"
 #include "windows/game_information.h"
 #include "support/golden.h"
+#include "support/mutations.h"
 #include "support/whole_file.h"
 #include "windows/information_window.h"
 #include "windows/rich_text.h"
@@ -174,18 +175,8 @@ TEST(RichText, MutatedDocumentsKeepToTheirBounds) {
     seeds.push_back(qv::testing::ReadWholeFile(entry.path()));
   ASSERT_GE(seeds.size(), 3u);
   std::mt19937 random(20261211);
-  const char marks[] = {'{', '}', '\\', '\'', ' ', '0', '9', '-', 'u', 'f', 's'};
   for (int round = 0; round < 4000; ++round) {
-    std::string doc = seeds[random() % seeds.size()];
-    for (int edits = 1 + int(random() % 8); edits > 0 && !doc.empty(); --edits) {
-      const size_t at = random() % doc.size();
-      switch (random() % 4) {
-        case 0: doc[at] = static_cast<char>(random()); break;
-        case 1: doc.insert(at, 1, marks[random() % sizeof marks]); break;
-        case 2: doc.erase(at, 1 + random() % 4); break;
-        default: doc.resize(at); break;
-      }
-    }
+    const std::string doc = qv::testing::Mutate(seeds[random() % seeds.size()], random, "{}\\' 09-ufs", 8);
     size_t characters = 0, runs = 0;
     const auto paragraphs = ReadRichText(doc);
     for (const RichParagraph& p : paragraphs) {

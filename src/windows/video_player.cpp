@@ -46,6 +46,11 @@ constexpr double kPicturesAhead = 4.0;
 constexpr size_t kMaxHeldPictureBytes = size_t{128} << 20;
 // Between two blocks of the mixer the clock moves with the caller's time by at most this.
 constexpr double kMaxInterpolation = 0.05;
+// Decoder steps one advance may take at the most. Playing a file needs a few hundred at its start
+// (pictures and sound decoded ahead) and a handful afterwards; a damaged file whose pictures never
+// get ahead of the clock (passes of a looping file that last a millisecond) could otherwise keep
+// the game waiting for ever. Past the bound the pictures show late rather than the game stopping.
+constexpr int kMaxDecodesPerAdvance = 4096;
 // Sound that arrives this close to where the queued sound ends is joined without a gap or a cut.
 constexpr double kJoinTolerance = 0.02;
 
@@ -130,7 +135,7 @@ class FilePlayer final : public VideoPlayer {
   // Decodes until the first picture after `now` is known and enough sound is queued.
   void pump(double now) {
     feedStream();
-    while (!ended_) {
+    for (int steps = 0; !ended_ && steps < kMaxDecodesPerAdvance; ++steps) {
       const bool needPicture = pictures_.empty() || pictures_.back().time <= now;
       const bool needSound = stream_ && soundAhead() < static_cast<size_t>(kSoundAhead * kRate) &&
                              pictures_.size() < maxPictures_ &&
@@ -149,6 +154,7 @@ class FilePlayer final : public VideoPlayer {
     double soundTime = 0;
     switch (decoder_->decode(picture, soundBlock_, soundTime)) {
       case platform::VideoDecoder::Output::kPicture:
+        picture.time = std::max(picture.time, 0.0);  // a picture stamped before the pass starts it
         passEnd_ = std::max(passEnd_, picture.time + decoder_->frameDuration());
         picture.time += loopBase_;
         passHasPicture_ = true;

@@ -14,13 +14,19 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// A dialog that changes by itself (a video) is drawn again at most this often: the runner looks
+// after these dialogs in its waits between steps, far more often than a picture changes.
+constexpr auto kRedrawInterval = std::chrono::milliseconds(16);
+
 struct OpenDialog {
   std::unique_ptr<ModalDialog> dialog;
   std::unique_ptr<platform::SideWindow> window;  // none headless
-  Clock::time_point opened;
+  Clock::time_point opened, drawn;
 
   void draw() {
-    if (window) window->present(dialog->render().pixels);
+    if (!window) return;
+    window->present(dialog->render().pixels);
+    drawn = Clock::now();
   }
 };
 
@@ -42,9 +48,9 @@ bool service(OpenDialog& d) {
     if (changed) d.draw();
   }
   if (!d.dialog->ticking()) return false;
-  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - d.opened).count();
-  if (d.dialog->tick(elapsed)) return true;
-  d.draw();  // a video's next picture
+  const Clock::time_point now = Clock::now();
+  if (d.dialog->tick(std::chrono::duration_cast<std::chrono::milliseconds>(now - d.opened).count())) return true;
+  if (now - d.drawn >= kRedrawInterval) d.draw();  // a video's next picture
   return false;
 }
 

@@ -34,3 +34,35 @@ TEST(BlockedSequence, MatchesVector) {
   seq.clear();
   EXPECT_TRUE(seq.empty());
 }
+
+// A sequence filled in order is read by division until it is edited away from its end; both
+// access paths must agree with the reference through appends, erases at the end, a clear and
+// refill, and then edits in the middle.
+TEST(BlockedSequence, MatchesVectorWhenEditedMostlyAtTheEnd) {
+  qv::datastructures::BlockedSequence<int> seq;
+  std::vector<int> ref;
+  qv::code::RandomSetSeed(11);
+  auto check = [&](int step) {
+    ASSERT_EQ(seq.size(), ref.size());
+    for (size_t i = 0; i < ref.size(); ++i) ASSERT_EQ(seq[i], ref[i]) << "step " << step << " at " << i;
+  };
+  for (int round = 0; round < 2; ++round) {
+    for (int step = 0; step < 3000; ++step) {
+      const bool middle = step > 2000 && qv::code::RandomInteger(50) == 0;
+      const bool grow = ref.empty() || qv::code::RandomInteger(5) != 0;
+      size_t pos = middle ? qv::code::RandomInteger(static_cast<uint32_t>(ref.size())) : ref.size();
+      if (grow) {
+        seq.insert(pos, step);
+        ref.insert(ref.begin() + static_cast<std::ptrdiff_t>(pos), step);
+      } else {
+        if (!middle) --pos;
+        seq.erase(pos);
+        ref.erase(ref.begin() + static_cast<std::ptrdiff_t>(pos));
+      }
+      if (step % 100 == 0 || middle) check(step);
+    }
+    check(-1);
+    seq.clear();
+    ref.clear();
+  }
+}

@@ -707,19 +707,30 @@ inline bool constantCaseMatches(const RValue& value, const Node* label) {
 constexpr size_t kScanFailed = ~size_t{0};
 size_t scanCases(const Node* n, Frame& f, const RValue& value);
 
+// The statement after a case table's start for a real value, or 0 for none.
+inline size_t tableStart(const Node* n, double value) {
+  const size_t start = static_cast<size_t>(n->cases->startForReal(value));
+  return start != 0 ? start + 1 : 0;
+}
+
 int execSwitch(const Node* n, Frame& f, RValue& slot) {
-  RValue value;
   const Node* subject = n->child(0);
-  double d;
-  if (subject->program && RunNumeric(*subject->program, f, d)) value.real = d;
-  else if (!eval(subject, f, value)) return -1;
   size_t start = 0;
-  if (n->cases && value.kind == ty_real) {
-    start = static_cast<size_t>(n->cases->startForReal(value.real));
-    if (start != 0) ++start;
+  double d;
+  const bool real = subject->program && RunNumeric(*subject->program, f, d);
+  // A real subject with a case table needs no value of its own.
+  if (real && n->cases) {
+    start = tableStart(n, d);
   } else {
-    start = scanCases(n, f, value);
-    if (start == kScanFailed) return -1;
+    RValue value;
+    if (real) value.real = d;
+    else if (!eval(subject, f, value)) return -1;
+    if (n->cases && value.kind == ty_real) {
+      start = tableStart(n, value.real);
+    } else {
+      start = scanCases(n, f, value);
+      if (start == kScanFailed) return -1;
+    }
   }
   if (start == 0) return 0;
   for (size_t i = start; i < n->children.size(); ++i) {

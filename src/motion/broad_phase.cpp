@@ -34,13 +34,11 @@ BoxGrid::CellRange BoxGrid::cellsOf(const Area& a) const {
 
 void BoxGrid::Build(const std::vector<world::CInstance*>& members, int32_t roomWidth, int32_t roomHeight) {
   std::vector<Area> boxes(members.size());
-  positions_.clear();
-  positions_.reserve(members.size());
   for (size_t k = 0; k < members.size(); ++k) {
     const world::CInstance& in = *members[k];
     boxes[k] = {in.bboxLeft, in.bboxTop, in.bboxRight, in.bboxBottom};
-    positions_.emplace(&in, static_cast<uint32_t>(k));
   }
+  positions_.Assign(members);
   Build(std::move(boxes), roomWidth, roomHeight);
 }
 
@@ -110,8 +108,8 @@ void BoxGrid::Move(uint32_t k, const Area& box) {
 }
 
 void BoxGrid::Follow(const world::CInstance& in) {
-  const auto it = positions_.find(&in);
-  if (it != positions_.end()) Move(it->second, {in.bboxLeft, in.bboxTop, in.bboxRight, in.bboxBottom});
+  const int64_t k = positions_.Find(&in);
+  if (k >= 0) Move(static_cast<uint32_t>(k), {in.bboxLeft, in.bboxTop, in.bboxRight, in.bboxBottom});
 }
 
 void BoxGrid::Query(const Area& area, std::vector<uint32_t>& out) {

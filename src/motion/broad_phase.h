@@ -11,8 +11,9 @@
 
 #include <cstdint>
 #include <functional>
-#include <unordered_map>
 #include <vector>
+
+#include "motion/member_positions.h"
 
 namespace qv::world {
 class CInstance;
@@ -50,7 +51,7 @@ class BoxGrid {
   void remove(uint32_t k);
 
   std::vector<Area> boxes_;
-  std::unordered_map<const world::CInstance*, uint32_t> positions_;
+  MemberPositions positions_;
   int64_t originX_ = 0, originY_ = 0, cellSize_ = 1;
   int32_t columns_ = 1, rows_ = 1;
   std::vector<std::vector<uint32_t>> cells_;  // column-major: column * rows + row

@@ -19,8 +19,10 @@ std::vector<uint32_t>& candidates() {
 }
 
 // Walks `size` entries of a list through `at`, or only the grid's candidates when there is one.
-template <class At>
-world::CInstance* walk(BoxGrid* grid, const Area* area, size_t size, At at, const InstanceTest& test) {
+// The test is a template argument: it is called once per candidate, so it is inlined rather than
+// reached through a function object.
+template <class At, class Test>
+world::CInstance* walk(BoxGrid* grid, const Area* area, size_t size, At at, const Test& test) {
   if (grid && area) {
     std::vector<uint32_t> found;
     found.swap(candidates());  // a test never searches, but keep the buffer safe if one did
@@ -52,7 +54,8 @@ struct NamedList {
   const std::vector<world::CInstance*>* objectList = nullptr;
   BoxGrid* grid = nullptr;
 
-  world::CInstance* find(const Area* area, const InstanceTest& test) const {
+  template <class Test>
+  world::CInstance* find(const Area* area, const Test& test) const {
     if (object == kAll) {
       auto& list = room->instances;
       return walk(grid, area, list.size(), [&](size_t k) { return list[k].get(); }, test);

@@ -664,10 +664,13 @@ class Compiler {
     switch (n.kind) {
       case nk_constant: n.numeric = n.value.isReal(); break;
       case nk_fixed_variable:
-        // Built-in variables count when they are plain real fields of the executing instance.
-        n.numeric = n.slot >= 0 || ((n.id >= kUserVariableBase || isArgument(n.id) ||
-                                     (n.id < kBuiltinVariableLimit && BuiltinRealGetter(n.id))) &&
-                                    (n.instance == -1 || n.instance == -6));
+        // Built-in variables count when they are plain real fields of the executing instance or
+        // of the other one (`other.x`).
+        n.numeric = n.slot >= 0 ||
+                    ((n.id >= kUserVariableBase || isArgument(n.id) ||
+                      (n.id < kBuiltinVariableLimit && BuiltinRealGetter(n.id))) &&
+                     (n.instance == -1 || n.instance == -6)) ||
+                    (n.id < kBuiltinVariableLimit && !isArgument(n.id) && BuiltinRealGetter(n.id) && n.instance == -2);
         break;
       case nk_binary:
         n.numeric = numericOperator(n.id) && n.children[0]->numeric && n.children[1]->numeric;

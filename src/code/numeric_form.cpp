@@ -83,6 +83,12 @@ double numBuiltin(const NumNode& n, Frame& f) {
   return get ? get(f.self) : notDone(f);
 }
 
+// The same field of the other instance (`other.x`).
+double numOtherBuiltin(const NumNode& n, Frame& f) {
+  const RealGetter get = BuiltinRealGetter(n.slot);
+  return get && f.other ? get(f.other) : notDone(f);
+}
+
 double numNegate(const NumNode& n, Frame& f) { return -run(n.a, f); }
 
 // An element of an own array: one index in `a`, a second one in `b` when there is one.
@@ -203,7 +209,7 @@ const NumNode* build(const Node& n, NumericForm& p) {
         node.fn = &numArgument;
         node.slot = n.id - bv_argument0;
       } else if (n.id < kBuiltinVariableLimit) {
-        node.fn = &numBuiltin;
+        node.fn = n.instance == -2 ? &numOtherBuiltin : &numBuiltin;
         node.slot = n.id;
       } else {
         node.fn = &numOwn;

@@ -1,6 +1,7 @@
 // The numeric form of a subtree: a tree of small functions on doubles, one per node, built once
 // after the check pass for subtrees made only of real constants, plain locals, own variables,
-// script arguments, elements of own arrays with such indices, unary minus and the operators
+// script arguments, built-in real fields of the executing or the other instance, elements of own
+// arrays with such indices, unary minus and the operators
 // + - * / div mod < <= > >= == != && ||.
 //
 // Running it reads variables and has no other effect. Whenever an operand is not a real, a

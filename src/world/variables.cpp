@@ -75,6 +75,8 @@ template <int32_t CInstance::*Field>
 double integerField(code::CInstanceBase* in) {
   return static_cast<double>(AsInstance(in)->*Field);
 }
+double idField(code::CInstanceBase* in) { return static_cast<double>(AsInstance(in)->id); }
+double objectIndexField(code::CInstanceBase* in) { return static_cast<double>(AsInstance(in)->objectIndex); }
 
 QV_SETTER_FIELD(x, x, world::SetPosition(*in, v.real, in->y))
 QV_SETTER_FIELD(y, y, world::SetPosition(*in, in->x, v.real))
@@ -332,6 +334,8 @@ void BindWorldVariables() {
   BindRealGetter(bv_sprite_index, &integerField<&CInstance::spriteIndex>);
   BindRealGetter(bv_mask_index, &integerField<&CInstance::maskIndex>);
   BindRealGetter(bv_timeline_index, &integerField<&CInstance::timelineIndex>);
+  BindRealGetter(bv_id, &idField);
+  BindRealGetter(bv_object_index, &objectIndexField);
 }
 
 void SetLives(int32_t lives) {

@@ -29,6 +29,8 @@ TEST(StepFastPaths, RealGettersGiveWhatTheGettersGive) {
     *d = next;
     next += 1.5;
   }
+  in.id = 100005;
+  in.objectIndex = 4;
   in.spriteIndex = 7;
   in.maskIndex = -3;
   in.timelineIndex = 11;
@@ -45,7 +47,7 @@ TEST(StepFastPaths, RealGettersGiveWhatTheGettersGive) {
     ASSERT_TRUE(value.isReal()) << code::BuiltinVariableName(id);
     EXPECT_EQ(real(&in), value.real) << code::BuiltinVariableName(id);
   }
-  EXPECT_GE(withRealGetter, 26);
+  EXPECT_GE(withRealGetter, 28);
   // Binding a variable again drops its real getter: the new getter may read something else.
   const code::BuiltinVariable* depth = code::BuiltinVariableEntry(code::bv_depth);
   const code::VariableGetter getter = depth->getter;
@@ -75,6 +77,22 @@ TEST(StepFastPaths, BuiltinVariablesInNumericCodeReadAndWriteTheInstance) {
   EXPECT_EQ(g.run(2), 2);
   // Step 1: x = 10 + 6 with hspeed 3; then speed 0 stops the motion. Step 2: x stays 16.
   const Log expected = {"16", "16", "11", "far", "7", "-16", "16", "16", "11", "7", "-16"};
+  EXPECT_EQ(gameLog(), expected);
+}
+
+// `other.x` and `other.id` in numeric code read the other instance, as the walk does.
+TEST(StepFastPaths, OtherBuiltinsInNumericCodeReadTheOtherInstance) {
+  TestGame g;
+  g.object("obj_a").on(ev_step, ev_step_normal,
+                       "with (obj_b) { test_log(x - other.x + (other.id - id) * 10 + other.object_index * 1000 + "
+                       "object_index * 100);"
+                       "if id != other.id && other.x < x { test_log('other is left') } }");
+  g.object("obj_b");
+  g.room("rm").place(0, 5, 0, 100001).place(1, 7, 0, 100002);
+  g.writer.last_instance_id = 100002;
+  EXPECT_EQ(g.run(1), 1);
+  // 7 - 5 + (100001 - 100002) * 10 + 0 * 1000 + 1 * 100
+  const Log expected = {"92", "other is left"};
   EXPECT_EQ(gameLog(), expected);
 }
 

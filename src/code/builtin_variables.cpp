@@ -9,18 +9,16 @@
 
 namespace qv::code {
 
-namespace {
-
-BuiltinVariable* table() {
-  static BuiltinVariable entries[] = {
+constinit BuiltinVariable g_builtinVariables[kBuiltinVariableCount] = {
 #define QV_TABLE_ENTRY(name, writable) {#name, writable, nullptr, nullptr, nullptr},
 #include "code/builtin_variable_catalogue.h"
-      QV_BUILTIN_VARIABLES(QV_TABLE_ENTRY)
+    QV_BUILTIN_VARIABLES(QV_TABLE_ENTRY)
 #undef QV_TABLE_ENTRY
-  };
-  static_assert(sizeof(entries) / sizeof(entries[0]) == kBuiltinVariableCount);
-  return entries;
-}
+};
+
+namespace {
+
+BuiltinVariable* table() { return g_builtinVariables; }
 
 const std::unordered_map<std::string_view, int32_t>& nameIndex() {
   static const std::unordered_map<std::string_view, int32_t> index = [] {
@@ -165,9 +163,6 @@ bool BindRealGetter(int32_t id, RealGetter getter) {
   return true;
 }
 
-RealGetter BuiltinRealGetter(int32_t id) {
-  return id >= 0 && id < kBuiltinVariableCount ? table()[id].real : nullptr;
-}
 
 bool ReadBuiltinVariable(int32_t id, CInstanceBase* instance, int32_t index, RValue& out) {
   const BuiltinVariable* v = BuiltinVariableEntry(id);

@@ -56,8 +56,13 @@ bool BindBuiltinVariable(std::string_view name, VariableGetter getter, VariableS
 // The real getter of a bound variable (the getter must give the same value); false for an
 // unknown id. Code compiled afterwards reads the variable in its numeric forms.
 bool BindRealGetter(int32_t id, RealGetter getter);
+// The table by id, at namespace scope so that the real getters are reached inline: numeric
+// forms look one up on every read (a binding made later must take effect).
+extern BuiltinVariable g_builtinVariables[kBuiltinVariableCount];
 // The real getter of an id, or nullptr.
-RealGetter BuiltinRealGetter(int32_t id);
+inline RealGetter BuiltinRealGetter(int32_t id) {
+  return id >= 0 && id < kBuiltinVariableCount ? g_builtinVariables[id].real : nullptr;
+}
 
 // Reading and writing through the table (the read-only check comes first on writes).
 bool ReadBuiltinVariable(int32_t id, CInstanceBase* instance, int32_t index, RValue& out);

@@ -1131,6 +1131,28 @@ int runSetBuiltin(const Node* n, Frame& f, RValue& slot) {
   return 0;
 }
 
+// `builtin op= numeric` for a plain real field of the executing instance (`x += v`): the value,
+// then the field through its real getter, then the setter, in the order of the general
+// assignment; anything else (a read-only variable, an operator that fails) takes the general path.
+template <int Op>
+int runUpdateBuiltin(const Node* n, Frame& f, RValue& slot) {
+  const Node* target = n->child(0);
+  const BuiltinVariable* entry = BuiltinVariableEntry(target->id);
+  double d;
+  if (entry && entry->real && entry->writable && !(target->instance == -6 && IsDeclaredGlobal(target->id)) &&
+      numericValue(n->child(1), f, d)) {
+    double r = entry->real(f.self);
+    if (update<Op>(r, d)) {
+      setReal(slot, r);
+      RValue value;
+      setReal(value, r);
+      if (!WriteBuiltinVariable(target->id, f.self, 0, value)) return fail(f, n->position, "Cannot assign to the variable") ? 0 : -1;
+      return 0;
+    }
+  }
+  return execAssign(n, f, slot);
+}
+
 // A numeric index in 0..31999, or false.
 inline bool numericIndex(const Node* i, Frame& f, int64_t& out) {
   double d;
@@ -1200,6 +1222,10 @@ template <int Op>
 struct PickUpdateOwn {
   static constexpr StatementFn fn = &runUpdateOwn<Op>;
 };
+template <int Op>
+struct PickUpdateBuiltin {
+  static constexpr StatementFn fn = &runUpdateBuiltin<Op>;
+};
 
 StatementFn assignmentFunction(const Node& n) {
   const Node& target = *n.children[0];
@@ -1211,7 +1237,7 @@ StatementFn assignmentFunction(const Node& n) {
     const bool own = target.id >= kUserVariableBase && (target.instance == -1 || target.instance == -6);
     if (own) return n.id == tk_assign ? &runSetOwn : byOperator<PickUpdateOwn>(n.id);
     const bool builtin = target.id < kBuiltinVariableLimit && (target.instance == -1 || target.instance == -6);
-    if (builtin && n.id == tk_assign) return &runSetBuiltin;
+    if (builtin) return n.id == tk_assign ? &runSetBuiltin : byOperator<PickUpdateBuiltin>(n.id);
     return nullptr;
   }
   if (target.kind == nk_variable && n.id == tk_assign && target.numeric && target.children.size() > 1) {

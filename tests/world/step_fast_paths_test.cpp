@@ -71,12 +71,16 @@ TEST(StepFastPaths, BuiltinVariablesInNumericCodeReadAndWriteTheInstance) {
        "y = solid + visible * 10 + sprite_index * 100; test_log(y);"
        "if x > 12 && hspeed >= 3 { test_log('far') }"
        "speed = 0; test_log(hspeed * 1000 + 7);"
-       "depth = -x; test_log(depth)");
+       "depth = -x; test_log(depth);"
+       "x -= 1; x += 1; x *= 2; x /= 2; test_log(bbox_left); image_angle += 30; image_angle += 30; test_log(image_angle);"
+       "hspeed /= 0; test_log('not reached')");
   g.room("rm").place(0, 10, 0, 100001);
   g.writer.last_instance_id = 100001;
   EXPECT_EQ(g.run(2), 2);
-  // Step 1: x = 10 + 6 with hspeed 3; then speed 0 stops the motion. Step 2: x stays 16.
-  const Log expected = {"16", "16", "11", "far", "7", "-16", "16", "16", "11", "7", "-16"};
+  // Step 1: x = 10 + 6 with hspeed 3; then speed 0 stops the motion. Step 2: x stays 16. The
+  // compound assignments move the box with x; a division by 0 ends the event with its error.
+  const Log expected = {"16", "16", "11", "far", "7", "-16", "16", "60",
+                        "16", "16", "11", "7", "-16", "16", "120"};
   EXPECT_EQ(gameLog(), expected);
 }
 
@@ -97,15 +101,17 @@ TEST(StepFastPaths, OtherBuiltinsInNumericCodeReadTheOtherInstance) {
 }
 
 TEST(StepFastPaths, AssigningAReadOnlyBuiltinStillFails) {
-  TestGame g;
-  g.object("obj").on(ev_step, ev_step_normal, "bbox_left = 3; test_log('after')");
-  g.room("rm").place(0, 0, 0, 100001);
-  g.writer.last_instance_id = 100001;
-  g.run(1);
-  EXPECT_NE(code::errorState().last.find("Cannot assign to the variable"), std::string::npos)
-      << code::errorState().last;
-  EXPECT_NE(code::errorState().last.find("Step Event\r\nfor object obj"), std::string::npos)
-      << code::errorState().last;
+  for (const char* code : {"bbox_left = 3; test_log('after')", "id += 1; test_log('after')"}) {
+    TestGame g;
+    g.object("obj").on(ev_step, ev_step_normal, code);
+    g.room("rm").place(0, 0, 0, 100001);
+    g.writer.last_instance_id = 100001;
+    g.run(1);
+    EXPECT_NE(code::errorState().last.find("Cannot assign to the variable"), std::string::npos)
+        << code << ": " << code::errorState().last;
+    EXPECT_NE(code::errorState().last.find("Step Event\r\nfor object obj"), std::string::npos)
+        << code << ": " << code::errorState().last;
+  }
 }
 
 TEST(StepFastPaths, OneActionEventsKeepTheActionNumberAndRelativeFlag) {

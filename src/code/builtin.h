@@ -38,10 +38,16 @@ using BuiltinHandler = void (*)(BuiltinCall& call);
 inline constexpr int kAnyArguments = -1;
 inline constexpr int kMaxArguments = 16;
 
+// The same function on real arguments, for numeric code: it has no effect, gives the handler's
+// result, and returns false where the handler would report an error (the handler then runs and
+// reports it). Only functions of their arguments alone have one.
+using RealForm = bool (*)(const double* args, int count, double& out);
+
 struct BuiltinFunction {
   const char* name;
   BuiltinHandler handler;
   int argumentCount;
+  RealForm real = nullptr;
 };
 
 using BuiltinFamily = std::span<const BuiltinFunction>;

@@ -37,7 +37,8 @@ struct Node {
   int32_t position = 0;  // 1-based position of the token that began the node
   int32_t slot = -1;     // local variables with a fixed local prefix: their slot in the frame
   int32_t depth = 1;     // height of the subtree (bounded, see kMaxTreeDepth)
-  // A subtree of real constants, plain locals or own variables and side-effect-free operators:
+  // A subtree of real constants, plain locals or own variables, side-effect-free operators and
+  // calls of built-in functions with a real form:
   // the interpreter may try it on doubles alone and fall back to the full walk (nothing is
   // evaluated twice that could be observed).
   bool numeric = false;

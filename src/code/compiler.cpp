@@ -678,6 +678,14 @@ class Compiler {
       case nk_unary:
         n.numeric = n.id == tk_minus && n.children[0]->numeric;
         break;
+      case nk_call: {
+        // A built-in function with a real form, on numeric arguments.
+        const BuiltinFunction* fn = n.id >= 0 && n.id < kScriptIndexBase ? BuiltinEntry(n.id) : nullptr;
+        bool ok = fn && fn->real && !n.children.empty() && n.children.size() <= size_t{kMaxArguments};
+        for (const Node* c : n.children) ok = ok && c->numeric;
+        n.numeric = ok;
+        break;
+      }
       case nk_variable: {
         // An array element of the executing instance's own variable, with numeric indices.
         const Node& prefix = *n.children[0];

@@ -1,5 +1,5 @@
-// Mathematics family. Sections: types; random numbers; arithmetic; functions with domain checks;
-// aggregates; geometry; the registration table.
+// Mathematics family. Sections: types; random numbers; the real forms of numeric code;
+// arithmetic; functions with domain checks; aggregates; geometry; the registration table.
 #include "code/math_builtins.h"
 
 #include <cmath>
@@ -47,18 +47,47 @@ void Choose(BuiltinCall& c) {
   c.result = c.args[RandomInteger(static_cast<uint32_t>(c.argc))];
 }
 
+// ---- real forms: numeric code calls these on real arguments directly (RealForm)
+
+template <double (*F)(double)>
+bool realOf1(const double* a, int, double& out) {
+  out = F(a[0]);
+  return true;
+}
+template <double (*F)(double, double)>
+bool realOf2(const double* a, int, double& out) {
+  out = F(a[0], a[1]);
+  return true;
+}
+// The domain-checked functions below: a result that is not finite is the handler's error.
+template <double (*F)(double)>
+bool finiteOf1(const double* a, int, double& out) {
+  out = F(a[0]);
+  return std::isfinite(out);
+}
+template <double (*F)(double, double)>
+bool finiteOf2(const double* a, int, double& out) {
+  out = F(a[0], a[1]);
+  return std::isfinite(out);
+}
+template <double (*F)(double)>
+void unary(BuiltinCall& c) { c.result = F(c.real(0)); }
+
 // ---- arithmetic
 
-void Abs(BuiltinCall& c) { c.result = std::fabs(c.real(0)); }
-void Sqr(BuiltinCall& c) { c.result = c.real(0) * c.real(0); }
-void Frac(BuiltinCall& c) { c.result = c.real(0) - std::trunc(c.real(0)); }
-void Round(BuiltinCall& c) { c.result = std::nearbyint(c.real(0)); }
-void Floor(BuiltinCall& c) { c.result = floorToInt32(c.real(0)); }
-void Ceil(BuiltinCall& c) { c.result = truncToInt32(std::ceil(c.real(0))); }
-void Sign(BuiltinCall& c) {
-  double x = c.real(0);
-  c.result = x <= -1e-13 ? -1.0 : x < 1e-13 ? 0.0 : 1.0;
-}
+double absOf(double x) { return std::fabs(x); }
+double sqrOf(double x) { return x * x; }
+double fracOf(double x) { return x - std::trunc(x); }
+double roundOf(double x) { return std::nearbyint(x); }
+double floorOf(double x) { return floorToInt32(x); }
+double ceilOf(double x) { return truncToInt32(std::ceil(x)); }
+double signOf(double x) { return x <= -1e-13 ? -1.0 : x < 1e-13 ? 0.0 : 1.0; }
+double sinOf(double x) { return std::sin(x); }
+double cosOf(double x) { return std::cos(x); }
+double tanOf(double x) { return std::tan(x); }
+double degToRad(double x) { return x * kPi / 180; }
+double radToDeg(double x) { return x * 180 / kPi; }
+
 void Sqrt(BuiltinCall& c) {
   if (c.real(0) < 0) {
     ReportActionError("Cannot apply sqrt to negative number.");
@@ -66,11 +95,11 @@ void Sqrt(BuiltinCall& c) {
   }
   c.result = std::sqrt(c.real(0));
 }
-void Sin(BuiltinCall& c) { c.result = std::sin(c.real(0)); }
-void Cos(BuiltinCall& c) { c.result = std::cos(c.real(0)); }
-void Tan(BuiltinCall& c) { c.result = std::tan(c.real(0)); }
-void DegToRad(BuiltinCall& c) { c.result = c.real(0) * kPi / 180; }
-void RadToDeg(BuiltinCall& c) { c.result = c.real(0) * 180 / kPi; }
+bool sqrtReal(const double* a, int, double& out) {
+  if (a[0] < 0) return false;
+  out = std::sqrt(a[0]);
+  return true;
+}
 
 // ---- functions with domain checks: an undefined result (NaN), a pole or an overflow (infinite)
 // reports "Error in function <name>()." and leaves the result 0.
@@ -83,16 +112,27 @@ void checked(BuiltinCall& c, const char* name, double value) {
   c.result = value;
 }
 
-void Exp(BuiltinCall& c) { checked(c, "exp", std::exp(c.real(0))); }
-void Ln(BuiltinCall& c) { checked(c, "ln", std::log(c.real(0))); }
-void Log2(BuiltinCall& c) { checked(c, "log2", std::log2(c.real(0))); }
-void Log10(BuiltinCall& c) { checked(c, "log10", std::log10(c.real(0))); }
-void Logn(BuiltinCall& c) { checked(c, "logn", std::log2(c.real(1)) / std::log2(c.real(0))); }
-void Power(BuiltinCall& c) { checked(c, "power", std::pow(c.real(0), c.real(1))); }
-void ArcSin(BuiltinCall& c) { checked(c, "arcsin", std::asin(c.real(0))); }
-void ArcCos(BuiltinCall& c) { checked(c, "arccos", std::acos(c.real(0))); }
-void ArcTan(BuiltinCall& c) { checked(c, "arctan", std::atan(c.real(0))); }
-void ArcTan2(BuiltinCall& c) { checked(c, "arctan2", std::atan2(c.real(0), c.real(1))); }
+double expOf(double x) { return std::exp(x); }
+double lnOf(double x) { return std::log(x); }
+double log2Of(double x) { return std::log2(x); }
+double log10Of(double x) { return std::log10(x); }
+double lognOf(double n, double x) { return std::log2(x) / std::log2(n); }
+double powerOf(double x, double n) { return std::pow(x, n); }
+double arcSinOf(double x) { return std::asin(x); }
+double arcCosOf(double x) { return std::acos(x); }
+double arcTanOf(double x) { return std::atan(x); }
+double arcTan2Of(double y, double x) { return std::atan2(y, x); }
+
+void Exp(BuiltinCall& c) { checked(c, "exp", expOf(c.real(0))); }
+void Ln(BuiltinCall& c) { checked(c, "ln", lnOf(c.real(0))); }
+void Log2(BuiltinCall& c) { checked(c, "log2", log2Of(c.real(0))); }
+void Log10(BuiltinCall& c) { checked(c, "log10", log10Of(c.real(0))); }
+void Logn(BuiltinCall& c) { checked(c, "logn", lognOf(c.real(0), c.real(1))); }
+void Power(BuiltinCall& c) { checked(c, "power", powerOf(c.real(0), c.real(1))); }
+void ArcSin(BuiltinCall& c) { checked(c, "arcsin", arcSinOf(c.real(0))); }
+void ArcCos(BuiltinCall& c) { checked(c, "arccos", arcCosOf(c.real(0))); }
+void ArcTan(BuiltinCall& c) { checked(c, "arctan", arcTanOf(c.real(0))); }
+void ArcTan2(BuiltinCall& c) { checked(c, "arctan2", arcTan2Of(c.real(0), c.real(1))); }
 
 // ---- aggregates
 
@@ -120,6 +160,16 @@ void pickExtreme(BuiltinCall& c, int count) {
 }
 void Min(BuiltinCall& c) { pickExtreme<false>(c, c.argc); }
 void Max(BuiltinCall& c) { pickExtreme<true>(c, c.argc); }
+// The same walk over reals.
+template <bool kMax>
+bool extremeReal(const double* a, int count, double& out) {
+  out = 0.0;
+  if (count == 0) return true;
+  out = a[0];
+  for (int i = 1; i < count; ++i)
+    if (kMax ? a[i] > out : a[i] < out) out = a[i];
+  return true;
+}
 
 // A string argument counts as 0 in sums and ranks.
 double numeric(const RValue& v) { return v.isReal() ? v.real : 0.0; }
@@ -130,35 +180,60 @@ void Mean(BuiltinCall& c) {
   for (int i = 0; i < c.argc; ++i) sum += numeric(c.args[i]);
   c.result = sum / c.argc;
 }
+bool meanReal(const double* a, int count, double& out) {
+  out = 0.0;
+  if (count == 0) return true;
+  double sum = 0;
+  for (int i = 0; i < count; ++i) sum += a[i];
+  out = sum / count;
+  return true;
+}
 
 // The first argument m (in argument order) with fewer than half of the arguments below it and at
 // least half at most it; half is count / 2 unrounded. Sixteen arguments at most: quadratic is fine.
-void Median(BuiltinCall& c) {
-  double half = c.argc / 2.0;
-  for (int i = 0; i < c.argc; ++i) {
-    double m = numeric(c.args[i]);
+template <class Value>
+int medianAt(const Value& valueOf, int count) {
+  double half = count / 2.0;
+  for (int i = 0; i < count; ++i) {
+    double m = valueOf(i);
     int below = 0, atMost = 0;
-    for (int j = 0; j < c.argc; ++j) {
-      double x = numeric(c.args[j]);
+    for (int j = 0; j < count; ++j) {
+      double x = valueOf(j);
       below += x < m;
       atMost += x <= m;
     }
-    if (below < half && atMost >= half) {
-      c.result = c.args[i];
-      return;
-    }
+    if (below < half && atMost >= half) return i;
   }
+  return -1;
+}
+void Median(BuiltinCall& c) {
+  const int i = medianAt([&](int k) { return numeric(c.args[k]); }, c.argc);
+  if (i >= 0) c.result = c.args[i];
+}
+bool medianReal(const double* a, int count, double& out) {
+  const int i = medianAt([&](int k) { return a[k]; }, count);
+  out = i >= 0 ? a[i] : 0.0;
+  return true;
 }
 
 // ---- geometry
 
-void PointDistanceFn(BuiltinCall& c) {
-  double dx = c.real(2) - c.real(0), dy = c.real(3) - c.real(1);
-  c.result = std::sqrt(dx * dx + dy * dy);
+double pointDistance(double x1, double y1, double x2, double y2) {
+  double dx = x2 - x1, dy = y2 - y1;
+  return std::sqrt(dx * dx + dy * dy);
 }
+void PointDistanceFn(BuiltinCall& c) { c.result = pointDistance(c.real(0), c.real(1), c.real(2), c.real(3)); }
 void PointDirectionFn(BuiltinCall& c) { c.result = PointDirection(c.real(0), c.real(1), c.real(2), c.real(3)); }
 void LengthDirXFn(BuiltinCall& c) { c.result = LengthDirX(c.real(0), c.real(1)); }
 void LengthDirYFn(BuiltinCall& c) { c.result = LengthDirY(c.real(0), c.real(1)); }
+bool pointDistanceReal(const double* a, int, double& out) {
+  out = pointDistance(a[0], a[1], a[2], a[3]);
+  return true;
+}
+bool pointDirectionReal(const double* a, int, double& out) {
+  out = PointDirection(a[0], a[1], a[2], a[3]);
+  return true;
+}
 
 double snapToInteger(double r) {
   double n = std::nearbyint(r);
@@ -175,40 +250,40 @@ const BuiltinFunction kMathFunctions[] = {
     {"random_set_seed", RandomSetSeedFn, 1},
     {"random_get_seed", RandomGetSeed, 0},
     {"randomize", RandomizeFn, 0},
-    {"abs", Abs, 1},
-    {"round", Round, 1},
-    {"floor", Floor, 1},
-    {"ceil", Ceil, 1},
-    {"sign", Sign, 1},
-    {"frac", Frac, 1},
-    {"sqrt", Sqrt, 1},
-    {"sqr", Sqr, 1},
-    {"exp", Exp, 1},
-    {"ln", Ln, 1},
-    {"log2", Log2, 1},
-    {"log10", Log10, 1},
-    {"sin", Sin, 1},
-    {"cos", Cos, 1},
-    {"tan", Tan, 1},
-    {"arcsin", ArcSin, 1},
-    {"arccos", ArcCos, 1},
-    {"arctan", ArcTan, 1},
-    {"arctan2", ArcTan2, 2},
-    {"degtorad", DegToRad, 1},
-    {"radtodeg", RadToDeg, 1},
-    {"power", Power, 2},
-    {"logn", Logn, 2},
-    {"min", Min, kAnyArguments},
-    {"max", Max, kAnyArguments},
-    {"min3", Min, 3},
-    {"max3", Max, 3},
-    {"mean", Mean, kAnyArguments},
-    {"median", Median, kAnyArguments},
+    {"abs", unary<absOf>, 1, realOf1<absOf>},
+    {"round", unary<roundOf>, 1, realOf1<roundOf>},
+    {"floor", unary<floorOf>, 1, realOf1<floorOf>},
+    {"ceil", unary<ceilOf>, 1, realOf1<ceilOf>},
+    {"sign", unary<signOf>, 1, realOf1<signOf>},
+    {"frac", unary<fracOf>, 1, realOf1<fracOf>},
+    {"sqrt", Sqrt, 1, sqrtReal},
+    {"sqr", unary<sqrOf>, 1, realOf1<sqrOf>},
+    {"exp", Exp, 1, finiteOf1<expOf>},
+    {"ln", Ln, 1, finiteOf1<lnOf>},
+    {"log2", Log2, 1, finiteOf1<log2Of>},
+    {"log10", Log10, 1, finiteOf1<log10Of>},
+    {"sin", unary<sinOf>, 1, realOf1<sinOf>},
+    {"cos", unary<cosOf>, 1, realOf1<cosOf>},
+    {"tan", unary<tanOf>, 1, realOf1<tanOf>},
+    {"arcsin", ArcSin, 1, finiteOf1<arcSinOf>},
+    {"arccos", ArcCos, 1, finiteOf1<arcCosOf>},
+    {"arctan", ArcTan, 1, finiteOf1<arcTanOf>},
+    {"arctan2", ArcTan2, 2, finiteOf2<arcTan2Of>},
+    {"degtorad", unary<degToRad>, 1, realOf1<degToRad>},
+    {"radtodeg", unary<radToDeg>, 1, realOf1<radToDeg>},
+    {"power", Power, 2, finiteOf2<powerOf>},
+    {"logn", Logn, 2, finiteOf2<lognOf>},
+    {"min", Min, kAnyArguments, extremeReal<false>},
+    {"max", Max, kAnyArguments, extremeReal<true>},
+    {"min3", Min, 3, extremeReal<false>},
+    {"max3", Max, 3, extremeReal<true>},
+    {"mean", Mean, kAnyArguments, meanReal},
+    {"median", Median, kAnyArguments, medianReal},
     {"choose", Choose, kAnyArguments},
-    {"point_distance", PointDistanceFn, 4},
-    {"point_direction", PointDirectionFn, 4},
-    {"lengthdir_x", LengthDirXFn, 2},
-    {"lengthdir_y", LengthDirYFn, 2},
+    {"point_distance", PointDistanceFn, 4, pointDistanceReal},
+    {"point_direction", PointDirectionFn, 4, pointDirectionReal},
+    {"lengthdir_x", LengthDirXFn, 2, realOf2<LengthDirX>},
+    {"lengthdir_y", LengthDirYFn, 2, realOf2<LengthDirY>},
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "code/builtin_variables.h"
 #include "code/frame.h"
 #include "code/operators.h"
+#include "code/registry.h"
 #include "code/rounding.h"
 #include "code/tokens.h"
 
@@ -124,6 +125,19 @@ double numElementAtLocals(const NumNode& n, Frame& f) {
   return realOf(v ? v->getAt(static_cast<size_t>(row), static_cast<size_t>(column)) : nullptr, f);
 }
 
+// A built-in function on real arguments; where its handler would report an error, "not done".
+double numCall(const NumNode& n, Frame& f) {
+  double args[kMaxArguments];
+  for (int32_t i = 0; i < n.slot; ++i) args[i] = run(n.args[i], f);
+  double out;
+  return n.call(args, n.slot, out) ? out : notDone(f);
+}
+double numCall1(const NumNode& n, Frame& f) {
+  const double x = run(n.a, f);
+  double out;
+  return n.call(&x, 1, out) ? out : notDone(f);
+}
+
 template <int Op>
 double numBinary(const NumNode& n, Frame& f) {
   const double l = run(n.a, f);
@@ -220,6 +234,23 @@ const NumNode* build(const Node& n, NumericForm& p) {
       node.fn = &numNegate;
       node.a = build(*n.children[0], p);
       break;
+    case nk_call: {
+      node.call = BuiltinEntry(n.id)->real;
+      node.slot = static_cast<int32_t>(n.children.size());
+      if (n.children.size() == 1) {
+        node.fn = &numCall1;
+        node.a = build(*n.children[0], p);
+        break;
+      }
+      // The arguments' own calls take their rows first; this call's row comes after them.
+      const NumNode* built[kMaxArguments];
+      for (size_t i = 0; i < n.children.size(); ++i) built[i] = build(*n.children[i], p);
+      const size_t row = p.arguments.size();
+      p.arguments.insert(p.arguments.end(), built, built + n.children.size());
+      node.fn = &numCall;
+      node.args = p.arguments.data() + row;
+      break;
+    }
     case nk_variable: {
       node.node = &n;
       bool locals = true;
@@ -272,6 +303,7 @@ std::unique_ptr<NumericForm> BuildNumericForm(const Node& n) {
   if (!n.numeric) return nullptr;
   auto form = std::make_unique<NumericForm>();
   form->nodes.reserve(countNodes(n));
+  form->arguments.reserve(countNodes(n));  // at most one entry per node: the rows never move
   form->root = build(n, *form);
   return form;
 }

@@ -1,7 +1,8 @@
 // The numeric form of a subtree: a tree of small functions on doubles, one per node, built once
 // after the check pass for subtrees made only of real constants, plain locals, own variables,
 // script arguments, built-in real fields of the executing or the other instance, elements of own
-// arrays with such indices, unary minus and the operators
+// arrays with such indices, calls of built-in functions that have a real form (sqrt, sin, max:
+// BuiltinFunction::real) on such arguments, unary minus and the operators
 // + - * / div mod < <= > >= == != && ||.
 //
 // Running it reads variables and has no other effect. Whenever an operand is not a real, a
@@ -15,6 +16,8 @@
 #include <memory>
 #include <vector>
 
+#include "code/builtin.h"
+
 namespace qv::code {
 
 struct Node;
@@ -26,15 +29,18 @@ using NumFn = double (*)(const NumNode& n, Frame& f);
 
 struct NumNode {
   NumFn fn = nullptr;
-  const NumNode* a = nullptr;  // left operand, or the first index
+  const NumNode* a = nullptr;  // left operand, the first index, or a call's only argument
   const NumNode* b = nullptr;  // right operand, or the second index
   double k = 0.0;              // a constant, or a constant right operand
-  int32_t slot = 0;            // a local slot or an argument entry
+  int32_t slot = 0;            // a local slot or an argument entry; a call's argument count
   const Node* node = nullptr;  // own variables and elements: the variable node (its id and cache)
+  RealForm call = nullptr;             // calls: the function
+  const NumNode* const* args = nullptr;  // calls: the arguments, in order
 };
 
 struct NumericForm {
   std::vector<NumNode> nodes;  // reserved before building: nodes point at each other
+  std::vector<const NumNode*> arguments;  // the calls' arguments, each call's in a row (reserved)
   const NumNode* root = nullptr;
 };
 

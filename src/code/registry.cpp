@@ -113,18 +113,18 @@ void EnsureBuiltinsRegistered() {
   for (BuiltinFamily family : c.chosen ? c.families : CoreFamilies()) RegisterFamily(family);
 }
 
-int32_t RegisterFunction(std::string_view name, BuiltinHandler handler, int argumentCount) {
+int32_t RegisterFunction(std::string_view name, BuiltinHandler handler, int argumentCount, RealForm real) {
   FunctionTable& t = functions();
   std::string cut(name.substr(0, kMaxFunctionNameLength));
   const auto index = static_cast<int32_t>(t.entries.size());
   t.names.push_back(cut);
-  t.entries.push_back({t.names.back().c_str(), handler, argumentCount});
+  t.entries.push_back({t.names.back().c_str(), handler, argumentCount, real});
   t.first.emplace(std::move(cut), index);
   return index;
 }
 
 void RegisterFamily(BuiltinFamily family) {
-  for (const BuiltinFunction& f : family) RegisterFunction(f.name, f.handler, f.argumentCount);
+  for (const BuiltinFunction& f : family) RegisterFunction(f.name, f.handler, f.argumentCount, f.real);
 }
 
 int32_t FindFunction(std::string_view name) {

@@ -34,7 +34,8 @@ inline constexpr size_t kMaxFunctionNameLength = 64;
 // ---- functions ----
 // Registers every family of families.cpp once (called by everything below that needs the table).
 void EnsureBuiltinsRegistered();
-int32_t RegisterFunction(std::string_view name, BuiltinHandler handler, int argumentCount);
+int32_t RegisterFunction(std::string_view name, BuiltinHandler handler, int argumentCount,
+                         RealForm real = nullptr);
 void RegisterFamily(BuiltinFamily family);
 // The function index of a name (script, then extension function, then built-in), or -1.
 int32_t FindFunction(std::string_view name);

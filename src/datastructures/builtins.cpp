@@ -249,6 +249,47 @@ void GridGet(BuiltinCall& c) {
   if (auto* g = container<CDS_Grid>(c, 0)) c.result = g->get(position(c, 1), position(c, 2));
 }
 
+// ---- real forms of the reads, for numeric code: a missing container or a string result is left
+// to the handler (which reports the one and gives the other)
+
+template <class T>
+T* containerOf(double id) { return table<T>().get(roundToInt64(id)); }
+
+bool realResult(const RValue& v, double& out) {
+  out = v.real;
+  return v.isReal();
+}
+
+template <class T>
+bool sizeReal(const double* a, int, double& out) {
+  const T* d = containerOf<T>(a[0]);
+  if (d) out = static_cast<double>(d->size());
+  return d != nullptr;
+}
+template <class T>
+bool emptyReal(const double* a, int, double& out) {
+  const T* d = containerOf<T>(a[0]);
+  if (d) out = code::truthValue(d->size() == 0);
+  return d != nullptr;
+}
+bool listFindValueReal(const double* a, int, double& out) {
+  const CDS_List* d = containerOf<CDS_List>(a[0]);
+  return d && realResult(d->findValue(roundToInt64(a[1])), out);
+}
+bool mapExistsReal(const double* a, int, double& out) {
+  const CDS_Map* d = containerOf<CDS_Map>(a[0]);
+  if (d) out = code::truthValue(d->exists(RValue(a[1])));
+  return d != nullptr;
+}
+bool mapFindValueReal(const double* a, int, double& out) {
+  const CDS_Map* d = containerOf<CDS_Map>(a[0]);
+  return d && realResult(d->findValue(RValue(a[1])), out);
+}
+bool gridGetReal(const double* a, int, double& out) {
+  const CDS_Grid* g = containerOf<CDS_Grid>(a[0]);
+  return g && realResult(g->get(roundToInt64(a[1]), roundToInt64(a[2])), out);
+}
+
 CDS_Grid::Region regionArgs(const CDS_Grid& g, const BuiltinCall& c) {
   return g.region(position(c, 1), position(c, 2), position(c, 3), position(c, 4));
 }
@@ -321,8 +362,8 @@ const BuiltinFunction kDataStructureFunctions[] = {
     {"ds_stack_destroy", Destroy<CDS_Stack>, 1},
     {"ds_stack_clear", Clear<CDS_Stack>, 1},
     {"ds_stack_copy", Copy<CDS_Stack>, 2},
-    {"ds_stack_size", Size<CDS_Stack>, 1},
-    {"ds_stack_empty", Empty<CDS_Stack>, 1},
+    {"ds_stack_size", Size<CDS_Stack>, 1, sizeReal<CDS_Stack>},
+    {"ds_stack_empty", Empty<CDS_Stack>, 1, emptyReal<CDS_Stack>},
     {"ds_stack_write", Write<CDS_Stack>, 1},
     {"ds_stack_read", Read<CDS_Stack>, 2},
     {"ds_stack_push", StackPush, 2},
@@ -333,8 +374,8 @@ const BuiltinFunction kDataStructureFunctions[] = {
     {"ds_queue_destroy", Destroy<CDS_Queue>, 1},
     {"ds_queue_clear", Clear<CDS_Queue>, 1},
     {"ds_queue_copy", Copy<CDS_Queue>, 2},
-    {"ds_queue_size", Size<CDS_Queue>, 1},
-    {"ds_queue_empty", Empty<CDS_Queue>, 1},
+    {"ds_queue_size", Size<CDS_Queue>, 1, sizeReal<CDS_Queue>},
+    {"ds_queue_empty", Empty<CDS_Queue>, 1, emptyReal<CDS_Queue>},
     {"ds_queue_write", Write<CDS_Queue>, 1},
     {"ds_queue_read", Read<CDS_Queue>, 2},
     {"ds_queue_enqueue", QueueEnqueue, 2},
@@ -346,8 +387,8 @@ const BuiltinFunction kDataStructureFunctions[] = {
     {"ds_list_destroy", Destroy<CDS_List>, 1},
     {"ds_list_clear", Clear<CDS_List>, 1},
     {"ds_list_copy", Copy<CDS_List>, 2},
-    {"ds_list_size", Size<CDS_List>, 1},
-    {"ds_list_empty", Empty<CDS_List>, 1},
+    {"ds_list_size", Size<CDS_List>, 1, sizeReal<CDS_List>},
+    {"ds_list_empty", Empty<CDS_List>, 1, emptyReal<CDS_List>},
     {"ds_list_write", Write<CDS_List>, 1},
     {"ds_list_read", Read<CDS_List>, 2},
     {"ds_list_add", ListAdd, 2},
@@ -355,7 +396,7 @@ const BuiltinFunction kDataStructureFunctions[] = {
     {"ds_list_replace", ListReplace, 3},
     {"ds_list_delete", ListDelete, 2},
     {"ds_list_find_index", ListFindIndex, 2},
-    {"ds_list_find_value", ListFindValue, 2},
+    {"ds_list_find_value", ListFindValue, 2, listFindValueReal},
     {"ds_list_sort", ListSort, 2},
     {"ds_list_shuffle", ListShuffle, 1},
 
@@ -363,15 +404,15 @@ const BuiltinFunction kDataStructureFunctions[] = {
     {"ds_map_destroy", Destroy<CDS_Map>, 1},
     {"ds_map_clear", Clear<CDS_Map>, 1},
     {"ds_map_copy", Copy<CDS_Map>, 2},
-    {"ds_map_size", Size<CDS_Map>, 1},
-    {"ds_map_empty", Empty<CDS_Map>, 1},
+    {"ds_map_size", Size<CDS_Map>, 1, sizeReal<CDS_Map>},
+    {"ds_map_empty", Empty<CDS_Map>, 1, emptyReal<CDS_Map>},
     {"ds_map_write", Write<CDS_Map>, 1},
     {"ds_map_read", Read<CDS_Map>, 2},
     {"ds_map_add", MapAdd, 3},
     {"ds_map_replace", MapReplace, 3},
     {"ds_map_delete", MapDelete, 2},
-    {"ds_map_exists", MapExists, 2},
-    {"ds_map_find_value", MapFindValue, 2},
+    {"ds_map_exists", MapExists, 2, mapExistsReal},
+    {"ds_map_find_value", MapFindValue, 2, mapFindValueReal},
     {"ds_map_find_previous", MapFindPrevious, 2},
     {"ds_map_find_next", MapFindNext, 2},
     {"ds_map_find_first", MapFindFirst, 1},
@@ -381,8 +422,8 @@ const BuiltinFunction kDataStructureFunctions[] = {
     {"ds_priority_destroy", Destroy<CDS_Priority>, 1},
     {"ds_priority_clear", Clear<CDS_Priority>, 1},
     {"ds_priority_copy", Copy<CDS_Priority>, 2},
-    {"ds_priority_size", Size<CDS_Priority>, 1},
-    {"ds_priority_empty", Empty<CDS_Priority>, 1},
+    {"ds_priority_size", Size<CDS_Priority>, 1, sizeReal<CDS_Priority>},
+    {"ds_priority_empty", Empty<CDS_Priority>, 1, emptyReal<CDS_Priority>},
     {"ds_priority_write", Write<CDS_Priority>, 1},
     {"ds_priority_read", Read<CDS_Priority>, 2},
     {"ds_priority_add", PriorityAdd, 3},
@@ -415,7 +456,7 @@ const BuiltinFunction kDataStructureFunctions[] = {
     {"ds_grid_set_grid_region", GridGridRegion<Combine::set>, 8},
     {"ds_grid_add_grid_region", GridGridRegion<Combine::add>, 8},
     {"ds_grid_multiply_grid_region", GridGridRegion<Combine::multiply>, 8},
-    {"ds_grid_get", GridGet, 3},
+    {"ds_grid_get", GridGet, 3, gridGetReal},
     {"ds_grid_get_sum", GridRegionStat<Stat::sum>, 5},
     {"ds_grid_get_max", GridRegionStat<Stat::max>, 5},
     {"ds_grid_get_min", GridRegionStat<Stat::min>, 5},

@@ -8,8 +8,9 @@
 // lower halves [lo, hi] at mid = (lo + hi) div 2 (key[mid] < k: lo = mid + 1, else hi = mid) and
 // scans up from lo; upper halves at mid = (lo + hi + 1) div 2 (key[mid] > k: hi = mid - 1, else
 // lo = mid) and scans down from hi.
-// Cost: the entries sit in a BlockedSequence, so a search is O(log n) probes of O(log(n / 256))
-// each, and add and delete move at most one block: O(256 + n / 256) instead of O(n).
+// Cost: the entries sit in a BlockedSequence, so a search is O(log n) probes of O(log(n / 128))
+// each (O(1) while the entries were added in key order), and add and delete move at most one
+// block: O(128 + n / 128) instead of O(n).
 // Record: 401, count, count keys in order, count values in the same order.
 #pragma once
 

@@ -185,20 +185,16 @@ std::string FormatCodeError(std::string_view text, int32_t kind, int32_t positio
 
 void RecordCodeError(const CCode& code, int32_t position, std::string_view message) {
   ErrorState& state = errorState();
-  if (state.recorded) return;
-  state.recorded = true;
+  if (g_codeErrorRecorded) return;
+  g_codeErrorRecorded = true;
   state.current = FormatCodeError(code.Text(), code.kind(), position, message);
 }
 
 void RecordWholeCodeError(std::string_view message) {
   ErrorState& state = errorState();
-  if (state.recorded) return;
-  state.recorded = true;
+  if (g_codeErrorRecorded) return;
+  g_codeErrorRecorded = true;
   state.current = std::string(message);
-}
-
-void ClearRecordedError() {
-  errorState().recorded = false;
 }
 
 void SetActionHeaderSource(ActionHeaderSource source) { headerSource() = std::move(source); }
@@ -208,6 +204,7 @@ void SetErrorWindow(ErrorWindow window) { errorWindow() = window ? window : head
 
 void ResetErrorState() {
   errorState() = ErrorState{};
+  g_codeErrorRecorded = false;
   windowLines().clear();
 }
 

@@ -28,8 +28,7 @@ struct ErrorState {
   bool occurred = false;
   std::string last;
   bool aborting = false;
-  bool recorded = false;   // an error of the current compilation or execution is recorded
-  std::string current;     // its formatted message
+  std::string current;     // the formatted message of the recorded error (g_codeErrorRecorded)
   bool logRewrite = true;  // the first logged error of a run rewrites "game_errors.log"
 };
 ErrorState& errorState();
@@ -49,7 +48,10 @@ void RecordWholeCodeError(std::string_view message);
 // The formatted message for a code kind (program, or expression), text and position.
 std::string FormatCodeError(std::string_view text, int32_t kind, int32_t position,
                             std::string_view message);
-void ClearRecordedError();
+// An error of the current compilation or execution is recorded. A plain flag beside the state:
+// every execution clears it, so that costs one store.
+inline bool g_codeErrorRecorded = false;
+inline void ClearRecordedError() { g_codeErrorRecorded = false; }
 
 // What the action header names; the world provides it while an action runs.
 struct ActionHeader {

@@ -17,6 +17,22 @@ std::optional<size_t> FindGameData(const CStream& file) {
   return std::nullopt;
 }
 
+namespace {
+
+// The offset of the game marker: the first place it can stand where it does (only four bytes are
+// read at each place).
+std::optional<uint64_t> findMarker(const platform::FilePieces& file) {
+  for (uint64_t at = kMarkerFirstOffset; at <= file.size() && file.size() - at >= 4; at += kMarkerStep) {
+    uint8_t p[4];
+    if (!file.readAt(at, p, 4)) break;
+    const int32_t v = int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
+    if (v == kGameMarker) return at;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 std::optional<size_t> LoadGameData(const std::string& hostPath, CStream& out, bool& unreadable) {
   unreadable = false;
   const platform::FilePieces file(hostPath);
@@ -24,20 +40,20 @@ std::optional<size_t> LoadGameData(const std::string& hostPath, CStream& out, bo
     unreadable = true;
     return std::nullopt;
   }
-  for (uint64_t at = kMarkerFirstOffset; at <= file.size() && file.size() - at >= 4; at += kMarkerStep) {
-    uint8_t p[4];
-    if (!file.readAt(at, p, 4)) break;
-    const int32_t v = int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
-    if (v != kGameMarker) continue;
-    std::vector<uint8_t> bytes;
-    if (file.readFrom(at, CStream::kMaxFileBytes, bytes) != platform::FileRead::ok) {
-      unreadable = true;
-      return std::nullopt;
-    }
-    out = CStream(std::move(bytes));
-    return 4;
+  const std::optional<uint64_t> at = findMarker(file);
+  if (!at) return std::nullopt;
+  std::vector<uint8_t> bytes;
+  if (file.readFrom(*at, CStream::kMaxFileBytes, bytes) != platform::FileRead::ok) {
+    unreadable = true;
+    return std::nullopt;
   }
-  return std::nullopt;
+  out = CStream(std::move(bytes));
+  return 4;
+}
+
+bool HoldsGameData(const std::string& hostPath) {
+  const platform::FilePieces file(hostPath);
+  return file.open() && findMarker(file).has_value();
 }
 
 namespace {

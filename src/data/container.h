@@ -33,6 +33,8 @@ std::optional<size_t> FindGameData(const CStream& file);
 // `out` holds the marker and everything after it, and the answer is where the data starts in `out`
 // (4). Nothing when the file cannot be read (`unreadable` set) or holds no marker.
 std::optional<size_t> LoadGameData(const std::string& hostPath, CStream& out, bool& unreadable);
+// Whether a file on disk holds game data (the same search, without reading the data).
+bool HoldsGameData(const std::string& hostPath);
 
 // The main section's own unscrambling. Reads the filler counts, the 256-byte key table, the
 // length and the bytes from `source`, and returns the plain bytes positioned at 0. Negative filler

@@ -120,9 +120,7 @@ std::optional<GameFile> locateGame(const std::string& executable, const std::vec
 // game's). Returns the exit status when the first argument was an option.
 std::optional<int> answerOption(const std::string& executable, const std::vector<std::string>& arguments) {
   if (arguments.empty() || arguments[0].size() < 2 || arguments[0].compare(0, 2, "--") != 0) return std::nullopt;
-  data::CStream self;
-  bool unreadable = false;
-  if (data::LoadGameData(executable, self, unreadable)) return std::nullopt;
+  if (data::HoldsGameData(executable)) return std::nullopt;
   const std::string& option = arguments[0];
   if (option == "--help") {
     std::fputs(

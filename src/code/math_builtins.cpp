@@ -226,12 +226,9 @@ void PointDistanceFn(BuiltinCall& c) { c.result = pointDistance(c.real(0), c.rea
 void PointDirectionFn(BuiltinCall& c) { c.result = PointDirection(c.real(0), c.real(1), c.real(2), c.real(3)); }
 void LengthDirXFn(BuiltinCall& c) { c.result = LengthDirX(c.real(0), c.real(1)); }
 void LengthDirYFn(BuiltinCall& c) { c.result = LengthDirY(c.real(0), c.real(1)); }
-bool pointDistanceReal(const double* a, int, double& out) {
-  out = pointDistance(a[0], a[1], a[2], a[3]);
-  return true;
-}
-bool pointDirectionReal(const double* a, int, double& out) {
-  out = PointDirection(a[0], a[1], a[2], a[3]);
+template <double (*F)(double, double, double, double)>
+bool realOf4(const double* a, int, double& out) {
+  out = F(a[0], a[1], a[2], a[3]);
   return true;
 }
 
@@ -280,8 +277,8 @@ const BuiltinFunction kMathFunctions[] = {
     {"mean", Mean, kAnyArguments, meanReal},
     {"median", Median, kAnyArguments, medianReal},
     {"choose", Choose, kAnyArguments},
-    {"point_distance", PointDistanceFn, 4, pointDistanceReal},
-    {"point_direction", PointDirectionFn, 4, pointDirectionReal},
+    {"point_distance", PointDistanceFn, 4, realOf4<pointDistance>},
+    {"point_direction", PointDirectionFn, 4, realOf4<PointDirection>},
     {"lengthdir_x", LengthDirXFn, 2, realOf2<LengthDirX>},
     {"lengthdir_y", LengthDirYFn, 2, realOf2<LengthDirY>},
 };

@@ -19,7 +19,6 @@ constexpr int32_t kActionVersion = 440;
 struct ObjectList {
   std::vector<std::unique_ptr<CObject>> slots;
   std::vector<std::string> names;
-  uint64_t generation = 0;
 };
 ObjectList& list() {
   static ObjectList l;
@@ -93,8 +92,6 @@ void DeleteObject(int32_t index) {
   list().names[static_cast<size_t>(index)].clear();
   TouchObjects();
 }
-uint64_t ObjectGeneration() { return list().generation; }
-void TouchObjects() { ++list().generation; }
 
 const EventRef* FindEvent(int32_t object, int32_t kind, int32_t number) {
   const CObject* o = GetObject(object);

@@ -92,9 +92,11 @@ void ClearObjects();
 CObject* SetObject(int32_t index, std::string name, std::unique_ptr<CObject> object);
 int32_t AddObject(std::string name, std::unique_ptr<CObject> object);
 void DeleteObject(int32_t index);
-// The object list changed shape or parents: callers rebuild what depends on it.
-uint64_t ObjectGeneration();
-void TouchObjects();
+// The object list changed shape or parents: callers rebuild what depends on it. A plain counter
+// read inline: the room's instance lists check it on every use.
+inline uint64_t g_objectGeneration = 0;
+inline uint64_t ObjectGeneration() { return g_objectGeneration; }
+inline void TouchObjects() { ++g_objectGeneration; }
 
 // ---- lookups ------------------------------------------------------------------------------------
 // Own events only.

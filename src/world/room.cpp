@@ -64,17 +64,14 @@ CInstance& CRoom::Append(std::unique_ptr<CInstance> instance) {
   return *in;
 }
 
+const std::vector<CInstance*>& CRoom::noInstances() { return kNoInstances; }
+
 const std::vector<CInstance*>& CRoom::InstancesOf(int32_t object) {
   if (!listsValid_ || listsGeneration_ != ObjectGeneration()) rebuild();
   if (object < 0 || object >= static_cast<int32_t>(byAncestor_.size())) return kNoInstances;
   return byAncestor_[static_cast<size_t>(object)];
 }
 
-const std::vector<CInstance*>& CRoom::InstancesOfObjectOnly(int32_t object) {
-  if (!listsValid_ || listsGeneration_ != ObjectGeneration()) rebuild();
-  if (object < 0 || object >= static_cast<int32_t>(byObject_.size())) return kNoInstances;
-  return byObject_[static_cast<size_t>(object)];
-}
 
 CInstance* CRoom::FindById(int32_t id) {
   if (!listsValid_ || listsGeneration_ != ObjectGeneration()) rebuild();

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "world/instance.h"
+#include "world/object.h"
 
 namespace qv::data {
 class CStream;
@@ -90,8 +91,12 @@ class CRoom {
   // The active instances of the object and of its descendants, in list order (destroyed ones
   // included: callers skip them). Empty for an index outside the object list.
   const std::vector<CInstance*>& InstancesOf(int32_t object);
-  // Only those of the object itself.
-  const std::vector<CInstance*>& InstancesOfObjectOnly(int32_t object);
+  // Only those of the object itself. Inline: every event a step raises asks it once per instance.
+  const std::vector<CInstance*>& InstancesOfObjectOnly(int32_t object) {
+    if (!listsValid_ || listsGeneration_ != ObjectGeneration()) rebuild();
+    if (object < 0 || object >= static_cast<int32_t>(byObject_.size())) return noInstances();
+    return byObject_[static_cast<size_t>(object)];
+  }
   // The last active instance in list order with this id (destroyed or not), or nullptr.
   CInstance* FindById(int32_t id);
   // The first one in list order.
@@ -105,6 +110,7 @@ class CRoom {
  private:
   void rebuild();
   void addToLists(CInstance* instance);
+  static const std::vector<CInstance*>& noInstances();
   bool listsValid_ = false;
   uint64_t listsGeneration_ = 0;
   std::vector<std::vector<CInstance*>> byObject_, byAncestor_;

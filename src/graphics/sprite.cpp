@@ -10,10 +10,7 @@
 
 namespace qv::graphics {
 
-ResourceList<CSprite>& sprites() {
-  static ResourceList<CSprite> list;
-  return list;
-}
+constinit ResourceList<CSprite> g_sprites;
 
 // --- frames and masks ----------------------------------------------------------------------------
 

@@ -71,6 +71,9 @@ bool LoadSpriteFrames(const std::string& hostPath, int imageCount, bool removeBa
 // Composition of an animated GIF on its canvas (fill colour script 32832; disposal 1 keeps the picture).
 std::vector<data::TBitmap32> ComposeGifFrames(const uint8_t* data, size_t size);
 
-ResourceList<CSprite>& sprites();
+// Constant-initialized at namespace scope: boxes and animation look a sprite up for every instance
+// in every step, so reaching the list costs no guard and no call.
+extern ResourceList<CSprite> g_sprites;
+inline ResourceList<CSprite>& sprites() { return g_sprites; }
 
 }  // namespace qv::graphics

@@ -117,12 +117,13 @@ int64_t Count(int64_t n) {
 // Room for n more particles, up to the limit; the number that may still be made.
 int64_t Reserve(CParticleSystem& s, int64_t n) {
   const size_t have = s.particles.size();
-  const int64_t room = int64_t(kMaxParticles - std::min(have, kMaxParticles));
+  const size_t limit = ParticleLimit();
+  const int64_t room = int64_t(limit - std::min(have, limit));
   n = std::min(n, room);
   if (n <= 0) return 0;
   if (have + size_t(n) > s.particles.capacity()) {
     try {
-      s.particles.reserve(std::min(kMaxParticles, std::max(have + size_t(n) + 100, s.particles.capacity() * 3 / 2)));
+      s.particles.reserve(std::min(limit, std::max(have + size_t(n) + 100, s.particles.capacity() * 3 / 2)));
     } catch (const std::bad_alloc&) {
       return int64_t(s.particles.capacity() - have);
     }

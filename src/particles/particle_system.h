@@ -70,6 +70,11 @@ struct CParticleSystem {
 // A system holds at most this many particles: creation stops there, so a count a script gives
 // (1e9, or a step number that multiplies every step) cannot exhaust memory.
 inline constexpr size_t kMaxParticles = 1000000;
+// The limit in force: kMaxParticles, or a lower one set by the fuzz target, where a million
+// particles take seconds a step in the unoptimized sanitizer build.
+inline size_t g_particleLimit = kMaxParticles;
+inline size_t ParticleLimit() { return g_particleLimit; }
+inline void SetParticleLimit(size_t limit) { g_particleLimit = limit < kMaxParticles ? limit : kMaxParticles; }
 
 std::vector<CParticleSystem>& systems();
 CParticleSystem* ExistingSystem(int64_t ps);

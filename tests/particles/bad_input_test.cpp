@@ -29,6 +29,25 @@ TEST_F(Particles, HugeCountsStopAtTheSystemLimit) {
   EXPECT_LE(list().size(), 1u);
 }
 
+// A lower limit (the fuzz target's) holds the same way, step particles included; it cannot be
+// raised above the system limit.
+TEST_F(Particles, ALowerLimitHoldsTheSameWay) {
+  MakeSystemAndType(2, 2);
+  struct Restore {
+    ~Restore() { SetParticleLimit(kMaxParticles); }
+  } restore;
+  SetParticleLimit(50);
+  Part("part_particles_create", {double(ps), 0, 0, double(t), 1e9});
+  EXPECT_EQ(list().size(), 50u);
+  Part("part_particles_clear", {double(ps)});
+  Part("part_particles_create", {double(ps), 0, 0, double(t), 10});
+  Part("part_type_step", {double(t), 1e9, double(t)});
+  update();
+  EXPECT_EQ(list().size(), 50u);
+  SetParticleLimit(kMaxParticles * 2);
+  EXPECT_EQ(ParticleLimit(), kMaxParticles);
+}
+
 TEST_F(Particles, NamesOfNothingDoNothing) {
   MakeSystemAndType();
   const double bad[] = {-1, 1e9, kNaN, kInf, 4294967296.0 + double(ps)};

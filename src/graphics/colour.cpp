@@ -62,9 +62,11 @@ void HsvToRgb(int hue, int saturation, int value, int& red, int& green, int& blu
       default: r = v; g = p; b = q; break;
     }
   }
-  red = int(std::trunc(r * 255.0));
-  green = int(std::trunc(g * 255.0));
-  blue = int(std::trunc(b * 255.0));
+  // Channels beyond 0..255 (a saturation or value beyond 255) truncate as every other real does
+  // into a 32-bit integer; a plain conversion of a real out of the int range is undefined.
+  red = code::truncToInt32(r * 255.0);
+  green = code::truncToInt32(g * 255.0);
+  blue = code::truncToInt32(b * 255.0);
 }
 
 uint32_t MergeColour(uint32_t first, uint32_t second, double amount) {

@@ -1,6 +1,7 @@
 // Bitmap operations, the processing of added images, colour encodings, image records and the PNG writer.
 #include <gtest/gtest.h>
 
+#include "code/rounding.h"
 #include "graphics/bitmap_ops.h"
 #include "graphics/colour.h"
 #include "graphics_test_support.h"
@@ -118,6 +119,16 @@ TEST(Colour, EncodingsAndConversions) {
   HsvToRgb(85, 255, 255, r, g, b);
   EXPECT_EQ(r, 0);
   EXPECT_EQ(g, 255);
+  // Saturations and values far beyond 255 (make_color_hsv and particle colours take any integer)
+  // give channels truncated into 32 bits, never a conversion out of range (the sanitizer stops).
+  HsvToRgb(0, 0, 2147483647, r, g, b);
+  EXPECT_EQ(r, code::truncToInt32(2147483647.0 / 255.0 * 255.0));
+  EXPECT_EQ(g, r);
+  for (int extreme : {2147483647, -2147483647 - 1, 1 << 20}) {
+    HsvToRgb(extreme, extreme, extreme, r, g, b);
+    HsvToRgb(40, extreme, 255, r, g, b);
+    HsvToRgb(40, 255, extreme, r, g, b);
+  }
   EXPECT_EQ(MergeColour(0x000000, 0x0000FF, 0.5), 0x000080u);  // 127.5 to even
 }
 

@@ -10,7 +10,7 @@
 namespace qv::code {
 
 constinit BuiltinVariable g_builtinVariables[kBuiltinVariableCount] = {
-#define QV_TABLE_ENTRY(name, writable) {#name, writable, nullptr, nullptr, nullptr},
+#define QV_TABLE_ENTRY(name, writable) {#name, writable, nullptr, nullptr, nullptr, nullptr},
 #include "code/builtin_variable_catalogue.h"
     QV_BUILTIN_VARIABLES(QV_TABLE_ENTRY)
 #undef QV_TABLE_ENTRY
@@ -91,6 +91,7 @@ void bindEntry(int32_t id, VariableGetter getter, VariableSetter setter) {
   table()[id].getter = getter;
   table()[id].setter = setter;
   table()[id].real = nullptr;
+  table()[id].realSetter = nullptr;
 }
 
 template <int... N>
@@ -160,6 +161,13 @@ bool BindRealGetter(int32_t id, RealGetter getter) {
   ensureOwnBound();
   if (id < 0 || id >= kBuiltinVariableCount) return false;
   table()[id].real = getter;
+  return true;
+}
+
+bool BindRealSetter(int32_t id, RealSetter setter) {
+  ensureOwnBound();
+  if (id < 0 || id >= kBuiltinVariableCount || !table()[id].writable) return false;
+  table()[id].realSetter = setter;
   return true;
 }
 

@@ -34,6 +34,9 @@ using VariableSetter = bool (*)(CInstanceBase* instance, int32_t index, const RV
 // A getter of a variable that is always a real of the instance and cannot fail (a plain field):
 // numeric forms read such a variable through it, without a value record.
 using RealGetter = double (*)(CInstanceBase* instance);
+// A setter of a writable variable for a real value that cannot fail: it does what the setter does
+// with a real. Assignments of numeric values write through it without a value record.
+using RealSetter = void (*)(CInstanceBase* instance, double value);
 
 struct BuiltinVariable {
   const char* name;
@@ -41,6 +44,7 @@ struct BuiltinVariable {
   VariableGetter getter;
   VariableSetter setter;
   RealGetter real;  // set beside the getter, and dropped whenever the getter is bound again
+  RealSetter realSetter;  // likewise beside the setter
 };
 
 // The id of a built-in variable name (exact match), or -1.
@@ -56,6 +60,9 @@ bool BindBuiltinVariable(std::string_view name, VariableGetter getter, VariableS
 // The real getter of a bound variable (the getter must give the same value); false for an
 // unknown id. Code compiled afterwards reads the variable in its numeric forms.
 bool BindRealGetter(int32_t id, RealGetter getter);
+// The real setter of a bound writable variable (it must do what the setter does with a real);
+// false for an unknown id or a read-only variable.
+bool BindRealSetter(int32_t id, RealSetter setter);
 // The table by id, at namespace scope so that the real getters are reached inline: numeric
 // forms look one up on every read (a binding made later must take effect).
 extern BuiltinVariable g_builtinVariables[kBuiltinVariableCount];

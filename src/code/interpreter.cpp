@@ -1117,6 +1117,22 @@ int runUpdateOwn(const Node* n, Frame& f, RValue& slot) {
   return execAssign(n, f, slot);
 }
 
+// Writes a real into the built-in variable the assignment names: through its real setter when it
+// has one, else through the table with a value record.
+inline int writeBuiltinReal(const Node* n, Frame& f, double d) {
+  const int32_t id = n->child(0)->id;
+  if (id < kBuiltinVariableCount) {
+    if (const RealSetter set = g_builtinVariables[id].realSetter) {
+      set(f.self, d);
+      return 0;
+    }
+  }
+  RValue value;
+  setReal(value, d);
+  if (!WriteBuiltinVariable(id, f.self, 0, value)) return fail(f, n->position, "Cannot assign to the variable") ? 0 : -1;
+  return 0;
+}
+
 // `builtin = numeric` for a built-in variable of the executing instance (`x`, `speed`): the value's
 // numeric form, then the variable's setter, as the general assignment does.
 int runSetBuiltin(const Node* n, Frame& f, RValue& slot) {
@@ -1125,10 +1141,7 @@ int runSetBuiltin(const Node* n, Frame& f, RValue& slot) {
   if ((target->instance == -6 && IsDeclaredGlobal(target->id)) || !numericValue(n->child(1), f, d))
     return execAssign(n, f, slot);
   setReal(slot, d);
-  RValue value;
-  setReal(value, d);
-  if (!WriteBuiltinVariable(target->id, f.self, 0, value)) return fail(f, n->position, "Cannot assign to the variable") ? 0 : -1;
-  return 0;
+  return writeBuiltinReal(n, f, d);
 }
 
 // `builtin op= numeric` for a plain real field of the executing instance (`x += v`): the value,
@@ -1137,17 +1150,15 @@ int runSetBuiltin(const Node* n, Frame& f, RValue& slot) {
 template <int Op>
 int runUpdateBuiltin(const Node* n, Frame& f, RValue& slot) {
   const Node* target = n->child(0);
-  const BuiltinVariable* entry = BuiltinVariableEntry(target->id);
+  const int32_t id = target->id;
   double d;
-  if (entry && entry->real && entry->writable && !(target->instance == -6 && IsDeclaredGlobal(target->id)) &&
-      numericValue(n->child(1), f, d)) {
-    double r = entry->real(f.self);
+  // A real getter is bound only after the table's own bindings, so the entry is read directly.
+  if (id < kBuiltinVariableCount && g_builtinVariables[id].real && g_builtinVariables[id].writable &&
+      !(target->instance == -6 && IsDeclaredGlobal(id)) && numericValue(n->child(1), f, d)) {
+    double r = g_builtinVariables[id].real(f.self);
     if (update<Op>(r, d)) {
       setReal(slot, r);
-      RValue value;
-      setReal(value, r);
-      if (!WriteBuiltinVariable(target->id, f.self, 0, value)) return fail(f, n->position, "Cannot assign to the variable") ? 0 : -1;
-      return 0;
+      return writeBuiltinReal(n, f, r);
     }
   }
   return execAssign(n, f, slot);

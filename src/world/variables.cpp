@@ -61,6 +61,14 @@ bool toBoolean(const RValue& v) { return code::roundToInt64(v.real) >= 1; }
     if (in) setter;                                                                \
     return true;                                                                   \
   }
+// Real instance fields written through a setter function of their own: `setter` names the field's
+// new value `value`; numeric assignments call the same setter through realSet_NAME.
+#define QV_REAL_SETTER_FIELD(name, field, setter)                                  \
+  void realSet_##name(code::CInstanceBase* base, double value) {                  \
+    CInstance* in = AsInstance(base);                                              \
+    setter;                                                                        \
+  }                                                                                \
+  QV_SETTER_FIELD(name, field, realSet_##name(in, v.real))
 
 // The getters of the plain real fields for numeric forms: the same values as the getters above.
 template <double CInstance::*Field>
@@ -75,19 +83,24 @@ template <int32_t CInstance::*Field>
 double integerField(code::CInstanceBase* in) {
   return static_cast<double>(AsInstance(in)->*Field);
 }
+// The setter of a plain real field for numeric assignments: the value stored unchanged, as above.
+template <double CInstance::*Field>
+void setRealField(code::CInstanceBase* in, double value) {
+  AsInstance(in)->*Field = value;
+}
 double idField(code::CInstanceBase* in) { return static_cast<double>(AsInstance(in)->id); }
 double objectIndexField(code::CInstanceBase* in) { return static_cast<double>(AsInstance(in)->objectIndex); }
 
-QV_SETTER_FIELD(x, x, world::SetPosition(*in, v.real, in->y))
-QV_SETTER_FIELD(y, y, world::SetPosition(*in, in->x, v.real))
+QV_REAL_SETTER_FIELD(x, x, world::SetPosition(*in, value, in->y))
+QV_REAL_SETTER_FIELD(y, y, world::SetPosition(*in, in->x, value))
 QV_REAL_FIELD(xprevious, xprevious)
 QV_REAL_FIELD(yprevious, yprevious)
 QV_REAL_FIELD(xstart, xstart)
 QV_REAL_FIELD(ystart, ystart)
-QV_SETTER_FIELD(hspeed, hspeed, world::SetHspeed(*in, v.real))
-QV_SETTER_FIELD(vspeed, vspeed, world::SetVspeed(*in, v.real))
-QV_SETTER_FIELD(direction, direction, world::SetDirection(*in, v.real))
-QV_SETTER_FIELD(speed, speed, world::SetSpeed(*in, v.real))
+QV_REAL_SETTER_FIELD(hspeed, hspeed, world::SetHspeed(*in, value))
+QV_REAL_SETTER_FIELD(vspeed, vspeed, world::SetVspeed(*in, value))
+QV_REAL_SETTER_FIELD(direction, direction, world::SetDirection(*in, value))
+QV_REAL_SETTER_FIELD(speed, speed, world::SetSpeed(*in, value))
 QV_REAL_FIELD(friction, friction)
 QV_REAL_FIELD(gravity, gravity)
 QV_REAL_FIELD(gravity_direction, gravityDirection)
@@ -106,9 +119,9 @@ QV_SETTER_FIELD(mask_index, maskIndex, world::SetMaskIndex(*in, toInteger(v)))
 QV_REAL_FIELD(image_index, imageIndex)
 QV_REAL_FIELD(image_speed, imageSpeed)
 QV_REAL_FIELD(image_alpha, imageAlpha)
-QV_SETTER_FIELD(image_xscale, imageXscale, world::SetImageXscale(*in, v.real))
-QV_SETTER_FIELD(image_yscale, imageYscale, world::SetImageYscale(*in, v.real))
-QV_SETTER_FIELD(image_angle, imageAngle, world::SetImageAngle(*in, v.real))
+QV_REAL_SETTER_FIELD(image_xscale, imageXscale, world::SetImageXscale(*in, value))
+QV_REAL_SETTER_FIELD(image_yscale, imageYscale, world::SetImageYscale(*in, value))
+QV_REAL_SETTER_FIELD(image_angle, imageAngle, world::SetImageAngle(*in, value))
 QV_SETTER_FIELD(timeline_index, timelineIndex, in->timelineIndex = toInteger(v))
 QV_REAL_FIELD(timeline_position, timelinePosition)
 QV_REAL_FIELD(timeline_speed, timelineSpeed)
@@ -280,6 +293,14 @@ bool set_cursor_sprite(CInstance*, int32_t, const RValue& v) {
 }
 QV_READ_ONLY(game_id, currentGameId())
 
+// Binds the real getter of a real field and its real setter: the plain store unless the field has
+// a setter function of its own.
+template <double CInstance::*Field>
+void BindRealField(code::BuiltinVariableId id, code::RealSetter setter = &setRealField<Field>) {
+  code::BindRealGetter(id, &realField<Field>);
+  code::BindRealSetter(id, setter);
+}
+
 }  // namespace
 
 void BindWorldVariables() {
@@ -307,27 +328,28 @@ void BindWorldVariables() {
   QV_BIND(keyboard_lastchar); QV_BIND(keyboard_string);
 #undef QV_BIND
 #undef QV_BIND_READ
-  // The plain real fields among them, for the numeric forms of code compiled from now on.
-  BindRealGetter(bv_x, &realField<&CInstance::x>);
-  BindRealGetter(bv_y, &realField<&CInstance::y>);
-  BindRealGetter(bv_xprevious, &realField<&CInstance::xprevious>);
-  BindRealGetter(bv_yprevious, &realField<&CInstance::yprevious>);
-  BindRealGetter(bv_xstart, &realField<&CInstance::xstart>);
-  BindRealGetter(bv_ystart, &realField<&CInstance::ystart>);
-  BindRealGetter(bv_hspeed, &realField<&CInstance::hspeed>);
-  BindRealGetter(bv_vspeed, &realField<&CInstance::vspeed>);
-  BindRealGetter(bv_direction, &realField<&CInstance::direction>);
-  BindRealGetter(bv_speed, &realField<&CInstance::speed>);
-  BindRealGetter(bv_friction, &realField<&CInstance::friction>);
-  BindRealGetter(bv_gravity, &realField<&CInstance::gravity>);
-  BindRealGetter(bv_gravity_direction, &realField<&CInstance::gravityDirection>);
-  BindRealGetter(bv_depth, &realField<&CInstance::depth>);
-  BindRealGetter(bv_image_index, &realField<&CInstance::imageIndex>);
-  BindRealGetter(bv_image_speed, &realField<&CInstance::imageSpeed>);
-  BindRealGetter(bv_image_alpha, &realField<&CInstance::imageAlpha>);
-  BindRealGetter(bv_image_xscale, &realField<&CInstance::imageXscale>);
-  BindRealGetter(bv_image_yscale, &realField<&CInstance::imageYscale>);
-  BindRealGetter(bv_image_angle, &realField<&CInstance::imageAngle>);
+  // The plain real fields among them, for the numeric forms of code compiled from now on, and
+  // their setters for numeric assignments.
+  BindRealField<&CInstance::x>(bv_x, &realSet_x);
+  BindRealField<&CInstance::y>(bv_y, &realSet_y);
+  BindRealField<&CInstance::xprevious>(bv_xprevious);
+  BindRealField<&CInstance::yprevious>(bv_yprevious);
+  BindRealField<&CInstance::xstart>(bv_xstart);
+  BindRealField<&CInstance::ystart>(bv_ystart);
+  BindRealField<&CInstance::hspeed>(bv_hspeed, &realSet_hspeed);
+  BindRealField<&CInstance::vspeed>(bv_vspeed, &realSet_vspeed);
+  BindRealField<&CInstance::direction>(bv_direction, &realSet_direction);
+  BindRealField<&CInstance::speed>(bv_speed, &realSet_speed);
+  BindRealField<&CInstance::friction>(bv_friction);
+  BindRealField<&CInstance::gravity>(bv_gravity);
+  BindRealField<&CInstance::gravityDirection>(bv_gravity_direction);
+  BindRealField<&CInstance::depth>(bv_depth);
+  BindRealField<&CInstance::imageIndex>(bv_image_index);
+  BindRealField<&CInstance::imageSpeed>(bv_image_speed);
+  BindRealField<&CInstance::imageAlpha>(bv_image_alpha);
+  BindRealField<&CInstance::imageXscale>(bv_image_xscale, &realSet_image_xscale);
+  BindRealField<&CInstance::imageYscale>(bv_image_yscale, &realSet_image_yscale);
+  BindRealField<&CInstance::imageAngle>(bv_image_angle, &realSet_image_angle);
   BindRealGetter(bv_solid, &booleanField<&CInstance::solid>);
   BindRealGetter(bv_visible, &booleanField<&CInstance::visible>);
   BindRealGetter(bv_persistent, &booleanField<&CInstance::persistent>);

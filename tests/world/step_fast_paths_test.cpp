@@ -58,6 +58,62 @@ TEST(StepFastPaths, RealGettersGiveWhatTheGettersGive) {
   code::BindRealGetter(code::bv_depth, real);
 }
 
+// The real setters of numeric assignments leave an instance as the setters leave it with the same
+// real: the field, and whatever the setter derives from it (the box, speed and direction).
+TEST(StepFastPaths, RealSettersDoWhatTheSettersDo) {
+  code::EnsureBuiltinsRegistered();
+  InstallGame();
+  using Fields = std::vector<double>;
+  auto fields = [](const CInstance& in) {
+    Fields f;
+    for (double CInstance::*d : {&CInstance::x, &CInstance::y, &CInstance::xprevious, &CInstance::yprevious,
+                                 &CInstance::xstart, &CInstance::ystart, &CInstance::hspeed, &CInstance::vspeed,
+                                 &CInstance::direction, &CInstance::speed, &CInstance::friction, &CInstance::gravity,
+                                 &CInstance::gravityDirection, &CInstance::depth, &CInstance::imageIndex,
+                                 &CInstance::imageSpeed, &CInstance::imageAlpha, &CInstance::imageXscale,
+                                 &CInstance::imageYscale, &CInstance::imageAngle})
+      f.push_back(in.*d);
+    for (int32_t b : {in.bboxLeft, in.bboxRight, in.bboxTop, in.bboxBottom}) f.push_back(b);
+    return f;
+  };
+  auto start = [] {
+    CInstance in;
+    in.x = 10;
+    in.y = 20;
+    in.hspeed = 3;
+    in.vspeed = -4;
+    in.speed = 5;
+    in.direction = 53.13;
+    return in;
+  };
+  int32_t withRealSetter = 0;
+  for (int32_t id = 0; id < code::kBuiltinVariableCount; ++id) {
+    const code::RealSetter set = code::g_builtinVariables[id].realSetter;
+    if (!set) continue;
+    ++withRealSetter;
+    EXPECT_TRUE(code::g_builtinVariables[id].writable) << code::BuiltinVariableName(id);
+    for (double value : {37.5, -200.25, 0.0}) {
+      CInstance bySetter = start();
+      CInstance byRealSetter = start();
+      code::RValue v;
+      v.setReal(value);
+      ASSERT_TRUE(code::WriteBuiltinVariable(id, &bySetter, 0, v)) << code::BuiltinVariableName(id);
+      set(&byRealSetter, value);
+      EXPECT_EQ(fields(byRealSetter), fields(bySetter)) << code::BuiltinVariableName(id) << " = " << value;
+    }
+  }
+  EXPECT_GE(withRealSetter, 20);
+  // Binding a variable again drops its real setter with its real getter; a read-only variable
+  // takes none.
+  const code::BuiltinVariable* x = code::BuiltinVariableEntry(code::bv_x);
+  const code::BuiltinVariable saved = *x;
+  code::BindBuiltinVariable(code::bv_x, saved.getter, saved.setter);
+  EXPECT_EQ(x->realSetter, nullptr);
+  EXPECT_FALSE(code::BindRealSetter(code::bv_bbox_left, saved.realSetter));
+  code::BindRealGetter(code::bv_x, saved.real);
+  EXPECT_TRUE(code::BindRealSetter(code::bv_x, saved.realSetter));
+}
+
 TEST(StepFastPaths, BuiltinVariablesInNumericCodeReadAndWriteTheInstance) {
   TestGame g;
   g.sprite(0, "spr", 2, 8, 8);
